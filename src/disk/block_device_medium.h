@@ -1,0 +1,38 @@
+// A raw block device (a USB floppy drive, or a loop device in tests), read and written with
+// O_DIRECT so that every request reaches the medium and a bad sector fails only the requests
+// that cover it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "disk/medium.h"
+#include "disk/unique_fd.h"
+
+namespace orv {
+
+class BlockDeviceMedium final : public IMedium {
+public:
+    BlockDeviceMedium();
+    ~BlockDeviceMedium() override;
+    BlockDeviceMedium(const BlockDeviceMedium&) = delete;
+    BlockDeviceMedium& operator=(const BlockDeviceMedium&) = delete;
+
+    bool Load(const std::string& path, std::string& error);
+    bool Read(int first, int count, std::uint8_t* buffer) override;
+    bool Write(int first, int count, const std::uint8_t* buffer) override;
+    std::string Describe() const override { return m_path; }
+    bool WriteProtected() const { return m_bReadOnly; }
+
+private:
+    struct FreeAligned {
+        void operator()(std::uint8_t* p) const;
+    };
+    std::string m_path;
+    UniqueFd m_fd;
+    bool m_bReadOnly = false;
+    std::unique_ptr<std::uint8_t, FreeAligned> m_buffer;  // aligned for O_DIRECT
+};
+
+}  // namespace orv

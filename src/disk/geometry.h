@@ -1,0 +1,27 @@
+// Geometry of the 3.5-inch 1.44 MB diskette and logical <-> CHS conversion.
+#pragma once
+
+#include <cstdint>
+
+namespace orv {
+
+constexpr int kSectorSize = 512;
+constexpr int kSectorsPerTrack = 18;
+constexpr int kHeads = 2;
+constexpr int kCylinders = 80;
+constexpr int kSectorCount = kCylinders * kHeads * kSectorsPerTrack;  // 2880
+constexpr std::int64_t kImageSize = std::int64_t{kSectorCount} * kSectorSize;  // 1 474 560
+
+struct Chs {
+    int cylinder = 0;
+    int head = 0;
+    int sector = 0;  // 1..18; 0 marks an out-of-range logical sector
+};
+
+// Logical sector L lies on track L / 18, head track % 2, cylinder track / 2, sector L % 18 + 1.
+Chs ToChs(int logicalSector);
+
+// Inverse of ToChs; -1 for an invalid address.
+int FromChs(const Chs& chs);
+
+}  // namespace orv

@@ -1,0 +1,134 @@
+#include "disk/host_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+namespace orv {
+
+bool HostFile::Open(const std::string& path, Mode mode) {
+    m_fd.Reset();
+    m_path = path;
+    int flags = O_CLOEXEC;
+    switch (mode) {
+        case Mode::Read: flags |= O_RDONLY; break;
+        case Mode::ReadWrite: flags |= O_RDWR; break;
+        case Mode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return false;
+    }
+    m_fd = UniqueFd(fd);
+    return true;
+}
+
+bool HostFile::Seek(std::int64_t position) {
+    return m_fd.Valid() && position >= 0 && ::lseek(m_fd.Get(), off_t(position), SEEK_SET) >= 0;
+}
+
+bool HostFile::SeekEnd() { return m_fd.Valid() && ::lseek(m_fd.Get(), 0, SEEK_END) >= 0; }
+
+std::int64_t HostFile::Length() const {
+    struct stat st {};
+    if (!m_fd.Valid() || ::fstat(m_fd.Get(), &st) != 0) return -1;
+    return st.st_size;
+}
+
+long HostFile::Read(std::uint8_t* buffer, long n) {
+    if (!m_fd.Valid() || n < 0) return -1;
+    long total = 0;
+    while (total < n) {
+        const ssize_t r = ::read(m_fd.Get(), buffer + total, std::size_t(n - total));
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) return -1;
+        if (r == 0) break;
+        total += r;
+    }
+    return total;
+}
+
+bool HostFile::Write(const std::uint8_t* buffer, long n) {
+    if (!m_fd.Valid() || n < 0) return false;
+    long total = 0;
+    while (total < n) {
+        const ssize_t r = ::write(m_fd.Get(), buffer + total, std::size_t(n - total));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        total += r;
+    }
+    return true;
+}
+
+bool HostFile::Close() { return m_fd.Close(); }
+
+int ReadHostFile(HostFile& file, std::uint8_t* buffer, int n) {
+    const long r = file.Read(buffer, n);
+    return r > 0 ? int(r) : -1;
+}
+
+int WriteHostFile(HostFile& file, const std::uint8_t* buffer, int n) {
+    return file.Write(buffer, n) ? 0 : -1;
+}
+
+namespace {
+
+std::uint32_t ClampTime(std::int64_t t) {
+    if (t < 0) return 0;
+    if (t > std::int64_t(UINT32_MAX)) return UINT32_MAX;
+    return std::uint32_t(t);
+}
+
+}  // namespace
+
+bool GetHostFileStatus(const std::string& path, HostFileStatus& status) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    status.size = st.st_size;
+    status.modificationTime = ClampTime(st.st_mtim.tv_sec);
+    std::uint8_t attr = ATTR_ARCHIVE;
+    if (!(st.st_mode & S_IWUSR)) attr |= ATTR_READONLY;
+    const std::string name = std::filesystem::path(path).filename().string();
+    if (!name.empty() && name[0] == '.') attr |= ATTR_HIDDEN;
+    status.attributes = attr;
+    return true;
+}
+
+bool SetHostFileStatus(const std::string& path, std::uint32_t modificationTime,
+                       std::uint8_t attributes) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(modificationTime), 0}};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) return false;
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & ATTR_READONLY)
+        mode &= ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
+    else
+        mode |= S_IWUSR;
+    return ::chmod(path.c_str(), mode) == 0;
+}
+
+std::int64_t HostFileSize(const std::string& path) {
+    HostFileStatus status;
+    return GetHostFileStatus(path, status) ? status.size : -1;
+}
+
+std::int64_t HostFreeSpace(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p(path);
+    if (!std::filesystem::is_directory(p, ec)) p = p.parent_path();
+    if (p.empty()) p = ".";
+    struct statvfs vfs {};
+    if (::statvfs(p.c_str(), &vfs) != 0) return -1;
+    return std::int64_t(vfs.f_bavail) * std::int64_t(vfs.f_frsize);
+}
+
+}  // namespace orv

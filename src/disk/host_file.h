@@ -1,0 +1,64 @@
+// Files of the hard disk. No error escapes these routines: each reports failure by its result.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "disk/unique_fd.h"
+
+namespace orv {
+
+// Attribute bits kept in a file entry.
+constexpr std::uint8_t ATTR_READONLY = 0x01;
+constexpr std::uint8_t ATTR_HIDDEN = 0x02;
+constexpr std::uint8_t ATTR_SYSTEM = 0x04;
+constexpr std::uint8_t ATTR_ARCHIVE = 0x20;
+
+class HostFile {
+public:
+    enum class Mode {
+        Read,            // existing file, reading
+        ReadWrite,       // existing file, reading and writing; never created or truncated
+        CreateTruncate,  // created, or emptied when it exists
+    };
+    bool Open(const std::string& path, Mode mode);
+    bool IsOpen() const { return m_fd.Valid(); }
+    const std::string& Path() const { return m_path; }
+
+    bool Seek(std::int64_t position);  // from the start
+    bool SeekEnd();
+    std::int64_t Length() const;  // -1 when unknown
+    // Reads until n bytes or the end; the number read, or -1 on an error.
+    long Read(std::uint8_t* buffer, long n);
+    bool Write(const std::uint8_t* buffer, long n);
+    bool Close();  // false when closing reported an error (data may be lost)
+
+private:
+    UniqueFd m_fd;
+    std::string m_path;
+};
+
+// Up to n bytes; the number read, or -1 when nothing was read (end of file) or on an error.
+int ReadHostFile(HostFile& file, std::uint8_t* buffer, int n);
+// 0 when all n bytes were written, -1 otherwise.
+int WriteHostFile(HostFile& file, const std::uint8_t* buffer, int n);
+
+struct HostFileStatus {
+    std::int64_t size = 0;
+    std::uint32_t modificationTime = 0;  // seconds since 1970-01-01 00:00 UTC
+    std::uint8_t attributes = 0;
+};
+
+// The status of a regular file; false when it cannot be read (no such file).
+bool GetHostFileStatus(const std::string& path, HostFileStatus& status);
+// Sets the modification time and what the attribute byte can say on this platform: read-only
+// clears the write permissions, a writable file gets the owner's write permission back.
+bool SetHostFileStatus(const std::string& path, std::uint32_t modificationTime,
+                       std::uint8_t attributes);
+
+// The size of a file, or -1 when its status cannot be read.
+std::int64_t HostFileSize(const std::string& path);
+// Free bytes of the file system that holds path (or its folder), or -1 when it cannot be told.
+std::int64_t HostFreeSpace(const std::string& path);
+
+}  // namespace orv

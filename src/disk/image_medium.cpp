@@ -1,0 +1,137 @@
+#include "disk/image_medium.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "disk/geometry.h"
+
+namespace orv {
+
+namespace {
+
+bool FullPread(int fd, std::uint8_t* buf, std::size_t n, off_t at) {
+    while (n > 0) {
+        const ssize_t r = ::pread(fd, buf, n, at);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        buf += r;
+        n -= std::size_t(r);
+        at += r;
+    }
+    return true;
+}
+
+bool FullPwrite(int fd, const std::uint8_t* buf, std::size_t n, off_t at) {
+    while (n > 0) {
+        const ssize_t r = ::pwrite(fd, buf, n, at);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        buf += r;
+        n -= std::size_t(r);
+        at += r;
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    out = s.str();
+    return true;
+}
+
+}  // namespace
+
+bool ImageMedium::Load(const std::string& path, std::string& error) {
+    m_path = path;
+    m_fd.Reset();
+    m_faults.Clear();
+    m_bReadOnly = false;
+
+    const std::string sidecar = FaultSidecarPath(path);
+    std::string text;
+    if (ReadWholeFile(sidecar, text) && !FaultMap::Parse(text, sidecar, m_faults, error))
+        return false;
+
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) return true;  // no diskette in the drive
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = path + ": not a regular file";
+        return false;
+    }
+    if (st.st_size != kImageSize) {
+        error = path + ": a diskette image must be exactly 1474560 bytes (2880 sectors of 512), "
+                       "this file has " + std::to_string(st.st_size) + " bytes";
+        return false;
+    }
+    if (!EnsureOpen()) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool ImageMedium::EnsureOpen() {
+    if (m_fd.Valid()) return true;
+    if (m_path.empty()) return false;
+    struct stat st {};
+    if (::stat(m_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != kImageSize)
+        return false;
+    int fd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
+    m_bReadOnly = false;
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+        m_bReadOnly = true;
+    }
+    if (fd < 0) return false;
+    m_fd = UniqueFd(fd);
+    return true;
+}
+
+bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
+    if (first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (!EnsureOpen()) return false;
+    if (m_faults.BlocksRead(first, count)) return false;
+    return FullPread(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
+                     off_t(first) * kSectorSize);
+}
+
+bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
+    if (first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (!EnsureOpen() || m_bReadOnly) return false;
+    if (m_faults.BlocksWrite(first, count)) return false;
+    return FullPwrite(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
+                      off_t(first) * kSectorSize);
+}
+
+bool CreateBlankImage(const std::string& path, std::string& error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = path + ": " + (errno == EEXIST ? std::string("file already exists, not overwritten")
+                                               : std::string(std::strerror(errno)));
+        return false;
+    }
+    UniqueFd owner(fd);
+    std::vector<std::uint8_t> zeros(std::size_t(kImageSize), 0);
+    if (!FullPwrite(fd, zeros.data(), zeros.size(), 0) || !owner.Close()) {
+        error = path + ": " + std::strerror(errno);
+        ::unlink(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace orv

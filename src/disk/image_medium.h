@@ -1,0 +1,37 @@
+// A diskette image file of exactly 2880 x 512 bytes, with an optional IMAGE.faults sidecar.
+#pragma once
+
+#include <string>
+
+#include "disk/fault_map.h"
+#include "disk/medium.h"
+#include "disk/unique_fd.h"
+
+namespace orv {
+
+class ImageMedium final : public IMedium {
+public:
+    // Loads the image and its sidecar. A missing image is an empty drive (every request fails,
+    // and the image is looked for again at the next request). A file of another size or a
+    // malformed sidecar makes Load fail with a message for the user.
+    bool Load(const std::string& path, std::string& error);
+
+    bool Read(int first, int count, std::uint8_t* buffer) override;
+    bool Write(int first, int count, const std::uint8_t* buffer) override;
+    std::string Describe() const override { return m_path; }
+
+    bool Present() const { return m_fd.Valid(); }
+    const FaultMap& Faults() const { return m_faults; }
+
+private:
+    bool EnsureOpen();
+    std::string m_path;
+    UniqueFd m_fd;
+    FaultMap m_faults;
+    bool m_bReadOnly = false;
+};
+
+// Creates a blank image (all zero bytes). Refuses to overwrite an existing file.
+bool CreateBlankImage(const std::string& path, std::string& error);
+
+}  // namespace orv

@@ -1,0 +1,20 @@
+// A medium is what sits in the drive: an image file, a block device or memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orv {
+
+// Every request succeeds or fails as a whole: a failed request transfers nothing that the
+// caller may rely on, and a failed write changes no sector that the fault model keeps intact.
+class IMedium {
+public:
+    virtual ~IMedium() = default;
+    virtual bool Read(int first, int count, std::uint8_t* buffer) = 0;
+    virtual bool Write(int first, int count, const std::uint8_t* buffer) = 0;
+    // A short human-readable name: the path of the image or device.
+    virtual std::string Describe() const = 0;
+};
+
+}  // namespace orv

@@ -1,0 +1,52 @@
+#include "disk/memory_medium.h"
+
+#include <cstring>
+
+namespace orv {
+
+MemoryMedium::MemoryMedium() : m_bytes(std::size_t(kImageSize), 0) {}
+
+MemoryMedium::MemoryMedium(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {
+    m_bytes.resize(std::size_t(kImageSize), 0);
+}
+
+bool MemoryMedium::Read(int first, int count, std::uint8_t* buffer) {
+    ++m_readRequests;
+    if (first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (m_bReadsBroken || m_readRequests == m_hooks.failReadRequest) {
+        if (m_hooks.failPersistent) m_bReadsBroken = true;
+        return false;
+    }
+    if (m_faults.BlocksRead(first, count)) return false;
+    std::memcpy(buffer, SectorData(first), std::size_t(count) * kSectorSize);
+    return true;
+}
+
+bool MemoryMedium::Write(int first, int count, const std::uint8_t* buffer) {
+    ++m_writeRequests;
+    if (first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (m_bWritesBroken || m_writeRequests == m_hooks.failWriteRequest) {
+        if (m_hooks.failPersistent) m_bWritesBroken = true;
+        return false;
+    }
+    if (m_faults.BlocksWrite(first, count)) return false;
+    for (int i = 0; i < count; ++i) {
+        const long limit = m_hooks.powerLossAfterWrites;
+        if (limit >= 0 && m_sectorWrites >= limit) m_bPowerLost = true;
+        // After a power loss the host never hears back; the drive simply stores nothing more.
+        if (m_bPowerLost) return true;
+        ++m_sectorWrites;
+        std::uint8_t* dst = SectorData(first + i);
+        std::memcpy(dst, buffer + std::size_t(i) * kSectorSize, kSectorSize);
+        if (limit >= 0 && m_sectorWrites == limit) {
+            if (m_hooks.tornLast == Torn::Garbage) {
+                for (int b = 0; b < kSectorSize; ++b) dst[b] = std::uint8_t(0xA5 ^ (b * 37));
+            } else if (m_hooks.tornLast == Torn::Unreadable) {
+                m_faults.Set(first + i, Fault::Unreadable);
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace orv

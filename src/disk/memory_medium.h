@@ -1,0 +1,56 @@
+// An in-memory diskette with the same fault model as an image, plus hooks that simulate power
+// loss, torn writes and failing requests for the reliability tests.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "disk/fault_map.h"
+#include "disk/medium.h"
+
+namespace orv {
+
+class MemoryMedium final : public IMedium {
+public:
+    MemoryMedium();
+    explicit MemoryMedium(std::vector<std::uint8_t> bytes);
+
+    bool Read(int first, int count, std::uint8_t* buffer) override;
+    bool Write(int first, int count, const std::uint8_t* buffer) override;
+    std::string Describe() const override { return "memory"; }
+
+    FaultMap& Faults() { return m_faults; }
+    const FaultMap& Faults() const { return m_faults; }
+    std::vector<std::uint8_t>& Bytes() { return m_bytes; }
+    const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
+    std::uint8_t* SectorData(int sector) { return m_bytes.data() + std::size_t(sector) * kSectorSize; }
+
+    // Hooks. Sector writes are counted one by one across requests (a request of n sectors is n
+    // sector writes); requests are counted separately.
+    enum class Torn { None, Garbage, Unreadable };
+    struct Hooks {
+        long powerLossAfterWrites = -1;  // sector writes that land; every later write is dropped
+        Torn tornLast = Torn::None;      // how the last landing sector write is damaged
+        long failReadRequest = -1;       // the N-th read request (1-based) fails
+        long failWriteRequest = -1;      // the N-th write request (1-based) fails
+        bool failPersistent = false;     // a failed request keeps failing from then on
+    };
+    void SetHooks(const Hooks& hooks) { m_hooks = hooks; }
+    long SectorWrites() const { return m_sectorWrites; }
+    long ReadRequests() const { return m_readRequests; }
+    long WriteRequests() const { return m_writeRequests; }
+    bool PowerLost() const { return m_bPowerLost; }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+    FaultMap m_faults;
+    Hooks m_hooks;
+    long m_sectorWrites = 0;
+    long m_readRequests = 0;
+    long m_writeRequests = 0;
+    bool m_bPowerLost = false;
+    bool m_bReadsBroken = false;
+    bool m_bWritesBroken = false;
+};
+
+}  // namespace orv

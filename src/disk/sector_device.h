@@ -1,0 +1,33 @@
+// Raw, all-or-nothing access to the sectors of the diskette in drive A:.
+#pragma once
+
+#include <cstdint>
+
+#include "disk/drive.h"
+#include "disk/geometry.h"
+
+namespace orv {
+
+class CSectorDevice {
+public:
+    explicit CSectorDevice(CDrive* drive = nullptr) : m_pDrive(drive) {}
+    void Attach(CDrive* drive) { m_pDrive = drive; }
+
+    // 0 and the device open; -1 when there is no drive to talk to.
+    int OpenDevice();
+    void CloseDevice() { m_bOpen = false; }
+    bool IsOpen() const { return m_bOpen; }
+
+    // drive 0 is A:, the only drive. Each returns 0 when every sector was transferred, else -1.
+    int ReadSectors(int drive, int first, int count, std::uint8_t* buffer);
+    int WriteSectors(int drive, int first, int count, const std::uint8_t* buffer);
+    // Writes by cylinder, head and sector (the path used to rewrite sector 0).
+    int BiosWriteSectors(int drive, int sector, int count, const std::uint8_t* buffer);
+
+private:
+    bool Usable(int drive, int first, int count) const;
+    CDrive* m_pDrive;
+    bool m_bOpen = false;
+};
+
+}  // namespace orv

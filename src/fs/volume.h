@@ -1,0 +1,100 @@
+// The system area of one diskette in memory (identification sectors and allocation table) and
+// the file-level operations built on it. A volume is used by one thread at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "disk/host_file.h"
+#include "disk/sector_device.h"
+#include "fs/fat_table.h"
+#include "fs/file_record.h"
+#include "fs/id_sectors.h"
+#include "fs/layout.h"
+
+namespace orv {
+
+constexpr int kStagingUnits = 18;
+using StagingBuffer = std::array<std::uint8_t, kStagingUnits * kSectorSize>;
+using FatArray = std::array<std::uint16_t, kUnitCount>;
+
+class CVolume {
+public:
+    explicit CVolume(CDrive* drive = nullptr) : m_device(drive) {}
+    CVolume(const CVolume&) = delete;
+    CVolume& operator=(const CVolume&) = delete;
+
+    CSectorDevice& Device() { return m_device; }
+    CIdSectors& Ids() { return m_ids; }
+    const CIdSectors& Ids() const { return m_ids; }
+    CFatTable& Fat() { return m_fat; }
+    const CFatTable& Fat() const { return m_fat; }
+
+    // --- System area ---------------------------------------------------------------------
+    int OpenDevice() { return m_device.OpenDevice(); }
+    void CloseDevice() { m_device.CloseDevice(); }
+    int CheckSector0();    // 0 signature; -1 readable without it; -2 unreadable
+    int RepairSector0();   // 1 rewritten and readable; 0 failed
+    int FindIdSectors();   // 0 found; -1 none; -2 sector 0 unreadable
+    int ParseIdRecord(const std::uint8_t* sector, bool takeFields);  // 1 an ID record; 0 not
+    int ReadFat(bool fill);  // 1 all loaded; 0 some table sector unusable in both copies
+    int WriteFat();          // moved table sectors (0..11), or -1
+    // Null leaves the field as it is. 0 when at least one ID sector was written, else -1.
+    int WriteIdSectors(const std::string* label, const std::string* text);
+    int PrepareNewSystemArea();  // 0 prepared; 1 nothing readable in 1..63
+    int SameDiskette();          // 0 same; -1 another; 1 no ID sector readable
+    void ResetVolume();
+
+    // Reads one copy of the table as it is on the diskette; unreadable table sectors give
+    // FAT_UNREADABLE entries. copy is 1 or 2.
+    void ReadFatCopyRaw(FatArray& entries, int copy);
+    void MarkAllUnknown();
+    void MarkAllFatDirty(bool flag);
+
+    // --- Allocation ----------------------------------------------------------------------
+    int FreeUnitCount() const;
+    std::int32_t FreeBytes() const;
+    std::int32_t BadBytes() const;
+    std::int32_t SystemBytes() const;
+    int FindFreeFileNumber() const;  // lowest unused 1..2816, or -1
+    int FindFirstFreeUnit() const;   // sector of the lowest free unit, or -1
+    int FindFreeRun(int& wanted) const;       // first-fit run; its sector, wanted = its length
+    int NextRun(int& wanted, bool verify);    // as FindFreeRun; with verify a run that reads
+    int SetUnits(int firstSector, int fileNumber, int count);
+    int MarkBad(int sector);
+    void ReleaseFile(int fileNumber);
+    int DeleteFile(int fileNumber, bool writeTable);  // 0, or -1 when a table write failed
+    int CollectUnits(int fileNumber, std::vector<int>& sectors) const;  // count, or -1
+    int ListFileNumbers(std::vector<int>& numbers) const;             // count, or -1
+    std::int32_t ChainCapacity(int fileNumber) const;                  // or -1
+
+    // --- File entries --------------------------------------------------------------------
+    int ReadEntry(int fileNumber, FileRecord& record);  // 0, or -1
+    // Count; -1 no file; -2 some header units unreadable (the others are listed).
+    int ListFiles(std::vector<FileRecord>& records);
+    static void BuildHeader(const FileRecord& record, std::uint8_t* unit);
+    static void BuildUnitHeader(const FileRecord& record, std::uint8_t* unit);
+    static void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber);
+    // Units filled (1..18), or -1 when the source yields nothing.
+    static int FillStaging(HostFile& source, StagingBuffer& staging, const FileRecord& record);
+
+    // Single sectors through the volume's device; 0 or -1.
+    int ReadSector(int sector, std::uint8_t* buffer) {
+        return m_device.ReadSectors(0, sector, 1, buffer);
+    }
+    int WriteSector(int sector, const std::uint8_t* buffer) {
+        return m_device.WriteSectors(0, sector, 1, buffer);
+    }
+
+private:
+    int WriteFatSector(int k);
+    int RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image);
+
+    CSectorDevice m_device;
+    CIdSectors m_ids;
+    CFatTable m_fat;
+};
+
+}  // namespace orv

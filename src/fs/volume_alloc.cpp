@@ -1,0 +1,139 @@
+// File numbers, free runs, giving units to files and taking them back, space counts.
+#include <bitset>
+
+#include "fs/volume.h"
+
+namespace orv {
+
+int CVolume::FreeUnitCount() const { return m_fat.Count(FAT_FREE); }
+std::int32_t CVolume::FreeBytes() const { return kUnitDataBytes * FreeUnitCount(); }
+std::int32_t CVolume::BadBytes() const { return kUnitDataBytes * m_fat.Count(FAT_BAD); }
+std::int32_t CVolume::SystemBytes() const { return kUnitDataBytes * m_fat.Count(FAT_SYSTEM); }
+
+int CVolume::FindFreeFileNumber() const {
+    std::bitset<FAT_MAX_FILE + 1> used;
+    for (std::uint16_t e : m_fat.entries)
+        if (IsFileNumber(e)) used.set(e);
+    for (int n = 1; n <= FAT_MAX_FILE; ++n)
+        if (!used.test(std::size_t(n))) return n;
+    return -1;
+}
+
+int CVolume::FindFirstFreeUnit() const {
+    for (int u = 0; u < kUnitCount; ++u)
+        if (m_fat.entries[u] == FAT_FREE) return SectorOfUnit(u);
+    return -1;
+}
+
+int CVolume::FindFreeRun(int& wanted) const {
+    if (wanted < 1) wanted = 1;
+    int start = -1, length = 0;
+    for (int u = 0; u < kUnitCount; ++u) {
+        if (m_fat.entries[u] != FAT_FREE) {
+            if (start >= 0) break;  // a gap ends the run
+            continue;
+        }
+        if (start < 0) start = u;
+        if (++length == wanted) break;
+    }
+    if (start < 0) return -1;
+    wanted = length;
+    return SectorOfUnit(start);
+}
+
+int CVolume::NextRun(int& wanted, bool verify) {
+    const int limit = wanted;
+    int want = limit;
+    int first = FindFreeRun(want);
+    if (!verify) {
+        wanted = want;
+        return first;
+    }
+    std::array<std::uint8_t, kStagingUnits * kSectorSize> scratch;
+    while (first >= 0) {
+        want = std::min(want, kStagingUnits);
+        if (m_device.ReadSectors(0, first, want, scratch.data()) == 0) {
+            wanted = want;
+            return first;
+        }
+        int failed = 0;
+        for (int i = 0; i < want; ++i) {
+            if (ReadSector(first + i, scratch.data()) != 0) {
+                MarkBad(first + i);
+                ++failed;
+            }
+        }
+        if (failed == 0) {
+            // Every sector reads alone but the run does not: take it unit by unit.
+            wanted = 1;
+            return first;
+        }
+        int again = want;
+        first = FindFreeRun(again);
+        want = again;
+    }
+    return -1;
+}
+
+int CVolume::SetUnits(int firstSector, int fileNumber, int count) {
+    for (int i = 0; i < count; ++i) {
+        const int unit = UnitOfSector(firstSector + i);
+        if (unit >= 0 && unit < kUnitCount) m_fat.Set(unit, std::uint16_t(fileNumber));
+    }
+    return 0;
+}
+
+int CVolume::MarkBad(int sector) {
+    const int unit = UnitOfSector(sector);
+    if (unit >= 0 && unit < kUnitCount) m_fat.Set(unit, FAT_BAD);
+    return 0;
+}
+
+void CVolume::ReleaseFile(int fileNumber) {
+    for (int u = 0; u < kUnitCount; ++u) {
+        const int e = m_fat.entries[u];
+        if (e == fileNumber || e == fileNumber + 3000) m_fat.Set(u, FAT_FREE);
+    }
+}
+
+int CVolume::DeleteFile(int fileNumber, bool writeTable) {
+    ReleaseFile(fileNumber);
+    if (!writeTable) return 0;
+    const int moved = WriteFat();
+    if (moved < 0) return -1;
+    if (moved > 0 && WriteIdSectors(nullptr, nullptr) < 0) return -1;
+    return 0;
+}
+
+int CVolume::CollectUnits(int fileNumber, std::vector<int>& sectors) const {
+    int n = 0;
+    for (int u = 0; u < kUnitCount; ++u) {
+        if (m_fat.entries[u] == fileNumber) {
+            sectors.push_back(SectorOfUnit(u));
+            ++n;
+        }
+    }
+    return n > 0 ? n : -1;
+}
+
+int CVolume::ListFileNumbers(std::vector<int>& numbers) const {
+    std::bitset<FAT_MAX_FILE + 1> present;
+    for (std::uint16_t e : m_fat.entries)
+        if (IsFileNumber(e)) present.set(e);
+    int n = 0;
+    for (int f = 1; f <= FAT_MAX_FILE; ++f) {
+        if (present.test(std::size_t(f))) {
+            numbers.push_back(f);
+            ++n;
+        }
+    }
+    return n > 0 ? n : -1;
+}
+
+std::int32_t CVolume::ChainCapacity(int fileNumber) const {
+    int n = 0;
+    for (std::uint16_t e : m_fat.entries) n += e == fileNumber;
+    return n > 0 ? BytesInUnits(n) : -1;
+}
+
+}  // namespace orv

@@ -1,0 +1,93 @@
+// File entries: the header unit of every file, listing, and staging a host file's data.
+#include <cstring>
+#include <filesystem>
+
+#include "fs/volume.h"
+
+namespace orv {
+
+namespace {
+constexpr int kOffExtension = 2;
+constexpr int kOffPart = 5;
+constexpr int kOffName = 6;
+constexpr int kOffSize = 55;
+constexpr int kOffTime = 59;
+constexpr int kOffAttributes = 63;
+}  // namespace
+
+int CVolume::ReadEntry(int fileNumber, FileRecord& record) {
+    std::vector<int> sectors;
+    if (CollectUnits(fileNumber, sectors) < 0) return -1;
+    std::array<std::uint8_t, kSectorSize> s;
+    if (ReadSector(sectors.front(), s.data()) != 0) return -1;
+    record.fileNumber = GetU16(s.data());
+    record.extension = FieldText(s.data() + kOffExtension, kExtensionWidth);
+    record.partNumber = s[kOffPart];
+    record.name = FieldText(s.data() + kOffName, kNameWidth);
+    record.size = GetU32(s.data() + kOffSize);
+    record.modificationTime = GetU32(s.data() + kOffTime);
+    record.attributes = s[kOffAttributes];
+    return 0;
+}
+
+int CVolume::ListFiles(std::vector<FileRecord>& records) {
+    std::vector<int> numbers;
+    if (ListFileNumbers(numbers) < 0) return -1;
+    int listed = 0;
+    for (int number : numbers) {
+        FileRecord record;
+        if (ReadEntry(number, record) != 0) continue;
+        records.push_back(std::move(record));
+        ++listed;
+    }
+    return listed < int(numbers.size()) ? -2 : listed;
+}
+
+void CVolume::BuildHeader(const FileRecord& r, std::uint8_t* unit) {
+    std::memset(unit, 0, kHeaderSize);
+    PutU16(unit, r.fileNumber);
+    PutFieldText(unit + kOffExtension, kExtensionWidth, r.extension);
+    unit[kOffPart] = r.partNumber;
+    PutFieldText(unit + kOffName, kNameWidth, r.name);
+    PutU32(unit + kOffSize, r.size);
+    PutU32(unit + kOffTime, r.modificationTime);
+    unit[kOffAttributes] = r.attributes;
+}
+
+void CVolume::BuildUnitHeader(const FileRecord& r, std::uint8_t* unit) {
+    PutU16(unit, r.fileNumber);
+    PutFieldText(unit + kOffExtension, kExtensionWidth, r.extension);
+}
+
+void CVolume::EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber) {
+    const std::filesystem::path p(path);
+    record.name = p.stem().string().substr(0, kNameWidth);
+    std::string ext = p.extension().string();
+    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+    record.extension = ext.substr(0, kExtensionWidth);
+    HostFileStatus status;
+    if (GetHostFileStatus(path, status)) {
+        record.modificationTime = status.modificationTime;
+        record.attributes = status.attributes;
+        record.size = std::uint32_t(status.size);
+    }
+    record.fileNumber = std::uint16_t(fileNumber);
+    record.partNumber = 0;
+}
+
+int CVolume::FillStaging(HostFile& source, StagingBuffer& staging, const FileRecord& record) {
+    int filled = 0;
+    for (int slot = 0; slot < kStagingUnits; ++slot) {
+        std::uint8_t* unit = staging.data() + std::size_t(slot) * kSectorSize;
+        const int n = ReadHostFile(source, unit + kUnitHeaderSize, kUnitDataBytes);
+        if (n < 0) break;
+        if (n < kUnitDataBytes)  // keep the rest of a short last unit defined
+            std::memset(unit + kUnitHeaderSize + n, 0, std::size_t(kUnitDataBytes - n));
+        BuildUnitHeader(record, unit);
+        ++filled;
+        if (n < kUnitDataBytes) break;  // the source ended inside this unit
+    }
+    return filled > 0 ? filled : -1;
+}
+
+}  // namespace orv

@@ -1,0 +1,186 @@
+// Sector 0, the identification sectors and the same-diskette test.
+#include <cstring>
+
+#include "fs/clock.h"
+#include "fs/volume.h"
+
+namespace orv {
+
+namespace {
+using Sector = std::array<std::uint8_t, kSectorSize>;
+constexpr int kRepairAttempts = 3;
+}  // namespace
+
+int CVolume::CheckSector0() {
+    Sector s;
+    if (ReadSector(kBootSector, s.data()) != 0) return -2;
+    return BootHasSignature(s.data()) ? 0 : -1;
+}
+
+int CVolume::RepairSector0() {
+    Sector boot;
+    BuildBootRecord(boot.data());
+    for (int attempt = 0; attempt < kRepairAttempts; ++attempt) {
+        if (m_device.BiosWriteSectors(0, kBootSector, 1, boot.data()) != 0) continue;
+        Sector back;
+        // The write counts only when the sector reads back with the signature in place.
+        if (ReadSector(kBootSector, back.data()) != 0) return 0;
+        return BootHasSignature(back.data()) ? 1 : 0;
+    }
+    return 0;
+}
+
+int CVolume::ParseIdRecord(const std::uint8_t* sector, bool takeFields) {
+    IdRecord record;
+    if (!ParseIdRecordBytes(sector, record)) return 0;
+    if (takeFields) {
+        m_ids.flag = record.flag;
+        m_ids.label = record.label;
+        m_ids.text = record.text;
+        m_ids.stampTime = record.stampTime;
+        m_ids.fat1 = record.fat1;
+        m_ids.fat2 = record.fat2;
+    }
+    return 1;
+}
+
+int CVolume::FindIdSectors() {
+    Sector s;
+    if (ReadSector(kBootSector, s.data()) != 0) return -2;
+    std::array<bool, 3> isId{};
+    int found = 0;
+    for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast; ++sector) {
+        if (ReadSector(sector, s.data()) != 0) continue;
+        if (IdHasSignature(s.data())) {
+            if (found == 0) ParseIdRecord(s.data(), true);
+            m_ids.positions[found] = std::uint16_t(sector);
+            isId[found] = true;
+            if (++found == 3) return 0;
+        } else {
+            // A readable sector is a candidate for an empty position (later ID sectors still
+            // take their position by order).
+            for (auto& pos : m_ids.positions) {
+                if (pos == 0) {
+                    pos = std::uint16_t(sector);
+                    break;
+                }
+            }
+        }
+    }
+    if (found == 0) return -1;
+    // A candidate that holds a table sector must never receive an ID record.
+    for (int i = 0; i < 3; ++i) {
+        const int pos = m_ids.positions[i];
+        if (isId[i] || pos == 0) continue;
+        for (int k = 0; k < kFatSectorCount; ++k)
+            if (m_ids.fat1[k] == pos || m_ids.fat2[k] == pos) m_ids.positions[i] = 0;
+    }
+    return 0;
+}
+
+int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
+    m_ids.fat1 = m_fat.pos1;
+    m_ids.fat2 = m_fat.pos2;
+    if (label) m_ids.label = label->substr(0, kLabelWidth);
+    if (text) m_ids.text = text->substr(0, kTextWidth);
+
+    IdRecord record{m_ids.flag, m_ids.label, m_ids.text, CurrentTime(), m_ids.fat1, m_ids.fat2};
+    Sector image;
+    BuildIdRecord(record, image.data());
+
+    int written = 0;
+    for (auto& pos : m_ids.positions) {
+        // Never write an ID record over a table sector or outside the system area.
+        if (pos < kSystemAreaFirst || pos > kSystemAreaLast || m_fat.InPositionTables(pos)) {
+            pos = 0;
+            continue;
+        }
+        if (WriteSector(pos, image.data()) == 0)
+            ++written;
+        else
+            pos = 0;
+    }
+    if (m_fat.entries[UnitOfSector(kReserveIdSector)] == FAT_FREE &&
+        !m_fat.InPositionTables(kReserveIdSector))
+        WriteSector(kReserveIdSector, image.data());
+
+    for (int s = kSystemAreaFirst; s <= kSystemAreaLast && written < 3; ++s) {
+        if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
+        if (WriteSector(s, image.data()) != 0) continue;
+        ++written;
+        for (auto& pos : m_ids.positions) {
+            if (pos == 0) {
+                pos = std::uint16_t(s);
+                break;
+            }
+        }
+    }
+    if (written == 0) return -1;
+    // The diskette now carries the new stamp; remember it, or our own rewrite would make the
+    // diskette look like another one.
+    m_ids.stampTime = record.stampTime;
+    return 0;
+}
+
+int CVolume::PrepareNewSystemArea() {
+    auto& pos = m_ids.positions;
+    if (pos[0] == 0) return 1;
+    // Defaults 2 and 3 for missing positions, never doubling a position already taken.
+    for (int i = 1; i < 3; ++i) {
+        if (pos[i] != 0) continue;
+        int s = i + 1;
+        while (m_ids.IsIdPosition(s)) ++s;
+        pos[i] = std::uint16_t(s);
+    }
+    FatPositions copy1{}, copy2{};
+    int s = 4;
+    for (int k = 0; k < kFatSectorCount; ++k, ++s) {
+        while (m_ids.IsIdPosition(s)) ++s;
+        copy1[k] = std::uint16_t(s);
+    }
+    auto inCopy1 = [&](int x) {
+        for (auto p : copy1)
+            if (p == x) return true;
+        return false;
+    };
+    s = 15;
+    for (int k = 0; k < kFatSectorCount; ++k, ++s) {
+        while (m_ids.IsIdPosition(s) || inCopy1(s)) ++s;
+        copy2[k] = std::uint16_t(s);
+    }
+    m_ids.fat1 = m_fat.pos1 = copy1;
+    m_ids.fat2 = m_fat.pos2 = copy2;
+    m_ids.flag = false;
+    m_fat.entries.fill(FAT_FREE);
+    return 0;
+}
+
+int CVolume::SameDiskette() {
+    Sector s;
+    for (int pos : m_ids.positions) {
+        if (pos == 0 || ReadSector(pos, s.data()) != 0) continue;
+        IdRecord record;
+        if (!ParseIdRecordBytes(s.data(), record)) return -1;
+        if (record.label != m_ids.label || record.stampTime != m_ids.stampTime) return -1;
+        return 0;
+    }
+    return 1;
+}
+
+void CVolume::ResetVolume() {
+    m_fat.pos1.fill(POS_RESET);
+    m_fat.pos2.fill(POS_RESET);
+    m_ids.fat1.fill(POS_RESET);
+    m_ids.fat2.fill(POS_RESET);
+    m_fat.dirty.fill(false);
+    m_ids.positions.fill(0);
+    m_ids.label.clear();
+    m_ids.text.clear();
+    m_ids.stampTime = 0;
+}
+
+void CVolume::MarkAllUnknown() { m_fat.entries.fill(FAT_UNKNOWN); }
+
+void CVolume::MarkAllFatDirty(bool flag) { m_fat.dirty.fill(flag); }
+
+}  // namespace orv
