@@ -1,0 +1,24 @@
+// The dialog that owns a format or disk-service worker: a status line, a progress bar and two
+// flags shared between the user-interface thread and the worker.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace orv {
+
+class IWorkerDialog {
+public:
+    virtual ~IWorkerDialog() = default;
+    // Called from the worker thread.
+    virtual void SetStatus(const std::string& text) = 0;
+    virtual void SetProgress(int position) = 0;
+
+    // 1 idle, 0 running, -1 stop requested (or, in the disk service, nothing to show).
+    std::atomic<std::int32_t> m_nState{1};
+    // 1 while no finished worker waits for the finishing step; the worker clears it last.
+    std::atomic<std::int32_t> m_bRunning{1};
+};
+
+}  // namespace orv

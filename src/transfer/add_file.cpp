@@ -1,0 +1,123 @@
+// Adding a host file to the diskette, spread over further diskettes when one is full.
+#include "transfer/document.h"
+#include "transfer/operation_block.h"
+#include "transfer/text_format.h"
+
+namespace orv {
+
+namespace {
+
+ProgressSpec AddProgressSpec(const std::string& path) {
+    ProgressSpec spec;
+    spec.left = Picture::Computer;
+    spec.right = Picture::Diskette;
+    spec.title = "Adding file, please wait...";
+    spec.fileLine = path;
+    spec.askBeforeCancel = true;
+    spec.cancelQuestion = "Do you really want to interrupt this action ?";
+    spec.countFormat = "%ld sectors of %ld sectors added";
+    return spec;
+}
+
+}  // namespace
+
+int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
+    if (!CheckSameDiskette()) return -1;
+
+    FileRecord record;
+    HostFileStatus status;
+    const bool haveStatus = GetHostFileStatus(path, status);
+    if (haveStatus) {
+        record.modificationTime = status.modificationTime;
+        record.attributes = status.attributes;
+    }
+    // A start at or behind the end leaves nothing to add (an empty file is added from 0).
+    if (haveStatus && (status.size < start || (status.size > 0 && status.size == start))) {
+        Notify(User(), StrFormat("Unable to seek at possition %ld in file\n%s, %ld B long",
+                                 long(start), path.c_str(), long(status.size)));
+        return -1;
+    }
+    HostFile source;
+    if (!source.Open(path, HostFile::Mode::Read)) {
+        Notify(User(), StrFormat("%s\n\nFile could not be opened.", path.c_str()));
+        return -1;
+    }
+    if (!source.Seek(start)) {
+        Notify(User(), StrFormat("Unable to seek at possition %ld in file\n\nWriting had been "
+                                 "interrupted.",
+                                 long(start)));
+        return -1;
+    }
+    const std::int64_t length = source.Length();
+    if (length > INT32_MAX) {
+        Notify(User(), StrFormat("%s\n\nFile could not be opened.", path.c_str()));
+        return -1;
+    }
+    CVolume::EntryFromHostFile(path, record, 0);
+    if (haveStatus) {
+        record.modificationTime = status.modificationTime;
+        record.attributes = status.attributes;
+    }
+    record.size = std::uint32_t(std::max<std::int64_t>(length, 0));
+    record.partNumber = 0;
+    const std::int32_t rest = std::int32_t(record.size) - start;
+
+    OperationBlock block;
+    block.operation = OP_ADD;
+    block.document = this;
+    block.file = &source;
+    block.record = &record;
+    block.start = start;
+    const ProgressSpec spec = AddProgressSpec(path);
+    if (RunOperation(block, spec) != PROGRESS_OK) {
+        Notify(User(), "Action has been interrupted by user.");
+        return -1;
+    }
+    if (block.result < 0) {
+        Notify(User(), "Diskette is defective or full.");
+        return -1;
+    }
+    if (block.result >= rest) {
+        FormatRecord(record);
+        m_files.push_back(record);
+        return 0;
+    }
+
+    // The rest goes onto further diskettes, one part each; part k carries the extension "k".
+    int partIndex = 0;
+    std::int32_t done = block.result;
+    bool partOnOpenDiskette = true;  // the record describes a part on the diskette now open
+    while (done < rest) {
+        if (AskNextDiskette(partIndex) == DISKETTE_CANCELLED) {
+            Notify(User(), StrFormat("Adding has been interrupted on %ld B.", long(done)));
+            break;
+        }
+        partOnOpenDiskette = false;
+        record.extension = StrFormat("%d", partIndex + 1);
+        block = OperationBlock{};
+        block.operation = OP_ADD;
+        block.document = this;
+        block.file = &source;
+        block.record = &record;
+        block.start = start + done;
+        if (RunOperation(block, spec) != PROGRESS_OK) {
+            Notify(User(), "Action has been interrupted by user.");
+            return -1;
+        }
+        if (block.result < 0) {
+            // Nothing of this part was kept: ask again for a diskette under the same mark.
+            Notify(User(), "Diskette is defective or full.");
+            continue;
+        }
+        partOnOpenDiskette = true;
+        ++partIndex;
+        done += block.result;
+    }
+    if (m_bOpen && partOnOpenDiskette) {
+        FormatRecord(record);
+        m_files.push_back(record);
+    }
+    return 2;
+}
+
+}  // namespace orv

@@ -1,0 +1,68 @@
+#include "transfer/bad_sector_report.h"
+
+#include "disk/host_file.h"
+#include "fs/volume.h"
+#include "transfer/text_format.h"
+
+namespace orv {
+
+std::vector<std::string> ReportRows(const BadSectorReport& report) {
+    std::vector<std::string> rows;
+    if (!report.badList) return rows;
+    for (std::uint32_t position : *report.badList) rows.push_back(StrFormat("%7d", int(position)));
+    return rows;
+}
+
+std::string ReportFileText(const BadSectorReport& report) {
+    std::string text = StrFormat("Start Byte:   %ld", long(report.startByte)) + "\r\n";
+    for (const std::string& row : ReportRows(report)) text += row + "\r\n";
+    return text;
+}
+
+std::string ReportFileSuggestion(const BadSectorReport& report) {
+    return report.name + "byd_sec.txt";
+}
+
+bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path, IUserPort& user) {
+    const std::string text = ReportFileText(report);
+    HostFile file;
+    if (!file.Open(path, HostFile::Mode::CreateTruncate) ||
+        !file.Write(reinterpret_cast<const std::uint8_t*>(text.data()), long(text.size())) ||
+        !file.Close()) {
+        user.ShowMessage(Message{"Unable to write into the selected possition.\n" + path,
+                                 Buttons::Ok, Icon::None, Answer::None});
+        return false;
+    }
+    return true;
+}
+
+bool MarkBadSectors(BadSectorReport& report, IUserPort& user) {
+    if (Ask(user,
+            "Damaged file will be deleted\nand bad sectors will be marked as bad.\n\nDo you really "
+            "want to continue?",
+            Buttons::YesNo) != Answer::Yes)
+        return false;
+    if (report.volume && report.badList && report.fileNumber > 0) {
+        std::vector<int> units;
+        report.volume->CollectUnits(report.fileNumber, units);
+        for (std::uint32_t position : *report.badList) {
+            if (position >= units.size()) continue;  // not a unit of this file
+            const int sector = units[position];
+            if (report.volume->Fat().entries[std::size_t(UnitOfSector(sector))] == FAT_BAD)
+                continue;
+            report.volume->MarkBad(sector);
+            report.markedSectors.push_back(sector);
+        }
+    }
+    report.marked = 1;
+    return true;
+}
+
+void UndoMarks(BadSectorReport& report) {
+    if (!report.volume) return;
+    for (int sector : report.markedSectors)
+        report.volume->Fat().Set(UnitOfSector(sector), std::uint16_t(report.fileNumber));
+    report.markedSectors.clear();
+}
+
+}  // namespace orv

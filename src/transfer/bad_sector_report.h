@@ -1,0 +1,48 @@
+// The bad-sector report shown at the end of a copy that met unreadable units: the damaged
+// file's name, the start byte of this diskette's part and the chain positions that failed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ports/user_port.h"
+
+namespace orv {
+
+class CVolume;
+
+struct BadSectorReport {
+    std::string name;
+    std::int32_t startByte = 0;
+    const std::vector<std::uint32_t>* badList = nullptr;
+    CVolume* volume = nullptr;
+    int fileNumber = 0;
+    std::int32_t marked = 0;  // set by a confirmed Mark
+    std::vector<int> markedSectors;  // the units Mark took from the file, to give back
+};
+
+// The rows of the report's list: "%7d" of every chain position, in list order.
+std::vector<std::string> ReportRows(const BadSectorReport& report);
+// The report file's text: "Start Byte:   %ld" and then one row a line, each ended by CR LF.
+std::string ReportFileText(const BadSectorReport& report);
+// The file name the Save dialog proposes: the name followed by "byd_sec.txt".
+std::string ReportFileSuggestion(const BadSectorReport& report);
+// Save: writes the report file; on failure tells the user. True when written.
+bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path, IUserPort& user);
+// Mark: asks first; on Yes marks the listed units bad in the table in memory and sets marked.
+// True when the units were marked.
+bool MarkBadSectors(BadSectorReport& report, IUserPort& user);
+
+// Gives the file back the units that Mark marked bad (when the file could not be deleted).
+void UndoMarks(BadSectorReport& report);
+
+// The report dialog of a front end: shows the report and lets the user Save and Mark until
+// Close. The caller reads report.marked afterwards.
+class IBadSectorReportPort {
+public:
+    virtual ~IBadSectorReportPort() = default;
+    virtual void ShowBadSectorReport(BadSectorReport& report) = 0;
+};
+
+}  // namespace orv

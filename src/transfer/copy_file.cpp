@@ -1,0 +1,183 @@
+// Copying a file from the diskette: parts collected from further diskettes, unreadable units
+// filled with 'X' and reported, date and attributes restored.
+#include <cstdlib>
+
+#include "transfer/document.h"
+#include "transfer/host_names.h"
+#include "transfer/operation_block.h"
+#include "transfer/text_format.h"
+
+namespace orv {
+
+namespace {
+
+ProgressSpec CopyProgressSpec(const std::string& target) {
+    ProgressSpec spec;
+    spec.left = Picture::Diskette;
+    spec.right = Picture::Computer;
+    spec.title = "Copying file from diskette, please wait...";
+    spec.fileLine = target;
+    spec.askBeforeCancel = true;
+    spec.cancelQuestion = "Do you really want to interrupt this action ?";
+    spec.countFormat = "%ld B of %ld copied.";
+    return spec;
+}
+
+// The extension of a further part is its part number: anything that reads as a number other
+// than 0.
+bool IsFurtherPart(const std::string& extension) { return std::atol(extension.c_str()) != 0; }
+
+}  // namespace
+
+int COrvalisDoc::ConfirmReplace(const std::string& target, const FileRecord& record) {
+    HostFileStatus status;
+    if (!GetHostFileStatus(target, status)) return 1;
+    const std::string text = StrFormat(
+        "File %s already exists.\n\nDo you want to replace this file: %ld B, last mod. "
+        "%s\nwith file: %ld B, last mod. %s ?",
+        target.c_str(), long(status.size), DateTimeText(status.modificationTime).c_str(),
+        long(record.size), record.dateText.c_str());
+    return Ask(User(), text, Buttons::YesNo) == Answer::Yes ? 1 : 0;
+}
+
+int COrvalisDoc::ConfirmBadSectorContinue() {
+    return Ask(User(),
+               "Orvalis has found bad sector on diskette.\nIf you want to interrupt action, click "
+               "CANCEL\nIf you want to continue, click OK. Orvalis will display information\nwhich "
+               "you can use later to repair the file.\n\nADVICE: If the file is large and you "
+               "still have original source,\nclick OK. Later you can repair it.",
+               Buttons::OkCancel, Icon::Exclamation) == Answer::Ok
+               ? 1
+               : 0;
+}
+
+int COrvalisDoc::CopyToFolder(FileRecord& key, const std::string& folder) {
+    std::string dir = folder;
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    return CopyFromDiskette(key, dir + SafeHostName(key.displayName), true, -1);
+}
+
+int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
+                                  std::int32_t position) {
+    if (!CheckSameDiskette()) return -1;
+    const int found = FindFile(key, true);
+    if (found < 0) return -1;
+    // A copy of the record: the list may lose it (delete after Mark) or change (next part).
+    FileRecord record = m_files[std::size_t(found)];
+    std::int32_t size = std::int32_t(record.size);
+    int number = record.fileNumber;
+    std::int32_t here = m_volume.ChainCapacity(number);
+
+    if (here < size && IsFurtherPart(record.extension) &&
+        Ask(User(),
+            StrFormat("%s appears to be a part of big file, \nwhich is located on several "
+                      "diskettes.\nYou probably wont be able to use this file alone.\nIt's "
+                      "recomendet to insert diskette with first part of the file.\n\nCopy the "
+                      "file anyway?",
+                      record.displayName.c_str()),
+            Buttons::YesNo) != Answer::Yes)
+        return -1;
+    if (askReplace && !ConfirmReplace(target, record)) return -1;
+
+    const std::int32_t base = position == -1 ? 0 : position;
+    std::int32_t at = base;
+    bool more = size - base > here;
+    std::int32_t copied = 0;
+    int part = 0;
+
+    HostFile file;
+    const bool opened = position == -1 ? file.Open(target, HostFile::Mode::CreateTruncate)
+                                       : file.Open(target, HostFile::Mode::ReadWrite);
+    if (!opened) {
+        Notify(User(), StrFormat("%s \n\nCould not open or create file.", target.c_str()));
+        return -1;
+    }
+    const bool seeked = position == -1 ? file.Seek(0) : position == 0 ? file.SeekEnd()
+                                                                       : file.Seek(position);
+    if (!seeked) {
+        Notify(User(), StrFormat("Cannot seek to possition %ld is \n%s", long(position),
+                                 target.c_str()));
+        return -1;
+    }
+
+    const ProgressSpec spec = CopyProgressSpec(target);
+    for (;;) {
+        const std::int32_t count = more ? here : size - at;
+        OperationBlock block;
+        block.operation = OP_COPY;
+        block.document = this;
+        block.file = &file;
+        block.record = &record;
+        block.fileNumber = number;
+        block.byteCount = count;
+        if (RunOperation(block, spec) != PROGRESS_OK) {
+            Notify(User(), "Action has been interrupted by user.");
+            return -1;
+        }
+        const std::int32_t r = block.result;
+        if (r < 0) {
+            // Whether or not further parts follow, a part whose first unit cannot be read (or
+            // whose target refuses the data) ends the copy.
+            Notify(User(), StrFormat("Could not read first sector of file from diskette\nor could "
+                                     "not write to %s",
+                                     target.c_str()));
+            return -1;
+        }
+        if (r != count) {
+            if (!ConfirmBadSectorContinue()) return -1;
+            std::vector<std::uint32_t> badList;
+            OperationBlock rest;
+            rest.operation = OP_COPY_REST;
+            rest.document = this;
+            rest.file = &file;
+            rest.record = &record;
+            rest.fileNumber = number;
+            rest.byteCount = count - r;
+            rest.start = r;
+            rest.continueFlag = 1;
+            rest.badList = &badList;
+            if (RunOperation(rest, spec) != PROGRESS_OK) {
+                Notify(User(), "Action has been interrupted by user.");
+                return -1;
+            }
+            if (rest.result != count - r) {
+                Notify(User(), "Unknown error (1), Copying had been interrupt");
+                return -1;
+            }
+            if (ReportBadSectors(record, record.displayName, badList, at) == 1) {
+                key.size = 0;
+                key.modificationTime = 0;
+            }
+        }
+        copied += here;
+        if (!more) break;
+        at += here;
+        ++part;
+        int next = -1;
+        if (AskDisketteWithPart(part, record.name, next) == DISKETTE_CANCELLED) return -1;
+        const FileRecord& found2 = m_files[std::size_t(next)];
+        const std::uint32_t modTime = record.modificationTime;
+        const std::uint8_t attributes = record.attributes;
+        record = found2;
+        // Date and attributes come from the first part, which the user chose.
+        record.modificationTime = modTime;
+        record.attributes = attributes;
+        number = record.fileNumber;
+        size = std::int32_t(record.size);
+        here = m_volume.ChainCapacity(number);
+        more = here + copied < size - base;
+    }
+
+    if (!file.Close()) {
+        Notify(User(), "Acception occured during closes the file.");
+        return -1;
+    }
+    if (m_bRestoreAttributes && HostFileSize(target) >= 0 &&
+        !SetHostFileStatus(target, record.modificationTime, record.attributes)) {
+        Notify(User(), "Acception occured during setting file attributs.");
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace orv

@@ -1,0 +1,88 @@
+// The document: the diskette in drive A:, its volume and file list, and the file operations
+// that move data between the hard disk and the diskette.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "disk/drive.h"
+#include "fs/file_record.h"
+#include "fs/volume.h"
+#include "ports/progress_port.h"
+#include "ports/user_port.h"
+#include "transfer/bad_sector_report.h"
+
+namespace orv {
+
+struct OperationBlock;
+
+enum : int { DISKETTE_CANCELLED = 25, DISKETTE_READY = 26 };
+
+struct DocPorts {
+    IUserPort* user = nullptr;
+    IProgressRunner* progress = nullptr;
+    IBadSectorReportPort* report = nullptr;
+};
+
+class COrvalisDoc {
+public:
+    COrvalisDoc(CDrive& drive, DocPorts ports);
+    ~COrvalisDoc();
+    COrvalisDoc(const COrvalisDoc&) = delete;
+    COrvalisDoc& operator=(const COrvalisDoc&) = delete;
+
+    // 0 opened; -1 not formatted for Orvalis; -2 table unreadable; -3 no diskette or sector 0
+    // unreadable; -4 the user declined to open a diskette without the signature.
+    int OpenDiskette();
+    void CloseDiskette();
+    bool IsOpen() const { return m_bOpen; }
+
+    // List position of the first record whose display name matches the key's (and with exact
+    // also its size and number texts); -1 when none. Case-insensitive.
+    int FindFile(const FileRecord& key, bool exact) const;
+    static void FormatRecord(FileRecord& record);
+    std::int32_t BytesOnDiskette(const FileRecord& key) const;
+    int CheckSameDiskette();  // 1 same diskette; 0 the user gave up
+    int AskNextDiskette(int partIndex);
+    int AskDisketteWithPart(int part, const std::string& name, int& position);
+
+    // 0 all on this diskette; 2 spread over several (or stopped at a change); -1 failed.
+    int AddFile(const std::string& path, std::int32_t start);
+    // position -1: new file; 0: append; above 0: write from there. 0 copied, -1 not.
+    int CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
+                         std::int32_t position);
+    int CopyToFolder(FileRecord& key, const std::string& folder);
+    int DeleteFromDiskette(const FileRecord& key, bool writeTable, bool showMessage);
+    int ReportBadSectors(const FileRecord& key, const std::string& name,
+                         std::vector<std::uint32_t>& badList, std::int32_t start);
+
+    int ConfirmReplace(const std::string& target, const FileRecord& record);
+    int ConfirmBadSectorContinue();
+
+    const std::vector<FileRecord>& Files() const { return m_files; }
+    CVolume& Volume() { return m_volume; }
+    const CVolume& Volume() const { return m_volume; }
+    CDrive& Drive() { return m_drive; }
+    IUserPort& User() { return *m_ports.user; }
+    bool DeviceOpened() const { return m_bDeviceOpened; }
+
+    bool m_bRestoreAttributes = true;  // "Set attributes and time of a file copied..."
+    bool m_bVerification = false;      // read test before writing
+
+private:
+    int RunOperation(OperationBlock& block, const ProgressSpec& spec);
+    void ShowOpenError(int code);
+
+    CDrive& m_drive;
+    DocPorts m_ports;
+    bool m_bDeviceOpened = false;
+    bool m_bOpen = false;
+    std::vector<FileRecord> m_files;
+    CVolume m_volume;
+};
+
+// The message of an OpenDiskette failure code, as the open and change prompts show it.
+std::string OpenErrorText(int code);
+
+}  // namespace orv

@@ -1,0 +1,39 @@
+// The parameters of one long file operation, handed to the worker routine.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "disk/host_file.h"
+#include "fs/file_record.h"
+#include "ports/progress_port.h"
+
+namespace orv {
+
+class COrvalisDoc;
+
+enum : std::int32_t { OP_COPY = 26, OP_ADD = 30, OP_COPY_REST = 32 };
+
+struct OperationBlock {
+    std::int32_t operation = 0;
+    COrvalisDoc* document = nullptr;
+    HostFile* file = nullptr;
+    FileRecord* record = nullptr;
+    std::int32_t result = 0;       // bytes moved, or -1
+    std::int32_t fileNumber = 0;   // copy only
+    std::int32_t byteCount = 0;    // copy only
+    std::int32_t start = 0;        // add: source position; copy rest: bytes already copied
+    std::int32_t continueFlag = 0; // copy rest: go on past unreadable units
+    std::vector<std::uint32_t>* badList = nullptr;
+};
+
+struct WorkerBlock {
+    OperationBlock* operation = nullptr;
+    IProgressSink* dialog = nullptr;
+};
+
+// The worker routine of every file transfer: dispatches on the operation code and stores the
+// outcome in the block's result. Returns 0.
+int DlouhaOperace(WorkerBlock* block);
+
+}  // namespace orv

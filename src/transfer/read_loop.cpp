@@ -1,0 +1,70 @@
+// The read loop: the file's units in ascending order, one unit per request, filler for units
+// that cannot be read when the caller chose to go on past them.
+#include <algorithm>
+#include <cstring>
+
+#include "transfer/file_loops.h"
+
+namespace orv {
+
+namespace {
+
+constexpr std::uint8_t kFiller = 0x58;  // 'X'
+
+void Report(IProgressSink* dialog, long done, long capacity) {
+    if (!dialog) return;
+    dialog->SetPercent(std::clamp(int(double(done) / double(capacity) * 100.0), 0, 100));
+    dialog->ShowCounts(done, capacity);
+}
+
+}  // namespace
+
+std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& target,
+                                  std::int32_t count, std::int32_t already, bool continuePast,
+                                  std::vector<std::uint32_t>* badList, IProgressSink* dialog) {
+    std::vector<int> units;
+    const int n = volume.CollectUnits(fileNumber, units);
+    if (n < 0) return -1;
+    if (badList) badList->clear();
+    const long capacity = BytesInUnits(n);
+    if (dialog) dialog->SetPercent(1);
+    if (count < 0) return -1;
+
+    std::array<std::uint8_t, kSectorSize> sector;
+    std::int32_t written = 0;  // by this call
+    long done = already > 0 ? already : 0;
+    int position = 1;
+    if (already > 0) {
+        Report(dialog, done, capacity);
+        // A first pass stops after whole units: resume at the unit where it stopped.
+        const std::int32_t behind = std::max(already - kHeaderDataBytes, 0);
+        position = 1 + (behind + kUnitDataBytes - 1) / kUnitDataBytes;
+    } else {
+        if (volume.ReadSector(units[0], sector.data()) != 0) return -1;
+        const int k = std::min(count, kHeaderDataBytes);
+        if (WriteHostFile(target, sector.data() + kHeaderSize, k) != 0) return -1;
+        written += k;
+        done += k;
+        Report(dialog, done, capacity);
+    }
+
+    for (int p = position; p < n && written < count; ++p) {
+        if (volume.ReadSector(units[std::size_t(p)], sector.data()) != 0) {
+            if (!continuePast) break;
+            std::memset(sector.data(), kFiller, sector.size());
+            if (badList) badList->push_back(std::uint32_t(p));
+        }
+        const int k = std::min(count - written, kUnitDataBytes);
+        if (WriteHostFile(target, sector.data() + kUnitHeaderSize, k) != 0) break;
+        written += k;
+        done += k;
+        if (dialog) {
+            if (dialog->CancelRequested()) return -1;
+            Report(dialog, done, capacity);
+        }
+    }
+    if (dialog && written == count) dialog->SetPercent(100);
+    return written;
+}
+
+}  // namespace orv

@@ -1,0 +1,20 @@
+// The checks of the start-position dialog's OK step, shared by both front ends.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace orv {
+
+constexpr std::int32_t kMaxStartPosition = 1000000000;
+
+// Parses a position typed into the dialog. On failure returns nullopt and sets error to the
+// validation message ("Please enter an integer." or the range message).
+std::optional<std::int32_t> ParsePosition(const std::string& text, std::string& error);
+
+// The OK step after the position parsed: empty string when the dialog may close, otherwise
+// the message to show.
+std::string CheckStartPosition(const std::string& file, std::int32_t position);
+
+}  // namespace orv
