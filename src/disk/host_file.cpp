@@ -121,6 +121,21 @@ std::int64_t HostFileSize(const std::string& path) {
     return GetHostFileStatus(path, status) ? status.size : -1;
 }
 
+std::string HostDriveName(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(path, ec);
+    struct stat st {};
+    while (::stat(p.c_str(), &st) != 0 && p.has_parent_path() && p != p.parent_path())
+        p = p.parent_path();
+    const dev_t device = st.st_dev;
+    while (p.has_parent_path() && p != p.parent_path()) {
+        struct stat up {};
+        if (::stat(p.parent_path().c_str(), &up) != 0 || up.st_dev != device) break;
+        p = p.parent_path();
+    }
+    return p.string();
+}
+
 std::int64_t HostFreeSpace(const std::string& path) {
     std::error_code ec;
     std::filesystem::path p(path);

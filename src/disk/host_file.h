@@ -58,6 +58,8 @@ bool SetHostFileStatus(const std::string& path, std::uint32_t modificationTime,
 
 // The size of a file, or -1 when its status cannot be read.
 std::int64_t HostFileSize(const std::string& path);
+// The mount point of the file system that holds path: what the user knows as its drive.
+std::string HostDriveName(const std::string& path);
 // Free bytes of the file system that holds path (or its folder), or -1 when it cannot be told.
 std::int64_t HostFreeSpace(const std::string& path);
 

@@ -6,6 +6,11 @@
 
 namespace orv {
 
+std::string ReportExplanation(const BadSectorReport& report) {
+    return "Some errors occured on this positions while copying file:\n" + report.name +
+           "\nYou should save this information.";
+}
+
 std::vector<std::string> ReportRows(const BadSectorReport& report) {
     std::vector<std::string> rows;
     if (!report.badList) return rows;

@@ -22,6 +22,9 @@ struct BadSectorReport {
     std::vector<int> markedSectors;  // the units Mark took from the file, to give back
 };
 
+constexpr const char* kReportTitle = "Bad sectors on - Diskette 3,5";
+// The explanation above the list, naming the damaged file.
+std::string ReportExplanation(const BadSectorReport& report);
 // The rows of the report's list: "%7d" of every chain position, in list order.
 std::vector<std::string> ReportRows(const BadSectorReport& report);
 // The report file's text: "Start Byte:   %ld" and then one row a line, each ended by CR LF.

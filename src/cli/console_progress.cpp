@@ -1,0 +1,131 @@
+#include "cli/console_progress.h"
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <thread>
+
+namespace orv::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupts = 0;
+volatile std::sig_atomic_t g_armed = 0;
+
+extern "C" void OnInterrupt(int) {
+    if (!g_armed) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+        return;
+    }
+    g_interrupts = g_interrupts + 1;
+}
+
+// The worker's side: reports are printed, and every report waits while the cancel question
+// is open, so the worker makes no progress while the user decides.
+class Sink final : public IProgressSink {
+public:
+    Sink(const ProgressSpec& spec, bool show) : m_spec(spec), m_bShow(show) {}
+
+    void SetPercent(int percent) override {
+        WaitWhilePaused();
+        m_percent = percent;
+        Draw();
+    }
+    void ShowCounts(long done, long total) override {
+        WaitWhilePaused();
+        if (m_spec.countFormat.empty()) return;
+        char line[256];
+        std::snprintf(line, sizeof line, m_spec.countFormat.c_str(), done, total);
+        std::lock_guard lock(m_mutex);
+        m_counts = line;
+        DrawLocked();
+    }
+    bool CancelRequested() const override { return m_bCancelRequested.load(); }
+
+    void Pause(bool on) {
+        std::lock_guard lock(m_mutex);
+        m_bPaused = on;
+        if (!on) m_resume.notify_all();
+    }
+    void RequestCancel() { m_bCancelRequested = true; }
+    void Finish() {
+        std::lock_guard lock(m_mutex);
+        if (m_bShow && m_bDrawn) std::cerr << std::endl;
+    }
+
+private:
+    void WaitWhilePaused() {
+        std::unique_lock lock(m_mutex);
+        m_resume.wait(lock, [this] { return !m_bPaused; });
+    }
+    void Draw() {
+        std::lock_guard lock(m_mutex);
+        DrawLocked();
+    }
+    void DrawLocked() {
+        if (!m_bShow) return;
+        std::cerr << "\r" << m_spec.title << " " << m_percent << "%  " << m_counts << "\x1b[K"
+                  << std::flush;
+        m_bDrawn = true;
+    }
+
+    const ProgressSpec& m_spec;
+    bool m_bShow;
+    std::atomic<bool> m_bCancelRequested{false};
+    std::mutex m_mutex;
+    std::condition_variable m_resume;
+    bool m_bPaused = false;
+    bool m_bDrawn = false;
+    int m_percent = 0;
+    std::string m_counts;
+};
+
+}  // namespace
+
+void InstallInterruptHandler() { std::signal(SIGINT, OnInterrupt); }
+
+void ArmInterrupt(bool on) { g_armed = on ? 1 : 0; }
+
+bool TakeInterrupt() {
+    if (g_interrupts == 0) return false;
+    g_interrupts = 0;
+    return true;
+}
+
+int ConsoleProgressRunner::RunProgress(const ProgressSpec& spec,
+                                       const std::function<void(IProgressSink&)>& worker) {
+    Sink sink(spec, m_bShow);
+    std::atomic<bool> done{false};
+    TakeInterrupt();
+    ArmInterrupt(true);
+    std::thread thread([&] {
+        worker(sink);
+        done = true;
+    });
+    bool cancelled = false;
+    while (!done.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!TakeInterrupt() || cancelled) continue;
+        if (!spec.askBeforeCancel) {
+            sink.RequestCancel();
+            cancelled = true;
+            continue;
+        }
+        sink.Pause(true);
+        if (m_bShow) std::cerr << std::endl;
+        const bool yes = Ask(m_user, spec.cancelQuestion, Buttons::YesNo, Icon::Exclamation) ==
+                         Answer::Yes;
+        if (yes) {
+            sink.RequestCancel();
+            cancelled = true;
+        }
+        sink.Pause(false);
+    }
+    thread.join();
+    ArmInterrupt(false);
+    sink.Finish();
+    return cancelled ? PROGRESS_CANCELLED : PROGRESS_OK;
+}
+
+}  // namespace orv::cli

@@ -1,0 +1,30 @@
+// Long operations on the console: the worker runs on its own thread; a progress line goes to
+// stderr when it is a terminal; Ctrl-C asks the cancel question with the worker held.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "ports/progress_port.h"
+#include "ports/user_port.h"
+
+namespace orv::cli {
+
+// Ctrl-C: while a long operation runs it is a request to cancel, otherwise it ends the program.
+void InstallInterruptHandler();
+bool TakeInterrupt();  // true once per Ctrl-C received since the last call
+void ArmInterrupt(bool on);
+
+class ConsoleProgressRunner final : public IProgressRunner {
+public:
+    ConsoleProgressRunner(IUserPort& user, bool showProgress) : m_user(user), m_bShow(showProgress) {}
+    int RunProgress(const ProgressSpec& spec,
+                    const std::function<void(IProgressSink&)>& worker) override;
+
+private:
+    IUserPort& m_user;
+    bool m_bShow;
+};
+
+}  // namespace orv::cli

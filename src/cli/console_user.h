@@ -1,0 +1,44 @@
+// Message boxes and insert-diskette prompts on the console: every box is written to stderr as
+// "Orvalis: " and its text, then its buttons and the answer taken. Answers come from --answer,
+// then --yes, then the terminal when stdin is one, else the box's default button.
+#pragma once
+
+#include <deque>
+#include <mutex>
+#include <string>
+
+#include "disk/drive.h"
+#include "ports/user_port.h"
+
+namespace orv::cli {
+
+class ConsoleUserPort final : public IUserPort {
+public:
+    ConsoleUserPort(CDrive& drive, std::deque<Answer> answers, bool yesToRest,
+                    std::deque<std::string> images, bool interactive);
+
+    Answer ShowMessage(const Message& message) override;
+    Answer AskInsertDiskette(const Message& message) override;
+
+    // Answers and images that no box used (a script may want to know).
+    std::size_t UnusedAnswers() const { return m_answers.size(); }
+    std::size_t UnusedImages() const { return m_images.size(); }
+
+private:
+    Answer AskTerminal(const Message& message);
+    void Print(const Message& message, Answer answer, const std::string& note);
+
+    std::mutex m_mutex;  // boxes may come from a worker thread
+    CDrive& m_drive;
+    std::deque<Answer> m_answers;
+    bool m_bYesToRest;
+    std::deque<std::string> m_images;
+    bool m_bInteractive;
+};
+
+// "yes", "no", "ok", "cancel" (any case); Answer::None for anything else.
+Answer ParseAnswerWord(const std::string& word);
+std::string AnswerName(Answer answer);
+std::string ButtonsName(Buttons buttons);
+
+}  // namespace orv::cli

@@ -1,0 +1,210 @@
+#include "cli/file_commands.h"
+
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "disk/host_file.h"
+#include "transfer/start_position.h"
+#include "transfer/text_format.h"
+
+namespace orv::cli {
+
+namespace {
+
+long Kb(std::int64_t bytes) { return long(bytes / 1024); }
+
+bool Missing(const std::optional<FileRecord>& record, const std::string& name) {
+    if (record) return false;
+    std::cerr << "orvalis-cli: no file '" << name << "' on the diskette" << std::endl;
+    return true;
+}
+
+std::int64_t FreeOnDiskette(Session& s) {
+    return s.doc->DeviceOpened() ? s.doc->Volume().FreeBytes() : -1;
+}
+
+// Copies need room on the hard disk; the user may try anyway.
+Answer AskRoom(Session& s, const FileRecord& key, const std::string& target, Buttons buttons) {
+    const std::int64_t room = HostFreeSpace(target);
+    const std::int64_t need = s.doc->BytesOnDiskette(key);
+    if (room == -1 || room >= need) return Answer::Yes;
+    return Ask(*s.user,
+               StrFormat("File %s   ( %ld kB ) is bigger\nthan free space on the disk %s  ( %ld kB "
+                         ")\n\nDo you want to try to write this file ?",
+                         key.displayName.c_str(), Kb(need), HostDriveName(target).c_str(),
+                         long(std::uint64_t(room) >> 10)),
+               buttons, Icon::Question, Answer::No);
+}
+
+}  // namespace
+
+int ListCommand(Session& s, bool json) {
+    if (!s.Open()) return 1;
+    if (json) {
+        nlohmann::json rows = nlohmann::json::array();
+        for (const FileRecord& r : s.doc->Files())
+            rows.push_back({{"name", r.displayName},
+                            {"size", r.size},
+                            {"date", r.dateText},
+                            {"attributes", r.attributeText},
+                            {"number", r.fileNumber}});
+        std::cout << rows.dump(2) << std::endl;
+        return 0;
+    }
+    for (const FileRecord& r : s.doc->Files())
+        std::cout << r.displayName << '\t' << r.sizeText << '\t' << r.dateText << '\t'
+                  << r.attributeText << '\t' << r.numberText << '\n';
+    std::cout << std::flush;
+    return 0;
+}
+
+int InfoCommand(Session& s, bool json) {
+    if (!s.Open()) return 1;
+    const CVolume& v = s.doc->Volume();
+    const std::int32_t free = v.FreeBytes(), bad = v.BadBytes(), system = v.SystemBytes();
+    const std::int32_t used = kDataAreaBytes - free - system - bad;
+    const int files = int(s.doc->Files().size());
+    if (json) {
+        nlohmann::json info{{"label", v.Ids().label},
+                            {"format_date", DateText(v.Ids().stampTime)},
+                            {"total", kDataAreaBytes},
+                            {"free", free},
+                            {"used", used},
+                            {"bad", bad},
+                            {"system", system},
+                            {"files", files}};
+        std::cout << info.dump(2) << std::endl;
+        return 0;
+    }
+    std::cout << "Label: " << v.Ids().label << "\nFormat Date: " << DateText(v.Ids().stampTime)
+              << "\nBytes altogether: " << kDataAreaBytes << "\nFree space: " << free
+              << "\nUsed bytes: " << used << "\nBytes in bad sectors: " << bad
+              << "\nBytes used by system: " << system << "\nNumber of files on diskette: " << files
+              << std::endl;
+    return 0;
+}
+
+int AddCommand(Session& s, const std::vector<std::string>& files) {
+    if (!s.Open()) return 1;
+    int status = 0;
+    for (const std::string& path : files) {
+        const std::int64_t free = FreeOnDiskette(s);
+        const std::int64_t size = HostFileSize(path);
+        if (free < size) {
+            const Answer a = Ask(*s.user,
+                                 StrFormat("File %s\n( %ld kB ) is bigger than free space on the "
+                                           "diskette ( %ld kB)\n\nDo you want to continue ?",
+                                           path.c_str(), Kb(size), Kb(free)),
+                                 Buttons::YesNoCancel, Icon::Question, Answer::No);
+            if (a == Answer::No) {
+                status = 1;
+                continue;
+            }
+            if (a == Answer::Cancel) return 1;
+        }
+        if (s.doc->AddFile(path, 0) == -1) return 1;
+    }
+    return status;
+}
+
+int AddFromCommand(Session& s, const std::string& positionText, const std::string& file) {
+    std::string error;
+    const auto position = ParsePosition(positionText, error);
+    if (!position) {
+        Notify(*s.user, error, Icon::None);
+        return 1;
+    }
+    if (const std::string problem = CheckStartPosition(file, *position); !problem.empty()) {
+        Notify(*s.user, problem, Icon::None);
+        return 1;
+    }
+    if (!s.Open()) return 1;
+    const std::int64_t free = FreeOnDiskette(s);
+    const std::int64_t rest = HostFileSize(file) - *position;
+    if (free < rest &&
+        Ask(*s.user,
+            StrFormat("Part of file  %s\nSize %ld kB  is bigger than free space on the diskette ( "
+                      "%ld kB)\n\nDo you want to continue ?",
+                      file.c_str(), Kb(rest), Kb(free)),
+            Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes)
+        return 1;
+    return s.doc->AddFile(file, *position) == -1 ? 1 : 0;
+}
+
+int CopyCommand(Session& s, const std::string& name, const std::string& target) {
+    if (!s.Open()) return 1;
+    auto key = s.FindByName(name);
+    if (Missing(key, name)) return 1;
+    if (AskRoom(s, *key, target, Buttons::YesNo) != Answer::Yes) return 1;
+    const int rc = s.doc->CopyFromDiskette(*key, target, true, -1);
+    return rc == 0 && !s.report->SaveFailed() ? 0 : 1;
+}
+
+int CopyToCommand(Session& s, const std::string& folder, const std::vector<std::string>& names) {
+    if (!s.Open()) return 1;
+    int failed = 0;
+    bool skipped = false;
+    for (const std::string& name : names) {
+        auto key = s.FindByName(name);
+        if (Missing(key, name)) {
+            ++failed;
+            continue;
+        }
+        const Answer a = AskRoom(s, *key, folder, Buttons::YesNoCancel);
+        if (a == Answer::No) {
+            skipped = true;
+            continue;
+        }
+        if (a == Answer::Cancel) {
+            skipped = true;
+            break;
+        }
+        if (s.doc->CopyToFolder(*key, folder) == -1) ++failed;
+    }
+    if (failed > 0) Notify(*s.user, StrFormat("%d file(s) was not copied.", failed));
+    return failed > 0 || skipped || s.report->SaveFailed() ? 1 : 0;
+}
+
+int CopyAtCommand(Session& s, const std::string& name, const std::string& target,
+                  const std::string& positionText) {
+    std::string error;
+    const auto position = ParsePosition(positionText, error);
+    if (!position) {
+        Notify(*s.user, error, Icon::None);
+        return 1;
+    }
+    if (const std::string problem = CheckStartPosition(target, *position); !problem.empty()) {
+        Notify(*s.user, problem, Icon::None);
+        return 1;
+    }
+    if (!s.Open()) return 1;
+    auto key = s.FindByName(name);
+    if (Missing(key, name)) return 1;
+    if (s.doc->CopyFromDiskette(*key, target, false, *position) == -1) return 1;
+    Notify(*s.user, StrFormat("File was added to %s\nfrom position %ld", target.c_str(),
+                              long(*position)));
+    return s.report->SaveFailed() ? 1 : 0;
+}
+
+int DeleteCommand(Session& s, const std::vector<std::string>& names) {
+    if (!s.Open()) return 1;
+    std::vector<FileRecord> keys;
+    for (const std::string& name : names) {
+        auto key = s.FindByName(name);
+        if (Missing(key, name)) return 1;
+        keys.push_back(*key);
+    }
+    if (Ask(*s.user, "Are you sure you want to delete the file(s).", Buttons::YesNo) != Answer::Yes)
+        return 1;
+    // The table is written once, with the last file.
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const bool last = i + 1 == keys.size();
+        if (s.doc->DeleteFromDiskette(keys[i], last, true) != 0) {
+            if (!last) Notify(*s.user, "Not all files were erased");
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace orv::cli
