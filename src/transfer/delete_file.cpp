@@ -8,7 +8,13 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
     if (!CheckSameDiskette()) return -1;
     const int found = FindFile(key, true);
     if (found < 0) return -1;
-    if (m_volume.DeleteFile(m_files[std::size_t(found)].fileNumber, writeTable) != 0) {
+    const int number = m_files[std::size_t(found)].fileNumber;
+    std::vector<int> units;
+    m_volume.CollectUnits(number, units);
+    if (m_volume.DeleteFile(number, writeTable) != 0) {
+        // The file stays listed, so it keeps its units: left free in memory they would be
+        // handed to the next file added and overwrite this one.
+        for (int sector : units) m_volume.Fat().Set(UnitOfSector(sector), std::uint16_t(number));
         if (showMessage) Notify(User(), "Could not delete file.\nDiskette may be locked or damaged.");
         return -1;
     }

@@ -1,0 +1,330 @@
+#include <cstring>
+
+#include "transfer/host_names.h"
+#include "transfer_fixture.h"
+
+namespace orv::tests {
+namespace {
+
+class AddCopy : public TransferTest {};
+
+TEST_F(AddCopy, FilesOfEverySizeCopyBackByteExact) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    struct Case { std::size_t size; int units; };
+    const Case cases[] = {{0, 1},   {1, 1},   {448, 1},  {449, 2},
+                          {955, 2}, {956, 3}, {100000, UnitsForBytes(100000)}};
+    int seed = 1;
+    for (const Case& c : cases) {
+        const std::string name = "f" + std::to_string(c.size) + ".bin";
+        const auto data = Pattern(c.size, std::uint32_t(seed++));
+        const int freeBefore = doc->Volume().FreeUnitCount();
+        ASSERT_EQ(doc->AddFile(HostFile(name, data), 0), 0) << c.size;
+        EXPECT_EQ(freeBefore - doc->Volume().FreeUnitCount(), c.units) << c.size;
+        const FileRecord* r = Listed(name);
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->size, c.size);
+        int rc = -2;
+        EXPECT_EQ(CopyBack(name, &rc), data) << c.size;
+        EXPECT_EQ(rc, 0);
+    }
+    // And all of them survive a close and a fresh open of the diskette.
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    EXPECT_EQ(doc->Files().size(), std::size(cases));
+    EXPECT_EQ(CopyBack("f0.bin"), std::vector<std::uint8_t>{});
+    EXPECT_EQ(CopyBack("f449.bin"), Pattern(449, 4));
+}
+
+TEST_F(AddCopy, TheLargestFileThatFitsFillsTheDiskette) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const int units = doc->Volume().FreeUnitCount();
+    const auto data = Pattern(std::size_t(BytesInUnits(units)), 7);
+    ASSERT_EQ(doc->AddFile(HostFile("big.dat", data), 0), 0);
+    EXPECT_EQ(doc->Volume().FreeUnitCount(), 0);
+    EXPECT_TRUE(user.prompts.empty());
+    EXPECT_EQ(CopyBack("big.dat"), data);
+}
+
+TEST_F(AddCopy, AFileLargerThanTheDisketteContinuesOnTheNextWithExtensionOne) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    auto second = NewDiskette("SECOND");
+    user.inserts.push_back([&] { Insert(second); });
+    const auto data = Pattern(2000, 3);
+    const std::string path = HostFile("report.txt", data);
+
+    EXPECT_EQ(doc->AddFile(path, 0), 2);
+    ASSERT_EQ(user.prompts.size(), 1u);
+    EXPECT_EQ(user.prompts[0].text, "Please, insert another diskette (mark as 1) and click on OK.");
+    // The diskette now open holds the rest as part 1.
+    const FileRecord* part = Listed("report.1");
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(part->size, 2000u);
+    ASSERT_EQ(runner.specs.size(), 2u);
+
+    // Collect it back from the first diskette: the first part, then "report.1".
+    Insert(disk);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const FileRecord* first = Listed("report.txt");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(doc->Volume().ChainCapacity(first->fileNumber), 448 + 2 * 507);
+    user.inserts.push_back([&] { Insert(second); });
+    EXPECT_EQ(CopyBack("report.txt"), data);
+    EXPECT_EQ(user.prompts.back().text, "Insert diskette with file report.1\nand click OK");
+}
+
+TEST_F(AddCopy, CancellingTheNextDiskettePromptKeepsTheFirstPart) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    EXPECT_EQ(doc->AddFile(HostFile("a.txt", Pattern(2000, 1)), 0), 2);
+    EXPECT_TRUE(user.Saw("Adding has been interrupted on 1462 B."));
+    ASSERT_NE(Listed("a.txt"), nullptr);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    EXPECT_NE(Listed("a.txt"), nullptr);
+}
+
+TEST_F(AddCopy, AFullFurtherDisketteIsNotCountedAsWritten) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    // The second diskette has no free unit at all; the third takes the rest.
+    auto full = NewDiskette("FULL");
+    {
+        CDrive scratch;
+        scratch.InsertMedium(full);
+        CVolume v(&scratch);
+        ASSERT_TRUE(OpenVolume(v));
+        for (int u = 0; u < kUnitCount; ++u)
+            if (v.Fat().entries[u] == FAT_FREE) v.Fat().Set(u, FAT_BAD);
+        ASSERT_GE(v.WriteFat(), 0);
+    }
+    auto third = NewDiskette("THIRD");
+    user.inserts.push_back([&] { Insert(full); });
+    user.inserts.push_back([&] { Insert(third); });
+    const auto data = Pattern(3000, 9);
+    EXPECT_EQ(doc->AddFile(HostFile("x.bin", data), 0), 2);
+    EXPECT_TRUE(user.Saw("Diskette is defective or full."));
+    // Asked for diskette 1 twice: the full one was no part.
+    ASSERT_EQ(user.prompts.size(), 2u);
+    EXPECT_EQ(user.prompts[1].text, user.prompts[0].text);
+    const FileRecord* part = Listed("x.1");
+    ASSERT_NE(part, nullptr);
+    EXPECT_EQ(doc->Volume().ChainCapacity(part->fileNumber), BytesInUnits(UnitsForBytes(3000 - 1462)));
+}
+
+TEST_F(AddCopy, AnUnwritableUnitInsideARunIsSkippedAndTheDataStaysInOrder) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const int first = doc->Volume().FindFirstFreeUnit();
+    disk->Faults().Set(first + 5, Fault::Unwritable);
+    const auto data = Pattern(20 * 507, 5);
+    ASSERT_EQ(doc->AddFile(HostFile("run.bin", data), 0), 0);
+    EXPECT_EQ(doc->Volume().Fat().entries[UnitOfSector(first + 5)], FAT_BAD);
+    EXPECT_EQ(doc->Volume().Fat().Count(FAT_BAD), 1);
+    disk->Faults().Set(first + 5, Fault::None);
+    EXPECT_EQ(CopyBack("run.bin"), data);
+}
+
+TEST_F(AddCopy, AnInterruptedAddLeavesTheTableOnTheDisketteUnchanged) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    ASSERT_EQ(doc->AddFile(HostFile("keep.txt", Pattern(3000, 2)), 0), 0);
+    const auto before = disk->Bytes();
+    runner.cancelAfterReports = 4;
+    EXPECT_EQ(doc->AddFile(HostFile("big.bin", Pattern(60000, 3)), 0), -1);
+    EXPECT_TRUE(user.Saw("Action has been interrupted by user."));
+    EXPECT_EQ(Listed("big.bin"), nullptr);
+    // Table sectors and ID sectors are as before; only data units were written.
+    for (int s = 0; s < kFirstDataSector; ++s)
+        EXPECT_EQ(std::memcmp(before.data() + s * kSectorSize, disk->Bytes().data() + s * kSectorSize,
+                              kSectorSize),
+                  0)
+            << "sector " << s;
+    runner.cancelAfterReports = 0;
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    EXPECT_EQ(doc->Files().size(), 1u);
+    EXPECT_EQ(CopyBack("keep.txt"), Pattern(3000, 2));
+}
+
+TEST_F(AddCopy, CopyGoesOnPastAnUnreadableUnitWithFillerAndReportsItsPosition) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const auto data = Pattern(2000, 11);
+    ASSERT_EQ(doc->AddFile(HostFile("doc.txt", data), 0), 0);
+    std::vector<int> units;
+    doc->Volume().CollectUnits(Listed("doc.txt")->fileNumber, units);
+    ASSERT_EQ(units.size(), 5u);
+    disk->Faults().Set(units[1], Fault::Unreadable);
+    user.answers = {Answer::Ok};  // go on past the bad sector
+
+    int rc = -2;
+    const auto back = CopyBack("doc.txt", &rc);
+    EXPECT_EQ(rc, 0);
+    ASSERT_EQ(back.size(), 2000u);
+    auto expected = data;
+    std::fill(expected.begin() + 448, expected.begin() + 955, std::uint8_t('X'));
+    EXPECT_EQ(back, expected);
+    ASSERT_EQ(report.lists.size(), 1u);
+    EXPECT_EQ(report.lists[0], (std::vector<std::uint32_t>{1}));
+    EXPECT_EQ(report.seen[0].startByte, 0);
+    EXPECT_EQ(report.seen[0].name, "doc.txt");
+    // Not marked: the file stays.
+    EXPECT_NE(Listed("doc.txt"), nullptr);
+}
+
+TEST_F(AddCopy, CancelAtTheBadSectorQuestionEndsTheCopy) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    ASSERT_EQ(doc->AddFile(HostFile("doc.txt", Pattern(2000, 1)), 0), 0);
+    std::vector<int> units;
+    doc->Volume().CollectUnits(Listed("doc.txt")->fileNumber, units);
+    disk->Faults().Set(units[2], Fault::Unreadable);
+    user.answers = {Answer::Cancel};
+    int rc = 0;
+    const auto back = CopyBack("doc.txt", &rc);
+    EXPECT_EQ(rc, -1);
+    EXPECT_EQ(back.size(), 448u + 507u);  // what was written before the bad unit
+    EXPECT_TRUE(report.lists.empty());
+}
+
+TEST_F(AddCopy, AnUnreadableFirstUnitOfANonLastPartStopsTheCopyCleanly) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    auto second = NewDiskette("SECOND");
+    user.inserts.push_back([&] { Insert(second); });
+    ASSERT_EQ(doc->AddFile(HostFile("r.txt", Pattern(2000, 1)), 0), 2);
+    Insert(disk);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    std::vector<int> units;
+    doc->Volume().CollectUnits(Listed("r.txt")->fileNumber, units);
+    disk->Faults().Set(units[0], Fault::Unreadable);
+    int rc = 0;
+    CopyBack("r.txt", &rc);
+    EXPECT_EQ(rc, -1);
+    EXPECT_EQ(runner.runs, 3);  // two adds, one first pass: no second pass
+    EXPECT_TRUE(user.Saw("Could not read first sector of file from diskette\nor could not write to " +
+                         dir.File("back-r.txt")));
+}
+
+TEST_F(AddCopy, CopyingAFurtherPartAloneAsksFirst) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    auto second = NewDiskette("SECOND");
+    user.inserts.push_back([&] { Insert(second); });
+    ASSERT_EQ(doc->AddFile(HostFile("r.txt", Pattern(5000, 1)), 0), 2);
+    user.answers = {Answer::No};
+    int rc = 0;
+    CopyBack("r.1", &rc);
+    EXPECT_EQ(rc, -1);
+    ASSERT_FALSE(user.shown.empty());
+    EXPECT_EQ(user.shown.back().text.rfind("r.1 appears to be a part of big file", 0), 0u);
+}
+
+TEST_F(AddCopy, CopyAtAPositionPutsAPartAddedFromThatPositionBackInPlace) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const auto data = Pattern(600, 4);
+    // The diskette keeps bytes 100..599 of the file, under the whole file's size.
+    ASSERT_EQ(doc->AddFile(HostFile("p.bin", data), 100), 0);
+    auto damaged = data;
+    std::fill(damaged.begin() + 100, damaged.end(), std::uint8_t(0xEE));
+    const std::string target = HostFile("target.bin", damaged);
+    FileRecord key = *Listed("p.bin");
+    ASSERT_EQ(doc->CopyFromDiskette(key, target, false, 100), 0);
+    EXPECT_EQ(ReadBytes(target), data);
+    // Position 0 appends what the diskette holds for the whole size.
+    ASSERT_EQ(doc->AddFile(HostFile("q.bin", Pattern(300, 5)), 0), 0);
+    FileRecord whole = *Listed("q.bin");
+    ASSERT_EQ(doc->CopyFromDiskette(whole, target, false, 0), 0);
+    auto expected = data;
+    const auto tail = Pattern(300, 5);
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(ReadBytes(target), expected);
+}
+
+TEST_F(AddCopy, AddFromAPositionStoresTheRestUnderTheWholeSize) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const auto data = Pattern(5000, 8);
+    const std::string path = HostFile("half.bin", data);
+    ASSERT_EQ(doc->AddFile(path, 2500), 0);
+    const FileRecord* r = Listed("half.bin");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->size, 5000u);
+    EXPECT_EQ(doc->Volume().ChainCapacity(r->fileNumber), BytesInUnits(UnitsForBytes(2500)));
+    // A start behind the end is refused with its message.
+    EXPECT_EQ(doc->AddFile(path, 6000), -1);
+    EXPECT_TRUE(user.Saw("Unable to seek at possition 6000 in file\n" + path + ", 5000 B long"));
+}
+
+TEST_F(AddCopy, ReplaceQuestionGuardsAnExistingTarget) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    ASSERT_EQ(doc->AddFile(HostFile("n.txt", Pattern(10, 1)), 0), 0);
+    const std::string target = HostFile("exists.txt", {1, 2, 3});
+    FileRecord key = *Listed("n.txt");
+    user.answers = {Answer::No};
+    EXPECT_EQ(doc->CopyFromDiskette(key, target, true, -1), -1);
+    EXPECT_EQ(ReadBytes(target), (std::vector<std::uint8_t>{1, 2, 3}));
+    ASSERT_EQ(user.shown.size(), 1u);
+    EXPECT_EQ(user.shown[0].text.rfind("File " + target + " already exists.", 0), 0u);
+    user.answers = {Answer::Yes};
+    EXPECT_EQ(doc->CopyFromDiskette(key, target, true, -1), 0);
+    EXPECT_EQ(ReadBytes(target), Pattern(10, 1));
+}
+
+TEST_F(AddCopy, NamesFromTheDisketteNeverLeaveTheChosenFolder) {
+    EXPECT_EQ(SafeHostName("../../etc/passwd"), ".._.._etc_passwd");
+    EXPECT_EQ(SafeHostName(".."), "_..");
+    EXPECT_EQ(SafeHostName("."), "_.");
+    EXPECT_EQ(SafeHostName(""), "_");
+    EXPECT_EQ(SafeHostName("a\nb\x7f"), "a_b_");
+    EXPECT_EQ(SafeHostName("plain.txt"), "plain.txt");
+
+    // A header whose name field says "../escape" copies into the folder as a plain file.
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    ASSERT_EQ(doc->AddFile(HostFile("victim.txt", Pattern(100, 1)), 0), 0);
+    const FileRecord* r = Listed("victim.txt");
+    std::vector<int> units;
+    doc->Volume().CollectUnits(r->fileNumber, units);
+    std::uint8_t* header = disk->SectorData(units[0]);
+    PutFieldText(header + 6, 49, "../escape");
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    FileRecord key = *Listed("../escape.txt");
+    const auto folder = dir.Path() / "into";
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(doc->CopyToFolder(key, folder.string()), 0);
+    EXPECT_TRUE(std::filesystem::exists(folder / ".._escape.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "escape.txt"));
+}
+
+TEST_F(AddCopy, ARestoredCopyCarriesTheDisketteDateAndReadOnlyBit) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const std::string path = HostFile("dated.txt", Pattern(50, 1));
+    ASSERT_TRUE(SetHostFileStatus(path, 1'500'000'000u, ATTR_ARCHIVE | ATTR_READONLY));
+    ASSERT_EQ(doc->AddFile(path, 0), 0);
+    EXPECT_EQ(Listed("dated.txt")->attributeText, "AR");
+    CopyBack("dated.txt");
+    HostFileStatus status;
+    ASSERT_TRUE(GetHostFileStatus(dir.File("back-dated.txt"), status));
+    EXPECT_EQ(status.modificationTime, 1'500'000'000u);
+    EXPECT_TRUE(status.attributes & ATTR_READONLY);
+    doc->m_bRestoreAttributes = false;
+    FileRecord key = *Listed("dated.txt");
+    const std::string plain = dir.File("plain.txt");
+    ASSERT_EQ(doc->CopyFromDiskette(key, plain, false, -1), 0);
+    ASSERT_TRUE(GetHostFileStatus(plain, status));
+    EXPECT_NE(status.modificationTime, 1'500'000'000u);
+    EXPECT_FALSE(status.attributes & ATTR_READONLY);
+}
+
+TEST_F(AddCopy, VerificationMarksUnreadableUnitsBadBeforeWritingThem) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    doc->m_bVerification = true;
+    const int first = doc->Volume().FindFirstFreeUnit();
+    disk->Faults().Set(first + 3, Fault::Unreadable);
+    const auto data = Pattern(10 * 507, 6);
+    ASSERT_EQ(doc->AddFile(HostFile("v.bin", data), 0), 0);
+    EXPECT_EQ(doc->Volume().Fat().entries[UnitOfSector(first + 3)], FAT_BAD);
+    EXPECT_EQ(CopyBack("v.bin"), data);
+}
+
+}  // namespace
+}  // namespace orv::tests
