@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds Orvalis twice (RelWithDebInfo, and ASan+UBSan) and runs every test of both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+for preset in default asan; do
+  echo "== $preset build =="
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+  echo "== $preset tests =="
+  ctest --preset "$preset" -j "$jobs"
+done
