@@ -1,0 +1,240 @@
+// orvalis-cli end to end: real image files with .faults sidecars, the binary run as a user would.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "disk/drive.h"
+#include "fs/layout.h"
+#include "fs/volume.h"
+#include "support/memory_disk.h"
+#include "support/temp_dir.h"
+
+namespace orv::tests {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+class Cli : public ::testing::Test {
+protected:
+    CliRun Cmd(const std::string& args) {
+        const std::string out = dir.File("stdout"), err = dir.File("stderr");
+        const std::string line = std::string(ORVALIS_CLI) + " " + args + " >" + out + " 2>" + err +
+                                 " </dev/null";
+        const int rc = std::system(line.c_str());
+        CliRun run;
+        run.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        run.out = Slurp(out);
+        run.err = Slurp(err);
+        return run;
+    }
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // A formatted image (formatting through the core).
+    std::string Formatted(const std::string& name, const std::string& label) {
+        const std::string path = dir.File(name);
+        EXPECT_EQ(Cmd("mkimage " + path).status, 0);
+        CDrive drive;
+        std::string error;
+        EXPECT_TRUE(drive.Insert(path, error)) << error;
+        CVolume volume(&drive);
+        EXPECT_TRUE(QuickFormat(volume, label));
+        return path;
+    }
+    std::string Host(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const std::string path = dir.File(name);
+        WriteBytes(path, bytes);
+        return path;
+    }
+    nlohmann::json ListJson(const std::string& image) {
+        const CliRun run = Cmd("--drive " + image + " list --json");
+        EXPECT_EQ(run.status, 0) << run.err;
+        return nlohmann::json::parse(run.out);
+    }
+
+    TempDir dir;
+};
+
+TEST_F(Cli, FilesOfEverySizeGoOnAndComeBackByteExact) {
+    const std::string img = Formatted("a.img", "SIZES");
+    const std::size_t sizes[] = {0, 1, 448, 449, 955, 956, 100000};
+    std::string names;
+    for (std::size_t size : sizes) names += " " + Host("s" + std::to_string(size), Pattern(size, std::uint32_t(size)));
+    const CliRun add = Cmd("--drive " + img + " add" + names);
+    ASSERT_EQ(add.status, 0) << add.err;
+
+    const auto list = ListJson(img);
+    ASSERT_EQ(list.size(), std::size(sizes));
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        EXPECT_EQ(list[i]["name"], "s" + std::to_string(sizes[i]));
+        EXPECT_EQ(list[i]["size"].get<std::size_t>(), sizes[i]);
+        EXPECT_EQ(list[i]["number"].get<int>(), int(i) + 1);
+        EXPECT_EQ(list[i]["attributes"], "ARW");
+    }
+    const auto out = dir.Path() / "out";
+    std::filesystem::create_directory(out);
+    std::string all;
+    for (std::size_t size : sizes) all += " s" + std::to_string(size);
+    const CliRun copy = Cmd("--drive " + img + " copy-to " + out.string() + all);
+    ASSERT_EQ(copy.status, 0) << copy.err;
+    for (std::size_t size : sizes)
+        EXPECT_EQ(ReadBytes((out / ("s" + std::to_string(size))).string()), Pattern(size, std::uint32_t(size)))
+            << size;
+
+    const CliRun info = Cmd("--drive " + img + " info --json");
+    ASSERT_EQ(info.status, 0) << info.err;
+    const auto j = nlohmann::json::parse(info.out);
+    EXPECT_EQ(j["label"], "SIZES");
+    EXPECT_EQ(j["files"].get<int>(), 7);
+    EXPECT_EQ(j["total"].get<int>(), 1427712);
+    EXPECT_EQ(j["free"].get<int>() + j["used"].get<int>() + j["bad"].get<int>() + j["system"].get<int>(),
+              1427712);
+}
+
+TEST_F(Cli, TheLargestFileThatFitsTakesTheWholeDiskette) {
+    const std::string img = Formatted("a.img", "FULL");
+    const auto data = Pattern(std::size_t(BytesInUnits(kUnitCount)), 3);
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("big.bin", data)).status, 0);
+    const CliRun copy = Cmd("--drive " + img + " copy big.bin " + dir.File("back.bin"));
+    ASSERT_EQ(copy.status, 0) << copy.err;
+    EXPECT_EQ(ReadBytes(dir.File("back.bin")), data);
+    const auto info = nlohmann::json::parse(Cmd("--drive " + img + " info --json").out);
+    EXPECT_EQ(info["free"].get<int>(), 0);
+}
+
+TEST_F(Cli, AFileSpreadOverThreeImagesIsCollectedBackWithThen) {
+    const std::string a = Formatted("a.img", "ONE"), b = Formatted("b.img", "TWO"),
+                      c = Formatted("c.img", "THREE");
+    const auto data = Pattern(std::size_t(2 * BytesInUnits(kUnitCount) + 5000), 5);
+    const std::string src = Host("movie.avi", data);
+    const CliRun add = Cmd("--drive " + a + " --then " + b + " --then " + c + " --answer yes add " + src);
+    ASSERT_EQ(add.status, 0) << add.err;
+    EXPECT_NE(add.err.find("Please, insert another diskette (mark as 2) and click on OK."),
+              std::string::npos);
+    EXPECT_EQ(ListJson(b)[0]["name"], "movie.1");
+    EXPECT_EQ(ListJson(c)[0]["name"], "movie.2");
+    EXPECT_EQ(ListJson(c)[0]["size"].get<std::size_t>(), data.size());
+
+    const CliRun copy = Cmd("--drive " + a + " --then " + b + " --then " + c + " copy movie.avi " +
+                         dir.File("back.avi"));
+    ASSERT_EQ(copy.status, 0) << copy.err;
+    EXPECT_EQ(ReadBytes(dir.File("back.avi")), data);
+    // Without the further images the copy is interrupted at the first prompt.
+    const CliRun stopped = Cmd("--drive " + a + " copy movie.avi " + dir.File("part.avi"));
+    EXPECT_EQ(stopped.status, 1);
+    EXPECT_NE(stopped.err.find("Copying had been interrupt by user."), std::string::npos);
+}
+
+TEST_F(Cli, CopyPastInjectedBadSectorsSavesTheReport) {
+    const std::string img = Formatted("a.img", "BAD");
+    const auto data = Pattern(5000, 9);
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("doc.txt", data)).status, 0);
+    // The file starts in unit 0 (sector 64); its third unit is sector 66.
+    WriteText(img + ".faults", "# worn spot\nunreadable 66\n");
+    const std::string report = dir.File("doc-report.txt");
+    const CliRun copy = Cmd("--drive " + img + " --answer ok copy doc.txt " + dir.File("back.txt") +
+                         " --report " + report);
+    ASSERT_EQ(copy.status, 0) << copy.err;
+    auto expected = data;
+    std::fill(expected.begin() + 448 + 507, expected.begin() + 448 + 2 * 507, std::uint8_t('X'));
+    EXPECT_EQ(ReadBytes(dir.File("back.txt")), expected);
+    EXPECT_EQ(Slurp(report), "Start Byte:   0\r\n      2\r\n");
+    EXPECT_EQ(ListJson(img).size(), 1u);  // no --mark: the file stays
+}
+
+TEST_F(Cli, MarkDeletesTheDamagedFileAndKeepsTheBadUnitOutOfUse) {
+    const std::string img = Formatted("a.img", "MARK");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("doc.txt", Pattern(5000, 1))).status, 0);
+    WriteText(img + ".faults", "unreadable 66\n");
+    const CliRun copy = Cmd("--drive " + img + " --yes copy doc.txt " + dir.File("back.txt") + " --mark");
+    ASSERT_EQ(copy.status, 0) << copy.err;
+    EXPECT_TRUE(ListJson(img).empty());
+    const auto info = nlohmann::json::parse(Cmd("--drive " + img + " info --json").out);
+    EXPECT_EQ(info["bad"].get<int>(), 507);
+}
+
+TEST_F(Cli, RefusalsAndErrorsGiveTheirExitStatus) {
+    const std::string img = Formatted("a.img", "ERR");
+    EXPECT_EQ(Cmd("mkimage " + img).status, 1);  // never overwrites
+    EXPECT_EQ(Cmd("--drive " + img + " copy nosuch.txt " + dir.File("x")).status, 1);
+    EXPECT_EQ(Cmd("--drive " + img + " frobnicate").status, 2);
+    EXPECT_EQ(Cmd("--drive " + img + " --answer maybe list").status, 2);
+
+    const std::string small = Host("small.img", std::vector<std::uint8_t>(1000, 0));
+    const CliRun wrong = Cmd("--drive " + small + " list");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("exactly 1474560 bytes"), std::string::npos);
+    EXPECT_EQ(std::filesystem::file_size(small), 1000u);
+
+    WriteText(img + ".faults", "unreadable 5\nsmudged 7\n");
+    const CliRun faults = Cmd("--drive " + img + " list");
+    EXPECT_EQ(faults.status, 1);
+    EXPECT_NE(faults.err.find(img + ".faults:2:"), std::string::npos);
+
+    // A blank diskette: the not-formatted question defaults to Yes, then no ID sectors.
+    const std::string blank = dir.File("blank.img");
+    ASSERT_EQ(Cmd("mkimage " + blank).status, 0);
+    const CliRun open = Cmd("--drive " + blank + " --answer no list");
+    EXPECT_EQ(open.status, 1);
+    EXPECT_NE(open.err.find("Orvalis: Diskette seems to be not formated for Orvalis"), std::string::npos);
+}
+
+TEST_F(Cli, AWriteProtectedDisketteRefusesTheDeleteAndStaysUnchanged) {
+    const std::string img = Formatted("a.img", "WP");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("k.txt", Pattern(100, 1))).status, 0);
+    WriteText(img + ".faults", "write-protected\n");
+    const auto before = ReadBytes(img);
+    const CliRun del = Cmd("--drive " + img + " --yes delete k.txt");
+    EXPECT_EQ(del.status, 1);
+    EXPECT_NE(del.err.find("Could not delete file.\n         Diskette may be locked or damaged."),
+              std::string::npos)
+        << del.err;
+    EXPECT_EQ(ReadBytes(img), before);
+    const CliRun add = Cmd("--drive " + img + " add " + Host("n.txt", Pattern(10, 2)));
+    EXPECT_EQ(add.status, 1);
+    EXPECT_EQ(ReadBytes(img), before);
+}
+
+TEST_F(Cli, DeleteAsksFirstAndRemovesTheNamedFiles) {
+    const std::string img = Formatted("a.img", "DEL");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("a.txt", {1}) + " " + Host("b.txt", {2}) + " " +
+                  Host("c.txt", {3}))
+                  .status,
+              0);
+    EXPECT_EQ(Cmd("--drive " + img + " --answer no delete a.txt").status, 1);
+    EXPECT_EQ(ListJson(img).size(), 3u);
+    const CliRun del = Cmd("--drive " + img + " --yes delete A.TXT '#3'");
+    ASSERT_EQ(del.status, 0) << del.err;
+    const auto list = ListJson(img);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["name"], "b.txt");
+}
+
+TEST_F(Cli, AddFromAndCopyAtRepairTheTailOfAFile) {
+    const std::string img = Formatted("a.img", "POS");
+    const auto data = Pattern(3000, 4);
+    const std::string src = Host("tail.bin", data);
+    ASSERT_EQ(Cmd("--drive " + img + " add --from 1000 " + src).status, 0);
+    auto damaged = data;
+    std::fill(damaged.begin() + 1000, damaged.end(), 0);
+    const std::string target = Host("damaged.bin", damaged);
+    const CliRun at = Cmd("--drive " + img + " copy-at tail.bin " + target + " 1000");
+    ASSERT_EQ(at.status, 0) << at.err;
+    EXPECT_NE(at.err.find("File was added to " + target), std::string::npos);
+    EXPECT_EQ(ReadBytes(target), data);
+    EXPECT_EQ(Cmd("--drive " + img + " add --from 3000 " + src).status, 1);
+    EXPECT_EQ(Cmd("--drive " + img + " add --from 12x " + src).status, 1);
+}
+
+}  // namespace
+}  // namespace orv::tests
