@@ -74,7 +74,7 @@ void ConsoleUserPort::Print(const Message& message, Answer answer, const std::st
     std::string text = message.text;
     // Continuation lines line up under the first.
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
-        text.insert(at + 1, "         ");
+        if (at + 1 < text.size() && text[at + 1] != '\n') text.insert(at + 1, "         ");
     std::cerr << "Orvalis: " << text << "\n  [" << ButtonsName(message.buttons) << "] -> "
               << AnswerName(answer) << note << std::endl;
 }
@@ -104,7 +104,7 @@ Answer ConsoleUserPort::ShowMessage(const Message& message) {
     }
     if (m_bYesToRest) {
         const Answer a = Fit(message.buttons, Answer::Yes);
-        Print(message, a, " (--yes)");
+        Print(message, a, message.buttons == Buttons::Ok ? "" : " (--yes)");
         return a;
     }
     if (message.buttons != Buttons::Ok && m_bInteractive) return AskTerminal(message);
