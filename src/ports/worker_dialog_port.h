@@ -8,6 +8,14 @@
 
 namespace orv {
 
+// What a worker leaves for the finishing step: the byte balance and the label of the diskette.
+struct WorkerResults {
+    std::int32_t freeBytes = 0;
+    std::int32_t systemBytes = 0;
+    std::int32_t badBytes = 0;
+    std::string label;
+};
+
 class IWorkerDialog {
 public:
     virtual ~IWorkerDialog() = default;
@@ -19,6 +27,8 @@ public:
     std::atomic<std::int32_t> m_nState{1};
     // 1 while no finished worker waits for the finishing step; the worker clears it last.
     std::atomic<std::int32_t> m_bRunning{1};
+    // Written by the worker before it clears m_bRunning; read only after that.
+    WorkerResults m_results;
 };
 
 }  // namespace orv

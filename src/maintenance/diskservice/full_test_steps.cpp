@@ -1,0 +1,67 @@
+#include "maintenance/diskservice/full_test_steps.h"
+
+#include "fs/clock.h"
+
+namespace orv {
+
+namespace {
+using Sector = std::array<std::uint8_t, kSectorSize>;
+constexpr int kIdCount = 3;
+}  // namespace
+
+void DropImplausibleFiles(CVolume& volume) {
+    std::vector<int> numbers;
+    if (volume.ListFileNumbers(numbers) < 0) return;
+    for (int number : numbers) {
+        FileRecord record;
+        if (volume.ReadEntry(number, record) != 0) continue;
+        const std::uint32_t now = CurrentTime();
+        const bool plausible =
+            record.size > 0 && record.modificationTime > 0 && record.modificationTime <= now;
+        if (!plausible) volume.ReleaseFile(number);
+    }
+}
+
+int FindRwSectors(CVolume& volume) {
+    auto& ids = volume.Ids().positions;
+    ids.fill(0);
+    int found = 0;
+    Sector s;
+    for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast; ++sector) {
+        if (volume.ReadSector(sector, s.data()) != 0 || volume.WriteSector(sector, s.data()) != 0)
+            continue;
+        if (found == kIdCount) break;  // one more good sector ends the search
+        ids[found++] = std::uint16_t(sector);
+    }
+    static constexpr int kResult[] = {-3, -2, -1, 0};
+    return kResult[found];
+}
+
+int ChooseFatPositions(CVolume& volume) {
+    CIdSectors& ids = volume.Ids();
+    CFatTable& fat = volume.Fat();
+    std::array<std::uint16_t, 2 * kFatSectorCount> positions{};
+    int n = 0;
+    Sector s;
+    for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast && n < int(positions.size());
+         ++sector) {
+        // A sector that cannot be read would take the table's write and lose it.
+        if (ids.IsIdPosition(sector) || volume.ReadSector(sector, s.data()) != 0) continue;
+        positions[n++] = std::uint16_t(sector);
+    }
+    for (int k = 0; k < kFatSectorCount; ++k) {
+        fat.pos1[k] = positions[k];
+        fat.pos2[k] = positions[kFatSectorCount + k];
+    }
+    ids.fat1 = fat.pos1;
+    ids.fat2 = fat.pos2;
+    return 0;
+}
+
+int ChooseSystemArea(CVolume& volume) {
+    const int rc = FindRwSectors(volume);
+    if (rc < 0) return rc;
+    return ChooseFatPositions(volume);
+}
+
+}  // namespace orv

@@ -1,0 +1,25 @@
+// Volume steps of the full test: dropping implausible files and laying down a new system area.
+#pragma once
+
+#include "fs/volume.h"
+
+namespace orv {
+
+// Releases (in memory) every file whose header is readable but names a size of 0, a
+// modification time of 0 or one later than now. Files with an unreadable header stay.
+void DropImplausibleFiles(CVolume& volume);
+
+// 0 new ID positions and table positions chosen; -1 or -2 fewer than three sectors of 1..63
+// take a write; -3 none does (write protected).
+int ChooseSystemArea(CVolume& volume);
+
+// The first three sectors of 1..63 that can be read and written back become the ID positions.
+// 0 three found; -1 two; -2 one; -3 none.
+int FindRwSectors(CVolume& volume);
+
+// The 22 table positions: the readable sectors of 1..63 that are no ID sector, in order.
+// Positions left over get no sector here: the table write places them in spare sectors or in
+// units that the rebuilt table shows free (this table knows no owners yet). 0.
+int ChooseFatPositions(CVolume& volume);
+
+}  // namespace orv

@@ -1,0 +1,110 @@
+// The full test: finds the ID sectors or lays down a new system area, reads the table or
+// rebuilds it from the unit headers, and writes table and ID sectors anew.
+#include "fs/volume.h"
+#include "maintenance/diskservice/full_test_steps.h"
+#include "maintenance/diskservice/make_room.h"
+#include "maintenance/diskservice/resolve_units.h"
+#include "maintenance/diskservice/service_run.h"
+#include "maintenance/diskservice/service_workers.h"
+
+namespace orv {
+
+using namespace service_text;
+
+namespace {
+
+int Interrupted(ServiceRun& run) {
+    return run.Notice(kScanInterrupted, Icon::Exclamation);
+}
+
+enum class Identified {
+    Found,    // ID sectors (or the accepted reserve copy) name the table positions
+    NewArea,  // none: a new system area was chosen, or sector 2879 could not even be read
+    Ended,    // the run has ended, its message shown
+};
+
+// Steps 1 and 2: the ID sectors, with one repair of sector 0 at most.
+Identified Identify(ServiceRun& run) {
+    CVolume& volume = run.Volume();
+    IWorkerDialog& dialog = run.Dialog();
+    auto end = [](int) { return Identified::Ended; };
+    bool repairAllowed = true;
+    int rc;
+    for (;;) {
+        dialog.SetStatus(kSearchingIds);
+        rc = volume.FindIdSectors();
+        if (run.StopRequested()) return end(Interrupted(run));
+        dialog.SetProgress(10);
+        if (rc != -2) break;
+        if (!repairAllowed) return end(run.Notice(kSector0NotRepaired, Icon::Stop));
+        if (!run.Confirm(kAskRepairSector0)) return end(run.EndWithNothing());
+        dialog.SetStatus(kRepairingShort);
+        if (volume.RepairSector0() != 1) return end(run.Notice(kSector0NotRepaired, Icon::Stop));
+        repairAllowed = false;
+    }
+    if (rc == 0) return Identified::Found;
+
+    dialog.SetStatus(kSearchingReserve);
+    std::array<std::uint8_t, kSectorSize> reserve;
+    if (volume.ReadSector(kReserveIdSector, reserve.data()) != 0) return Identified::NewArea;
+    if (volume.ParseIdRecord(reserve.data(), true) == 1) {
+        if (run.Confirm(kUseReserveCopy, Answer::No)) {
+            if (run.StopRequested()) return end(Interrupted(run));
+            return Identified::Found;
+        }
+    } else if (!run.Confirm(kIdsMissing)) {
+        return end(run.EndWithNothing());
+    }
+    const int area = ChooseSystemArea(volume);
+    if (area == -3) return end(run.Notice(kWriteProtected, Icon::Exclamation));
+    if (area < 0) return end(run.Notice(kNoSystemArea, Icon::Stop));
+    if (run.StopRequested()) return end(Interrupted(run));
+    return Identified::NewArea;
+}
+
+}  // namespace
+
+int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
+    ServiceRun run(drive, dialog, user);
+    if (!run.Open()) return -1;
+    CVolume& volume = run.Volume();
+
+    const Identified found = Identify(run);
+    if (found == Identified::Ended) return -1;
+    bool tableComplete = false;
+    if (found == Identified::Found) {
+        dialog.SetStatus(kSearchingFat);
+        tableComplete = volume.ReadFat(true) != 0;
+        dialog.SetProgress(15);
+    }
+
+    if (run.StopRequested()) return Interrupted(run);
+    if (found == Identified::NewArea) volume.MarkAllUnknown();
+    if (!tableComplete) {
+        dialog.SetStatus(kSearchingFragments);
+        if (ResolveUnknownUnits(volume, dialog) != 0) return Interrupted(run);
+        DropImplausibleFiles(volume);
+    }
+    // Every table sector is written, also from a complete table: copies that differ are made
+    // equal again.
+    volume.MarkAllFatDirty(true);
+
+    dialog.SetProgress(80);
+    for (;;) {
+        if (run.StopRequested()) return Interrupted(run);
+        dialog.SetStatus(kWritingFat);
+        if (volume.WriteFat() >= 0) break;
+        if (Ask(user, kAskMakeRoom, Buttons::OkCancel, Icon::Question) != Answer::Ok)
+            return run.EndWithNothing();
+        if (MakeRoom(volume) != 0) return run.Notice(kNoRoom, Icon::Information);
+    }
+
+    dialog.SetStatus(kFinishing);
+    dialog.SetProgress(92);
+    if (volume.WriteIdSectors(nullptr, nullptr) != 0)
+        return run.Notice(kCannotWriteIds, Icon::Information);
+    dialog.SetStatus(kTestDone);
+    return run.EndWithResults();
+}
+
+}  // namespace orv

@@ -1,0 +1,148 @@
+#include "maintenance/format/format_worker.h"
+
+#include "fs/volume.h"
+#include "maintenance/format/format_steps.h"
+#include "maintenance/format/format_texts.h"
+
+namespace orv {
+
+namespace {
+
+using namespace format_text;
+
+// A failed repair of sector 0 sends the format back to the identification; a diskette whose
+// sector 0 never takes the write (write protected, worn out) must not keep it there for ever.
+constexpr int kMaxIdentifyPasses = 3;
+
+// One format: its volume, and the end that every path takes.
+class FormatRun {
+public:
+    FormatRun(CDrive* drive, IWorkerDialog& dialog, IUserPort& user, FormatOptions& options)
+        : m_volume(drive), m_dialog(dialog), m_user(user), m_options(options) {}
+    ~FormatRun() {
+        m_volume.CloseDevice();
+        m_dialog.m_bRunning = 0;  // last: the dialog's tick may run the finishing step now
+    }
+    FormatRun(const FormatRun&) = delete;
+    FormatRun& operator=(const FormatRun&) = delete;
+
+    int Run();
+
+private:
+    int Stop() {
+        m_options.displayResults = 0;
+        return -1;
+    }
+    int StopWith(const char* text) {
+        Notify(m_user, text);
+        return Stop();
+    }
+    // Asks when the user pressed Cancel; true when the answer is to stop.
+    bool StopRequested(Icon icon) {
+        if (m_dialog.m_nState != -1) return false;
+        if (Ask(m_user, kAskStop, Buttons::YesNo, icon) == Answer::Yes) return true;
+        m_dialog.m_nState = 0;
+        return false;
+    }
+    // 0 the system area is known; -1 stopped.
+    int Identify();
+    bool EnsureSector0() { return m_volume.CheckSector0() == 0 || m_volume.RepairSector0() == 1; }
+
+    CVolume m_volume;
+    IWorkerDialog& m_dialog;
+    IUserPort& m_user;
+    FormatOptions& m_options;
+};
+
+int FormatRun::Identify() {
+    for (int pass = 1;; ++pass) {
+        if (pass > kMaxIdentifyPasses) {
+            m_dialog.SetProgress(0);
+            return StopWith(kSector0NotRepaired);
+        }
+        m_dialog.SetStatus(kSearchingIds);
+        const int rc = m_volume.FindIdSectors();
+        if (StopRequested(Icon::Question)) return Stop();
+
+        if (rc == -2) {
+            if (Ask(m_user, kAskRepairSector0, Buttons::YesNo) != Answer::Yes) {
+                m_dialog.SetProgress(0);
+                return Stop();
+            }
+            if (m_volume.RepairSector0() != 1) {
+                m_dialog.SetProgress(0);
+                return StopWith(kSector0NotRepaired);
+            }
+            continue;
+        }
+        if (rc == -1) {
+            if (m_volume.PrepareNewSystemArea() != 0) {
+                m_dialog.SetProgress(0);
+                return StopWith(kSystemAreaBad);
+            }
+            // A blank diskette needs its boot sector too, or it would open only after the
+            // "not formatted" question.
+            if (!EnsureSector0()) {
+                m_dialog.SetProgress(0);
+                return StopWith(kSector0NotRepaired);
+            }
+            return 0;
+        }
+        if (!EnsureSector0()) continue;
+        m_dialog.SetProgress(20);
+        m_dialog.SetStatus(kSearchingFat);
+        m_volume.ReadFat(true);  // unreadable table sectors become unknown units; all are cleared
+        if (StopRequested(Icon::Exclamation)) return Stop();
+        return 0;
+    }
+}
+
+int FormatRun::Run() {
+    const bool quick = m_options.formatType == 0;
+    if (m_volume.OpenDevice() != 0) return StopWith(kCannotOpen);
+    if (Identify() != 0) return -1;
+
+    m_dialog.SetProgress(100);
+    m_dialog.SetStatus(kFormatting);
+    switch (PrepareFormat(m_volume, m_dialog, quick)) {
+        case FORMAT_NO_SECTOR0:
+            return StopWith(kScanSector0);
+        case FORMAT_NO_ROOM:
+            return StopWith(kNoRoomForSystem);
+        case FORMAT_INTERRUPTED:
+            return StopWith(kInterrupted);
+        default:
+            break;
+    }
+
+    m_dialog.SetProgress(85);
+    if (StopRequested(Icon::Exclamation)) return Stop();
+    m_dialog.SetStatus(kWritingFat);
+    if (m_volume.WriteFat() < 0) return StopWith(kCannotWrite);
+
+    m_dialog.SetProgress(90);
+    if (StopRequested(Icon::Exclamation)) return Stop();
+    m_dialog.SetStatus(kWritingIds);
+    // Without ID sectors the diskette would not open: that is no successful format.
+    if (m_volume.WriteIdSectors(m_options.noLabel ? nullptr : &m_options.label, nullptr) != 0)
+        return StopWith(kCannotWrite);
+
+    m_dialog.SetStatus(kAlmostDone);
+    if (m_volume.ReadFat(false) == 0) return StopWith(kCannotFormat);
+
+    m_dialog.SetProgress(100);
+    m_dialog.m_results.badBytes = m_volume.BadBytes();
+    m_dialog.m_results.systemBytes = m_volume.SystemBytes();
+    m_dialog.m_results.freeBytes = m_volume.FreeBytes();
+    m_dialog.m_results.label = m_volume.Ids().label;
+    return 0;
+}
+
+}  // namespace
+
+int FormatWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user, FormatOptions& options) {
+    FormatRun run(drive, dialog, user, options);
+    return run.Run();
+}
+
+}  // namespace orv

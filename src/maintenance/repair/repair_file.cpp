@@ -1,0 +1,160 @@
+#include "maintenance/repair/repair_file.h"
+
+#include <filesystem>
+#include <new>
+
+#include "disk/host_file.h"
+#include "fs/layout.h"
+#include "maintenance/repair/repair_texts.h"
+
+namespace orv {
+
+namespace {
+
+using namespace repair_text;
+
+std::int64_t PiecePosition(std::uint32_t k, std::int32_t startByte) {
+    if (k > std::uint32_t(kMaxChainPosition)) k = kMaxChainPosition + 1;  // never a real one
+    return std::int64_t(BytesInUnits(std::int32_t(k))) + startByte;
+}
+
+std::string CannotOpen(const std::string& path) {
+    return path + kCannotOpenSuffix;
+}
+
+// True when both paths name one existing file: writing one would destroy what the other reads.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace
+
+int WriteSectToFile(const RepairList& list, std::vector<std::uint8_t>& output,
+                    const std::string& sourcePath, std::int32_t startByte, IUserPort& user) {
+    output.clear();
+    HostFile source;
+    if (!source.Open(sourcePath, HostFile::Mode::Read)) {
+        Notify(user, CannotOpen(sourcePath));
+        return -1;
+    }
+    const std::int64_t length = source.Length();
+    std::uint8_t piece[kUnitDataBytes];
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::uint32_t k = list[i];
+        const std::int64_t pos = PiecePosition(k, startByte);
+        const bool last = i + 1 == list.size();
+        if (length < pos) {
+            Notify(user, "Cannot seek at possition " + std::to_string(pos) + " in \n" + sourcePath +
+                             "\nWhich is only " + std::to_string(length) + " B. long.");
+            return -1;
+        }
+        if (!source.Seek(pos)) {
+            Notify(user, "Cannot seek at possition " + std::to_string(pos) + " in \n" + sourcePath +
+                             "\nPossibly bad StartByte or number of bad sector.");
+            return -1;
+        }
+        const int n = ReadHostFile(source, piece, kUnitDataBytes);
+        if (n <= 0) {
+            Notify(user, sourcePath + kCannotReadSuffix);
+            return -1;
+        }
+        if (n < kUnitDataBytes && !last) {
+            Notify(user, "Cannot read sector " + std::to_string(k) + " from source file (" +
+                             std::to_string(pos) + " B).\nPossibly incorrect bad sectors list");
+            return -1;
+        }
+        try {
+            output.insert(output.end(), piece, piece + n);
+        } catch (const std::bad_alloc&) {
+            output.clear();
+            Notify(user, kWriteSectFailed);
+            return -1;
+        }
+    }
+    return 0;
+}
+
+int ApplyRepairFile(const RepairList& list, const std::string& repairPath,
+                    const std::string& targetPath, std::int32_t startByte, IUserPort& user) {
+    HostFile repair, target;
+    if (!repair.Open(repairPath, HostFile::Mode::Read)) {
+        Notify(user, CannotOpen(repairPath));
+        return -1;
+    }
+    if (SameFile(repairPath, targetPath) || !target.Open(targetPath, HostFile::Mode::ReadWrite)) {
+        Notify(user, CannotOpen(targetPath));
+        return -1;
+    }
+    // Read and check everything first: a wrong list or start byte must not leave the target
+    // half overwritten.
+    const std::int64_t targetLength = target.Length();
+    struct Piece {
+        std::int64_t pos;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Piece> pieces;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::uint32_t k = list[i];
+        const std::int64_t pos = PiecePosition(k, startByte);
+        const bool last = i + 1 == list.size();
+        // A position past the end would only grow the file around a hole.
+        if (pos > targetLength || pos > INT32_MAX) {
+            Notify(user, "Cannot write sector " + std::to_string(k) + " to target file (" +
+                             std::to_string(pos) + " B).\nPossibly incorrect bad sectors list");
+            return -1;
+        }
+        Piece piece{pos, std::vector<std::uint8_t>(kUnitDataBytes)};
+        const int n = ReadHostFile(repair, piece.bytes.data(), kUnitDataBytes);
+        if (n < kUnitDataBytes && !last) {
+            Notify(user, "Cannot read sector " + std::to_string(k) + " from source file.");
+            return -1;
+        }
+        if (n <= 0) return -1;  // the last piece is missing altogether
+        piece.bytes.resize(std::size_t(n));
+        pieces.push_back(std::move(piece));
+    }
+    for (const Piece& piece : pieces) {
+        if (!target.Seek(piece.pos) ||
+            WriteHostFile(target, piece.bytes.data(), int(piece.bytes.size())) != 0)
+            return -1;
+    }
+    return target.Close() ? 0 : -1;
+}
+
+int CreateRepairFile(const RepairRequest& request, IUserPort& user) {
+    std::vector<std::uint8_t> pieces;
+    if (WriteSectToFile(request.list, pieces, request.file, request.startByte, user) != 0) {
+        Notify(user, kCreateFailed);
+        return -1;
+    }
+    HostFile out;
+    if (SameFile(request.file, request.repairFile) ||
+        !out.Open(request.repairFile, HostFile::Mode::CreateTruncate)) {
+        Notify(user, request.repairFile + kCannotCreateSuffix);
+        return -1;
+    }
+    const bool written =
+        pieces.empty() || WriteHostFile(out, pieces.data(), int(pieces.size())) == 0;
+    if (!out.Close() || !written) {
+        // A truncated repair file would repair wrongly later; leave none.
+        std::error_code ec;
+        std::filesystem::remove(request.repairFile, ec);
+        Notify(user, kCreateFailed);
+        return -1;
+    }
+    Notify(user, std::to_string(pieces.size()) + " B copied");
+    return 0;
+}
+
+int RepairFromRepairFile(const RepairRequest& request, IUserPort& user) {
+    if (ApplyRepairFile(request.list, request.repairFile, request.file, request.startByte, user) !=
+        0) {
+        Notify(user, kNotRepaired);
+        return -1;
+    }
+    Notify(user, kRepaired);
+    return 0;
+}
+
+}  // namespace orv
