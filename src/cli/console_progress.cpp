@@ -1,5 +1,7 @@
 #include "cli/console_progress.h"
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -11,8 +13,14 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupts = 0;
 volatile std::sig_atomic_t g_armed = 0;
+std::atomic<IWorkerDialog*> g_stopTarget{nullptr};
 
 extern "C" void OnInterrupt(int) {
+    if (IWorkerDialog* dialog = g_stopTarget.load()) {
+        std::int32_t running = 0;
+        dialog->m_nState.compare_exchange_strong(running, -1);
+        return;
+    }
     if (!g_armed) {
         std::signal(SIGINT, SIG_DFL);
         std::raise(SIGINT);
@@ -86,6 +94,10 @@ private:
 void InstallInterruptHandler() { std::signal(SIGINT, OnInterrupt); }
 
 void ArmInterrupt(bool on) { g_armed = on ? 1 : 0; }
+
+void SetStopTarget(IWorkerDialog* dialog) { g_stopTarget = dialog; }
+
+bool IsTerminal(int fd) { return ::isatty(fd) != 0; }
 
 bool TakeInterrupt() {
     if (g_interrupts == 0) return false;

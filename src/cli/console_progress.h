@@ -8,6 +8,7 @@
 
 #include "ports/progress_port.h"
 #include "ports/user_port.h"
+#include "ports/worker_dialog_port.h"
 
 namespace orv::cli {
 
@@ -15,6 +16,10 @@ namespace orv::cli {
 void InstallInterruptHandler();
 bool TakeInterrupt();  // true once per Ctrl-C received since the last call
 void ArmInterrupt(bool on);
+// While a format or disk service runs, Ctrl-C is its dialog's Cancel: a running worker is asked
+// to stop (m_nState 0 -> -1). Null ends that.
+void SetStopTarget(IWorkerDialog* dialog);
+bool IsTerminal(int fd);
 
 class ConsoleProgressRunner final : public IProgressRunner {
 public:

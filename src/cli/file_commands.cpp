@@ -4,6 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "disk/host_file.h"
+#include "maintenance/balance/disk_info.h"
+#include "maintenance/balance/results_texts.h"
 #include "transfer/start_position.h"
 #include "transfer/text_format.h"
 
@@ -76,11 +78,17 @@ int InfoCommand(Session& s, bool json) {
         std::cout << info.dump(2) << std::endl;
         return 0;
     }
-    std::cout << "Label: " << v.Ids().label << "\nFormat Date: " << DateText(v.Ids().stampTime)
-              << "\nBytes altogether: " << kDataAreaBytes << "\nFree space: " << free
-              << "\nUsed bytes: " << used << "\nBytes in bad sectors: " << bad
-              << "\nBytes used by system: " << system << "\nNumber of files on diskette: " << files
-              << std::endl;
+    // What the information dialog shows.
+    const DiskInfo d = SetInfo(v.Ids().label, v.Ids().stampTime, free, bad, system, files);
+    std::cout << kDiskInfoTitle << "\n"
+              << "Bytes altogether:             " << kTotalBytesText << "\n"
+              << "Free space:                   " << d.freeText << "\n"
+              << "Used bytes:                   " << d.usedText << "\n"
+              << "Bytes in bad sectors:         " << d.badText << "\n"
+              << "Bytes used by system:         " << d.systemText << "\n"
+              << "Label:                        " << d.label << "\n"
+              << "Format Date:                  " << d.dateText << "\n"
+              << "Number of files on diskette:  " << d.filesText << std::endl;
     return 0;
 }
 

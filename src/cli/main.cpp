@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/file_commands.h"
+#include "cli/maintenance_commands.h"
 #include "cli/session.h"
 #include "disk/image_medium.h"
 
@@ -77,6 +78,31 @@ int main(int argc, char** argv) {
     auto* del = app.add_subcommand("delete", "Delete files from the diskette");
     del->add_option("NAME", names, "Display names or #NUMBERs")->required();
 
+    FormatArgs formatArgs;
+    auto* format = app.add_subcommand("format", "Format the diskette for Orvalis (quick unless --full)");
+    format->add_flag("--full", formatArgs.full, "Read every sector and mark the bad ones");
+    auto* labelOption = format->add_option("--label", formatArgs.label, "Diskette label (16 characters reach the diskette)");
+    format->add_flag("--no-label", formatArgs.noLabel, "Keep the label the diskette has")->excludes(labelOption);
+    format->add_flag("--no-results", formatArgs.noResults, "Do not print the results");
+
+    std::string testType;
+    auto* service = app.add_subcommand("service", "Disk service: repair sector 0, test the system parts, or the full test");
+    service->add_option("TEST", testType, "repair0, test or full")
+        ->required()
+        ->check(CLI::IsMember({"repair0", "test", "full"}));
+
+    RepairArgs repairArgs;
+    auto* repairCreate = app.add_subcommand("repair-create", "Collect the pieces at the listed positions of an intact SOURCE into REPAIRFILE");
+    auto* repairApply = app.add_subcommand("repair-apply", "Write the pieces of REPAIRFILE into the damaged TARGET at the listed positions");
+    for (auto* cmd : {repairCreate, repairApply}) {
+        cmd->add_option("--sectors", repairArgs.sectors, "Chain positions from the bad-sector report, N,N,...")->required();
+        cmd->add_option("--start", repairArgs.start, "Start Byte from the bad-sector report (default 0)");
+    }
+    repairCreate->add_option("SOURCE", repairArgs.file, "Intact copy of the file")->required();
+    repairCreate->add_option("REPAIRFILE", repairArgs.repairFile, "Repair file to create")->required();
+    repairApply->add_option("REPAIRFILE", repairArgs.repairFile, "Repair file")->required();
+    repairApply->add_option("TARGET", repairArgs.file, "Damaged copy to repair")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -99,8 +125,12 @@ int main(int argc, char** argv) {
 
     InstallInterruptHandler();
     Session session(options, reportPath, mark);
+    if (repairCreate->parsed()) return RepairCreateCommand(session, repairArgs);
+    if (repairApply->parsed()) return RepairApplyCommand(session, repairArgs);
     if (!session.InsertDrive()) return 1;
 
+    if (format->parsed()) return FormatCommand(session, formatArgs);
+    if (service->parsed()) return ServiceCommand(session, testType);
     if (list->parsed()) return ListCommand(session, json);
     if (info->parsed()) return InfoCommand(session, json);
     if (add->parsed()) {
