@@ -108,16 +108,24 @@ bool TakeInterrupt() {
 int ConsoleProgressRunner::RunProgress(const ProgressSpec& spec,
                                        const std::function<void(IProgressSink&)>& worker) {
     Sink sink(spec, m_bShow);
-    std::atomic<bool> done{false};
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
     TakeInterrupt();
     ArmInterrupt(true);
     std::thread thread([&] {
         worker(sink);
+        std::lock_guard lock(mutex);
         done = true;
+        ended.notify_all();
     });
     bool cancelled = false;
-    while (!done.load()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (;;) {
+        {
+            // Wakes at once when the worker ends; otherwise looks for Ctrl-C now and then.
+            std::unique_lock lock(mutex);
+            if (ended.wait_for(lock, std::chrono::milliseconds(20), [&] { return done; })) break;
+        }
         if (!TakeInterrupt() || cancelled) continue;
         if (!spec.askBeforeCancel) {
             sink.RequestCancel();

@@ -1,5 +1,6 @@
 // orvalis-cli: the command-line front end over the same core as the desktop program.
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <iostream>
 
 #include "cli/file_commands.h"
@@ -10,6 +11,20 @@
 namespace {
 
 constexpr int kUsageError = 2;
+
+void PrintStats(const orv::CDrive& drive) {
+    const orv::DriveStats s = drive.Stats();
+    std::fprintf(stderr,
+                 "orvalis-cli: reads %ld requests (%ld sectors), writes %ld requests (%ld "
+                 "sectors)\n"
+                 "orvalis-cli: medium reads %ld requests (%ld sectors), %ld served from the "
+                 "track buffer\n"
+                 "orvalis-cli: modelled drive time %.1f s (the drive passes these sectors in "
+                 "%.1f s at the least)\n",
+                 s.readRequests, s.readSectors, s.writeRequests, s.writeSectors,
+                 s.mediumReadRequests, s.mediumReadSectors, s.bufferHits, s.modelledMs / 1000.0,
+                 drive.Timing().PhysicalLimitMs(s.mediumReadSectors + s.writeSectors) / 1000.0);
+}
 
 }  // namespace
 
@@ -36,6 +51,8 @@ int main(int argc, char** argv) {
     app.add_flag("--verify", options.verify, "Read test of every run before writing it");
     app.add_flag("--no-restore", options.noRestore,
                  "Do not give copied files the diskette's date and attributes");
+    app.add_flag("--stats", options.stats,
+                 "After the command, print the drive's requests and the modelled drive time");
 
     std::string path, target, folder, position, reportPath;
     std::vector<std::string> files, names;
@@ -129,23 +146,26 @@ int main(int argc, char** argv) {
     if (repairApply->parsed()) return RepairApplyCommand(session, repairArgs);
     if (!session.InsertDrive()) return 1;
 
-    if (format->parsed()) return FormatCommand(session, formatArgs);
-    if (service->parsed()) return ServiceCommand(session, testType);
-    if (list->parsed()) return ListCommand(session, json);
-    if (info->parsed()) return InfoCommand(session, json);
-    if (add->parsed()) {
-        if (!position.empty()) {
+    auto runDriveCommand = [&]() -> int {
+        if (format->parsed()) return FormatCommand(session, formatArgs);
+        if (service->parsed()) return ServiceCommand(session, testType);
+        if (list->parsed()) return ListCommand(session, json);
+        if (info->parsed()) return InfoCommand(session, json);
+        if (add->parsed()) {
+            if (position.empty()) return AddCommand(session, files);
             if (files.size() != 1) {
                 std::cerr << "orvalis-cli: add --from takes exactly one FILE" << std::endl;
                 return kUsageError;
             }
             return AddFromCommand(session, position, files.front());
         }
-        return AddCommand(session, files);
-    }
-    if (copy->parsed()) return CopyCommand(session, path, target);
-    if (copyTo->parsed()) return CopyToCommand(session, folder, names);
-    if (copyAt->parsed()) return CopyAtCommand(session, path, target, position);
-    if (del->parsed()) return DeleteCommand(session, names);
-    return kUsageError;
+        if (copy->parsed()) return CopyCommand(session, path, target);
+        if (copyTo->parsed()) return CopyToCommand(session, folder, names);
+        if (copyAt->parsed()) return CopyAtCommand(session, path, target, position);
+        if (del->parsed()) return DeleteCommand(session, names);
+        return kUsageError;
+    };
+    const int status = runDriveCommand();
+    if (options.stats) PrintStats(session.drive);
+    return status;
 }

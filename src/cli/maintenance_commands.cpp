@@ -2,7 +2,6 @@
 
 #include <iostream>
 #include <sstream>
-#include <thread>
 
 #include "cli/console_progress.h"
 #include "maintenance/diskservice/service_controller.h"
@@ -66,11 +65,10 @@ private:
 template <typename Controller>
 int RunController(Controller& controller) {
     SetStopTarget(&controller);
+    // The worker runs to its end inside Start; each tick then finishes it (and may start the
+    // full test that a system parts test handed over to).
     const bool started = controller.Start();
-    while (started && controller.TimerActive()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        controller.Tick();
-    }
+    while (started && controller.TimerActive()) controller.Tick();
     SetStopTarget(nullptr);
     return started && controller.LastOutcome() == 0 ? 0 : 1;
 }
@@ -99,7 +97,7 @@ std::optional<RepairRequest> RepairRequestFrom(Session& s, const RepairArgs& arg
 
 int FormatCommand(Session& s, const FormatArgs& args) {
     ConsoleMaintenanceView view(IsTerminal(2));
-    CFormatController controller(&s.drive, *s.user, view, WorkerLaunch::Thread);
+    CFormatController controller(&s.drive, *s.user, view, WorkerLaunch::Inline);
     controller.m_options.formatType = args.full ? 1 : 0;
     controller.m_options.noLabel = args.noLabel ? 1 : 0;
     controller.m_options.displayResults = args.noResults ? 0 : 1;
@@ -109,7 +107,7 @@ int FormatCommand(Session& s, const FormatArgs& args) {
 
 int ServiceCommand(Session& s, const std::string& test) {
     ConsoleMaintenanceView view(IsTerminal(2));
-    CDiskServiceController controller(&s.drive, *s.user, view, WorkerLaunch::Thread);
+    CDiskServiceController controller(&s.drive, *s.user, view, WorkerLaunch::Inline);
     controller.m_nTestType = test == "repair0" ? TEST_REPAIR0
                              : test == "test"  ? TEST_SYSTEM_PARTS
                                                : TEST_FULL;

@@ -18,6 +18,7 @@ Session::Session(const GlobalOptions& opts, std::string reportPath, bool mark) :
         std::deque<std::string>(options.then.begin(), options.then.end()), interactive);
     progress = std::make_unique<ConsoleProgressRunner>(*user, ::isatty(STDERR_FILENO) != 0);
     report = std::make_unique<ConsoleReportPort>(*user, std::move(reportPath), mark);
+    drive.SetTrackBuffer(true);
     doc = std::make_unique<COrvalisDoc>(drive, DocPorts{user.get(), progress.get(), report.get()});
     doc->m_bVerification = options.verify;
     doc->m_bRestoreAttributes = !options.noRestore;

@@ -27,9 +27,17 @@ bool CDrive::Insert(const std::string& path, std::string& error) {
 }
 
 void CDrive::InsertMedium(std::shared_ptr<IMedium> medium, std::string path) {
+    std::lock_guard io(m_ioMutex);
+    m_buffer.Drop();
     std::lock_guard lock(m_mutex);
     m_medium = std::move(medium);
     m_path = std::move(path);
+}
+
+void CDrive::SetTrackBuffer(bool on) {
+    std::lock_guard io(m_ioMutex);
+    m_bTrackBuffer = on;
+    m_buffer.Drop();
 }
 
 void CDrive::Eject() { InsertMedium(nullptr); }
@@ -44,27 +52,54 @@ std::shared_ptr<IMedium> CDrive::Medium() const {
     return m_medium;
 }
 
+bool CDrive::MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer) {
+    ++m_mediumReadRequests;
+    m_mediumReadSectors += count;
+    m_timing.Request(first, count);
+    return medium.Read(first, count, buffer);
+}
+
 bool CDrive::Read(int first, int count, std::uint8_t* buffer) {
     ++m_readRequests;
     m_readSectors += count;
     auto medium = Medium();
-    return medium && medium->Read(first, count, buffer);
+    if (!medium) return false;
+    std::lock_guard io(m_ioMutex);
+    if (!m_bTrackBuffer) return MediumRead(*medium, first, count, buffer);
+    return m_buffer.Read(first, count, buffer, [&](int f, int c, std::uint8_t* b) {
+        return MediumRead(*medium, f, c, b);
+    });
 }
 
 bool CDrive::Write(int first, int count, const std::uint8_t* buffer) {
     ++m_writeRequests;
     m_writeSectors += count;
     auto medium = Medium();
-    return medium && medium->Write(first, count, buffer);
+    if (!medium) return false;
+    std::lock_guard io(m_ioMutex);
+    m_buffer.Drop();
+    m_timing.Request(first, count);
+    return medium->Write(first, count, buffer);
 }
 
 DriveStats CDrive::Stats() const {
-    return DriveStats{m_readRequests.load(), m_readSectors.load(), m_writeRequests.load(),
-                      m_writeSectors.load()};
+    DriveStats s;
+    s.readRequests = m_readRequests;
+    s.readSectors = m_readSectors;
+    s.writeRequests = m_writeRequests;
+    s.writeSectors = m_writeSectors;
+    s.mediumReadRequests = m_mediumReadRequests;
+    s.mediumReadSectors = m_mediumReadSectors;
+    std::lock_guard io(m_ioMutex);
+    s.bufferHits = m_buffer.Hits();
+    s.modelledMs = m_timing.ElapsedMs();
+    return s;
 }
 
 void CDrive::ResetStats() {
     m_readRequests = m_readSectors = m_writeRequests = m_writeSectors = 0;
+    m_mediumReadRequests = m_mediumReadSectors = 0;
+    m_timing.Reset();
 }
 
 }  // namespace orv

@@ -8,15 +8,23 @@
 #include <mutex>
 #include <string>
 
+#include "disk/drive_timing.h"
 #include "disk/medium.h"
+#include "disk/track_buffer.h"
 
 namespace orv {
 
 struct DriveStats {
+    // As the file system asked.
     long readRequests = 0;
     long readSectors = 0;
     long writeRequests = 0;
     long writeSectors = 0;
+    // What reached the medium (reads differ from the above with the track buffer on).
+    long mediumReadRequests = 0;
+    long mediumReadSectors = 0;
+    long bufferHits = 0;
+    double modelledMs = 0.0;  // the drive timing model's figure for the medium requests
 };
 
 class CDrive {
@@ -34,12 +42,22 @@ public:
 
     DriveStats Stats() const;
     void ResetStats();
+    // Read-ahead of the rest of a cylinder for single-sector reads (off by default).
+    void SetTrackBuffer(bool on);
+    const DriveTimingModel& Timing() const { return m_timing; }
 
 private:
-    mutable std::mutex m_mutex;  // guards the slot; the medium itself is used by one thread
+    bool MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer);
+
+    mutable std::mutex m_mutex;  // guards the slot
     std::shared_ptr<IMedium> m_medium;
     std::string m_path;
+    mutable std::mutex m_ioMutex;  // one request at a time through the buffer and the model
+    bool m_bTrackBuffer = false;
+    TrackBuffer m_buffer;
+    DriveTimingModel m_timing;
     std::atomic<long> m_readRequests{0}, m_readSectors{0}, m_writeRequests{0}, m_writeSectors{0};
+    std::atomic<long> m_mediumReadRequests{0}, m_mediumReadSectors{0};
 };
 
 // Loads the medium for a path: a block device when the path names one, an image file otherwise.

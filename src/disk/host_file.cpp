@@ -6,13 +6,20 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace orv {
 
+HostFile::~HostFile() { Flush(); }
+
 bool HostFile::Open(const std::string& path, Mode mode) {
-    m_fd.Reset();
+    Close();
     m_path = path;
+    m_pos = m_len = 0;
+    m_bWriting = m_bFailed = false;
+    m_bReadOnly = mode == Mode::Read;
     int flags = O_CLOEXEC;
     switch (mode) {
         case Mode::Read: flags |= O_RDONLY; break;
@@ -28,47 +35,94 @@ bool HostFile::Open(const std::string& path, Mode mode) {
         return false;
     }
     m_fd = UniqueFd(fd);
+    m_buffer.resize(kBufferSize);
     return true;
 }
 
-bool HostFile::Seek(std::int64_t position) {
-    return m_fd.Valid() && position >= 0 && ::lseek(m_fd.Get(), off_t(position), SEEK_SET) >= 0;
+bool HostFile::Flush() {
+    if (!m_bWriting) return !m_bFailed;
+    std::size_t done = 0;
+    while (done < m_len && !m_bFailed) {
+        const ssize_t r = ::write(m_fd.Get(), m_buffer.data() + done, m_len - done);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) m_bFailed = true;
+        else done += std::size_t(r);
+    }
+    m_len = 0;
+    m_bWriting = false;
+    return !m_bFailed;
 }
 
-bool HostFile::SeekEnd() { return m_fd.Valid() && ::lseek(m_fd.Get(), 0, SEEK_END) >= 0; }
+bool HostFile::DropReadAhead() {
+    if (m_bWriting) return Flush();
+    const std::size_t unread = m_len - m_pos;
+    m_pos = m_len = 0;
+    return unread == 0 || ::lseek(m_fd.Get(), -off_t(unread), SEEK_CUR) >= 0;
+}
 
-std::int64_t HostFile::Length() const {
+bool HostFile::Seek(std::int64_t position) {
+    return m_fd.Valid() && position >= 0 && DropReadAhead() &&
+           ::lseek(m_fd.Get(), off_t(position), SEEK_SET) >= 0;
+}
+
+bool HostFile::SeekEnd() {
+    return m_fd.Valid() && DropReadAhead() && ::lseek(m_fd.Get(), 0, SEEK_END) >= 0;
+}
+
+std::int64_t HostFile::Length() {
     struct stat st {};
-    if (!m_fd.Valid() || ::fstat(m_fd.Get(), &st) != 0) return -1;
+    if (!m_fd.Valid() || !Flush() || ::fstat(m_fd.Get(), &st) != 0) return -1;
     return st.st_size;
 }
 
 long HostFile::Read(std::uint8_t* buffer, long n) {
-    if (!m_fd.Valid() || n < 0) return -1;
+    if (!m_fd.Valid() || n < 0 || !Flush()) return -1;
     long total = 0;
     while (total < n) {
-        const ssize_t r = ::read(m_fd.Get(), buffer + total, std::size_t(n - total));
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return -1;
-        if (r == 0) break;
-        total += r;
+        if (m_pos == m_len) {
+            m_pos = m_len = 0;
+            ssize_t r;
+            do r = ::read(m_fd.Get(), m_buffer.data(), m_buffer.size());
+            while (r < 0 && errno == EINTR);
+            if (r < 0) return total > 0 ? total : -1;
+            if (r == 0) break;
+            m_len = std::size_t(r);
+        }
+        const std::size_t k = std::min<std::size_t>(std::size_t(n - total), m_len - m_pos);
+        std::memcpy(buffer + total, m_buffer.data() + m_pos, k);
+        m_pos += k;
+        total += long(k);
     }
     return total;
 }
 
 bool HostFile::Write(const std::uint8_t* buffer, long n) {
-    if (!m_fd.Valid() || n < 0) return false;
-    long total = 0;
-    while (total < n) {
-        const ssize_t r = ::write(m_fd.Get(), buffer + total, std::size_t(n - total));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        total += r;
+    if (!m_fd.Valid() || n < 0 || m_bFailed || m_bReadOnly) return false;
+    if (!m_bWriting) {
+        if (!DropReadAhead()) return false;
+        m_bWriting = true;
+    }
+    long done = 0;
+    while (done < n) {
+        if (m_len == m_buffer.size()) {
+            if (!Flush()) return false;
+            m_bWriting = true;
+        }
+        const std::size_t k = std::min<std::size_t>(std::size_t(n - done), m_buffer.size() - m_len);
+        std::memcpy(m_buffer.data() + m_len, buffer + done, k);
+        m_len += k;
+        done += long(k);
     }
     return true;
 }
 
-bool HostFile::Close() { return m_fd.Close(); }
+bool HostFile::Close() {
+    if (!m_fd.Valid()) return true;
+    const bool flushed = Flush();
+    const bool closed = m_fd.Close();
+    m_bFailed = false;
+    return flushed && closed;
+}
 
 int ReadHostFile(HostFile& file, std::uint8_t* buffer, int n) {
     const long r = file.Read(buffer, n);

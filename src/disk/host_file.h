@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "disk/unique_fd.h"
 
@@ -14,8 +15,16 @@ constexpr std::uint8_t ATTR_HIDDEN = 0x02;
 constexpr std::uint8_t ATTR_SYSTEM = 0x04;
 constexpr std::uint8_t ATTR_ARCHIVE = 0x20;
 
+// Reads and writes go through a buffer, so that the transfer loops' pieces of 448 and 507 bytes
+// cost one system call per buffer rather than one each. A write error may therefore surface at
+// a later Write, Seek, Length or at Close, which then fails.
 class HostFile {
 public:
+    HostFile() = default;
+    ~HostFile();
+    HostFile(const HostFile&) = delete;
+    HostFile& operator=(const HostFile&) = delete;
+
     enum class Mode {
         Read,            // existing file, reading
         ReadWrite,       // existing file, reading and writing; never created or truncated
@@ -27,15 +36,25 @@ public:
 
     bool Seek(std::int64_t position);  // from the start
     bool SeekEnd();
-    std::int64_t Length() const;  // -1 when unknown
+    std::int64_t Length();  // -1 when unknown
     // Reads until n bytes or the end; the number read, or -1 on an error.
     long Read(std::uint8_t* buffer, long n);
     bool Write(const std::uint8_t* buffer, long n);
-    bool Close();  // false when closing reported an error (data may be lost)
+    bool Close();  // false when writing the rest or closing failed (data may be lost)
 
 private:
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+    bool Flush();         // pending writes to the file
+    bool DropReadAhead(); // moves the file position back to where the reader is
+
     UniqueFd m_fd;
     std::string m_path;
+    std::vector<std::uint8_t> m_buffer;
+    std::size_t m_pos = 0;   // reading: next byte to hand out
+    std::size_t m_len = 0;   // reading: bytes read ahead; writing: bytes pending
+    bool m_bWriting = false;
+    bool m_bReadOnly = false;
+    bool m_bFailed = false;  // a buffered write failed
 };
 
 // Up to n bytes; the number read, or -1 when nothing was read (end of file) or on an error.
