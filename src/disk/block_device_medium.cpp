@@ -63,7 +63,7 @@ bool BlockDeviceMedium::Load(const std::string& path, std::string& error) {
 }
 
 bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
-    if (!m_fd.Valid() || first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (!m_fd.Valid() || !IsSectorRange(first, count)) return false;
     const std::size_t n = std::size_t(count) * kSectorSize;
     if (n > kMaxRequest) {  // split long requests; the whole still fails as one
         const int half = count / 2;
@@ -79,8 +79,7 @@ bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
 }
 
 bool BlockDeviceMedium::Write(int first, int count, const std::uint8_t* buffer) {
-    if (!m_fd.Valid() || m_bReadOnly || first < 0 || count < 1 || first + count > kSectorCount)
-        return false;
+    if (!m_fd.Valid() || m_bReadOnly || !IsSectorRange(first, count)) return false;
     const std::size_t n = std::size_t(count) * kSectorSize;
     if (n > kMaxRequest) {
         const int half = count / 2;

@@ -18,6 +18,12 @@ struct Chs {
     int sector = 0;  // 1..18; 0 marks an out-of-range logical sector
 };
 
+// True when count >= 1 sectors from first all lie on the diskette (written so that no sum can
+// overflow, whatever the caller passes).
+constexpr bool IsSectorRange(int first, int count) {
+    return first >= 0 && first < kSectorCount && count >= 1 && count <= kSectorCount - first;
+}
+
 // Logical sector L lies on track L / 18, head track % 2, cylinder track / 2, sector L % 18 + 1.
 Chs ToChs(int logicalSector);
 

@@ -51,16 +51,18 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
 
 }  // namespace
 
+bool ImageMedium::LoadFaults(std::string& error) {
+    m_faults.Clear();
+    const std::string sidecar = FaultSidecarPath(m_path);
+    std::string text;
+    return !ReadWholeFile(sidecar, text) || FaultMap::Parse(text, sidecar, m_faults, error);
+}
+
 bool ImageMedium::Load(const std::string& path, std::string& error) {
     m_path = path;
     m_fd.Reset();
-    m_faults.Clear();
     m_bReadOnly = false;
-
-    const std::string sidecar = FaultSidecarPath(path);
-    std::string text;
-    if (ReadWholeFile(sidecar, text) && !FaultMap::Parse(text, sidecar, m_faults, error))
-        return false;
+    if (!LoadFaults(error)) return false;
 
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -77,7 +79,7 @@ bool ImageMedium::Load(const std::string& path, std::string& error) {
                        "this file has " + std::to_string(st.st_size) + " bytes";
         return false;
     }
-    if (!EnsureOpen()) {
+    if (!Open()) {
         error = path + ": " + std::strerror(errno);
         return false;
     }
@@ -86,6 +88,12 @@ bool ImageMedium::Load(const std::string& path, std::string& error) {
 
 bool ImageMedium::EnsureOpen() {
     if (m_fd.Valid()) return true;
+    // The diskette arrived after the drive was loaded; its faults come with it.
+    std::string error;
+    return LoadFaults(error) && Open();
+}
+
+bool ImageMedium::Open() {
     if (m_path.empty()) return false;
     struct stat st {};
     if (::stat(m_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != kImageSize)
@@ -102,7 +110,7 @@ bool ImageMedium::EnsureOpen() {
 }
 
 bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
-    if (first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (!IsSectorRange(first, count)) return false;
     if (!EnsureOpen()) return false;
     if (m_faults.BlocksRead(first, count)) return false;
     return FullPread(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
@@ -110,7 +118,7 @@ bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
 }
 
 bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
-    if (first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (!IsSectorRange(first, count)) return false;
     if (!EnsureOpen() || m_bReadOnly) return false;
     if (m_faults.BlocksWrite(first, count)) return false;
     return FullPwrite(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,

@@ -24,7 +24,9 @@ public:
     const FaultMap& Faults() const { return m_faults; }
 
 private:
-    bool EnsureOpen();
+    bool LoadFaults(std::string& error);  // the sidecar, when there is one
+    bool EnsureOpen();                    // opens an image that was missing at Load
+    bool Open();
     std::string m_path;
     UniqueFd m_fd;
     FaultMap m_faults;

@@ -4,27 +4,40 @@
 
 namespace orv {
 
-MemoryMedium::MemoryMedium() : m_bytes(std::size_t(kImageSize), 0) {}
+MemoryMedium::MemoryMedium()
+    : m_bytes(std::size_t(kImageSize), 0), m_torn(std::size_t(kSectorCount), false) {}
 
-MemoryMedium::MemoryMedium(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {
+MemoryMedium::MemoryMedium(std::vector<std::uint8_t> bytes)
+    : m_bytes(std::move(bytes)), m_torn(std::size_t(kSectorCount), false) {
     m_bytes.resize(std::size_t(kImageSize), 0);
+}
+
+void MemoryMedium::SetHooks(const Hooks& hooks) {
+    m_hooks = hooks;
+    m_bPowerLost = m_bReadsBroken = m_bWritesBroken = false;
+}
+
+bool MemoryMedium::AnyTorn(int first, int count) const {
+    for (int i = 0; i < count; ++i)
+        if (m_torn[std::size_t(first + i)]) return true;
+    return false;
 }
 
 bool MemoryMedium::Read(int first, int count, std::uint8_t* buffer) {
     ++m_readRequests;
-    if (first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (!IsSectorRange(first, count)) return false;
     if (m_bReadsBroken || m_readRequests == m_hooks.failReadRequest) {
         if (m_hooks.failPersistent) m_bReadsBroken = true;
         return false;
     }
-    if (m_faults.BlocksRead(first, count)) return false;
+    if (m_faults.BlocksRead(first, count) || AnyTorn(first, count)) return false;
     std::memcpy(buffer, SectorData(first), std::size_t(count) * kSectorSize);
     return true;
 }
 
 bool MemoryMedium::Write(int first, int count, const std::uint8_t* buffer) {
     ++m_writeRequests;
-    if (first < 0 || count < 1 || first + count > kSectorCount) return false;
+    if (!IsSectorRange(first, count)) return false;
     if (m_bWritesBroken || m_writeRequests == m_hooks.failWriteRequest) {
         if (m_hooks.failPersistent) m_bWritesBroken = true;
         return false;
@@ -38,11 +51,12 @@ bool MemoryMedium::Write(int first, int count, const std::uint8_t* buffer) {
         ++m_sectorWrites;
         std::uint8_t* dst = SectorData(first + i);
         std::memcpy(dst, buffer + std::size_t(i) * kSectorSize, kSectorSize);
+        m_torn[std::size_t(first + i)] = false;  // a whole write mends a torn sector
         if (limit >= 0 && m_sectorWrites == limit) {
             if (m_hooks.tornLast == Torn::Garbage) {
                 for (int b = 0; b < kSectorSize; ++b) dst[b] = std::uint8_t(0xA5 ^ (b * 37));
             } else if (m_hooks.tornLast == Torn::Unreadable) {
-                m_faults.Set(first + i, Fault::Unreadable);
+                m_torn[std::size_t(first + i)] = true;
             }
         }
     }

@@ -26,8 +26,13 @@ public:
     std::uint8_t* SectorData(int sector) { return m_bytes.data() + std::size_t(sector) * kSectorSize; }
 
     // Hooks. Sector writes are counted one by one across requests (a request of n sectors is n
-    // sector writes); requests are counted separately.
-    enum class Torn { None, Garbage, Unreadable };
+    // sector writes); requests are counted separately. Counts run from construction or the
+    // last ResetCounters.
+    enum class Torn {
+        None,
+        Garbage,     // the sector holds bytes that nobody wrote
+        Unreadable,  // the sector fails every read until a later write lands on it
+    };
     struct Hooks {
         long powerLossAfterWrites = -1;  // sector writes that land; every later write is dropped
         Torn tornLast = Torn::None;      // how the last landing sector write is damaged
@@ -35,13 +40,18 @@ public:
         long failWriteRequest = -1;      // the N-th write request (1-based) fails
         bool failPersistent = false;     // a failed request keeps failing from then on
     };
-    void SetHooks(const Hooks& hooks) { m_hooks = hooks; }
+    // New hooks also end the effects of the old ones (a lost power or a persistent failure):
+    // the drive starts afresh, with the platter as the old hooks left it.
+    void SetHooks(const Hooks& hooks);
+    void ResetCounters() { m_sectorWrites = m_readRequests = m_writeRequests = 0; }
     long SectorWrites() const { return m_sectorWrites; }
     long ReadRequests() const { return m_readRequests; }
     long WriteRequests() const { return m_writeRequests; }
     bool PowerLost() const { return m_bPowerLost; }
 
 private:
+    bool AnyTorn(int first, int count) const;
+
     std::vector<std::uint8_t> m_bytes;
     FaultMap m_faults;
     Hooks m_hooks;
@@ -51,6 +61,7 @@ private:
     bool m_bPowerLost = false;
     bool m_bReadsBroken = false;
     bool m_bWritesBroken = false;
+    std::vector<bool> m_torn;  // sectors left unreadable by a torn write
 };
 
 }  // namespace orv

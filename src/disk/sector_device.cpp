@@ -8,8 +8,7 @@ int CSectorDevice::OpenDevice() {
 }
 
 bool CSectorDevice::Usable(int drive, int first, int count) const {
-    return m_bOpen && m_pDrive && drive == 0 && first >= 0 && count >= 1 &&
-           first + count <= kSectorCount;
+    return m_bOpen && m_pDrive && drive == 0 && IsSectorRange(first, count);
 }
 
 int CSectorDevice::ReadSectors(int drive, int first, int count, std::uint8_t* buffer) {

@@ -40,7 +40,8 @@ public:
     int FindIdSectors();   // 0 found; -1 none; -2 sector 0 unreadable
     int ParseIdRecord(const std::uint8_t* sector, bool takeFields);  // 1 an ID record; 0 not
     int ReadFat(bool fill);  // 1 all loaded; 0 some table sector unusable in both copies
-    int WriteFat();          // moved table sectors (0..11), or -1
+    // Table sectors whose new position the ID sectors do not record yet (0..11), or -1.
+    int WriteFat();
     // Null leaves the field as it is. 0 when at least one ID sector was written, else -1.
     int WriteIdSectors(const std::string* label, const std::string* text);
     int PrepareNewSystemArea();  // 0 prepared; 1 nothing readable in 1..63
@@ -50,6 +51,10 @@ public:
     // Reads one copy of the table as it is on the diskette; unreadable table sectors give
     // FAT_UNREADABLE entries. copy is 1 or 2.
     void ReadFatCopyRaw(FatArray& entries, int copy);
+    // The table sectors that read and hold valid values in both copies, yet differ: a table
+    // write was cut short (WriteFat finishes copy 1 before it begins copy 2). Appended to
+    // sectors when given; their count.
+    int DifferingFatSectors(std::vector<int>* sectors = nullptr);
     void MarkAllUnknown();
     void MarkAllFatDirty(bool flag);
 
@@ -89,8 +94,11 @@ public:
     }
 
 private:
-    int WriteFatSector(int k);
+    // Writes table sector k of one copy, moving it when its place refuses the write; 0 or -1.
+    int WriteFatSector(int k, FatPositions& positions);
     int RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image);
+    // Writes one sector and reads it back; true when it holds the image.
+    bool WriteVerified(int sector, const std::uint8_t* image);
 
     CSectorDevice m_device;
     CIdSectors m_ids;

@@ -90,6 +90,9 @@ int CVolume::MarkBad(int sector) {
 }
 
 void CVolume::ReleaseFile(int fileNumber) {
+    // A number read from a damaged header may be anything; only a file number owns units, and
+    // bad or system units must never come free this way.
+    if (!IsFileNumber(fileNumber)) return;
     for (int u = 0; u < kUnitCount; ++u) {
         const int e = m_fat.entries[u];
         if (e == fileNumber || e == fileNumber + 3000) m_fat.Set(u, FAT_FREE);

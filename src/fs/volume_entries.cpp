@@ -20,7 +20,9 @@ int CVolume::ReadEntry(int fileNumber, FileRecord& record) {
     if (CollectUnits(fileNumber, sectors) < 0) return -1;
     std::array<std::uint8_t, kSectorSize> s;
     if (ReadSector(sectors.front(), s.data()) != 0) return -1;
-    record.fileNumber = GetU16(s.data());
+    // The table says whose units these are; a header that disagrees must not send a later
+    // delete or copy to another file.
+    record.fileNumber = std::uint16_t(fileNumber);
     record.extension = FieldText(s.data() + kOffExtension, kExtensionWidth);
     record.partNumber = s[kOffPart];
     record.name = FieldText(s.data() + kOffName, kNameWidth);

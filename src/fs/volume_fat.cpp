@@ -1,5 +1,8 @@
 // Loading and writing the two copies of the allocation table, with relocation of table
 // sectors that can no longer be written.
+#include <algorithm>
+#include <memory>
+
 #include "fs/volume.h"
 
 namespace orv {
@@ -7,6 +10,7 @@ namespace orv {
 namespace {
 using Sector = std::array<std::uint8_t, kSectorSize>;
 constexpr int kMaxDataAreaAttempts = 31;
+constexpr int kLastRelocationSector = 2877;
 // Each extra pass of WriteFat follows a table sector moved into the data area, whose unit
 // then has to be marked in another (or the same) table sector.
 constexpr int kMaxWritePasses = 64;
@@ -44,32 +48,44 @@ int CVolume::ReadFat(bool fill) {
 }
 
 int CVolume::WriteFat() {
-    int moves = 0;
     for (int pass = 0; pass < kMaxWritePasses && m_fat.AnyDirty(); ++pass) {
-        for (int k = 0; k < kFatSectorCount; ++k) {
-            if (!m_fat.dirty[k]) continue;
-            // Cleared before the write: a table sector moved into the data area marks its
-            // unit in some table sector, which must then be written too, even this one.
-            m_fat.dirty[k] = false;
-            const int r = WriteFatSector(k);
-            if (r < 0) {
-                m_fat.dirty[k] = true;
+        // Cleared before the writes: a table sector moved into the data area marks its unit
+        // in some table sector, which must then be written too, even one of these.
+        const auto pending = m_fat.dirty;
+        m_fat.dirty.fill(false);
+        // Copy 1 is finished before copy 2 begins, so that a write cut short leaves one copy
+        // whole and the copies differ only where the cut fell.
+        for (FatPositions* positions : {&m_fat.pos1, &m_fat.pos2}) {
+            for (int k = 0; k < kFatSectorCount; ++k) {
+                if (!pending[k] || WriteFatSector(k, *positions) == 0) continue;
+                for (int j = 0; j < kFatSectorCount; ++j)
+                    m_fat.dirty[j] = m_fat.dirty[j] || pending[j];
                 return -1;
             }
-            moves += r;
         }
     }
-    return m_fat.AnyDirty() ? -1 : moves;
+    if (m_fat.AnyDirty()) return -1;
+    // Moves are counted against what the ID sectors record, not against this call: a sector
+    // moved by an earlier call that then failed must still reach the ID sectors.
+    int moved = 0;
+    for (int k = 0; k < kFatSectorCount; ++k)
+        moved += m_fat.pos1[k] != m_ids.fat1[k] || m_fat.pos2[k] != m_ids.fat2[k];
+    return moved;
 }
 
-int CVolume::WriteFatSector(int k) {
+int CVolume::WriteFatSector(int k, FatPositions& positions) {
     Sector image;
     EncodeFatSector(&m_fat.entries[std::size_t(k) * kEntriesPerFatSector], image.data());
-    const bool ok1 = IsTablePosition(m_fat.pos1[k]) && WriteSector(m_fat.pos1[k], image.data()) == 0;
-    const bool ok2 = IsTablePosition(m_fat.pos2[k]) && WriteSector(m_fat.pos2[k], image.data()) == 0;
-    if (!ok1 && RelocateFatSector(k, m_fat.pos1, image.data()) < 0) return -1;
-    if (!ok2 && RelocateFatSector(k, m_fat.pos2, image.data()) < 0) return -1;
-    return ok1 && ok2 ? 0 : 1;
+    if (IsTablePosition(positions[k]) && WriteVerified(positions[k], image.data())) return 0;
+    return RelocateFatSector(k, positions, image.data());
+}
+
+bool CVolume::WriteVerified(int sector, const std::uint8_t* image) {
+    // A worn sector may take a write and still not read back: a table or ID record written
+    // there would be lost without a word.
+    Sector back;
+    return WriteSector(sector, image) == 0 && ReadSector(sector, back.data()) == 0 &&
+           std::equal(back.begin(), back.end(), image);
 }
 
 int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image) {
@@ -83,15 +99,17 @@ int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_
     };
     for (int s = kSpareAreaFirst; s <= kSystemAreaLast; ++s) {
         if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
-        if (WriteSector(s, image) == 0) return take(s);
+        if (WriteVerified(s, image)) return take(s);
     }
     int attempts = 0;
-    for (int s = kFirstDataSector; s <= kSectorCount - 2 && attempts < kMaxDataAreaAttempts; ++s) {
+    // The last two units are left out: 2879 takes the reserve ID copy.
+    for (int s = kFirstDataSector; s <= kLastRelocationSector && attempts < kMaxDataAreaAttempts;
+         ++s) {
         if (m_fat.entries[UnitOfSector(s)] != FAT_FREE || m_fat.InPositionTables(s) ||
             m_ids.IsIdPosition(s))
             continue;
         ++attempts;
-        if (WriteSector(s, image) == 0) return take(s);
+        if (WriteVerified(s, image)) return take(s);
     }
     return -1;
 }
@@ -108,6 +126,27 @@ void CVolume::ReadFatCopyRaw(FatArray& entries, int copy) {
         }
         for (int i = 0; i < kEntriesPerFatSector; ++i) chunk[i] = GetU16(s.data() + 2 * i);
     }
+}
+
+int CVolume::DifferingFatSectors(std::vector<int>* sectors) {
+    auto copy1 = std::make_unique<FatArray>();
+    auto copy2 = std::make_unique<FatArray>();
+    ReadFatCopyRaw(*copy1, 1);
+    ReadFatCopyRaw(*copy2, 2);
+    int differing = 0;
+    for (int k = 0; k < kFatSectorCount; ++k) {
+        const auto first1 = copy1->begin() + k * kEntriesPerFatSector;
+        const auto first2 = copy2->begin() + k * kEntriesPerFatSector;
+        const auto last1 = first1 + kEntriesPerFatSector;
+        // An unreadable copy reads as FAT_UNREADABLE, which is no valid value.
+        if (!std::all_of(first1, last1, IsValidFatValue) ||
+            !std::all_of(first2, first2 + kEntriesPerFatSector, IsValidFatValue) ||
+            std::equal(first1, last1, first2))
+            continue;
+        ++differing;
+        if (sectors) sectors->push_back(k);
+    }
+    return differing;
 }
 
 }  // namespace orv

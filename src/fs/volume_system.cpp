@@ -1,4 +1,5 @@
 // Sector 0, the identification sectors and the same-diskette test.
+#include <algorithm>
 #include <cstring>
 
 #include "fs/clock.h"
@@ -9,6 +10,50 @@ namespace orv {
 namespace {
 using Sector = std::array<std::uint8_t, kSectorSize>;
 constexpr int kRepairAttempts = 3;
+
+enum class SectorKind : std::uint8_t { Unreadable, Plain, Id };
+
+struct SystemAreaScan {
+    std::array<SectorKind, kSystemAreaLast + 1> kind{};
+    std::array<std::uint32_t, kSystemAreaLast + 1> stamp{};
+    int newestSector = 0;
+    std::uint32_t newestStamp = 0;
+    Sector newest{};
+};
+
+// Reads sectors 1..63 a track at a time; only a track that fails as a whole is read sector by
+// sector, so that a single bad sector costs no more than its track.
+SystemAreaScan ScanSystemArea(CSectorDevice& device) {
+    SystemAreaScan scan;
+    std::array<std::uint8_t, kSectorsPerTrack * kSectorSize> track;
+    for (int first = kSystemAreaFirst; first <= kSystemAreaLast;) {
+        const int end =
+            std::min(kSystemAreaLast + 1, (first / kSectorsPerTrack + 1) * kSectorsPerTrack);
+        const int count = end - first;
+        const bool whole = device.ReadSectors(0, first, count, track.data()) == 0;
+        for (int i = 0; i < count; ++i) {
+            std::uint8_t* s = track.data() + std::size_t(i) * kSectorSize;
+            const std::size_t sector = std::size_t(first + i);
+            IdRecord record;
+            if (!whole && device.ReadSectors(0, first + i, 1, s) != 0)
+                scan.kind[sector] = SectorKind::Unreadable;
+            else if (!ParseIdRecordBytes(s, record))
+                scan.kind[sector] = SectorKind::Plain;
+            else {
+                scan.kind[sector] = SectorKind::Id;
+                scan.stamp[sector] = record.stampTime;
+                if (scan.newestSector == 0 || record.stampTime > scan.newestStamp) {
+                    scan.newestSector = int(sector);
+                    scan.newestStamp = record.stampTime;
+                    std::copy(s, s + kSectorSize, scan.newest.begin());
+                }
+            }
+        }
+        first = end;
+    }
+    return scan;
+}
+
 }  // namespace
 
 int CVolume::CheckSector0() {
@@ -47,38 +92,45 @@ int CVolume::ParseIdRecord(const std::uint8_t* sector, bool takeFields) {
 int CVolume::FindIdSectors() {
     Sector s;
     if (ReadSector(kBootSector, s.data()) != 0) return -2;
+
+    // An ID sector that refused a rewrite still holds an older record with older table
+    // positions. Only records with the newest stamp count as ID sectors; older ones are
+    // treated like any other readable sector.
+    const SystemAreaScan scan = ScanSystemArea(m_device);
     std::array<bool, 3> isId{};
     int found = 0;
-    for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast; ++sector) {
-        if (ReadSector(sector, s.data()) != 0) continue;
-        if (IdHasSignature(s.data())) {
-            if (found == 0) ParseIdRecord(s.data(), true);
-            m_ids.positions[found] = std::uint16_t(sector);
-            isId[found] = true;
-            if (++found == 3) return 0;
-        } else {
-            // A readable sector is a candidate for an empty position (later ID sectors still
-            // take their position by order).
-            for (auto& pos : m_ids.positions) {
-                if (pos == 0) {
-                    pos = std::uint16_t(sector);
-                    break;
-                }
+    for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast && found < 3; ++sector) {
+        const SectorKind kind = scan.kind[std::size_t(sector)];
+        if (kind == SectorKind::Unreadable) continue;
+        if (kind == SectorKind::Id && scan.stamp[std::size_t(sector)] == scan.newestStamp) {
+            m_ids.positions[std::size_t(found)] = std::uint16_t(sector);
+            isId[std::size_t(found)] = true;
+            ++found;
+            continue;
+        }
+        // A readable sector is a candidate for an empty position (later ID sectors still
+        // take their position by order).
+        for (auto& pos : m_ids.positions) {
+            if (pos == 0) {
+                pos = std::uint16_t(sector);
+                break;
             }
         }
     }
     if (found == 0) return -1;
+    ParseIdRecord(scan.newest.data(), true);
     // A candidate that holds a table sector must never receive an ID record.
     for (int i = 0; i < 3; ++i) {
-        const int pos = m_ids.positions[i];
-        if (isId[i] || pos == 0) continue;
+        const int pos = m_ids.positions[std::size_t(i)];
+        if (isId[std::size_t(i)] || pos == 0) continue;
         for (int k = 0; k < kFatSectorCount; ++k)
-            if (m_ids.fat1[k] == pos || m_ids.fat2[k] == pos) m_ids.positions[i] = 0;
+            if (m_ids.fat1[k] == pos || m_ids.fat2[k] == pos) m_ids.positions[std::size_t(i)] = 0;
     }
     return 0;
 }
 
 int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
+    const FatPositions recorded1 = m_ids.fat1, recorded2 = m_ids.fat2;
     m_ids.fat1 = m_fat.pos1;
     m_ids.fat2 = m_fat.pos2;
     if (label) m_ids.label = label->substr(0, kLabelWidth);
@@ -95,7 +147,7 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
             pos = 0;
             continue;
         }
-        if (WriteSector(pos, image.data()) == 0)
+        if (WriteVerified(pos, image.data()))
             ++written;
         else
             pos = 0;
@@ -106,7 +158,7 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
 
     for (int s = kSystemAreaFirst; s <= kSystemAreaLast && written < 3; ++s) {
         if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
-        if (WriteSector(s, image.data()) != 0) continue;
+        if (!WriteVerified(s, image.data())) continue;
         ++written;
         for (auto& pos : m_ids.positions) {
             if (pos == 0) {
@@ -115,7 +167,12 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
             }
         }
     }
-    if (written == 0) return -1;
+    if (written == 0) {
+        // Nothing records the positions: the next WriteFat must still report them as moved.
+        m_ids.fat1 = recorded1;
+        m_ids.fat2 = recorded2;
+        return -1;
+    }
     // The diskette now carries the new stamp; remember it, or our own rewrite would make the
     // diskette look like another one.
     m_ids.stampTime = record.stampTime;

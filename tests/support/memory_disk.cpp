@@ -11,7 +11,9 @@ bool RecordingMedium::Read(int first, int count, std::uint8_t* buffer) {
 }
 
 bool RecordingMedium::Write(int first, int count, const std::uint8_t* buffer) {
-    const bool ok = m_inner->Write(first, count, buffer);
+    const bool refused = m_writesLeft == 0;
+    if (m_writesLeft > 0) --m_writesLeft;
+    const bool ok = !refused && m_inner->Write(first, count, buffer);
     m_writes.push_back({first, count, ok});
     return ok;
 }
@@ -81,8 +83,8 @@ bool QuickFormat(CVolume& volume, const std::string& label) {
 }
 
 bool OpenVolume(CVolume& volume) {
-    return volume.OpenDevice() == 0 && volume.CheckSector0() == 0 &&
-           volume.FindIdSectors() == 0 && volume.ReadFat(false) == 1;
+    return volume.OpenDevice() == 0 && volume.CheckSector0() == 0 && volume.FindIdSectors() == 0 &&
+           volume.ReadFat(false) == 1;
 }
 
 std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t seed) {

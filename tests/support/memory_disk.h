@@ -35,11 +35,14 @@ public:
     const std::vector<WriteRequest>& Writes() const { return m_writes; }
     void ClearWrites() { m_writes.clear(); }
     void SetFailMultiSectorReads(bool on) { m_bFailMultiSectorReads = on; }
+    // Lets n more write requests through, then fails every write until called with n < 0.
+    void FailWritesAfter(long n) { m_writesLeft = n; }
 
 private:
     std::shared_ptr<IMedium> m_inner;
     std::vector<WriteRequest> m_writes;
     bool m_bFailMultiSectorReads = false;
+    long m_writesLeft = -1;
 };
 
 class MemoryDisk {

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+#include <vector>
+
+#include "disk/drive.h"
+#include "disk/memory_medium.h"
+#include "disk/sector_device.h"
+
+namespace orv {
+namespace {
+
+std::vector<std::uint8_t> Filled(int sectors, std::uint8_t value) {
+    return std::vector<std::uint8_t>(std::size_t(sectors) * kSectorSize, value);
+}
+
+class SectorDeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        drive.InsertMedium(medium, "memory");
+        ASSERT_EQ(device.OpenDevice(), 0);
+    }
+    std::shared_ptr<MemoryMedium> medium = std::make_shared<MemoryMedium>();
+    CDrive drive;
+    CSectorDevice device{&drive};
+};
+
+TEST(SectorDeviceState, RequestsFailUntilOpenedAndAfterClosing) {
+    CSectorDevice detached;
+    EXPECT_EQ(detached.OpenDevice(), -1);
+    EXPECT_FALSE(detached.IsOpen());
+
+    CDrive drive;
+    drive.InsertMedium(std::make_shared<MemoryMedium>());
+    CSectorDevice device(&drive);
+    auto buffer = Filled(1, 0);
+    EXPECT_EQ(device.ReadSectors(0, 0, 1, buffer.data()), -1);
+    ASSERT_EQ(device.OpenDevice(), 0);
+    EXPECT_EQ(device.ReadSectors(0, 0, 1, buffer.data()), 0);
+    device.CloseDevice();
+    EXPECT_EQ(device.ReadSectors(0, 0, 1, buffer.data()), -1);
+}
+
+TEST_F(SectorDeviceTest, ReadsAndWritesRunsAndCountsThem) {
+    auto data = Filled(18, 0x5A);
+    for (int i = 0; i < 18; ++i) data[std::size_t(i) * kSectorSize] = std::uint8_t(i);
+    ASSERT_EQ(device.WriteSectors(0, 100, 18, data.data()), 0);
+    auto back = Filled(18, 0);
+    ASSERT_EQ(device.ReadSectors(0, 100, 18, back.data()), 0);
+    EXPECT_EQ(back, data);
+    EXPECT_EQ(medium->SectorData(117)[0], 17);
+    EXPECT_EQ(medium->SectorData(118)[0], 0);  // nothing beyond the run
+
+    const DriveStats stats = drive.Stats();
+    EXPECT_EQ(stats.writeRequests, 1);
+    EXPECT_EQ(stats.writeSectors, 18);
+    EXPECT_EQ(stats.readRequests, 1);
+    EXPECT_EQ(stats.readSectors, 18);
+    drive.ResetStats();
+    EXPECT_EQ(drive.Stats().readRequests, 0);
+}
+
+TEST_F(SectorDeviceTest, OutOfRangeRequestsFailWithoutReachingTheDrive) {
+    auto buffer = Filled(2, 0);
+    EXPECT_EQ(device.ReadSectors(1, 0, 1, buffer.data()), -1);  // only drive A: exists
+    EXPECT_EQ(device.ReadSectors(0, -1, 1, buffer.data()), -1);
+    EXPECT_EQ(device.ReadSectors(0, 2879, 2, buffer.data()), -1);
+    EXPECT_EQ(device.ReadSectors(0, 10, 0, buffer.data()), -1);
+    EXPECT_EQ(device.ReadSectors(0, 10, INT_MAX, buffer.data()), -1);
+    EXPECT_EQ(device.WriteSectors(0, INT_MAX, 1, buffer.data()), -1);
+    EXPECT_EQ(device.WriteSectors(0, 2880, 1, buffer.data()), -1);
+    EXPECT_EQ(device.BiosWriteSectors(0, 2880, 1, buffer.data()), -1);
+    EXPECT_EQ(device.BiosWriteSectors(0, -1, 1, buffer.data()), -1);
+    EXPECT_EQ(device.BiosWriteSectors(0, 17, 2, buffer.data()), -1);  // would leave the track
+    EXPECT_EQ(drive.Stats().readRequests, 0);
+    EXPECT_EQ(drive.Stats().writeRequests, 0);
+}
+
+TEST_F(SectorDeviceTest, BiosWriteLandsOnTheAddressedSector) {
+    for (int sector : {0, 17, 18, 37, 2879}) {
+        auto data = Filled(1, std::uint8_t(sector % 251 + 1));
+        ASSERT_EQ(device.BiosWriteSectors(0, sector, 1, data.data()), 0) << sector;
+        EXPECT_EQ(medium->SectorData(sector)[511], data[0]) << sector;
+    }
+    auto two = Filled(2, 0x77);
+    ASSERT_EQ(device.BiosWriteSectors(0, 36, 2, two.data()), 0);
+    EXPECT_EQ(medium->SectorData(37)[0], 0x77);
+}
+
+TEST_F(SectorDeviceTest, TheDriveIsASlot) {
+    auto a = Filled(1, 0xAA);
+    ASSERT_EQ(device.WriteSectors(0, 5, 1, a.data()), 0);
+
+    auto other = std::make_shared<MemoryMedium>();
+    other->SectorData(5)[0] = 0xBB;
+    drive.InsertMedium(other, "other");
+    auto back = Filled(1, 0);
+    ASSERT_EQ(device.ReadSectors(0, 5, 1, back.data()), 0);
+    EXPECT_EQ(back[0], 0xBB);
+
+    drive.Eject();
+    EXPECT_EQ(device.ReadSectors(0, 5, 1, back.data()), -1);
+    EXPECT_EQ(device.WriteSectors(0, 5, 1, a.data()), -1);
+    EXPECT_EQ(medium->SectorData(5)[0], 0xAA);
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,153 @@
+// File entries: reading and listing header units, building entries and staging host files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "disk/host_file.h"
+#include "support/temp_dir.h"
+#include "support/volume_fixture.h"
+
+namespace orv {
+namespace {
+
+using tests::MakeRecord;
+using tests::Pattern;
+using tests::SectorImage;
+using tests::TempDir;
+using tests::VolumeTest;
+using tests::WriteBytes;
+
+class Entries : public VolumeTest {
+protected:
+    void SetUp() override { Format(); }
+};
+
+TEST_F(Entries, HeaderIsTheLowestUnitAndDataFollowsInSectorOrder) {
+    const auto data = Pattern(1500, 9);
+    FileRecord written = MakeRecord(5, "report", "txt", 1500);
+    written.attributes = 0x21;
+    disk.PutFile(volume, written, {1000, 65, 70}, data);
+
+    FileRecord read;
+    ASSERT_EQ(volume.ReadEntry(5, read), 0);
+    EXPECT_EQ(read.fileNumber, 5);
+    EXPECT_EQ(read.name, "report");
+    EXPECT_EQ(read.extension, "txt");
+    EXPECT_EQ(read.size, 1500u);
+    EXPECT_EQ(read.modificationTime, written.modificationTime);
+    EXPECT_EQ(read.attributes, 0x21);
+    EXPECT_EQ(read.partNumber, 0);
+    EXPECT_EQ(disk.Raw(65)[64], data[0]);
+    EXPECT_EQ(disk.Raw(70)[5], data[448]);
+    EXPECT_EQ(disk.Raw(1000)[5], data[448 + 507]);
+    EXPECT_EQ(volume.ReadEntry(6, read), -1);
+}
+
+TEST_F(Entries, FullWidthNameAndExtensionReadBackWhole) {
+    const std::string name(49, 'q');
+    disk.PutFile(volume, MakeRecord(1, name, "abc", 3), {64}, Pattern(3, 1));
+    FileRecord read;
+    ASSERT_EQ(volume.ReadEntry(1, read), 0);
+    EXPECT_EQ(read.name, name);
+    EXPECT_EQ(read.extension, "abc");
+}
+
+TEST_F(Entries, ListingGivesEveryFileInNumberOrder) {
+    disk.PutFile(volume, MakeRecord(2, "two", "b", 1), {300}, Pattern(1, 2));
+    disk.PutFile(volume, MakeRecord(4, "four", "", 600), {64, 65}, Pattern(600, 4));
+    disk.PutFile(volume, MakeRecord(1, "one", "a", 1), {200}, Pattern(1, 1));
+    std::vector<FileRecord> records;
+    ASSERT_EQ(volume.ListFiles(records), 3);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].name, "one");
+    EXPECT_EQ(records[1].name, "two");
+    EXPECT_EQ(records[2].name, "four");
+    EXPECT_EQ(records[2].fileNumber, 4);
+}
+
+TEST_F(Entries, UnreadableHeaderLeavesTheFileOutAndItsUnitsAlone) {
+    disk.PutFile(volume, MakeRecord(1, "one", "", 900), {64, 65}, Pattern(900, 1));
+    disk.PutFile(volume, MakeRecord(2, "two", "", 900), {66, 67}, Pattern(900, 2));
+    ASSERT_EQ(volume.WriteFat(), 0);
+    disk.Faults().Set(66, Fault::Unreadable);
+
+    std::vector<FileRecord> records;
+    EXPECT_EQ(volume.ListFiles(records), -2);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].name, "one");
+    EXPECT_EQ(volume.Fat().entries[2], 2);
+    EXPECT_EQ(volume.Fat().entries[3], 2);
+    EXPECT_FALSE(volume.Fat().AnyDirty());
+    FileRecord read;
+    EXPECT_EQ(volume.ReadEntry(2, read), -1);
+}
+
+TEST_F(Entries, HeaderContentCannotMisleadTheListing) {
+    SectorImage header;
+    header.fill('A');               // no NUL in any text field
+    PutU16(header.data(), 0xFFFF);  // a file number that disagrees with the table
+    disk.PutRaw(64 + 50, header);
+    volume.SetUnits(64 + 50, 3, 1);
+
+    std::vector<FileRecord> records;
+    ASSERT_EQ(volume.ListFiles(records), 1);
+    EXPECT_EQ(records[0].name, std::string(49, 'A'));
+    EXPECT_EQ(records[0].extension, "AAA");
+    EXPECT_EQ(records[0].fileNumber, 3) << "the record must name the file the table knows";
+}
+
+TEST(EntryFromHostFile, SplitsTheNameAtTheLastDotAndCutsItToFit) {
+    TempDir dir;
+    struct Case {
+        std::string file, name, extension;
+    };
+    const std::string longName(60, 'x');
+    for (const Case& c : {Case{"archive.tar.gz", "archive.tar", "gz"}, Case{"README", "README", ""},
+                          Case{"photo.jpeg", "photo", "jpe"},
+                          Case{longName + ".txt", std::string(49, 'x'), "txt"}}) {
+        const std::string path = dir.File(c.file);
+        WriteBytes(path, Pattern(1234, 3));
+        ASSERT_TRUE(SetHostFileStatus(path, 1'234'567'890u, ATTR_ARCHIVE));
+        FileRecord record;
+        record.partNumber = 9;
+        CVolume::EntryFromHostFile(path, record, 17);
+        EXPECT_EQ(record.name, c.name) << c.file;
+        EXPECT_EQ(record.extension, c.extension) << c.file;
+        EXPECT_EQ(record.size, 1234u) << c.file;
+        EXPECT_EQ(record.modificationTime, 1'234'567'890u) << c.file;
+        EXPECT_TRUE(record.attributes & ATTR_ARCHIVE) << c.file;
+        EXPECT_EQ(record.fileNumber, 17) << c.file;
+        EXPECT_EQ(record.partNumber, 0) << c.file;
+    }
+}
+
+TEST(FillStaging, FillsUnitImagesUntilTheFileEnds) {
+    TempDir dir;
+    const std::string path = dir.File("data.bin");
+    const auto data = Pattern(18 * 507 + 2 * 507 + 10, 4);
+    WriteBytes(path, data);
+    HostFile file;
+    ASSERT_TRUE(file.Open(path, HostFile::Mode::Read));
+    const FileRecord record = MakeRecord(12, "data", "bin", std::uint32_t(data.size()));
+
+    StagingBuffer staging;
+    ASSERT_EQ(CVolume::FillStaging(file, staging, record), 18);
+    EXPECT_EQ(GetU16(staging.data() + 17 * 512), 12);
+    EXPECT_EQ(std::memcmp(staging.data() + 17 * 512 + 2, "bin", 3), 0);
+    EXPECT_EQ(std::memcmp(staging.data() + 17 * 512 + 5, data.data() + 17 * 507, 507), 0);
+
+    staging.fill(0xCC);
+    ASSERT_EQ(CVolume::FillStaging(file, staging, record), 3);
+    EXPECT_EQ(std::memcmp(staging.data() + 2 * 512 + 5, data.data() + 20 * 507, 10), 0);
+    EXPECT_EQ(staging[2 * 512 + 5 + 10], 0) << "the rest of the last unit is cleared";
+    EXPECT_EQ(staging[3 * 512], 0xCC) << "slots after the end are left alone";
+    EXPECT_EQ(CVolume::FillStaging(file, staging, record), -1);
+
+    WriteBytes(dir.File("empty"), {});
+    HostFile empty;
+    ASSERT_TRUE(empty.Open(dir.File("empty"), HostFile::Mode::Read));
+    EXPECT_EQ(CVolume::FillStaging(empty, staging, record), -1);
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,328 @@
+// Sector 0, finding and writing the ID sectors, a new system area, the same-diskette test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "support/volume_fixture.h"
+
+namespace orv {
+namespace {
+
+using tests::SectorImage;
+using tests::VolumeTest;
+
+FatPositions Consecutive(int first) {
+    FatPositions p{};
+    for (int k = 0; k < kFatSectorCount; ++k) p[k] = std::uint16_t(first + k);
+    return p;
+}
+
+SectorImage IdImage(const std::string& label, std::uint32_t stamp, const FatPositions& fat1,
+                    const FatPositions& fat2) {
+    IdRecord r;
+    r.label = label;
+    r.text = "kept";
+    r.flag = true;
+    r.stampTime = stamp;
+    r.fat1 = fat1;
+    r.fat2 = fat2;
+    SectorImage s;
+    BuildIdRecord(r, s.data());
+    return s;
+}
+
+using Sector0 = VolumeTest;
+
+TEST_F(Sector0, CheckTellsSignatureFromBlankFromUnreadable) {
+    ASSERT_EQ(volume.OpenDevice(), 0);
+    EXPECT_EQ(volume.CheckSector0(), -1);
+    disk.Faults().Set(0, Fault::Unreadable);
+    EXPECT_EQ(volume.CheckSector0(), -2);
+    disk.Faults().Clear();
+
+    EXPECT_EQ(volume.RepairSector0(), 1);
+    EXPECT_EQ(volume.CheckSector0(), 0);
+    SectorImage expected;
+    BuildBootRecord(expected.data());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 64, disk.Raw(0).begin()));
+}
+
+TEST_F(Sector0, RepairTriesThreeTimesAndNeedsTheSectorToReadBack) {
+    ASSERT_EQ(volume.OpenDevice(), 0);
+    disk.Faults().Set(0, Fault::Unwritable);
+    EXPECT_EQ(volume.RepairSector0(), 0);
+    EXPECT_EQ(disk.Drive().Stats().writeRequests, 3);
+
+    disk.Faults().Set(0, Fault::Unreadable);  // the write lands but cannot be read back
+    EXPECT_EQ(volume.RepairSector0(), 0);
+}
+
+using SystemArea = VolumeTest;
+
+TEST_F(SystemArea, QuickFormatOfABlankDisketteLaysOutTheDefaultArea) {
+    SectorImage junk;
+    junk.fill(0xEE);
+    for (int s = 1; s <= 63; ++s) disk.PutRaw(s, junk);
+    disk.PutRaw(2879, junk);
+    Format("WORK");
+
+    EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 2, 3}));
+    EXPECT_EQ(volume.Fat().pos1, Consecutive(4));
+    EXPECT_EQ(volume.Fat().pos2, Consecutive(15));
+    for (int s : {1, 2, 3, 2879}) {
+        const IdRecord id = RawId(s);
+        EXPECT_EQ(id.label, "WORK") << s;
+        EXPECT_EQ(id.text, "") << s;
+        EXPECT_FALSE(id.flag) << s;
+        EXPECT_EQ(id.stampTime, kStart) << s;
+        EXPECT_EQ(id.fat1, Consecutive(4)) << s;
+        EXPECT_EQ(id.fat2, Consecutive(15)) << s;
+    }
+    for (int s = 4; s <= 25; ++s) EXPECT_EQ(RawFat(s), tests::FatChunk{}) << s;
+    for (int s = 26; s <= 63; ++s) EXPECT_EQ(disk.Raw(s), junk) << "spare sector " << s;
+    EXPECT_EQ(volume.CheckSector0(), 0);
+    EXPECT_EQ(volume.FreeUnitCount(), kUnitCount);
+    EXPECT_FALSE(volume.Fat().AnyDirty());
+}
+
+TEST_F(SystemArea, TableCopiesKeepOffEveryIdPosition) {
+    // Bad sectors early in the system area push the ID sectors into the default table range.
+    disk.Faults().Set(2, Fault::Bad);
+    disk.Faults().Set(5, Fault::Bad);
+    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_EQ(volume.RepairSector0(), 1);
+    ASSERT_EQ(volume.FindIdSectors(), -1);
+    EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 3, 4}));
+    ASSERT_EQ(volume.PrepareNewSystemArea(), 0);
+
+    const FatPositions copy1 = {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    const FatPositions copy2 = {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
+    EXPECT_EQ(volume.Fat().pos1, copy1);
+    EXPECT_EQ(volume.Fat().pos2, copy2);
+    EXPECT_EQ(volume.Ids().fat1, copy1);
+    EXPECT_EQ(volume.Ids().fat2, copy2);
+
+    // Sector 5 refuses the table: it moves, and the diskette opens again with everything.
+    volume.MarkAllFatDirty(true);
+    ASSERT_GT(volume.WriteFat(), 0);
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    std::set<int> used(volume.Ids().positions.begin(), volume.Ids().positions.end());
+    for (int k = 0; k < kFatSectorCount; ++k) {
+        used.insert(volume.Fat().pos1[k]);
+        used.insert(volume.Fat().pos2[k]);
+    }
+    EXPECT_EQ(used.size(), 25u) << "an ID sector and a table sector share a sector";
+    EXPECT_EQ(used.count(5), 0u);
+    auto other = Reopen();
+    EXPECT_EQ(other->Fat().pos1, volume.Fat().pos1);
+}
+
+TEST_F(SystemArea, MissingIdPositionsDefaultToTwoAndThree) {
+    disk.Faults().SetRange(1, 63, Fault::Bad);
+    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_EQ(volume.FindIdSectors(), -1);
+    EXPECT_EQ(volume.PrepareNewSystemArea(), 1) << "nothing of 1..63 is readable";
+
+    disk.Faults().Set(40, Fault::None);
+    CVolume other(&disk.Drive());
+    ASSERT_EQ(other.OpenDevice(), 0);
+    ASSERT_EQ(other.FindIdSectors(), -1);
+    ASSERT_EQ(other.PrepareNewSystemArea(), 0);
+    EXPECT_EQ(other.Ids().positions, (std::array<std::uint16_t, 3>{40, 2, 3}));
+    EXPECT_EQ(other.Fat().pos1, Consecutive(4));
+    EXPECT_EQ(other.Fat().pos2, Consecutive(15));
+    EXPECT_FALSE(other.Ids().flag);
+}
+
+using FindIds = VolumeTest;
+
+TEST_F(FindIds, SkipsUnreadableSectorsAndTakesTheFirstRecord) {
+    disk.Faults().SetRange(1, 2, Fault::Bad);
+    disk.PutRaw(3, IdImage("THREE", 111, Consecutive(6), Consecutive(17)));
+    disk.PutRaw(4, IdImage("OTHER", 111, Consecutive(30), Consecutive(41)));
+    disk.PutRaw(5, IdImage("OTHER", 111, Consecutive(30), Consecutive(41)));
+    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_EQ(volume.FindIdSectors(), 0);
+    EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{3, 4, 5}));
+    EXPECT_EQ(volume.Ids().label, "THREE");
+    EXPECT_EQ(volume.Ids().text, "kept");
+    EXPECT_TRUE(volume.Ids().flag);
+    EXPECT_EQ(volume.Ids().stampTime, 111u);
+    EXPECT_EQ(volume.Ids().fat1, Consecutive(6));
+    EXPECT_EQ(volume.Ids().fat2, Consecutive(17));
+}
+
+TEST_F(FindIds, LoneIdSectorTakesTheFirstPositionAndCandidatesTheRest) {
+    disk.PutRaw(10, IdImage("LONE", 5, Consecutive(20), Consecutive(31)));
+    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_EQ(volume.FindIdSectors(), 0);
+    EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{10, 2, 3}));
+    EXPECT_EQ(volume.Ids().label, "LONE");
+}
+
+TEST_F(FindIds, NoIdSectorLeavesTheFirstReadableSectorsAsCandidates) {
+    disk.Faults().Set(2, Fault::Unreadable);
+    ASSERT_EQ(volume.OpenDevice(), 0);
+    EXPECT_EQ(volume.FindIdSectors(), -1);
+    EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 3, 4}));
+
+    disk.Faults().Set(0, Fault::Bad);
+    CVolume other(&disk.Drive());
+    ASSERT_EQ(other.OpenDevice(), 0);
+    EXPECT_EQ(other.FindIdSectors(), -2);
+}
+
+TEST_F(FindIds, ATableSectorIsNeverTakenForAnIdSector) {
+    Format();
+    volume.SetUnits(64, 1, 3);
+    volume.SetUnits(64 + 1000, 2, 3);
+    ASSERT_EQ(volume.WriteFat(), 0);
+    disk.Faults().SetRange(2, 3, Fault::Bad);  // worn after the format
+
+    CVolume worn(&disk.Drive());
+    ASSERT_EQ(worn.OpenDevice(), 0);
+    ASSERT_EQ(worn.FindIdSectors(), 0);
+    for (int pos : worn.Ids().positions)
+        EXPECT_FALSE(pos >= 4 && pos <= 25) << "table sector " << pos << " became an ID position";
+    ASSERT_EQ(worn.ReadFat(false), 1);
+    ASSERT_EQ(worn.WriteIdSectors(nullptr, nullptr), 0);
+    EXPECT_EQ(worn.Ids().positions, (std::array<std::uint16_t, 3>{1, 26, 27}));
+    for (int k = 0; k < kFatSectorCount; ++k) {
+        EXPECT_EQ(RawFat(4 + k), TableChunk(volume, k)) << "copy 1, table sector " << k;
+        EXPECT_EQ(RawFat(15 + k), TableChunk(volume, k)) << "copy 2, table sector " << k;
+    }
+    EXPECT_EQ(RawId(26).stampTime, kStart);
+    auto again = Reopen();
+    EXPECT_EQ(again->Fat().entries, volume.Fat().entries);
+}
+
+TEST_F(FindIds, RecordLeftInASectorThatRefusedItsRewriteIsPassedOver) {
+    Format();
+    volume.SetUnits(64, 1, 2);
+    disk.Faults().SetRange(1, 2, Fault::Unwritable);  // they keep the record of the format
+    disk.Faults().Set(4, Fault::Unwritable);          // table sector 0 of copy 1 has to move
+    clock.Advance(30);
+    ASSERT_EQ(volume.WriteFat(), 1);
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_EQ(RawId(1).stampTime, kStart);
+    ASSERT_EQ(RawId(1).fat1[0], 4);
+
+    auto other = Reopen();
+    EXPECT_EQ(other->Ids().stampTime, kStart + 30);
+    EXPECT_EQ(other->Ids().positions, (std::array<std::uint16_t, 3>{3, 27, 28}));
+    EXPECT_EQ(other->Fat().pos1[0], 26);
+    EXPECT_EQ(other->Fat().entries, volume.Fat().entries);
+    EXPECT_EQ(other->SameDiskette(), 0);
+}
+
+using WriteIds = VolumeTest;
+
+TEST_F(WriteIds, RecordsPositionsStampLabelAndText) {
+    Format("WORK");
+    clock.Advance(60);
+    volume.Fat().pos2[3] = 40;  // as a move would leave it
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    for (int s : {1, 2, 3}) {
+        const IdRecord id = RawId(s);
+        EXPECT_EQ(id.stampTime, kStart + 60);
+        EXPECT_EQ(id.label, "WORK");
+        EXPECT_EQ(id.fat2[3], 40);
+    }
+    EXPECT_EQ(volume.Ids().fat2[3], 40);
+
+    const std::string label = "A-LABEL-LONGER-THAN-SIXTEEN", text = "remarks";
+    ASSERT_EQ(volume.WriteIdSectors(&label, &text), 0);
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    EXPECT_EQ(RawId(2).label, "A-LABEL-LONGER-T");
+    EXPECT_EQ(RawId(2).text, "remarks");
+    EXPECT_EQ(volume.Ids().label, "A-LABEL-LONGER-T");
+}
+
+TEST_F(WriteIds, ReserveCopyOnlyWhileTheLastUnitIsFree) {
+    Format();
+    EXPECT_EQ(RawId(2879).stampTime, kStart);
+    clock.Advance(10);
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    EXPECT_EQ(RawId(2879).stampTime, kStart + 10);
+
+    disk.PutFile(volume, tests::MakeRecord(7, "last", "bin", 10), {2879}, tests::Pattern(10, 1));
+    const SectorImage fileUnit = disk.Raw(2879);
+    clock.Advance(10);
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    EXPECT_EQ(disk.Raw(2879), fileUnit) << "the ID record overwrote a file's unit";
+    EXPECT_EQ(RawId(1).stampTime, kStart + 20);
+}
+
+TEST_F(WriteIds, RefusedIdSectorIsReplacedOutsideTheTables) {
+    Format();
+    disk.Faults().Set(2, Fault::Unwritable);
+    clock.Advance(5);
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 26, 3}));
+    EXPECT_EQ(RawId(26).stampTime, kStart + 5);
+    for (int s = 4; s <= 25; ++s) EXPECT_EQ(RawFat(s), tests::FatChunk{}) << s;
+}
+
+TEST_F(WriteIds, FailsOnlyWhenNoIdSectorCanBeWritten) {
+    Format();
+    disk.Faults().SetWriteProtected(true);
+    clock.Advance(5);
+    EXPECT_EQ(volume.WriteIdSectors(nullptr, nullptr), -1);
+    EXPECT_EQ(volume.Ids().stampTime, kStart);
+    disk.Faults().SetWriteProtected(false);
+    disk.Faults().SetRange(1, 62, Fault::Unwritable);
+    EXPECT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{63, 0, 0}));
+}
+
+using SameDiskette = VolumeTest;
+
+TEST_F(SameDiskette, ComparesLabelAndStampOfTheFirstReadableIdSector) {
+    Format("WORK");
+    auto opened = Reopen();
+    EXPECT_EQ(opened->SameDiskette(), 0);
+
+    disk.Faults().Set(1, Fault::Unreadable);
+    EXPECT_EQ(opened->SameDiskette(), 0) << "falls back to the second ID sector";
+    disk.Faults().SetRange(2, 3, Fault::Unreadable);
+    EXPECT_EQ(opened->SameDiskette(), 1);
+    disk.Faults().Clear();
+
+    SectorImage relabelled = disk.Raw(1);
+    relabelled[7] = 'w';  // "wORK": the comparison is exact
+    disk.PutRaw(1, relabelled);
+    EXPECT_EQ(opened->SameDiskette(), -1);
+}
+
+TEST_F(SameDiskette, AnotherSessionsRewriteIsAnotherDisketteButOurOwnIsNot) {
+    Format("WORK");
+    auto opened = Reopen();
+    clock.Advance(100);
+    ASSERT_EQ(opened->WriteIdSectors(nullptr, nullptr), 0);  // e.g. after a table move
+    EXPECT_EQ(opened->SameDiskette(), 0);
+
+    clock.Advance(100);
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);  // someone else, later
+    EXPECT_EQ(opened->SameDiskette(), -1);
+}
+
+TEST_F(SystemArea, ResetForgetsTheDisketteAndLeavesNothingToWrite) {
+    Format("WORK");
+    volume.SetUnits(64, 3, 2);
+    volume.ResetVolume();
+    EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{0, 0, 0}));
+    EXPECT_EQ(volume.Ids().label, "");
+    EXPECT_EQ(volume.Ids().stampTime, 0u);
+    for (int k = 0; k < kFatSectorCount; ++k) {
+        EXPECT_EQ(volume.Fat().pos1[k], POS_RESET);
+        EXPECT_EQ(volume.Fat().pos2[k], POS_RESET);
+    }
+    EXPECT_EQ(volume.Fat().entries[0], 3) << "entries stay";
+    disk.Drive().ResetStats();
+    EXPECT_EQ(volume.WriteFat(), 0);
+    EXPECT_EQ(disk.Drive().Stats().writeRequests, 0);
+}
+
+}  // namespace
+}  // namespace orv
