@@ -1,0 +1,54 @@
+#include "ui/app/orvalis_app.h"
+
+#include "disk/default_drive.h"
+#include "transfer/document.h"
+#include "ui/app/qt_user_port.h"
+#include "ui/dialogs/bad_sector_report_dialog.h"
+#include "ui/dialogs/qt_file_chooser.h"
+#include "ui/frame/main_frame.h"
+#include "ui/progress/progress_runner.h"
+#include "ui/splash/splash_wnd.h"
+#include "ui/view/orvalis_view.h"
+
+namespace orv {
+
+COrvalisApp::COrvalisApp()
+    : m_pChooser(std::make_unique<CQtFileChooser>()),
+      m_pUser(std::make_unique<CQtUserPort>(m_drive, *m_pChooser)),
+      m_pProgress(std::make_unique<CProgressRunner>(*m_pUser)),
+      m_pReport(std::make_unique<CReportPort>(*m_pUser, *m_pChooser)),
+      m_pDoc(std::make_unique<COrvalisDoc>(
+          m_drive, DocPorts{m_pUser.get(), m_pProgress.get(), m_pReport.get()})) {}
+
+COrvalisApp::~COrvalisApp() {
+    // The window goes first: its view refers to the document and the ports.
+    m_pFrame.reset();
+}
+
+bool COrvalisApp::InitInstance(const CommandLine& commandLine) {
+    CSplashWnd::EnableSplashScreen(commandLine.splash);
+    if (!commandLine.file.empty()) m_strStartFile = StoredFilePath(commandLine.file);
+    const std::string driveProblem = InsertDrive(commandLine);
+
+    m_pFrame = std::make_unique<CMainFrame>();
+    auto* view = new COrvalisView(*m_pDoc, *m_pUser, *m_pChooser);
+    if (!m_pFrame->Create(view)) return false;
+    view->OnInitialUpdate(m_strStartFile);
+    m_pFrame->resize(760, 520);
+    m_pFrame->show();
+    CSplashWnd::ShowSplashScreen(m_pFrame.get());
+
+    if (!commandLine.error.empty()) Notify(*m_pUser, commandLine.error);
+    if (!driveProblem.empty()) Notify(*m_pUser, driveProblem, Icon::Stop);
+    return true;
+}
+
+std::string COrvalisApp::InsertDrive(const CommandLine& commandLine) {
+    std::string path = commandLine.drivePath;
+    std::string error;
+    if (path.empty() && !PrepareDefaultDrive(path, error)) return error;
+    if (!m_drive.Insert(path, error)) return error;
+    return {};
+}
+
+}  // namespace orv

@@ -1,0 +1,39 @@
+#include "ui/view/enable_rules.h"
+
+#include "ui/frame/command_ids.h"
+
+namespace orv {
+
+std::optional<bool> CommandEnabled(int id, const ViewState& s) {
+    switch (id) {
+        case ID_DISKETTE_OPEN:
+        case ID_INSERT_IMAGE:
+            return !s.open;
+        case ID_DISKETTE_CLOSE:
+        case ID_FILE_ADD:
+        case ID_FILE_ADD_FROM:
+        case ID_DISKETTE_INFO:
+            return s.open;
+        case ID_FILE_COPY:
+        case ID_FILE_DELETE:
+        case ID_FILE_COPY_AT:
+            return s.open && s.selected > 0;
+        case ID_VERIFICATION:
+        case ID_RESTORE_ATTRIBUTES:
+        case ID_FORMAT:
+        case ID_DISK_SERVICE:
+        case ID_CREATE_REPAIR_FILE:
+        case ID_REPAIR_FILE:
+            return true;
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<bool> CommandChecked(int id, const ViewState& s) {
+    if (id == ID_VERIFICATION) return s.verify;
+    if (id == ID_RESTORE_ATTRIBUTES) return s.restore;
+    return std::nullopt;
+}
+
+}  // namespace orv

@@ -1,0 +1,353 @@
+// The file list, its enable rules and the diskette commands.
+#include "ui/view/orvalis_view.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTimerEvent>
+
+#include "transfer/document.h"
+#include "transfer/text_format.h"
+#include "ui/app/busy_cursor.h"
+#include "ui/app/qt_user_port.h"
+#include "ui/dialogs/disk_info_dlg.h"
+#include "ui/frame/command_ids.h"
+#include "ui/resources/pictures.h"
+#include "ui/view/context_menu_items.h"
+#include "ui/view/record_sort.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kStartFileDelayMs = 1000;
+
+struct ColumnSpec {
+    const char* header;
+    Qt::Alignment alignment;
+    int extraWidth;
+};
+
+constexpr ColumnSpec kColumns[COL_COUNT] = {
+    {"Name", Qt::AlignLeft, 100},          {"Size", Qt::AlignRight, 35},
+    {"Date and Time", Qt::AlignRight, 45}, {"Attributes", Qt::AlignRight, 35},
+    {"Num. in FAT", Qt::AlignRight, 15},
+};
+
+}  // namespace
+
+COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& chooser,
+                           QWidget* parent)
+    : QTreeWidget(parent), m_doc(doc), m_user(user), m_chooser(chooser) {
+    m_openPicture = MenuPicture(ID_DISKETTE_OPEN);
+    m_closePicture = MenuPicture(ID_DISKETTE_CLOSE);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSortingEnabled(false);  // the list sorts itself only on header clicks
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    header()->setSectionsClickable(true);
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &COrvalisView::SortByColumn);
+    connect(this, &QTreeWidget::itemSelectionChanged, this, &COrvalisView::commandStateChanged);
+}
+
+void COrvalisView::OnInitialUpdate(const std::string& startFile) {
+    if (!m_bListCursorSet) {
+        viewport()->setCursor(ListCursor());
+        m_bListCursorSet = true;
+    }
+    setColumnCount(COL_COUNT);
+    QTreeWidgetItem* headerItem = new QTreeWidgetItem;
+    for (int c = 0; c < COL_COUNT; ++c) {
+        headerItem->setText(c, kColumns[c].header);
+        headerItem->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
+    }
+    setHeaderItem(headerItem);
+    const QFontMetrics fm(header()->font());
+    for (int c = 0; c < COL_COUNT; ++c)
+        setColumnWidth(c, fm.horizontalAdvance(kColumns[c].header) + kColumns[c].extraWidth);
+    m_strStartFile = startFile;
+    if (!m_strStartFile.empty() && !m_bStartFileTimerUsed) {
+        m_bStartFileTimerUsed = true;  // once per process
+        m_nStartFileTimer = startTimer(kStartFileDelayMs);
+    }
+}
+
+// --- Enable rules and dispatch ------------------------------------------------------------
+
+ViewState COrvalisView::State() const {
+    return ViewState{m_bOpen, int(selectedItems().size()), m_bVerifyMark, m_bRestoreMark};
+}
+
+bool COrvalisView::HandlesCommand(int id) const {
+    switch (id) {
+        case ID_DISKETTE_OPEN:
+        case ID_DISKETTE_CLOSE:
+        case ID_INSERT_IMAGE:
+        case ID_VERIFICATION:
+        case ID_RESTORE_ATTRIBUTES:
+        case ID_DISKETTE_INFO:
+        case ID_FILE_ADD:
+        case ID_FILE_ADD_FROM:
+        case ID_FILE_COPY:
+        case ID_FILE_COPY_AT:
+        case ID_FILE_DELETE:
+        case ID_CONTEXT_ABOUT:
+        case ID_PROPERTIES_ONE:
+        case ID_PROPERTIES_MANY:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool COrvalisView::IsCommandEnabled(int id) const {
+    return HandlesCommand(id) && CommandEnabled(id, State()).value_or(true);
+}
+
+bool COrvalisView::IsCommandChecked(int id) const {
+    return CommandChecked(id, State()).value_or(false);
+}
+
+bool COrvalisView::ExecuteCommand(int id) {
+    if (!IsCommandEnabled(id)) return false;
+    switch (id) {
+        case ID_DISKETTE_OPEN:
+            OnOpen();
+            break;
+        case ID_DISKETTE_CLOSE:
+            OnClose();
+            break;
+        case ID_INSERT_IMAGE:
+            OnInsertImage();
+            break;
+        case ID_VERIFICATION:
+            OnVerification();
+            break;
+        case ID_RESTORE_ATTRIBUTES:
+            OnRestoreAttributes();
+            break;
+        case ID_DISKETTE_INFO:
+            OnDisketteInfo();
+            break;
+        case ID_FILE_ADD:
+            OnAdd();
+            break;
+        case ID_FILE_ADD_FROM:
+            OnAddFrom();
+            break;
+        case ID_FILE_COPY:
+            OnCopy();
+            break;
+        case ID_FILE_COPY_AT:
+            OnCopyAt();
+            break;
+        case ID_FILE_DELETE:
+            OnDelete();
+            break;
+        case ID_CONTEXT_ABOUT:
+            emit aboutRequested();
+            break;
+        case ID_PROPERTIES_ONE:
+            OnPropertiesOne();
+            break;
+        case ID_PROPERTIES_MANY:
+            OnPropertiesMany();
+            break;
+        default:
+            return false;
+    }
+    emit commandStateChanged();
+    return true;
+}
+
+// --- Rows ---------------------------------------------------------------------------------
+
+void COrvalisView::AddRow(const FileRecord& r) {
+    auto* item = new QTreeWidgetItem;
+    const std::string* texts[COL_COUNT] = {&r.displayName, &r.sizeText, &r.dateText,
+                                           &r.attributeText, &r.numberText};
+    for (int c = 0; c < COL_COUNT; ++c) {
+        item->setText(c, QString::fromStdString(*texts[c]));
+        item->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
+    }
+    insertTopLevelItem(0, item);
+}
+
+void COrvalisView::RebuildList() {
+    clear();
+    for (const FileRecord& r : m_doc.Files()) AddRow(r);
+    emit commandStateChanged();
+}
+
+void COrvalisView::SortByColumn(int column) {
+    CBusyCursor busy;
+    std::vector<const FileRecord*> records;
+    for (const FileRecord& r : m_doc.Files()) records.push_back(&r);
+    SortRecords(records, column);
+    clear();
+    for (const FileRecord* r : records) AddRow(*r);
+    emit commandStateChanged();
+}
+
+std::int64_t COrvalisView::DisketteFreeBytes() const {
+    return m_doc.DeviceOpened() ? m_doc.Volume().FreeBytes() : -1;
+}
+
+void COrvalisView::ShowFreeSpace() {
+    SetStatusText(StrFormat("%ld KB free on diskette", long(DisketteFreeBytes() / 1024)));
+}
+
+FileRecord COrvalisView::KeyFromRow(int row) const {
+    FileRecord key;
+    if (const QTreeWidgetItem* item = topLevelItem(row)) {
+        key.displayName = item->text(COL_NAME).toStdString();
+        key.sizeText = item->text(COL_SIZE).toStdString();
+        key.numberText = item->text(COL_NUMBER).toStdString();
+    }
+    return key;
+}
+
+std::vector<int> COrvalisView::SelectedRows() const {
+    std::vector<int> rows;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (topLevelItem(i)->isSelected()) rows.push_back(i);
+    return rows;
+}
+
+QString COrvalisView::RowText(int row, int column) const {
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item ? item->text(column) : QString();
+}
+
+void COrvalisView::SetStatusText(const std::string& text) {
+    emit statusTextChanged(QString::fromStdString(text));
+}
+
+Answer COrvalisView::Say(const std::string& text, Buttons buttons, Icon icon,
+                         Answer defaultButton) {
+    return m_user.ShowMessage(Message{text, buttons, icon, defaultButton});
+}
+
+// --- Diskette commands --------------------------------------------------------------------
+
+void COrvalisView::OnOpen() {
+    if (m_bOpen) return;
+    SetStatusText("Reading diskette, please wait...");
+    int rc = 0;
+    {
+        CBusyCursor busy;
+        rc = m_doc.OpenDiskette();
+    }
+    if (rc == 0) {
+        RebuildList();
+        m_bOpen = true;
+        SetStatusText("Done...");
+        ShowFreeSpace();
+        emit titleChanged(QString::fromStdString("Orvalis - " + m_doc.Volume().Ids().label));
+        return;
+    }
+    if (rc != -4) Say(OpenErrorText(rc), Buttons::Ok, Icon::Stop);
+    m_doc.CloseDiskette();
+}
+
+void COrvalisView::OnClose() {
+    m_doc.CloseDiskette();
+    clear();
+    m_bOpen = false;
+}
+
+void COrvalisView::OnVerification() {
+    m_bVerifyMark = !m_bVerifyMark;
+    m_doc.m_bVerification = m_bVerifyMark;
+}
+
+void COrvalisView::OnRestoreAttributes() {
+    m_bRestoreMark = !m_bRestoreMark;
+    m_doc.m_bRestoreAttributes = m_bRestoreMark;
+}
+
+void COrvalisView::OnDisketteInfo() {
+    const CVolume& volume = m_doc.Volume();
+    CDiskInfoDlg dlg(this);
+    dlg.SetInfo(volume.Ids().label, volume.Ids().stampTime, volume.FreeBytes(), volume.BadBytes(),
+                volume.SystemBytes(), int(m_doc.Files().size()));
+    dlg.exec();
+}
+
+void COrvalisView::OnInsertImage() {
+    if (InsertImageFromChooser(m_doc.Drive(), m_chooser, m_user))
+        SetStatusText("Drive A: " + m_doc.Drive().Path());
+}
+
+void COrvalisView::timerEvent(QTimerEvent* event) {
+    if (m_nStartFileTimer == 0 || event->timerId() != m_nStartFileTimer) {
+        QTreeWidget::timerEvent(event);
+        return;
+    }
+    OnStartFileTimer();
+}
+
+void COrvalisView::OnStartFileTimer() {
+    // It fires once. Timer ids are reused, so the id is forgotten before anything else runs:
+    // the list's own timers may get it again while the add below is under way.
+    killTimer(m_nStartFileTimer);
+    m_nStartFileTimer = 0;
+    if (m_strStartFile.empty()) return;
+    OnOpen();
+    if (!m_bOpen) return;
+    int rc = 0;
+    {
+        CBusyCursor busy;
+        rc = m_doc.AddFile(m_strStartFile, 0);
+    }
+    if (rc == -1) return;
+    RebuildList();
+    ShowFreeSpace();
+}
+
+// --- Context menu and properties ----------------------------------------------------------
+
+void COrvalisView::BuildContextMenu(QMenu& menu) {
+    for (const ContextItem& item : ContextMenuItems(State())) {
+        if (item.id == 0) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(QString::fromUtf8(item.text));
+        action->setData(item.id);
+        action->setEnabled(IsCommandEnabled(item.id));
+        if (item.id == ID_DISKETTE_OPEN) action->setIcon(m_openPicture);
+        if (item.id == ID_DISKETTE_CLOSE) action->setIcon(m_closePicture);
+    }
+}
+
+void COrvalisView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    BuildContextMenu(menu);
+    if (QAction* chosen = menu.exec(event->globalPos())) ExecuteCommand(chosen->data().toInt());
+}
+
+void COrvalisView::OnPropertiesOne() {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty()) return;
+    const FileRecord key = KeyFromRow(rows.front());
+    const auto bytes = unsigned(m_doc.BytesOnDiskette(key));
+    Say(StrFormat("%s\n\n%s: %u kB (%s %u )", key.displayName.c_str(), "Size", bytes / 1024,
+                  "Bytes", bytes),
+        Buttons::Ok, Icon::None);
+}
+
+void COrvalisView::OnPropertiesMany() {
+    unsigned total = 0;
+    for (int row : SelectedRows()) total += unsigned(m_doc.BytesOnDiskette(KeyFromRow(row)));
+    Say(StrFormat("%s: %u kB (%s %u )", "Size", total / 1024, "Bytes", total), Buttons::Ok,
+        Icon::None);
+}
+
+}  // namespace orv

@@ -1,0 +1,106 @@
+// The file list of the main window: one row per file of the open diskette, the enable rules
+// of every command, and the commands themselves.
+#pragma once
+
+#include <QIcon>
+#include <QTreeWidget>
+#include <string>
+#include <vector>
+
+#include "fs/file_record.h"
+#include "ports/user_port.h"
+#include "ui/view/enable_rules.h"
+
+class QMenu;
+
+namespace orv {
+
+class COrvalisDoc;
+class IFileChooser;
+
+class COrvalisView : public QTreeWidget {
+    Q_OBJECT
+public:
+    COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& chooser,
+                 QWidget* parent = nullptr);
+
+    // Run once before the main window is shown: columns, list cursor, and the start file,
+    // which is added one second later.
+    void OnInitialUpdate(const std::string& startFile);
+
+    // Commands. Execute runs a command only while its rule allows it; false otherwise.
+    bool HandlesCommand(int id) const;
+    bool IsCommandEnabled(int id) const;
+    bool IsCommandChecked(int id) const;
+    bool ExecuteCommand(int id);
+    ViewState State() const;
+    bool IsOpen() const { return m_bOpen; }
+
+    void AddRow(const FileRecord& record);
+    void RebuildList();
+    void SortByColumn(int column);
+    void ShowFreeSpace();
+
+    // The key record of a row: its name, size and number texts.
+    FileRecord KeyFromRow(int row) const;
+    // Indices of the selected rows, from the top of the list down.
+    std::vector<int> SelectedRows() const;
+    int RowCount() const { return topLevelItemCount(); }
+    QString RowText(int row, int column) const;
+
+    // Fills the context menu for the current state; each item carries its command id as data.
+    void BuildContextMenu(QMenu& menu);
+
+signals:
+    void statusTextChanged(const QString& text);
+    void titleChanged(const QString& title);
+    // The state that the enable rules read has changed.
+    void commandStateChanged();
+    void aboutRequested();
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // Diskette commands.
+    void OnOpen();
+    void OnClose();
+    void OnVerification();
+    void OnRestoreAttributes();
+    void OnDisketteInfo();
+    void OnInsertImage();
+    void OnStartFileTimer();
+    // File transfer commands.
+    void OnAdd();
+    void OnAddFrom();
+    void OnCopy();
+    void CopyOneFile(int row);
+    void CopyIntoFolder(const std::vector<int>& rows);
+    void OnCopyAt();
+    void OnDelete();
+    // Context menu only.
+    void OnPropertiesOne();
+    void OnPropertiesMany();
+
+    void SetStatusText(const std::string& text);
+    std::int64_t DisketteFreeBytes() const;
+    Answer Say(const std::string& text, Buttons buttons, Icon icon,
+               Answer defaultButton = Answer::None);
+
+    COrvalisDoc& m_doc;
+    IUserPort& m_user;
+    IFileChooser& m_chooser;
+
+    bool m_bVerifyMark = false;
+    bool m_bRestoreMark = true;
+    bool m_bOpen = false;
+    QIcon m_openPicture;
+    QIcon m_closePicture;
+    bool m_bListCursorSet = false;
+    std::string m_strStartFile;
+    int m_nStartFileTimer = 0;  // 0 while no start-file timer runs
+    bool m_bStartFileTimerUsed = false;
+};
+
+}  // namespace orv

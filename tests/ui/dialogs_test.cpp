@@ -1,0 +1,157 @@
+// The small dialogs: the start position's checks, the bad-sector report's Save and Mark, the
+// byte balance of the diskette information, and the file dialogs' filters.
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "ui/dialogs/bad_sector_report_dialog.h"
+#include "ui/dialogs/disk_info_dlg.h"
+#include "ui/dialogs/group_digits.h"
+#include "ui/dialogs/qt_file_chooser.h"
+#include "ui/dialogs/start_from_dialog.h"
+#include "ui_harness.h"
+
+namespace orv::tests {
+namespace {
+
+class StartFromDialogTest : public ::testing::Test {
+protected:
+    void TypePosition(const QString& text) { dlg.findChild<QLineEdit*>("position")->setText(text); }
+    void TypeFile(const std::string& text) {
+        dlg.findChild<QLineEdit*>("fileName")->setText(QString::fromStdString(text));
+    }
+    bool TryOk() {
+        dlg.setResult(QDialog::Rejected);
+        dlg.accept();
+        return dlg.result() == QDialog::Accepted;
+    }
+
+    ScriptedUser user;
+    ScriptedChooser chooser;
+    TempDir temp;
+    StartFromDialog dlg{user, chooser, true, "Insert position where add from."};
+};
+
+TEST_F(StartFromDialogTest, RefusesWhatCannotBeUsed) {
+    EXPECT_EQ(dlg.windowTitle(), "Enter position where to add from");
+    const std::string file = temp.File("ten.bin");
+    WriteBytes(file, std::vector<std::uint8_t>(10));
+
+    TypePosition("12x");
+    TypeFile(file);
+    EXPECT_FALSE(TryOk());
+    TypePosition("2000000000");
+    EXPECT_FALSE(TryOk());
+    TypePosition("3");
+    TypeFile("");
+    EXPECT_FALSE(TryOk());
+    TypeFile(temp.File("missing.bin"));
+    EXPECT_FALSE(TryOk());
+    TypePosition("10");  // equal to the size
+    TypeFile(file);
+    EXPECT_FALSE(TryOk());
+    EXPECT_EQ(user.Texts(),
+              (std::vector<std::string>{
+                  "Please enter an integer.", "Please enter an integer between 0 and 1000000000.",
+                  "Enter file name.", "The file " + temp.File("missing.bin") + " does not exist.",
+                  "The entered position 10 exceeds file size."}));
+
+    TypePosition("9");
+    EXPECT_TRUE(TryOk());
+    EXPECT_EQ(dlg.Position(), 9);
+    EXPECT_EQ(dlg.FileName(), file);
+}
+
+TEST_F(StartFromDialogTest, BrowseFillsTheFileName) {
+    chooser.replies.push_back({"/tmp/picked.bin"});
+    dlg.findChild<QPushButton*>("browse")->click();
+    ASSERT_EQ(chooser.requests.size(), 1u);
+    EXPECT_EQ(chooser.requests[0].title, "Start from...");
+    EXPECT_EQ(chooser.requests[0].kind, FileDialogRequest::Kind::OpenOne);
+    EXPECT_EQ(dlg.findChild<QLineEdit*>("fileName")->text(), "/tmp/picked.bin");
+
+    StartFromDialog save(user, chooser, false,
+                         "Insert position where will copy\n0 = Add on the end of file.");
+    save.findChild<QPushButton*>("browse")->click();
+    EXPECT_EQ(chooser.requests[1].kind, FileDialogRequest::Kind::Save);
+    EXPECT_FALSE(chooser.requests[1].confirmOverwrite);  // the target is meant to exist
+}
+
+class ReportDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        report.name = "report.doc";
+        report.startByte = 0;
+        report.badList = &positions;
+    }
+    std::vector<std::uint32_t> positions = {1, 12};
+    BadSectorReport report;
+    ScriptedUser user;
+    ScriptedChooser chooser;
+    TempDir temp;
+};
+
+TEST_F(ReportDialogTest, ShowsThePositionsAndSavesTheReport) {
+    BadSectorReportDialog dlg(report, user, chooser);
+    EXPECT_EQ(dlg.windowTitle(), "Bad sectors on - Diskette 3,5");
+    auto* list = dlg.findChild<QListWidget*>();
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "      1");
+    EXPECT_EQ(list->item(1)->text(), "     12");
+
+    const std::string path = temp.File("report.txt");
+    chooser.replies.push_back({path});
+    dlg.OnSave();
+    ASSERT_EQ(chooser.requests.size(), 1u);
+    EXPECT_EQ(chooser.requests[0].title, "Save this informations...");
+    EXPECT_EQ(chooser.requests[0].initialName, "report.docbyd_sec.txt");
+    EXPECT_TRUE(chooser.requests[0].confirmOverwrite);
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Start Byte:   0\r\n      1\r\n     12\r\n");
+    EXPECT_EQ(report.marked, 0);
+}
+
+TEST_F(ReportDialogTest, MarkAsksAndThenStaysDone) {
+    BadSectorReportDialog dlg(report, user, chooser);
+    QPushButton* mark = dlg.findChild<QPushButton*>("mark");
+    user.Push(Answer::No);
+    mark->click();
+    EXPECT_EQ(report.marked, 0);
+    EXPECT_TRUE(mark->isEnabled());
+    user.Push(Answer::Yes);
+    mark->click();
+    EXPECT_EQ(report.marked, 1);
+    EXPECT_FALSE(mark->isEnabled());
+}
+
+TEST(GroupDigits, SplitsIntoThrees) {
+    EXPECT_EQ(GroupDigits(0), "0");
+    EXPECT_EQ(GroupDigits(507), "507");
+    EXPECT_EQ(GroupDigits(1000), "1 000");
+    EXPECT_EQ(GroupDigits(14277), "14 277");
+    EXPECT_EQ(GroupDigits(1427712), "1 427 712");
+}
+
+TEST(DiskInfo, BarsAndTheUsedBytes) {
+    EXPECT_EQ(CDiskInfoDlg::MinimumBar(507), 0);
+    EXPECT_EQ(CDiskInfoDlg::MinimumBar(1014), 1);
+    EXPECT_EQ(CDiskInfoDlg::FreeBar(10140), 0);
+    EXPECT_EQ(CDiskInfoDlg::FreeBar(1427712), 100);
+    CDiskInfoDlg dlg;
+    dlg.SetInfo("LABEL", 0, 1400000, 1014, 20000, 3);
+    EXPECT_EQ(dlg.m_nUsedBytes, 1427712 - 1400000 - 20000 - 1014);
+    EXPECT_EQ(dlg.m_strUsed, "6 698");
+    EXPECT_EQ(dlg.m_strFree, "1 400 000");
+    EXPECT_EQ(dlg.m_strFiles, "3");
+}
+
+TEST(FileDialogFilters, TranslateToQtNotation) {
+    EXPECT_EQ(QtNameFilters("All Files (*.*)|*.*|Text Files(*.txt,*.htm)|*.txt;*.htm||"),
+              (QStringList{"All Files (*.*) (*)", "Text Files(*.txt,*.htm) (*.txt *.htm)"}));
+    EXPECT_EQ(QtNameFilters("Archives (*.zip,*.rar)|*.zip;*.rar;*.arj||"),
+              QStringList{"Archives (*.zip,*.rar) (*.zip *.rar *.arj)"});
+    EXPECT_TRUE(QtNameFilters("").isEmpty());
+}
+
+}  // namespace
+}  // namespace orv::tests
