@@ -44,6 +44,9 @@ int COrvalisDoc::OpenDiskette() {
     if (ids == -2) return -3;
     if (ids == -1) return -1;
     if (m_volume.ReadFat(false) == 0) return -2;
+    // Copies that differ hold a table write that was cut short: the copy read first may list
+    // a file with only some of its units. The full test rebuilds such files from their units.
+    if (m_volume.DifferingFatSectors() > 0) return -2;
 
     m_files.clear();
     const int listed = m_volume.ListFiles(m_files);

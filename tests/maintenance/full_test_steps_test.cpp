@@ -147,19 +147,22 @@ TEST(PlausibleHeader, WhatAFileHeaderLooksLike) {
     EXPECT_FALSE(changed([](SectorImage& s) { s[6] = 0; }));                  // empty name
     EXPECT_FALSE(changed([](SectorImage& s) { s[8] = 0x07; }));               // control character
     EXPECT_FALSE(changed([](SectorImage& s) { s[3] = 0x01; }));               // in the extension
-    EXPECT_FALSE(changed([](SectorImage& s) { PutU32(s.data() + 55, 0); }));  // size
+    EXPECT_TRUE(changed([](SectorImage& s) { PutU32(s.data() + 55, 0); }));  // an empty file
     EXPECT_FALSE(changed([](SectorImage& s) { PutU32(s.data() + 59, 0); }));  // time
     EXPECT_FALSE(changed([](SectorImage& s) { PutU32(s.data() + 59, 1001); }));  // future
     EXPECT_TRUE(changed([](SectorImage& s) { s[2] = 0; }));  // no extension is fine
 }
 
-TEST_F(StepsTest, DropImplausibleFilesReleasesEmptyAndFutureFiles) {
+TEST_F(StepsTest, DropImplausibleFilesReleasesFutureFilesAndKeepsEmptyOnes) {
     const PlacedFile good = WriteFileToVolume(volume, "good", "txt", Pattern(100, 1));
     const PlacedFile empty = WriteFileToVolume(volume, "empty", "txt", {});
+    PlacedFile sizeless = WriteFileToVolume(volume, "sizeless", "txt", Pattern(600, 5));
     PlacedFile future = WriteFileToVolume(volume, "future", "txt", Pattern(100, 2));
     PlacedFile zero = WriteFileToVolume(volume, "zero", "txt", Pattern(100, 3));
     const PlacedFile unreadable = WriteFileToVolume(volume, "lost", "txt", Pattern(100, 4));
-    for (auto [file, time] : {std::pair{&future, kTestNow + 1}, std::pair{&zero, 0u}}) {
+    sizeless.record.size = 0;  // two units, yet a size of 0
+    for (auto [file, time] : {std::pair{&future, kTestNow + 1}, std::pair{&zero, 0u},
+                              std::pair{&sizeless, kTestNow}}) {
         file->record.modificationTime = time;
         SectorImage header;
         volume.ReadSector(file->sectors[0], header.data());
@@ -171,8 +174,8 @@ TEST_F(StepsTest, DropImplausibleFilesReleasesEmptyAndFutureFiles) {
     DropImplausibleFiles(volume);
     std::vector<int> numbers;
     volume.ListFileNumbers(numbers);
-    EXPECT_EQ(numbers, (std::vector<int>{good.record.fileNumber, unreadable.record.fileNumber}));
-    (void)empty;
+    EXPECT_EQ(numbers, (std::vector<int>{good.record.fileNumber, empty.record.fileNumber,
+                                         unreadable.record.fileNumber}));
 }
 
 TEST_F(StepsTest, MakeRoomGivesUpUnreadableFilesFirst) {

@@ -1,5 +1,8 @@
 #include "maintenance/diskservice/full_test_steps.h"
 
+#include <memory>
+#include <set>
+
 #include "fs/clock.h"
 
 namespace orv {
@@ -16,10 +19,43 @@ void DropImplausibleFiles(CVolume& volume) {
         FileRecord record;
         if (volume.ReadEntry(number, record) != 0) continue;
         const std::uint32_t now = CurrentTime();
+        // An empty file is its header unit alone; one of size 0 with more units is not.
+        const bool sized = record.size > 0 || volume.ChainCapacity(number) == kHeaderDataBytes;
         const bool plausible =
-            record.size > 0 && record.modificationTime > 0 && record.modificationTime <= now;
+            sized && record.modificationTime > 0 && record.modificationTime <= now;
         if (!plausible) volume.ReleaseFile(number);
     }
+}
+
+int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
+    auto copy1 = std::make_unique<FatArray>();
+    auto copy2 = std::make_unique<FatArray>();
+    volume.ReadFatCopyRaw(*copy1, 1);
+    volume.ReadFatCopyRaw(*copy2, 2);
+    CFatTable& fat = volume.Fat();
+    std::set<int> files;
+    for (int k : sectors) {
+        for (int i = k * kEntriesPerFatSector; i < (k + 1) * kEntriesPerFatSector; ++i) {
+            const std::uint16_t a = (*copy1)[std::size_t(i)], b = (*copy2)[std::size_t(i)];
+            if (a == b) continue;
+            for (std::uint16_t v : {a, b})
+                if (IsFileNumber(v)) files.insert(v);
+            if (a == FAT_BAD || b == FAT_BAD)
+                fat.Set(i, FAT_BAD);
+            else if (a == FAT_SYSTEM || b == FAT_SYSTEM)
+                fat.Set(i, FAT_SYSTEM);
+            else
+                fat.Set(i, FAT_FREE);
+        }
+    }
+    for (int number : files) volume.ReleaseFile(number);
+    Sector s;
+    for (int u = 0; u < kUnitCount && !files.empty(); ++u) {
+        if (fat.entries[std::size_t(u)] != FAT_FREE) continue;
+        if (volume.ReadSector(SectorOfUnit(u), s.data()) != 0) continue;
+        if (files.count(GetU16(s.data()))) fat.Set(u, FAT_UNKNOWN);
+    }
+    return int(files.size());
 }
 
 int FindRwSectors(CVolume& volume) {

@@ -1,13 +1,23 @@
 // Volume steps of the full test: dropping implausible files and laying down a new system area.
 #pragma once
 
+#include <vector>
+
 #include "fs/volume.h"
 
 namespace orv {
 
-// Releases (in memory) every file whose header is readable but names a size of 0, a
-// modification time of 0 or one later than now. Files with an unreadable header stay.
+// Releases (in memory) every file whose header is readable but names a modification time of 0
+// or one later than now, or a size of 0 while the file has more than its header unit (an empty
+// file is stored as its header unit alone and stays). Files with an unreadable header stay.
 void DropImplausibleFiles(CVolume& volume);
+
+// After a table write that was cut short (the copies differ in the given table sectors): every
+// file named in a differing entry of either copy is released, and its units, with every free
+// unit that carries one of those numbers, are marked FAT_UNKNOWN, so that ResolveUnknownUnits
+// rebuilds each such file whole from its units. Bad and system marks of either copy stay.
+// The number of files concerned.
+int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors);
 
 // 0 new ID positions and table positions chosen; -1 or -2 fewer than three sectors of 1..63
 // take a write; -3 none does (write protected).

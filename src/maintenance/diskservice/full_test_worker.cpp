@@ -72,22 +72,31 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     const Identified found = Identify(run);
     if (found == Identified::Ended) return -1;
     bool tableComplete = false;
+    bool unsettled = false;  // files of a table write that was cut short
     if (found == Identified::Found) {
         dialog.SetStatus(kSearchingFat);
         tableComplete = volume.ReadFat(true) != 0;
+        std::vector<int> differing;
+        if (volume.DifferingFatSectors(&differing) > 0)
+            unsettled = UnsettleInterruptedFiles(volume, differing) > 0;
         dialog.SetProgress(15);
     }
 
     if (run.StopRequested()) return Interrupted(run);
     if (found == Identified::NewArea) volume.MarkAllUnknown();
-    if (!tableComplete) {
+    if (!tableComplete || unsettled) {
         dialog.SetStatus(kSearchingFragments);
         if (ResolveUnknownUnits(volume, dialog) != 0) return Interrupted(run);
-        DropImplausibleFiles(volume);
+        if (!tableComplete) DropImplausibleFiles(volume);
     }
     // Every table sector is written, also from a complete table: copies that differ are made
     // equal again.
     volume.MarkAllFatDirty(true);
+
+    // Every unit that failed its reads was taken for bad: if the drive itself has stopped
+    // reading, the table built from that would give up every file. Nothing is written then.
+    std::array<std::uint8_t, kSectorSize> probe;
+    if (volume.ReadSector(kBootSector, probe.data()) != 0) return run.Notice(kCannotOpen, Icon::Stop);
 
     dialog.SetProgress(80);
     for (;;) {

@@ -105,9 +105,9 @@ bool IsPlausibleHeader(const std::uint8_t* s, std::uint32_t now) {
     if (s[kOffPart] != 0) return false;
     if (!PrintableField(s + kOffExtension, 3, true)) return false;
     if (!PrintableField(s + kOffName, 49, false)) return false;
-    const std::uint32_t size = GetU32(s + kOffSize);
     const std::uint32_t time = GetU32(s + kOffTime);
-    return size > 0 && time > 0 && time <= now;
+    // An empty file is stored as its header unit alone and is as much a file as any other.
+    return time > 0 && time <= now;
 }
 
 int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog) {
@@ -120,7 +120,9 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog) {
         if (sector % kSectorsPerStep == 0) dialog.SetProgress(++progress);
         const int unit = UnitOfSector(sector);
         if (fat.entries[unit] != FAT_UNKNOWN) continue;
-        if (volume.ReadSector(sector, s.data()) != 0) {
+        // A second read before the verdict: a unit taken from its file for one passing read
+        // error would shift every later byte of the file.
+        if (volume.ReadSector(sector, s.data()) != 0 && volume.ReadSector(sector, s.data()) != 0) {
             fat.Set(unit, FAT_BAD);
         } else {
             const int owner = GetU16(s.data());

@@ -9,7 +9,7 @@
 
 namespace orv {
 
-// Gives every unit whose entry is FAT_UNKNOWN its owner: unreadable units become FAT_BAD. A file
+// Gives every unit whose entry is FAT_UNKNOWN its owner: units that fail two reads become FAT_BAD. A file
 // takes as header unit its lowest unit that the table knows, or else its lowest unit that holds
 // a plausible file header; above the header it takes the units whose first five bytes repeat the
 // header's number and extension bytes, at most as many units as the header's size needs. Every
@@ -18,8 +18,8 @@ namespace orv {
 int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog);
 
 // True when the sector could be the header unit of a file this system wrote: part number 0,
-// printable extension and non-empty name fields, a size above 0 and a modification time above 0
-// and not later than now.
+// printable extension and non-empty name fields, and a modification time above 0 and not later
+// than now. A size of 0 is allowed: an empty file is stored as its header unit alone.
 bool IsPlausibleHeader(const std::uint8_t* sector, std::uint32_t now);
 
 }  // namespace orv
