@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev libgl-dev
-  xvfb xauth
+  libx11-dev xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
