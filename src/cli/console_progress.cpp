@@ -33,7 +33,7 @@ extern "C" void OnInterrupt(int) {
 // is open, so the worker makes no progress while the user decides.
 class Sink final : public IProgressSink {
 public:
-    Sink(const ProgressSpec& spec, bool show) : m_spec(spec), m_bShow(show) {}
+    Sink(const ProgressSpec& display, bool show) : m_display(display), m_bShow(show) {}
 
     void SetPercent(int percent) override {
         WaitWhilePaused();
@@ -42,9 +42,9 @@ public:
     }
     void ShowCounts(long done, long total) override {
         WaitWhilePaused();
-        if (m_spec.countFormat.empty()) return;
+        if (m_display.countFormat.empty()) return;
         char line[256];
-        std::snprintf(line, sizeof line, m_spec.countFormat.c_str(), done, total);
+        std::snprintf(line, sizeof line, m_display.countFormat.c_str(), done, total);
         std::lock_guard lock(m_mutex);
         m_counts = line;
         DrawLocked();
@@ -73,12 +73,12 @@ private:
     }
     void DrawLocked() {
         if (!m_bShow) return;
-        std::cerr << "\r" << m_spec.title << " " << m_percent << "%  " << m_counts << "\x1b[K"
+        std::cerr << "\r" << m_display.title << " " << m_percent << "%  " << m_counts << "\x1b[K"
                   << std::flush;
         m_bDrawn = true;
     }
 
-    const ProgressSpec& m_spec;
+    const ProgressSpec& m_display;
     bool m_bShow;
     std::atomic<bool> m_bCancelRequested{false};
     std::mutex m_mutex;
@@ -105,9 +105,9 @@ bool TakeInterrupt() {
     return true;
 }
 
-int ConsoleProgressRunner::RunProgress(const ProgressSpec& spec,
+int ConsoleProgressRunner::RunProgress(const ProgressSpec& display,
                                        const std::function<void(IProgressSink&)>& worker) {
-    Sink sink(spec, m_bShow);
+    Sink sink(display, m_bShow);
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
@@ -127,14 +127,14 @@ int ConsoleProgressRunner::RunProgress(const ProgressSpec& spec,
             if (ended.wait_for(lock, std::chrono::milliseconds(20), [&] { return done; })) break;
         }
         if (!TakeInterrupt() || cancelled) continue;
-        if (!spec.askBeforeCancel) {
+        if (!display.askBeforeCancel) {
             sink.RequestCancel();
             cancelled = true;
             continue;
         }
         sink.Pause(true);
         if (m_bShow) std::cerr << std::endl;
-        const bool yes = Ask(m_user, spec.cancelQuestion, Buttons::YesNo, Icon::Exclamation) ==
+        const bool yes = Ask(m_user, display.cancelQuestion, Buttons::YesNo, Icon::Exclamation) ==
                          Answer::Yes;
         if (yes) {
             sink.RequestCancel();

@@ -24,7 +24,7 @@ bool IsTerminal(int fd);
 class ConsoleProgressRunner final : public IProgressRunner {
 public:
     ConsoleProgressRunner(IUserPort& user, bool showProgress) : m_user(user), m_bShow(showProgress) {}
-    int RunProgress(const ProgressSpec& spec,
+    int RunProgress(const ProgressSpec& display,
                     const std::function<void(IProgressSink&)>& worker) override;
 
 private:

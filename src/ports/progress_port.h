@@ -38,7 +38,7 @@ public:
     // Runs worker on a worker thread and waits for it. PROGRESS_OK when the worker finished
     // and nobody cancelled; PROGRESS_CANCELLED when a cancel was confirmed (the worker has
     // ended by then, having seen the flag or not).
-    virtual int RunProgress(const ProgressSpec& spec,
+    virtual int RunProgress(const ProgressSpec& display,
                             const std::function<void(IProgressSink&)>& worker) = 0;
 };
 

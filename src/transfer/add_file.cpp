@@ -8,15 +8,15 @@ namespace orv {
 namespace {
 
 ProgressSpec AddProgressSpec(const std::string& path) {
-    ProgressSpec spec;
-    spec.left = Picture::Computer;
-    spec.right = Picture::Diskette;
-    spec.title = "Adding file, please wait...";
-    spec.fileLine = path;
-    spec.askBeforeCancel = true;
-    spec.cancelQuestion = "Do you really want to interrupt this action ?";
-    spec.countFormat = "%ld sectors of %ld sectors added";
-    return spec;
+    ProgressSpec display;
+    display.left = Picture::Computer;
+    display.right = Picture::Diskette;
+    display.title = "Adding file, please wait...";
+    display.fileLine = path;
+    display.askBeforeCancel = true;
+    display.cancelQuestion = "Do you really want to interrupt this action ?";
+    display.countFormat = "%ld sectors of %ld sectors added";
+    return display;
 }
 
 }  // namespace
@@ -68,8 +68,8 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
     block.file = &source;
     block.record = &record;
     block.start = start;
-    const ProgressSpec spec = AddProgressSpec(path);
-    if (RunOperation(block, spec) != PROGRESS_OK) {
+    const ProgressSpec display = AddProgressSpec(path);
+    if (RunOperation(block, display) != PROGRESS_OK) {
         Notify(User(), "Action has been interrupted by user.");
         return -1;
     }
@@ -100,7 +100,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
         block.file = &source;
         block.record = &record;
         block.start = start + done;
-        if (RunOperation(block, spec) != PROGRESS_OK) {
+        if (RunOperation(block, display) != PROGRESS_OK) {
             Notify(User(), "Action has been interrupted by user.");
             return -1;
         }

@@ -12,15 +12,15 @@ namespace orv {
 namespace {
 
 ProgressSpec CopyProgressSpec(const std::string& target) {
-    ProgressSpec spec;
-    spec.left = Picture::Diskette;
-    spec.right = Picture::Computer;
-    spec.title = "Copying file from diskette, please wait...";
-    spec.fileLine = target;
-    spec.askBeforeCancel = true;
-    spec.cancelQuestion = "Do you really want to interrupt this action ?";
-    spec.countFormat = "%ld B of %ld copied.";
-    return spec;
+    ProgressSpec display;
+    display.left = Picture::Diskette;
+    display.right = Picture::Computer;
+    display.title = "Copying file from diskette, please wait...";
+    display.fileLine = target;
+    display.askBeforeCancel = true;
+    display.cancelQuestion = "Do you really want to interrupt this action ?";
+    display.countFormat = "%ld B of %ld copied.";
+    return display;
 }
 
 // The extension of a further part is its part number: anything that reads as a number other
@@ -100,7 +100,7 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         return -1;
     }
 
-    const ProgressSpec spec = CopyProgressSpec(target);
+    const ProgressSpec display = CopyProgressSpec(target);
     for (;;) {
         const std::int32_t count = more ? here : size - at;
         OperationBlock block;
@@ -110,7 +110,7 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         block.record = &record;
         block.fileNumber = number;
         block.byteCount = count;
-        if (RunOperation(block, spec) != PROGRESS_OK) {
+        if (RunOperation(block, display) != PROGRESS_OK) {
             Notify(User(), "Action has been interrupted by user.");
             return -1;
         }
@@ -136,7 +136,7 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
             rest.start = r;
             rest.continueFlag = 1;
             rest.badList = &badList;
-            if (RunOperation(rest, spec) != PROGRESS_OK) {
+            if (RunOperation(rest, display) != PROGRESS_OK) {
                 Notify(User(), "Action has been interrupted by user.");
                 return -1;
             }

@@ -29,9 +29,9 @@ int DlouhaOperace(WorkerBlock* block) {
     return 0;
 }
 
-int COrvalisDoc::RunOperation(OperationBlock& block, const ProgressSpec& spec) {
+int COrvalisDoc::RunOperation(OperationBlock& block, const ProgressSpec& display) {
     WorkerBlock worker{&block, nullptr};
-    return m_ports.progress->RunProgress(spec, [&worker](IProgressSink& sink) {
+    return m_ports.progress->RunProgress(display, [&worker](IProgressSink& sink) {
         worker.dialog = &sink;
         DlouhaOperace(&worker);
     });

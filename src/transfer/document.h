@@ -71,7 +71,7 @@ public:
     bool m_bVerification = false;      // read test before writing
 
 private:
-    int RunOperation(OperationBlock& block, const ProgressSpec& spec);
+    int RunOperation(OperationBlock& block, const ProgressSpec& display);
     void ShowOpenError(int code);
 
     CDrive& m_drive;

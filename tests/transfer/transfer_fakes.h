@@ -60,10 +60,10 @@ public:
     std::vector<std::pair<long, long>> counts;
     int lastPercent = -1;
 
-    int RunProgress(const ProgressSpec& spec,
+    int RunProgress(const ProgressSpec& display,
                     const std::function<void(IProgressSink&)>& worker) override {
         ++runs;
-        specs.push_back(spec);
+        specs.push_back(display);
         Sink sink(*this);
         worker(sink);
         return sink.cancelled ? PROGRESS_CANCELLED : PROGRESS_OK;
