@@ -1,7 +1,7 @@
 // Adding a host file to the diskette, spread over further diskettes when one is full.
 #include "transfer/document.h"
 #include "transfer/operation_block.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 namespace orv {
 

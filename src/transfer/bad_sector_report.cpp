@@ -2,7 +2,7 @@
 
 #include "disk/host_file.h"
 #include "fs/volume.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 namespace orv {
 

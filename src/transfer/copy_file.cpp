@@ -5,7 +5,7 @@
 #include "transfer/document.h"
 #include "transfer/host_names.h"
 #include "transfer/operation_block.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 namespace orv {
 

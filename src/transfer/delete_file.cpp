@@ -1,6 +1,6 @@
 // Deleting a file from the diskette, and the delete that follows a Mark in the report.
 #include "transfer/document.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 namespace orv {
 

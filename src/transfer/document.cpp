@@ -1,7 +1,7 @@
 // Opening and closing the diskette, the file list, and the prompts for other diskettes.
 #include "transfer/document.h"
 
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 namespace orv {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "disk/host_file.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 namespace orv {
 

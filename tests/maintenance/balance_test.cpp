@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "maintenance/balance/disk_info.h"
+#include "ports/text_format.h"
 #include "maintenance/balance/group_digits.h"
 #include "maintenance/balance/results_texts.h"
 
@@ -61,9 +62,9 @@ private:
 };
 
 TEST_F(LocalTimeUtc, DateTextHasNoLeadingZeros) {
-    EXPECT_EQ(FormatDateText(1796515200u), "6.12.2026");   // 2026-12-06 00:00 UTC
-    EXPECT_EQ(FormatDateText(1704067199u), "31.12.2023");  // the last second of 2023
-    EXPECT_EQ(FormatDateText(0u), "1.1.1970");
+    EXPECT_EQ(DateText(1796515200u), "6.12.2026");   // 2026-12-06 00:00 UTC
+    EXPECT_EQ(DateText(1704067199u), "31.12.2023");  // the last second of 2023
+    EXPECT_EQ(DateText(0u), "1.1.1970");
 }
 
 TEST_F(LocalTimeUtc, SetInfoBalancesTheDataArea) {

@@ -1,9 +1,8 @@
 #include "maintenance/balance/disk_info.h"
 
-#include <ctime>
-
 #include "fs/layout.h"
 #include "maintenance/balance/group_digits.h"
+#include "ports/text_format.h"
 
 namespace orv {
 
@@ -20,14 +19,6 @@ int BarOf(std::int32_t bytes, bool atLeastOneWhenVisible) {
 
 }  // namespace
 
-std::string FormatDateText(std::uint32_t stampTime) {
-    const std::time_t t = std::time_t(stampTime);
-    std::tm local{};
-    if (!localtime_r(&t, &local)) return {};
-    return std::to_string(local.tm_mday) + "." + std::to_string(local.tm_mon + 1) + "." +
-           std::to_string(local.tm_year + 1900);
-}
-
 DiskInfo SetInfo(const std::string& label, std::uint32_t stampTime, std::int32_t freeBytes,
                  std::int32_t badBytes, std::int32_t systemBytes, int fileCount) {
     DiskInfo info;
@@ -37,7 +28,7 @@ DiskInfo SetInfo(const std::string& label, std::uint32_t stampTime, std::int32_t
     info.systemText = GroupDigits(systemBytes);
     info.freeText = GroupDigits(freeBytes);
     info.freeBytes = freeBytes;
-    info.dateText = FormatDateText(stampTime);
+    info.dateText = DateText(stampTime);
     info.usedBytes = kDataAreaBytes - freeBytes - systemBytes - badBytes;
     info.usedText = GroupDigits(info.usedBytes);
     info.filesText = std::to_string(fileCount);

@@ -28,7 +28,5 @@ struct DiskInfo {
 DiskInfo SetInfo(const std::string& label, std::uint32_t stampTime, std::int32_t freeBytes,
                  std::int32_t badBytes, std::int32_t systemBytes, int fileCount);
 
-// Day.month.year in local time, without leading zeros ("6.12.2026").
-std::string FormatDateText(std::uint32_t stampTime);
 
 }  // namespace orv

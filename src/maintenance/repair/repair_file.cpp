@@ -6,6 +6,7 @@
 #include "disk/host_file.h"
 #include "fs/layout.h"
 #include "maintenance/repair/repair_texts.h"
+#include "ports/text_format.h"
 
 namespace orv {
 
@@ -45,23 +46,25 @@ int WriteSectToFile(const RepairList& list, std::vector<std::uint8_t>& output,
         const std::int64_t pos = PiecePosition(k, startByte);
         const bool last = i + 1 == list.size();
         if (length < pos) {
-            Notify(user, "Cannot seek at possition " + std::to_string(pos) + " in \n" + sourcePath +
-                             "\nWhich is only " + std::to_string(length) + " B. long.");
+            Notify(user, StrFormat("Cannot seek at possition %ld in \n%s\nWhich is only %ld B. long.",
+                                   long(pos), sourcePath.c_str(), long(length)));
             return -1;
         }
         if (!source.Seek(pos)) {
-            Notify(user, "Cannot seek at possition " + std::to_string(pos) + " in \n" + sourcePath +
-                             "\nPossibly bad StartByte or number of bad sector.");
+            Notify(user, StrFormat("Cannot seek at possition %ld in \n%s\nPossibly bad StartByte or "
+                                   "number of bad sector.",
+                                   long(pos), sourcePath.c_str()));
             return -1;
         }
         const int n = ReadHostFile(source, piece, kUnitDataBytes);
         if (n <= 0) {
-            Notify(user, sourcePath + kCannotReadSuffix);
+            Notify(user, StrFormat("%s \n\nCould not read file.", sourcePath.c_str()));
             return -1;
         }
         if (n < kUnitDataBytes && !last) {
-            Notify(user, "Cannot read sector " + std::to_string(k) + " from source file (" +
-                             std::to_string(pos) + " B).\nPossibly incorrect bad sectors list");
+            Notify(user, StrFormat("Cannot read sector %d from source file (%ld B).\nPossibly "
+                                   "incorrect bad sectors list",
+                                   int(k), long(pos)));
             return -1;
         }
         try {
@@ -100,14 +103,15 @@ int ApplyRepairFile(const RepairList& list, const std::string& repairPath,
         const bool last = i + 1 == list.size();
         // A position past the end would only grow the file around a hole.
         if (pos > targetLength || pos > INT32_MAX) {
-            Notify(user, "Cannot write sector " + std::to_string(k) + " to target file (" +
-                             std::to_string(pos) + " B).\nPossibly incorrect bad sectors list");
+            Notify(user, StrFormat("Cannot write sector %d to target file (%ld B).\nPossibly "
+                                   "incorrect bad sectors list",
+                                   int(k), long(pos)));
             return -1;
         }
         Piece piece{pos, std::vector<std::uint8_t>(kUnitDataBytes)};
         const int n = ReadHostFile(repair, piece.bytes.data(), kUnitDataBytes);
         if (n < kUnitDataBytes && !last) {
-            Notify(user, "Cannot read sector " + std::to_string(k) + " from source file.");
+            Notify(user, StrFormat("Cannot read sector %d from source file.", int(k)));
             return -1;
         }
         if (n <= 0) return -1;  // the last piece is missing altogether
@@ -143,7 +147,7 @@ int CreateRepairFile(const RepairRequest& request, IUserPort& user) {
         Notify(user, kCreateFailed);
         return -1;
     }
-    Notify(user, std::to_string(pieces.size()) + " B copied");
+    Notify(user, StrFormat("%ld B copied", long(pieces.size())));
     return 0;
 }
 

@@ -16,7 +16,6 @@ inline constexpr char kStartByteRange[] = "Please enter an integer between 0 and
 
 // The routines' boxes (exclamation); %-fields are filled by the routines.
 inline constexpr char kCannotOpenSuffix[] = "\n\nFile could not be opened.";
-inline constexpr char kCannotReadSuffix[] = " \n\nCould not read file.";
 inline constexpr char kCannotCreateSuffix[] = " \n\nCould not open or create file.";
 inline constexpr char kWriteSectFailed[] =
     "Could not create repair file.\nError in WriteSectToFile()";

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "disk/host_file.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 #include "ui/app/host_disk.h"
 #include "ui/resources/pictures.h"
 

@@ -7,7 +7,7 @@
 #include <QTimerEvent>
 
 #include "transfer/document.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/qt_user_port.h"
 #include "ui/dialogs/disk_info_dlg.h"

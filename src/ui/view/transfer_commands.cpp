@@ -3,7 +3,7 @@
 
 #include "disk/host_file.h"
 #include "transfer/document.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/host_disk.h"
 #include "ui/dialogs/file_chooser.h"

@@ -1,4 +1,4 @@
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 #include <cstdarg>
 #include <cstdio>
