@@ -7,7 +7,7 @@
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
 #include "transfer/start_position.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 namespace orv::cli {
 

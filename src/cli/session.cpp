@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "disk/default_drive.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 
 namespace orv::cli {
 
