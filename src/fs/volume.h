@@ -96,8 +96,9 @@ public:
 private:
     // Writes table sector k of one copy, moving it when its place refuses the write; 0 or -1.
     int WriteFatSector(int k, FatPositions& positions);
+    void DropImpossibleFatPositions();
     int RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image);
-    // Writes one sector and reads it back; true when it holds the image.
+    // Writes one sector and, in the system area, reads it back; true when it holds the image.
     bool WriteVerified(int sector, const std::uint8_t* image);
 
     CSectorDevice m_device;

@@ -18,7 +18,24 @@ constexpr int kMaxWritePasses = 64;
 bool IsTablePosition(int sector) { return sector >= 1 && sector < kSectorCount; }
 }  // namespace
 
+// An ID record may name any numbers. A position that is no sector of 1..2879, belongs to an ID
+// sector or repeats an earlier position would make two table sectors share one place: it
+// counts as no position, so that the other copy is read and the write finds a new place.
+void CVolume::DropImpossibleFatPositions() {
+    std::array<bool, kSectorCount> used{};
+    for (FatPositions* table : {&m_ids.fat1, &m_ids.fat2}) {
+        for (auto& pos : *table) {
+            if (!IsTablePosition(pos) || m_ids.IsIdPosition(pos) || used[pos]) {
+                pos = 0;
+                continue;
+            }
+            used[pos] = true;
+        }
+    }
+}
+
 int CVolume::ReadFat(bool fill) {
+    DropImpossibleFatPositions();
     int result = 1;
     Sector s;
     for (int k = 0; k < kFatSectorCount; ++k) {
@@ -81,11 +98,14 @@ int CVolume::WriteFatSector(int k, FatPositions& positions) {
 }
 
 bool CVolume::WriteVerified(int sector, const std::uint8_t* image) {
-    // A worn sector may take a write and still not read back: a table or ID record written
-    // there would be lost without a word.
+    if (WriteSector(sector, image) != 0) return false;
+    // A worn sector of the system area may take a write and still not read back: a table or
+    // ID record written there would be lost without a word. (A unit of the data area that
+    // took a table sector is trusted as written: it is the last resort, and a unit that failed
+    // the check could be given to no one.)
+    if (sector > kSystemAreaLast) return true;
     Sector back;
-    return WriteSector(sector, image) == 0 && ReadSector(sector, back.data()) == 0 &&
-           std::equal(back.begin(), back.end(), image);
+    return ReadSector(sector, back.data()) == 0 && std::equal(back.begin(), back.end(), image);
 }
 
 int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image) {

@@ -1,5 +1,5 @@
 #include "transfer/start_position.h"
-#include "transfer/text_format.h"
+#include "ports/text_format.h"
 #include "transfer_fixture.h"
 
 namespace orv::tests {

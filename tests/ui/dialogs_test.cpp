@@ -1,12 +1,10 @@
-// The small dialogs: the start position's checks, the bad-sector report's Save and Mark, the
-// byte balance of the diskette information, and the file dialogs' filters.
+// The small dialogs: the start position's checks, the bad-sector report's Save and Mark, and
+// the file dialogs' filters.
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 #include "ui/dialogs/bad_sector_report_dialog.h"
-#include "ui/dialogs/disk_info_dlg.h"
-#include "ui/dialogs/group_digits.h"
 #include "ui/dialogs/qt_file_chooser.h"
 #include "ui/dialogs/start_from_dialog.h"
 #include "ui_harness.h"
@@ -122,27 +120,6 @@ TEST_F(ReportDialogTest, MarkAsksAndThenStaysDone) {
     mark->click();
     EXPECT_EQ(report.marked, 1);
     EXPECT_FALSE(mark->isEnabled());
-}
-
-TEST(GroupDigits, SplitsIntoThrees) {
-    EXPECT_EQ(GroupDigits(0), "0");
-    EXPECT_EQ(GroupDigits(507), "507");
-    EXPECT_EQ(GroupDigits(1000), "1 000");
-    EXPECT_EQ(GroupDigits(14277), "14 277");
-    EXPECT_EQ(GroupDigits(1427712), "1 427 712");
-}
-
-TEST(DiskInfo, BarsAndTheUsedBytes) {
-    EXPECT_EQ(CDiskInfoDlg::MinimumBar(507), 0);
-    EXPECT_EQ(CDiskInfoDlg::MinimumBar(1014), 1);
-    EXPECT_EQ(CDiskInfoDlg::FreeBar(10140), 0);
-    EXPECT_EQ(CDiskInfoDlg::FreeBar(1427712), 100);
-    CDiskInfoDlg dlg;
-    dlg.SetInfo("LABEL", 0, 1400000, 1014, 20000, 3);
-    EXPECT_EQ(dlg.m_nUsedBytes, 1427712 - 1400000 - 20000 - 1014);
-    EXPECT_EQ(dlg.m_strUsed, "6 698");
-    EXPECT_EQ(dlg.m_strFree, "1 400 000");
-    EXPECT_EQ(dlg.m_strFiles, "3");
 }
 
 TEST(FileDialogFilters, TranslateToQtNotation) {

@@ -1,35 +1,85 @@
-// The main window's status bar prompts and its help: F1, help mode and a topic for every
-// command.
+// The main window's status bar prompts and its help: the pages and their links, the help
+// window's list of topics, F1, and the what's-this mode of Shift+F1 and the help button.
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QStatusTipEvent>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWhatsThis>
 
+#include "ui/dialogs/format_dlg.h"
 #include "ui/frame/command_ids.h"
 #include "ui/frame/command_table.h"
 #include "ui/frame/help_controller.h"
+#include "ui/frame/help_topics.h"
+#include "ui/frame/help_window.h"
 #include "ui/frame/main_frame.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
 namespace {
 
-TEST(HelpText, EveryCommandHasATopic) {
-    QFile file(":/help/orvalis.html");
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString html = QString::fromUtf8(file.readAll());
+QString ReadPage(const QString& folder, const QString& page) {
+    QFile file(QDir(folder).filePath(page));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+bool HasAnchor(const QString& html, const QString& anchor) {
+    return html.contains("name=\"" + anchor + "\"");
+}
+
+TEST(HelpPages, EveryCommandWindowAndLinkLeadsToAWrittenTopic) {
     std::vector<int> ids(ToolbarCommands().begin(), ToolbarCommands().end());
     for (const MenuSpec& menu : MenuBarSpec())
         for (const MenuItemSpec& item : menu.items)
             if (item.id != 0) ids.push_back(item.id);
-    for (int id : ids) EXPECT_TRUE(html.contains("name=\"" + CommandTopic(id) + "\"")) << id;
-    for (const char* topic : {"topics", "main", "list", "progress", "startfrom", "badsectors",
-                              "diskinfo", "about", "properties", "messages"})
-        EXPECT_TRUE(html.contains(QString("name=\"%1\"").arg(topic))) << topic;
+    for (int id : {ID_HELP, ID_CONTEXT_ABOUT, ID_PROPERTIES_ONE, ID_PROPERTIES_MANY})
+        ids.push_back(id);
+    std::vector<QString> topics = KnownTopics();
+    for (int id : ids) {
+        const QString topic = CommandTopic(id);
+        EXPECT_NE(LocateTopic(topic).anchor, "") << "command " << id << " has no topic";
+        topics.push_back(topic);
+    }
+    for (const QString& topic : topics) {
+        const HelpLocation where = LocateTopic(topic);
+        const QString html = ReadPage(":/help", where.page);
+        ASSERT_FALSE(html.isEmpty()) << where.page.toStdString();
+        EXPECT_TRUE(HasAnchor(html, where.anchor)) << topic.toStdString();
+    }
+    // Every link between the pages arrives somewhere.
+    const QRegularExpression link("href=\"([a-z_]+\\.(?:html|css))(?:#([a-z0-9-]+))?\"");
+    for (const HelpPage& page : HelpPages()) {
+        const QString html = ReadPage(":/help", page.file);
+        ASSERT_FALSE(html.isEmpty()) << page.file;
+        for (auto it = link.globalMatch(html); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            const QString target = ReadPage(":/help", m.captured(1));
+            EXPECT_FALSE(target.isEmpty()) << page.file << " -> " << m.captured(1).toStdString();
+            if (!m.captured(2).isEmpty()) {
+                EXPECT_TRUE(HasAnchor(target, m.captured(2)))
+                    << page.file << " -> " << m.captured(0).toStdString();
+            }
+        }
+    }
+}
+
+TEST(HelpPages, TheCopyBesideTheProgramIsTheOneShown) {
+    const QString folder = HelpFolder();
+    ASSERT_FALSE(folder.startsWith(':')) << "the pages were not laid out beside the program";
+    for (const HelpPage& page : HelpPages())
+        EXPECT_EQ(ReadPage(folder, page.file), ReadPage(":/help", page.file)) << page.file;
+    EXPECT_EQ(TopicUrl("format").toLocalFile(), QDir(folder).filePath("format.html"));
+    EXPECT_EQ(TopicUrl("format").fragment(), "format");
+    EXPECT_EQ(LocateTopic("no such topic").page, "index.html");
 }
 
 class FrameTest : public ViewTest {
@@ -41,12 +91,19 @@ protected:
         frame.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
     }
+    void TearDown() override {
+        if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
+    }
     QToolButton* Button(int id) {
         for (QAction* a : frame.ToolBar()->actions())
             if (a->data().toInt() == id)
                 return qobject_cast<QToolButton*>(frame.ToolBar()->widgetForAction(a));
         return nullptr;
     }
+    bool TopicShown(const QString& topic) {
+        return WaitUntil([&] { return Help().LastTopic() == topic; }, 3000);
+    }
+    CHelpController& Help() { return *frame.Help(); }
     CMainFrame frame;
 };
 
@@ -77,27 +134,97 @@ TEST_F(FrameTest, ToolbarAndStatusBarCanBeHidden) {
     EXPECT_FALSE(frame.ToolBar()->isHidden());
 }
 
-TEST_F(FrameTest, F1OpensTheTopicOfTheMainWindow) {
-    QTest::keyClick(&view, Qt::Key_F1);
-    EXPECT_EQ(frame.Help()->LastTopic(), "main");
+TEST_F(FrameTest, HelpTopicsListsThePagesAndFollowsTheChoice) {
     frame.OnCommand(ID_HELP_FINDER);
-    EXPECT_EQ(frame.Help()->LastTopic(), "topics");
+    EXPECT_EQ(Help().LastTopic(), "topics");
+    CHelpWindow* window = Help().Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    QListWidget* list = window->TopicList();
+    ASSERT_EQ(list->count(), int(HelpPages().size()));
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(window->CurrentPage(), "index.html");
+    list->setCurrentRow(7);
+    EXPECT_EQ(window->CurrentPage(), HelpPages()[7].file);
+    EXPECT_TRUE(window->Browser()->toPlainText().contains("step by step"));
+    // A link on a page moves the list along.
+    window->Browser()->setSource(PageUrl("format.html"));
+    EXPECT_EQ(list->currentItem()->text(), "Formatting a diskette");
+}
+
+TEST_F(FrameTest, F1OpensTheTopicOfTheMainWindowOrOfTheOpenDialog) {
+    QTest::keyClick(&view, Qt::Key_F1);
+    EXPECT_EQ(Help().LastTopic(), "main");
+
+    CFormatDlg dlg(disk.Drive(), user, &frame);
+    ModalDriver driver;
+    bool helpTookInput = false;
+    driver.Then([&](QWidget* w) {
+        if (w != &dlg) return false;
+        QTest::keyClick(w, Qt::Key_F1);
+        // The help window belongs to the dialog while it is open, so it is not blocked.
+        helpTookInput = Help().Window() && Help().Window()->parentWidget() == &dlg;
+        dlg.reject();
+        return true;
+    });
+    dlg.exec();
+    EXPECT_EQ(Help().LastTopic(), "format");
+    EXPECT_TRUE(helpTookInput);
+    // Closing the dialog hands the help window back to the main window; it stays open.
+    EXPECT_EQ(Help().Window()->parentWidget(), &frame);
+    EXPECT_TRUE(Help().Window()->isVisible());
 }
 
 TEST_F(FrameTest, InHelpModeAButtonShowsItsTopicInsteadOfActing) {
     QTest::keyClick(&view, Qt::Key_F1, Qt::ShiftModifier);
-    ASSERT_TRUE(frame.Help()->InHelpMode());
+    ASSERT_TRUE(Help().InHelpMode());
+    EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
     EXPECT_TRUE(frame.Actions(ID_CONTEXT_HELP).front()->isChecked());
     QTest::mouseClick(Button(ID_DISKETTE_OPEN), Qt::LeftButton);
-    EXPECT_FALSE(frame.Help()->InHelpMode());
-    EXPECT_EQ(frame.Help()->LastTopic(), QString("cmd-%1").arg(int(ID_DISKETTE_OPEN)));
+    EXPECT_TRUE(TopicShown(QString("cmd-%1").arg(int(ID_DISKETTE_OPEN))));
+    EXPECT_FALSE(Help().InHelpMode());
+    EXPECT_FALSE(frame.Actions(ID_CONTEXT_HELP).front()->isChecked());
     EXPECT_FALSE(view.IsOpen());  // the command did not run
 
     frame.OnCommand(ID_CONTEXT_HELP);  // the toolbar's help button
-    ASSERT_TRUE(frame.Help()->InHelpMode());
+    ASSERT_TRUE(Help().InHelpMode());
     QTest::mouseClick(view.viewport(), Qt::LeftButton);
-    EXPECT_EQ(frame.Help()->LastTopic(), "list");
-    EXPECT_FALSE(frame.Help()->InHelpMode());
+    EXPECT_TRUE(TopicShown("list"));
+    EXPECT_FALSE(Help().InHelpMode());
+
+    // Escape leaves the mode without a topic.
+    frame.OnCommand(ID_CONTEXT_HELP);
+    ASSERT_TRUE(Help().InHelpMode());
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_FALSE(Help().InHelpMode());
+    EXPECT_FALSE(frame.Actions(ID_CONTEXT_HELP).front()->isChecked());
+}
+
+TEST_F(FrameTest, InHelpModeAMenuItemShowsItsTopicInsteadOfRunning) {
+    QMenu* tools = nullptr;
+    for (QAction* a : frame.menuBar()->actions())
+        if (a->text() == "&Tools") tools = a->menu();
+    ASSERT_NE(tools, nullptr);
+    QAction* format = nullptr;
+    for (QAction* a : tools->actions())
+        if (a->data().toInt() == ID_FORMAT) format = a;
+    ASSERT_NE(format, nullptr);
+
+    frame.OnCommand(ID_CONTEXT_HELP);
+    tools->popup(frame.mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(WaitUntil([&] { return tools->isVisible(); }));
+    bool formatOpened = false;
+    ModalDriver driver;
+    driver.Then([&](QWidget* w) {
+        formatOpened = qobject_cast<CFormatDlg*>(w) != nullptr;
+        if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+        return true;
+    });
+    QTest::mouseClick(tools, Qt::LeftButton, {}, tools->actionGeometry(format).center());
+    EXPECT_TRUE(TopicShown(QString("cmd-%1").arg(int(ID_FORMAT))));
+    EXPECT_FALSE(tools->isVisible());
+    EXPECT_FALSE(formatOpened);
+    EXPECT_FALSE(Help().InHelpMode());
 }
 
 }  // namespace

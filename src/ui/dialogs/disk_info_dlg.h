@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "maintenance/balance/disk_info.h"
+
 namespace orv {
 
 class CDiskInfoDlg : public QDialog {
@@ -15,27 +17,15 @@ public:
 
     void SetInfo(const std::string& label, std::uint32_t stampTime, std::int32_t freeBytes,
                  std::int32_t badBytes, std::int32_t systemBytes, int files);
+    const DiskInfo& Info() const { return m_info; }
 
     int exec() override;
 
-    // Bar positions 0..100: a hundredth of the diskette each; the used and bad bars show at
-    // least 1 for more than 1000 bytes.
-    static int FreeBar(std::int32_t freeBytes);
-    static int MinimumBar(std::int32_t bytes);
-
-    std::int32_t m_nUsedBytes = 0;
-    std::int32_t m_nBadBytes = 0;
-    std::int32_t m_nFreeBytes = 0;
-    std::string m_strLabel;
-    std::string m_strFiles;
-    std::string m_strBad;
-    std::string m_strSystem;
-    std::string m_strUsed;
-    std::string m_strFree;
-    std::string m_strDate;
-
 private:
     void OnInitDialog();
+
+    DiskInfo m_info;
+    bool m_bInitialised = false;
 };
 
 }  // namespace orv

@@ -2,57 +2,28 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
-#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
-#include <QVBoxLayout>
+#include <QWhatsThis>
+#include <utility>
 
 #include "ui/frame/command_ids.h"
+#include "ui/frame/help_topics.h"
+#include "ui/frame/help_window.h"
 
 namespace orv {
 
 namespace {
-
-const char* const kHelpSource = "qrc:/help/orvalis.html";
-
-QDialog* MakeHelpWindow(QWidget* parent, QTextBrowser*& browser) {
-    auto* window = new QDialog(parent, Qt::Window);
-    window->setWindowTitle("Orvalis Help");
-    window->setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window ends the program
-    window->resize(560, 480);
-    browser = new QTextBrowser(window);
-    browser->setOpenLinks(true);
-    auto* layout = new QVBoxLayout(window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(browser);
-    return window;
-}
 
 void CloseOpenMenus() {
     while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
 }
 
 }  // namespace
-
-QString CommandTopic(int commandId) {
-    switch (commandId) {
-        case ID_HELP_FINDER:
-        case ID_DEFAULT_HELP:
-            return "topics";
-        case ID_CONTEXT_ABOUT:
-            return QString("cmd-%1").arg(int(ID_APP_ABOUT));
-        case ID_PROPERTIES_ONE:
-        case ID_PROPERTIES_MANY:
-            return "properties";
-        default:
-            return QString("cmd-%1").arg(commandId);
-    }
-}
 
 CHelpController::CHelpController(QWidget* mainWindow)
     : QObject(mainWindow), m_pMainWindow(mainWindow) {
@@ -61,28 +32,31 @@ CHelpController::CHelpController(QWidget* mainWindow)
 
 CHelpController::~CHelpController() {
     qApp->removeEventFilter(this);
-    if (m_bHelpMode) QApplication::restoreOverrideCursor();
+    // The main window is going away: nobody is left to tell.
+    blockSignals(true);
+    if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
+}
+
+CHelpWindow* CHelpController::Window() const {
+    return m_pWindow;
 }
 
 void CHelpController::ShowTopics() {
     ShowTopic("topics");
 }
 
-void CHelpController::ShowTopic(const QString& anchor) {
-    m_strLastTopic = anchor;
-    const QUrl url(QString("%1#%2").arg(kHelpSource, anchor));
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-        // Windows outside a modal dialog take no input, so the topic opens as a dialog of its own.
-        QTextBrowser* browser = nullptr;
-        QDialog* window = MakeHelpWindow(modal, browser);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        browser->setSource(url);
-        window->open();
-        return;
-    }
-    if (!m_pWindow) m_pWindow = MakeHelpWindow(m_pMainWindow, m_pBrowser);
-    m_pBrowser->setSource(url);
-    m_pBrowser->scrollToAnchor(anchor);
+void CHelpController::ShowTopic(const QString& topic) {
+    m_strLastTopic = topic;
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner) owner = m_pMainWindow;
+    const bool fresh = !m_pWindow || !m_pWindow->isVisible();
+    if (!m_pWindow)
+        m_pWindow = new CHelpWindow(owner);
+    else if (m_pWindow->parentWidget() != owner)
+        m_pWindow->setParent(owner, m_pWindow->windowFlags());
+    m_pWindow->ShowTopic(topic);
+    // Beside the window it explains rather than over it; once shown, it stays where it is.
+    if (fresh) m_pWindow->PlaceBeside(owner);
     m_pWindow->show();
     m_pWindow->raise();
     m_pWindow->activateWindow();
@@ -97,7 +71,7 @@ void CHelpController::HelpForActive() {
         if (QAction* action = menu->activeAction(); action && action->data().isValid()) {
             const int id = action->data().toInt();
             CloseOpenMenus();
-            ShowCommandTopic(id);
+            ShowTopic(CommandTopic(id));
             return;
         }
     }
@@ -105,10 +79,11 @@ void CHelpController::HelpForActive() {
         ShowTopic(TopicOfWidget(modal));
         return;
     }
-    ShowTopic("main");
+    QWidget* active = QApplication::activeWindow();
+    ShowTopic(active && active == m_pWindow ? TopicOfWidget(active) : QString("main"));
 }
 
-QString CHelpController::TopicOfWidget(const QWidget* widget) const {
+QString CHelpController::TopicOfWidget(const QWidget* widget) {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         const QString topic = w->property("helpTopic").toString();
         if (!topic.isEmpty()) return topic;
@@ -116,77 +91,138 @@ QString CHelpController::TopicOfWidget(const QWidget* widget) const {
     return "topics";
 }
 
+QString CHelpController::TopicAt(QWidget* widget, const QPoint& pos) const {
+    if (auto* menu = qobject_cast<QMenu*>(widget)) {
+        QAction* action = menu->actionAt(pos);
+        if (action && action->data().isValid()) return CommandTopic(action->data().toInt());
+        return "topics";
+    }
+    QWidget* target = widget;
+    if (auto* bar = qobject_cast<QToolBar*>(widget))
+        if (QWidget* child = bar->childAt(pos)) target = child;
+    if (auto* button = qobject_cast<QToolButton*>(target);
+        button && button->defaultAction() && button->defaultAction()->data().isValid())
+        return CommandTopic(button->defaultAction()->data().toInt());
+    return TopicOfWidget(target);
+}
+
 void CHelpController::EnterHelpMode() {
-    if (m_bHelpMode) return;
-    m_bHelpMode = true;
-    QApplication::setOverrideCursor(Qt::WhatsThisCursor);
-    emit helpModeChanged(true);
+    if (!QWhatsThis::inWhatsThisMode()) {
+        QWhatsThis::enterWhatsThisMode();
+        // The filter installed last sees events first: this one has to come before the mode's
+        // own, which would otherwise swallow F1.
+        qApp->removeEventFilter(this);
+        qApp->installEventFilter(this);
+    }
+    NoteModeChange();
 }
 
 void CHelpController::LeaveHelpMode() {
-    if (!m_bHelpMode) return;
-    m_bHelpMode = false;
-    QApplication::restoreOverrideCursor();
-    emit helpModeChanged(false);
+    if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();
+    NoteModeChange();
+}
+
+bool CHelpController::InHelpMode() const {
+    return QWhatsThis::inWhatsThisMode();
 }
 
 bool CHelpController::TakeCommand(int commandId) {
-    if (!m_bHelpMode) return false;
+    if (!InHelpMode()) return false;
     LeaveHelpMode();
     ShowCommandTopic(commandId);
     return true;
 }
 
-bool CHelpController::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::ShiftModifier) {
-            EnterHelpMode();
-            return true;
-        }
-        if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
-            LeaveHelpMode();
-            HelpForActive();
-            return true;
-        }
-        if (m_bHelpMode && key->key() == Qt::Key_Escape && !QApplication::activePopupWidget()) {
-            LeaveHelpMode();
-            return true;
-        }
-        return false;
-    }
-    if (!m_bHelpMode || !watched->isWidgetType()) return false;
-    return HelpModeClick(static_cast<QWidget*>(watched), event);
+void CHelpController::NoteModeChange() {
+    const bool on = QWhatsThis::inWhatsThisMode();
+    if (on == m_bModeShown) return;
+    m_bModeShown = on;
+    emit helpModeChanged(on);
 }
 
-bool CHelpController::HelpModeClick(QWidget* widget, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease) return false;
-    const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
-    if (auto* menu = qobject_cast<QMenu*>(widget)) {
-        // Choosing an item in help mode opens its topic and leaves the command alone.
-        QAction* action = menu->actionAt(pos);
-        if (type != QEvent::MouseButtonRelease || !action || action->menu()) return false;
-        if (!action->data().isValid()) return true;
-        const int id = action->data().toInt();
-        CloseOpenMenus();
-        LeaveHelpMode();
-        ShowCommandTopic(id);
-        return true;
+void CHelpController::OnWhatsThis(QWidget* widget, QHelpEvent* event) {
+    // The click asks for the topic of what lies under it. The event stays unaccepted, so the
+    // mode ends when the button is released, and the topic opens once the click is over.
+    if (m_strPendingTopic.isEmpty()) {
+        m_strPendingTopic = TopicAt(widget, event->pos());
+        QMetaObject::invokeMethod(this, &CHelpController::ShowPendingTopic, Qt::QueuedConnection);
     }
-    if (qobject_cast<QMenuBar*>(widget)) return false;  // menus open as usual
-    if (type != QEvent::MouseButtonPress) return true;
-    QWidget* target = widget;
-    if (auto* bar = qobject_cast<QToolBar*>(widget))
-        if (QWidget* child = bar->childAt(pos)) target = child;
+    event->ignore();
+}
+
+void CHelpController::ShowPendingTopic() {
+    const QString topic = std::exchange(m_strPendingTopic, QString());
+    if (topic.isEmpty()) return;
+    CloseOpenMenus();
+    ShowTopic(topic);
+}
+
+void CHelpController::OnOwnerHidden(QWidget* owner) {
+    // The dialog that the help window belonged to is closing: the window goes on with the
+    // window behind the dialog.
+    QWidget* next = owner->parentWidget() ? owner->parentWidget()->window() : m_pMainWindow;
+    const bool visible = m_pWindow->isVisible();
+    m_pWindow->setParent(next, m_pWindow->windowFlags());
+    if (visible) m_pWindow->show();
+}
+
+bool CHelpController::OnMenuChoice(QAction* action) {
+    // Menus handle the mode themselves (they only show an item's own text): the choice of an
+    // item is caught before it reaches the menu.
+    if (!action || action->menu() || action->isSeparator()) return false;
     LeaveHelpMode();
-    if (auto* button = qobject_cast<QToolButton*>(target);
-        button && button->defaultAction() && button->defaultAction()->data().isValid()) {
-        ShowCommandTopic(button->defaultAction()->data().toInt());
+    m_strPendingTopic = action->data().isValid() ? CommandTopic(action->data().toInt()) : "topics";
+    QMetaObject::invokeMethod(this, &CHelpController::ShowPendingTopic, Qt::QueuedConnection);
+    return true;
+}
+
+bool CHelpController::OnKey(QEvent* event) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (InHelpMode() && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            return OnMenuChoice(menu->activeAction());
+    }
+    if (key->key() != Qt::Key_F1) return false;
+    if (key->modifiers() == Qt::ShiftModifier) {
+        EnterHelpMode();
         return true;
     }
-    ShowTopic(TopicOfWidget(target));
-    return true;
+    if (key->modifiers() == Qt::NoModifier) {
+        LeaveHelpMode();
+        HelpForActive();
+        return true;
+    }
+    return false;
+}
+
+bool CHelpController::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            return OnKey(event);
+        case QEvent::EnterWhatsThisMode:
+        case QEvent::LeaveWhatsThisMode:
+            NoteModeChange();
+            return false;
+        case QEvent::MouseButtonRelease:
+            if (auto* menu = qobject_cast<QMenu*>(watched); menu && InHelpMode())
+                return OnMenuChoice(
+                    menu->actionAt(static_cast<QMouseEvent*>(event)->position().toPoint()));
+            return false;
+        case QEvent::WhatsThis:
+            if (!watched->isWidgetType()) return false;
+            OnWhatsThis(static_cast<QWidget*>(watched), static_cast<QHelpEvent*>(event));
+            return true;
+        case QEvent::QueryWhatsThis:
+            event->accept();  // everything has a topic: the pointer keeps the help shape
+            return true;
+        case QEvent::Hide:
+            if (m_pWindow && watched->isWidgetType() && watched != m_pMainWindow &&
+                watched == m_pWindow->parentWidget())
+                OnOwnerHidden(static_cast<QWidget*>(watched));
+            return false;
+        default:
+            return false;
+    }
 }
 
 }  // namespace orv

@@ -1,17 +1,19 @@
-// The program's help: a help window with the list of topics, F1 for the topic of whatever is
-// active, and help mode (Shift+F1 or the toolbar's help button), in which the next click on a
-// menu item, a button or a window opens its topic instead of acting.
+// The program's help: the help window with its list of topics, F1 for the topic of whatever
+// is active, and the what's-this mode (Shift+F1 or the toolbar's help button), in which the
+// next click on a menu item, a button or a window opens its topic instead of acting.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
-class QDialog;
-class QTextBrowser;
+class QAction;
+class QHelpEvent;
 class QWidget;
 
 namespace orv {
+
+class CHelpWindow;
 
 class CHelpController : public QObject {
     Q_OBJECT
@@ -20,19 +22,24 @@ public:
     ~CHelpController() override;
 
     void ShowTopics();
-    void ShowTopic(const QString& anchor);
+    // Opens the help window at the topic. While a modal dialog is open the window belongs to
+    // it, so that it takes input; it goes back to the main window when the dialog closes.
+    void ShowTopic(const QString& topic);
     void ShowCommandTopic(int commandId);
     // F1: the highlighted menu item, the open dialog or box, or else the main window.
     void HelpForActive();
 
     void EnterHelpMode();
     void LeaveHelpMode();
-    bool InHelpMode() const { return m_bHelpMode; }
-    // In help mode a command that still arrives opens its topic; true when it was taken.
+    bool InHelpMode() const;
+    // In help mode a command that still arrives (a shortcut key) opens its topic; true when
+    // it was taken.
     bool TakeCommand(int commandId);
 
-    // The anchor of the last topic shown.
+    // The last topic shown.
     QString LastTopic() const { return m_strLastTopic; }
+    // The help window; null before the first topic.
+    CHelpWindow* Window() const;
 
 signals:
     void helpModeChanged(bool on);
@@ -41,17 +48,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool HelpModeClick(QWidget* widget, QEvent* event);
-    QString TopicOfWidget(const QWidget* widget) const;
+    bool OnKey(QEvent* event);
+    bool OnMenuChoice(QAction* action);
+    void OnWhatsThis(QWidget* widget, QHelpEvent* event);
+    void ShowPendingTopic();
+    void NoteModeChange();
+    void OnOwnerHidden(QWidget* owner);
+    QString TopicAt(QWidget* widget, const QPoint& pos) const;
+    static QString TopicOfWidget(const QWidget* widget);
 
     QWidget* m_pMainWindow;
-    QPointer<QDialog> m_pWindow;
-    QTextBrowser* m_pBrowser = nullptr;
-    bool m_bHelpMode = false;
+    QPointer<CHelpWindow> m_pWindow;
+    QString m_strPendingTopic;
     QString m_strLastTopic;
+    bool m_bModeShown = false;
 };
-
-// The anchor of a command's topic in the help text.
-QString CommandTopic(int commandId);
 
 }  // namespace orv

@@ -80,6 +80,8 @@ QAction* CMainFrame::NewAction(int id, const QString& text) {
 }
 
 void CMainFrame::BuildMenus() {
+    // In help mode the menus still open, so that a click on an item can ask for its topic.
+    menuBar()->setAttribute(Qt::WA_CustomWhatsThis);
     for (const MenuSpec& spec : MenuBarSpec()) {
         QMenu* menu = menuBar()->addMenu(spec.title);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
@@ -173,8 +175,6 @@ void CMainFrame::UpdateCommandUI() {
             if (id == ID_VIEW_STATUS_BAR) checked = !statusBar()->isHidden();
             if (id == ID_CONTEXT_HELP) checked = m_pHelp && m_pHelp->InHelpMode();
         } else if (m_pView && m_pView->HandlesCommand(id)) {
-            // Format, Disk service and the repair commands come with the maintenance dialogs;
-            // the view does not handle them yet, so they stay disabled.
             enabled = m_pView->IsCommandEnabled(id);
             checked = m_pView->IsCommandChecked(id);
         }

@@ -8,12 +8,15 @@
 namespace orv {
 
 enum PictureId : int {
-    IDR_MAINFRAME = 128,      // the application icon
-    IDI_DOT_RED = 134,        // bad bytes
-    IDI_DOT_GREEN = 135,      // free bytes
-    IDI_LOGO = 136,           // second picture of the About box
-    IDI_DOT_YELLOW = 137,     // used bytes
-    IDB_SPLASH = 139,         // 350 x 262
+    IDR_MAINFRAME = 128,     // the application icon
+    IDI_DOT_RED = 134,       // bad bytes
+    IDI_DOT_GREEN = 135,     // free bytes
+    IDI_LOGO = 136,          // second picture of the About box
+    IDI_DOT_YELLOW = 137,    // used bytes
+    IDB_SPLASH = 139,        // 350 x 262
+    IDI_DRIVE_TURN_1 = 140,  // a drive whose disc turns by a third from one picture to the next
+    IDI_DRIVE_TURN_2 = 141,
+    IDI_DRIVE_TURN_3 = 142,
     IDI_COMPUTER = 145,       // a personal computer
     IDI_PAPERS = 146,         // two sheets of paper on their way
     IDI_DISKETTE = 147,       // a diskette

@@ -6,8 +6,8 @@
 #include <QMenu>
 #include <QTimerEvent>
 
-#include "transfer/document.h"
 #include "ports/text_format.h"
+#include "transfer/document.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/qt_user_port.h"
 #include "ui/dialogs/disk_info_dlg.h"
@@ -97,6 +97,10 @@ bool COrvalisView::HandlesCommand(int id) const {
         case ID_FILE_COPY:
         case ID_FILE_COPY_AT:
         case ID_FILE_DELETE:
+        case ID_FORMAT:
+        case ID_DISK_SERVICE:
+        case ID_CREATE_REPAIR_FILE:
+        case ID_REPAIR_FILE:
         case ID_CONTEXT_ABOUT:
         case ID_PROPERTIES_ONE:
         case ID_PROPERTIES_MANY:
@@ -149,6 +153,18 @@ bool COrvalisView::ExecuteCommand(int id) {
             break;
         case ID_FILE_DELETE:
             OnDelete();
+            break;
+        case ID_FORMAT:
+            OnFormat();
+            break;
+        case ID_DISK_SERVICE:
+            OnDiskService();
+            break;
+        case ID_CREATE_REPAIR_FILE:
+            OnCreateRepairFile();
+            break;
+        case ID_REPAIR_FILE:
+            OnRepairFile();
             break;
         case ID_CONTEXT_ABOUT:
             emit aboutRequested();

@@ -79,6 +79,11 @@ private:
     void CopyIntoFolder(const std::vector<int>& rows);
     void OnCopyAt();
     void OnDelete();
+    // Maintenance commands.
+    void OnFormat();
+    void OnDiskService();
+    void OnCreateRepairFile();
+    void OnRepairFile();
     // Context menu only.
     void OnPropertiesOne();
     void OnPropertiesMany();

@@ -1,0 +1,162 @@
+#include "fuzz/exercise_image.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "disk/drive.h"
+#include "disk/memory_medium.h"
+#include "maintenance/diskservice/service_workers.h"
+#include "maintenance/diskservice/system_parts_test.h"
+#include "support/memory_disk.h"
+#include "support/recording_worker_dialog.h"
+#include "support/scripted_user.h"
+#include "transfer/document.h"
+#include "transfer/transfer_fakes.h"
+
+namespace orv::fuzz {
+
+namespace {
+
+constexpr int kMaxFilesCopied = 32;
+
+// A private folder for the host side of adds and copies, removed at exit.
+class HostFolder {
+public:
+    HostFolder() {
+        const std::string base = ::access("/dev/shm", W_OK) == 0
+                                     ? std::string("/dev/shm")
+                                     : std::filesystem::temp_directory_path().string();
+        std::string pattern = base + "/orvalis-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data())) m_path = pattern;
+    }
+    ~HostFolder() {
+        std::error_code ec;
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
+    }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+HostFolder& Host() {
+    static HostFolder folder;
+    return folder;
+}
+
+std::string SmallSource() {
+    const std::string path = Host().File("source.txt");
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(1000, 'q');
+    return path;
+}
+
+// A document on the drive whose every question takes its default button.
+struct Session {
+    explicit Session(CDrive& drive) {
+        report.user = &user;
+        doc = std::make_unique<COrvalisDoc>(drive, DocPorts{&user, &runner, &report});
+    }
+    tests::ScriptedUserPort user;
+    tests::InlineProgressRunner runner;
+    tests::RecordingReportPort report;
+    std::unique_ptr<COrvalisDoc> doc;
+};
+
+void CopyEveryFile(Session& s) {
+    const std::vector<FileRecord> files = s.doc->Files();
+    int copied = 0;
+    for (const FileRecord& r : files) {
+        if (++copied > kMaxFilesCopied) break;
+        FileRecord key = r;
+        s.doc->CopyFromDiskette(key, Host().File("copy.out"), false, -1);
+        if (!s.doc->IsOpen()) break;
+    }
+}
+
+}  // namespace
+
+const std::vector<std::uint8_t>& FormattedBase() {
+    static const std::vector<std::uint8_t> base = [] {
+        auto medium = std::make_shared<MemoryMedium>();
+        CDrive drive;
+        drive.InsertMedium(medium);
+        {
+            CVolume volume(&drive);
+            tests::QuickFormat(volume, "FUZZ");
+        }
+        Session s(drive);
+        s.doc->OpenDiskette();
+        const std::pair<const char*, std::size_t> files[] = {
+            {"alpha.txt", 3000}, {"empty", 0}, {"gamma.bin", 20000}};
+        for (const auto& [name, size] : files) {
+            const std::string path = Host().File(name);
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            for (std::size_t i = 0; i < size; ++i) out.put(char('a' + i % 23));
+            out.close();
+            s.doc->AddFile(path, 0);
+        }
+        return medium->Bytes();
+    }();
+    return base;
+}
+
+std::vector<std::uint8_t> ImageFromInput(const std::uint8_t* data, std::size_t size) {
+    const std::size_t image = std::size_t(kImageSize);
+    if (size >= image) return std::vector<std::uint8_t>(data, data + image);
+    std::vector<std::uint8_t> bytes =
+        size > 0 && (data[0] & 1) ? FormattedBase() : std::vector<std::uint8_t>(image, 0);
+    if (size > 1) std::copy(data + 1, data + size, bytes.begin());
+    return bytes;
+}
+
+std::vector<std::uint8_t> CompactInput(const std::vector<std::uint8_t>& image, int sectors) {
+    const std::size_t n = std::size_t(sectors) * kSectorSize;
+    std::vector<std::uint8_t> input(1 + n);
+    input[0] = 1;
+    std::copy_n(image.begin(), n, input.begin() + 1);
+    return input;
+}
+
+void ExerciseImage(std::vector<std::uint8_t> image) {
+    auto medium = std::make_shared<MemoryMedium>(std::move(image));
+    CDrive drive;
+    drive.InsertMedium(medium);
+    {
+        Session s(drive);
+        if (s.doc->OpenDiskette() == 0) CopyEveryFile(s);
+    }
+    {
+        CVolume volume(&drive);
+        volume.OpenDevice();
+        tests::RecordingWorkerDialog dialog;
+        SystemPartsTest(volume, dialog);
+    }
+    int full = -1;
+    {
+        tests::ScriptedUser user;
+        tests::RecordingWorkerDialog dialog;
+        full = FullTestWorker(&drive, dialog, user);
+    }
+    Session s(drive);
+    const int opened = s.doc->OpenDiskette();
+    if (full == 0 && opened != 0) {
+        std::fprintf(stderr, "the full test succeeded but the diskette does not open (%d)\n",
+                     opened);
+        std::abort();
+    }
+    if (opened != 0) return;
+    CopyEveryFile(s);
+    if (s.doc->AddFile(SmallSource(), 0) == 0) {
+        FileRecord key = s.doc->Files().back();
+        s.doc->DeleteFromDiskette(key, true, false);
+    }
+}
+
+}  // namespace orv::fuzz

@@ -1,0 +1,41 @@
+#include "ui/dialogs/results_dlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "ui/dialogs/dialog_template.h"
+#include "ui/resources/pictures.h"
+
+namespace orv {
+
+CResultsDlg::CResultsDlg(const ResultsTexts& texts, QWidget* parent)
+    : QDialog(parent), m_texts(texts) {
+    setWindowTitle(QString::fromStdString(texts.title));
+    setProperty("helpTopic", "results");
+    const CDialogTemplate t(this, 202, 146);
+    auto figure = [&](const std::string& text, int y, const char* name) {
+        t.Static(QString::fromStdString(text), 7, y, 64, 8, Qt::AlignRight)->setObjectName(name);
+    };
+    figure(texts.total, 7, "total");
+    t.Static("Bytes", 78, 7, 110, 8);
+    figure(texts.systemBytes, 18, "systemBytes");
+    t.Static("Bytes used by system", 78, 18, 118, 8);
+    figure(texts.badBytes, 29, "badBytes");
+    t.Static("Bytes in bad sectors", 78, 29, 112, 8);
+    figure(texts.freeBytes, 40, "freeBytes");
+    t.Static("Bytes free", 78, 40, 99, 8);
+    t.Static("507    Bytes in allocation unit", 58, 59, 132, 8);
+    t.Static("2 816    Alocation units", 51, 71, 139, 8);
+    t.Static("Diskette label", 7, 86, 96, 8);
+    t.Static(QString::fromStdString(texts.label), 108, 86, 88, 8)->setObjectName("label");
+    t.Static(QString::fromStdString(texts.extraLine), 7, 103, 186, 8, Qt::AlignHCenter);
+    t.Icon(IDI_LOGO, 7, 116);
+    t.Icon(IDR_MAINFRAME, 175, 116);
+
+    QPushButton* close = t.Button("C&lose", 75, 122, 50, 14);
+    close->setObjectName("close");
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &CResultsDlg::accept);
+}
+
+}  // namespace orv

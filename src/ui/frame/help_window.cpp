@@ -1,0 +1,85 @@
+#include "ui/frame/help_window.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <algorithm>
+
+#include "ui/frame/help_topics.h"
+
+namespace orv {
+
+CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
+    setWindowTitle("Orvalis Help");
+    setObjectName("help");
+    setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window ends the program
+    setProperty("helpTopic", "cmd-57667");
+    auto* splitter = new QSplitter(this);
+    m_pTopics = new QListWidget(splitter);
+    m_pTopics->setObjectName("topics");
+    for (const HelpPage& page : HelpPages()) m_pTopics->addItem(page.title);
+    m_pTopics->setWordWrap(true);
+    m_pTopics->setSpacing(2);
+    m_pBrowser = new QTextBrowser(splitter);
+    m_pBrowser->setOpenLinks(true);
+    m_pBrowser->setOpenExternalLinks(false);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    const int em = fontMetrics().averageCharWidth();
+    splitter->setSizes({30 * em, 70 * em});
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+    QSize size(110 * em, 40 * fontMetrics().height());
+    if (const QScreen* screen = this->screen()) {
+        // Room on the screen for the window that the help explains, too.
+        const QRect free = screen->availableGeometry();
+        size = size.boundedTo(QSize(free.width() * 9 / 20, free.height() * 9 / 10));
+    }
+    resize(size);
+    connect(m_pTopics, &QListWidget::currentRowChanged, this, &CHelpWindow::OnTopicChosen);
+    connect(m_pBrowser, &QTextBrowser::sourceChanged, this, &CHelpWindow::OnSourceChanged);
+}
+
+void CHelpWindow::PlaceBeside(const QWidget* other) {
+    const QScreen* screen = other->screen();
+    if (!screen) return;
+    const QRect free = screen->availableGeometry();
+    const QRect beside = other->frameGeometry();
+    const int width = frameGeometry().width();
+    int x = beside.right() + 8;
+    if (x + width > free.right()) x = beside.left() - 8 - width;
+    if (x < free.left()) x = free.right() - width;  // no room beside it: at the screen's edge
+    const int y = std::min(beside.top(), free.bottom() - frameGeometry().height());
+    move(std::max(x, free.left()), std::max(free.top(), y));
+}
+
+void CHelpWindow::ShowTopic(const QString& topic) {
+    const QUrl url = TopicUrl(topic);
+    m_pBrowser->setSource(url);
+    if (url.hasFragment()) m_pBrowser->scrollToAnchor(url.fragment());
+    OnSourceChanged(url);
+}
+
+QString CHelpWindow::CurrentPage() const {
+    const QUrl source = m_pBrowser->source();
+    return source.isEmpty() ? QString() : QFileInfo(source.path()).fileName();
+}
+
+void CHelpWindow::OnTopicChosen(int row) {
+    if (row < 0 || row >= int(HelpPages().size())) return;
+    m_pBrowser->setSource(PageUrl(HelpPages()[std::size_t(row)].file));
+}
+
+void CHelpWindow::OnSourceChanged(const QUrl& source) {
+    const QString page = QFileInfo(source.path()).fileName();
+    const QSignalBlocker block(m_pTopics);
+    for (std::size_t i = 0; i < HelpPages().size(); ++i)
+        if (page == HelpPages()[i].file) m_pTopics->setCurrentRow(int(i));
+}
+
+}  // namespace orv
