@@ -74,13 +74,11 @@ Medium FormattedDiskette(const std::string& label) {
 tests::TempDir& HostDir() {
     // The sweeps write and read back thousands of host files: keep them in memory when the
     // machine offers a memory file system and nobody chose another folder.
-    static const bool inMemory = [] {
+    static tests::TempDir dir = [] {
         if (!std::getenv("TMPDIR") && ::access("/dev/shm", W_OK) == 0)
             ::setenv("TMPDIR", "/dev/shm", 0);
-        return true;
+        return tests::TempDir();
     }();
-    static tests::TempDir dir;
-    (void)inMemory;
     return dir;
 }
 

@@ -102,8 +102,6 @@ Operation SpillOperation() {
     const std::size_t first = std::size_t(BytesInUnits(FreeUnits(base.medium)));
     const std::size_t rest = std::size_t(BytesInUnits(40));
     const Bytes bytes = Data(first + rest, 9);
-    const Bytes part0(bytes.begin(), bytes.begin() + std::ptrdiff_t(first));
-    const Bytes part1(bytes.begin() + std::ptrdiff_t(first), bytes.end());
     Operation op;
     op.name = "AddSpillsOntoSecondDiskette";
     op.before = {base.medium, FormattedDiskette("SECOND")};
@@ -116,14 +114,12 @@ Operation SpillOperation() {
         outcome.messages = rig.Texts();
         return rc == 2 ? 0 : -1;
     };
-    // Where the first part ends depends on the units that refuse a write; with none it ends
-    // after `first` bytes.
+    // Where the first part ends (after `first` bytes when no unit refuses a write) depends on
+    // the units that refuse one: each diskette holds a piece, the second the rest.
     op.interrupted = {{base.files, {}, {{"big.bin", bytes}}, {}, false},
                       {{}, {}, {}, {{"big.1", bytes}}, false}};
     op.done = {{base.files, {}, {{"big.bin", bytes}}, {}, true},
                {{}, {}, {}, {{"big.1", bytes}}, true}};
-    (void)part0;
-    (void)part1;
     return op;
 }
 
