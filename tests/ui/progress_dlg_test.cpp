@@ -22,13 +22,13 @@ using namespace std::chrono_literals;
 constexpr const char* kQuestion = "Do you really want to interrupt this action ?";
 
 ProgressSpec AddSpec() {
-    ProgressSpec spec;
-    spec.title = "Adding file, please wait...";
-    spec.fileLine = "/tmp/source.txt";
-    spec.countFormat = "%ld sectors of %ld sectors added";
-    spec.askBeforeCancel = true;
-    spec.cancelQuestion = kQuestion;
-    return spec;
+    ProgressSpec display;
+    display.title = "Adding file, please wait...";
+    display.fileLine = "/tmp/source.txt";
+    display.countFormat = "%ld sectors of %ld sectors added";
+    display.askBeforeCancel = true;
+    display.cancelQuestion = kQuestion;
+    return display;
 }
 
 CProgressDlg* ShownProgressDialog() {

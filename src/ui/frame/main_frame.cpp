@@ -73,7 +73,7 @@ QAction* CMainFrame::NewAction(int id, const QString& text) {
     auto* action = new QAction(text, this);
     action->setData(id);
     action->setIconVisibleInMenu(false);
-    if (const MenuItemSpec* spec = FindCommandSpec(id)) action->setStatusTip(spec->prompt);
+    if (const MenuItemSpec* entry = FindCommandSpec(id)) action->setStatusTip(entry->prompt);
     connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
     m_actions.emplace(id, action);
     return action;
@@ -82,11 +82,11 @@ QAction* CMainFrame::NewAction(int id, const QString& text) {
 void CMainFrame::BuildMenus() {
     // In help mode the menus still open, so that a click on an item can ask for its topic.
     menuBar()->setAttribute(Qt::WA_CustomWhatsThis);
-    for (const MenuSpec& spec : MenuBarSpec()) {
-        QMenu* menu = menuBar()->addMenu(spec.title);
+    for (const MenuSpec& entry : MenuBarSpec()) {
+        QMenu* menu = menuBar()->addMenu(entry.title);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
         connect(menu, &QMenu::aboutToHide, this, [this] { SetStatusText(kIdleStatusText); });
-        for (const MenuItemSpec& item : spec.items) {
+        for (const MenuItemSpec& item : entry.items) {
             if (item.id == 0) {
                 menu->addSeparator();
                 continue;
@@ -117,10 +117,10 @@ void CMainFrame::BuildToolBar() {
     m_pToolBar->setMovable(true);
     m_pToolBar->setFloatable(true);
     for (int id : ToolbarCommands()) {
-        const MenuItemSpec* spec = FindCommandSpec(id);
-        QAction* action = NewAction(id, spec ? spec->tooltip : "");
+        const MenuItemSpec* entry = FindCommandSpec(id);
+        QAction* action = NewAction(id, entry ? entry->tooltip : "");
         action->setIcon(ToolbarPicture(id));
-        if (spec) action->setToolTip(spec->tooltip);
+        if (entry) action->setToolTip(entry->tooltip);
         if (id == ID_CONTEXT_HELP) action->setCheckable(true);
         m_pToolBar->addAction(action);
     }

@@ -5,16 +5,16 @@
 
 namespace orv {
 
-int CProgressRunner::RunProgress(const ProgressSpec& spec,
+int CProgressRunner::RunProgress(const ProgressSpec& display,
                                  const std::function<void(IProgressSink&)>& worker) {
     CProgressDlg dlg(m_user, DialogOwner());
-    dlg.m_hIconLeft = spec.left;
-    dlg.m_hIconRight = spec.right;
-    dlg.m_strTitle = spec.title;
-    dlg.m_strFileLine = spec.fileLine;
-    dlg.m_strCountFormat = spec.countFormat;
-    dlg.m_bAskBeforeCancel = spec.askBeforeCancel;
-    dlg.m_strCancelQuestion = spec.cancelQuestion;
+    dlg.m_hIconLeft = display.left;
+    dlg.m_hIconRight = display.right;
+    dlg.m_strTitle = display.title;
+    dlg.m_strFileLine = display.fileLine;
+    dlg.m_strCountFormat = display.countFormat;
+    dlg.m_bAskBeforeCancel = display.askBeforeCancel;
+    dlg.m_strCancelQuestion = display.cancelQuestion;
     dlg.m_pfnWorker = worker;
     return dlg.exec() == PROGRESS_OK ? PROGRESS_OK : PROGRESS_CANCELLED;
 }

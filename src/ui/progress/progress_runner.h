@@ -9,7 +9,7 @@ namespace orv {
 class CProgressRunner : public IProgressRunner {
 public:
     explicit CProgressRunner(IUserPort& user) : m_user(user) {}
-    int RunProgress(const ProgressSpec& spec,
+    int RunProgress(const ProgressSpec& display,
                     const std::function<void(IProgressSink&)>& worker) override;
 
 private:
