@@ -35,9 +35,9 @@ public:
     // --- System area ---------------------------------------------------------------------
     int OpenDevice() { return m_device.OpenDevice(); }
     void CloseDevice() { m_device.CloseDevice(); }
-    int CheckSector0();    // 0 signature; -1 readable without it; -2 unreadable
-    int RepairSector0();   // 1 rewritten and readable; 0 failed
-    int FindIdSectors();   // 0 found; -1 none; -2 sector 0 unreadable
+    int CheckSector0();   // 0 signature; -1 readable without it; -2 unreadable
+    int RepairSector0();  // 1 rewritten and readable; 0 failed
+    int FindIdSectors();  // 0 found; -1 none; -2 sector 0 unreadable
     int ParseIdRecord(const std::uint8_t* sector, bool takeFields);  // 1 an ID record; 0 not
     int ReadFat(bool fill);  // 1 all loaded; 0 some table sector unusable in both copies
     // Table sectors whose new position the ID sectors do not record yet (0..11), or -1.
@@ -63,17 +63,18 @@ public:
     std::int32_t FreeBytes() const;
     std::int32_t BadBytes() const;
     std::int32_t SystemBytes() const;
-    int FindFreeFileNumber() const;  // lowest unused 1..2816, or -1
-    int FindFirstFreeUnit() const;   // sector of the lowest free unit, or -1
-    int FindFreeRun(int& wanted) const;       // first-fit run; its sector, wanted = its length
-    int NextRun(int& wanted, bool verify);    // as FindFreeRun; with verify a run that reads
+    int FindFreeFileNumber() const;         // lowest unused 1..2816, or -1
+    int FindFirstFreeUnit() const;          // sector of the lowest free unit, or -1
+    int FindFreeRun(int& wanted) const;     // first-fit run; its sector, wanted = its length
+    int NextRun(int& wanted, bool verify);  // as FindFreeRun; with verify a run that reads
     int SetUnits(int firstSector, int fileNumber, int count);
     int MarkBad(int sector);
     void ReleaseFile(int fileNumber);
-    int DeleteFile(int fileNumber, bool writeTable);  // 0, or -1 when a table write failed
+    void ReleaseFiles(const std::vector<int>& fileNumbers);  // one pass over the table
+    int DeleteFile(int fileNumber, bool writeTable);         // 0, or -1 when a table write failed
     int CollectUnits(int fileNumber, std::vector<int>& sectors) const;  // count, or -1
-    int ListFileNumbers(std::vector<int>& numbers) const;             // count, or -1
-    std::int32_t ChainCapacity(int fileNumber) const;                  // or -1
+    int ListFileNumbers(std::vector<int>& numbers) const;               // count, or -1
+    std::int32_t ChainCapacity(int fileNumber) const;                   // or -1
 
     // --- File entries --------------------------------------------------------------------
     int ReadEntry(int fileNumber, FileRecord& record);  // 0, or -1
@@ -97,6 +98,8 @@ private:
     // Writes table sector k of one copy, moving it when its place refuses the write; 0 or -1.
     int WriteFatSector(int k, FatPositions& positions);
     void DropImpossibleFatPositions();
+    // Reads the header of file `fileNumber`, which sits in `headerUnit`, its lowest unit.
+    int ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record);
     int RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image);
     // Writes one sector and, in the system area, reads it back; true when it holds the image.
     bool WriteVerified(int sector, const std::uint8_t* image);

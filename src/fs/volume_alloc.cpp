@@ -5,10 +5,18 @@
 
 namespace orv {
 
-int CVolume::FreeUnitCount() const { return m_fat.Count(FAT_FREE); }
-std::int32_t CVolume::FreeBytes() const { return kUnitDataBytes * FreeUnitCount(); }
-std::int32_t CVolume::BadBytes() const { return kUnitDataBytes * m_fat.Count(FAT_BAD); }
-std::int32_t CVolume::SystemBytes() const { return kUnitDataBytes * m_fat.Count(FAT_SYSTEM); }
+int CVolume::FreeUnitCount() const {
+    return m_fat.Count(FAT_FREE);
+}
+std::int32_t CVolume::FreeBytes() const {
+    return kUnitDataBytes * FreeUnitCount();
+}
+std::int32_t CVolume::BadBytes() const {
+    return kUnitDataBytes * m_fat.Count(FAT_BAD);
+}
+std::int32_t CVolume::SystemBytes() const {
+    return kUnitDataBytes * m_fat.Count(FAT_SYSTEM);
+}
 
 int CVolume::FindFreeFileNumber() const {
     std::bitset<FAT_MAX_FILE + 1> used;
@@ -90,12 +98,20 @@ int CVolume::MarkBad(int sector) {
 }
 
 void CVolume::ReleaseFile(int fileNumber) {
+    ReleaseFiles({fileNumber});
+}
+
+void CVolume::ReleaseFiles(const std::vector<int>& fileNumbers) {
     // A number read from a damaged header may be anything; only a file number owns units, and
     // bad or system units must never come free this way.
-    if (!IsFileNumber(fileNumber)) return;
+    std::bitset<FAT_MAX_FILE + 1> chosen;
+    for (int n : fileNumbers)
+        if (IsFileNumber(n)) chosen.set(std::size_t(n));
+    if (chosen.none()) return;
     for (int u = 0; u < kUnitCount; ++u) {
-        const int e = m_fat.entries[u];
-        if (e == fileNumber || e == fileNumber + 3000) m_fat.Set(u, FAT_FREE);
+        const int e = m_fat.entries[std::size_t(u)];
+        const int owner = e > 3000 ? e - 3000 : e;
+        if (IsFileNumber(owner) && chosen.test(std::size_t(owner))) m_fat.Set(u, FAT_FREE);
     }
 }
 

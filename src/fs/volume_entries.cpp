@@ -16,10 +16,16 @@ constexpr int kOffAttributes = 63;
 }  // namespace
 
 int CVolume::ReadEntry(int fileNumber, FileRecord& record) {
-    std::vector<int> sectors;
-    if (CollectUnits(fileNumber, sectors) < 0) return -1;
+    if (!IsFileNumber(fileNumber)) return -1;
+    // A file's header is its lowest unit.
+    for (int u = 0; u < kUnitCount; ++u)
+        if (m_fat.entries[std::size_t(u)] == fileNumber) return ReadEntryAt(fileNumber, u, record);
+    return -1;
+}
+
+int CVolume::ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record) {
     std::array<std::uint8_t, kSectorSize> s;
-    if (ReadSector(sectors.front(), s.data()) != 0) return -1;
+    if (ReadSector(SectorOfUnit(headerUnit), s.data()) != 0) return -1;
     // The table says whose units these are; a header that disagrees must not send a later
     // delete or copy to another file.
     record.fileNumber = std::uint16_t(fileNumber);
@@ -33,16 +39,23 @@ int CVolume::ReadEntry(int fileNumber, FileRecord& record) {
 }
 
 int CVolume::ListFiles(std::vector<FileRecord>& records) {
-    std::vector<int> numbers;
-    if (ListFileNumbers(numbers) < 0) return -1;
-    int listed = 0;
-    for (int number : numbers) {
+    // One pass finds every file's header unit, however many files the table names.
+    std::vector<int> headerUnit(std::size_t(FAT_MAX_FILE) + 1, -1);
+    for (int u = kUnitCount - 1; u >= 0; --u) {
+        const std::uint16_t e = m_fat.entries[std::size_t(u)];
+        if (IsFileNumber(e)) headerUnit[e] = u;
+    }
+    int named = 0, listed = 0;
+    for (int number = 1; number <= FAT_MAX_FILE; ++number) {
+        if (headerUnit[std::size_t(number)] < 0) continue;
+        ++named;
         FileRecord record;
-        if (ReadEntry(number, record) != 0) continue;
+        if (ReadEntryAt(number, headerUnit[std::size_t(number)], record) != 0) continue;
         records.push_back(std::move(record));
         ++listed;
     }
-    return listed < int(numbers.size()) ? -2 : listed;
+    if (named == 0) return -1;
+    return listed < named ? -2 : listed;
 }
 
 void CVolume::BuildHeader(const FileRecord& r, std::uint8_t* unit) {

@@ -129,6 +129,21 @@ TEST_F(Allocation, ReleaseLeavesBadAndSystemUnitsAlone) {
     EXPECT_EQ(volume.Fat().entries[10], FAT_SYSTEM);
 }
 
+TEST_F(Allocation, ReleasingSeveralFilesFreesThoseAndNoOther) {
+    volume.SetUnits(64, 3, 2);
+    volume.SetUnits(66, 7, 2);
+    volume.SetUnits(68, 9, 2);
+    volume.Fat().Set(20, 3 + 3000);  // the old chain mark of file 3
+    volume.ReleaseFiles({9, 3, 0, 9, int(FAT_SYSTEM)});
+    const std::vector<std::uint16_t> expected = {FAT_FREE, FAT_FREE, 7, 7, FAT_FREE, FAT_FREE};
+    EXPECT_EQ(
+        std::vector<std::uint16_t>(volume.Fat().entries.begin(), volume.Fat().entries.begin() + 6),
+        expected);
+    EXPECT_EQ(volume.Fat().entries[20], FAT_FREE);
+    volume.ReleaseFiles({});
+    EXPECT_EQ(volume.Fat().entries[2], 7);
+}
+
 TEST_F(Allocation, DeleteWritesTheTableOrSaysItCouldNot) {
     disk.PutFile(volume, tests::MakeRecord(1, "a", "", 900), {64, 65}, tests::Pattern(900, 1));
     disk.PutFile(volume, tests::MakeRecord(2, "b", "", 10), {66}, tests::Pattern(10, 2));

@@ -65,6 +65,22 @@ TEST_F(Entries, ListingGivesEveryFileInNumberOrder) {
     EXPECT_EQ(records[2].fileNumber, 4);
 }
 
+TEST_F(Entries, AFileIsListedFromItsLowestUnit) {
+    disk.PutFile(volume, MakeRecord(6, "six", "", 600), {500, 900}, Pattern(600, 6));
+    SectorImage stray;
+    stray.fill('Z');
+    disk.PutRaw(1200, stray);
+    volume.SetUnits(1200, 6, 1);  // a later unit of the same file is no header
+    std::vector<FileRecord> records;
+    ASSERT_EQ(volume.ListFiles(records), 1);
+    EXPECT_EQ(records[0].name, "six");
+    EXPECT_EQ(records[0].size, 600u);
+    FileRecord read;
+    ASSERT_EQ(volume.ReadEntry(6, read), 0);
+    EXPECT_EQ(read.name, "six");
+    EXPECT_EQ(volume.ReadEntry(int(FAT_SYSTEM), read), -1);
+}
+
 TEST_F(Entries, UnreadableHeaderLeavesTheFileOutAndItsUnitsAlone) {
     disk.PutFile(volume, MakeRecord(1, "one", "", 900), {64, 65}, Pattern(900, 1));
     disk.PutFile(volume, MakeRecord(2, "two", "", 900), {66, 67}, Pattern(900, 2));

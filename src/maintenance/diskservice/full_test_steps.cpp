@@ -15,6 +15,7 @@ constexpr int kIdCount = 3;
 void DropImplausibleFiles(CVolume& volume) {
     std::vector<int> numbers;
     if (volume.ListFileNumbers(numbers) < 0) return;
+    std::vector<int> implausible;
     for (int number : numbers) {
         FileRecord record;
         if (volume.ReadEntry(number, record) != 0) continue;
@@ -23,8 +24,9 @@ void DropImplausibleFiles(CVolume& volume) {
         const bool sized = record.size > 0 || volume.ChainCapacity(number) == kHeaderDataBytes;
         const bool plausible =
             sized && record.modificationTime > 0 && record.modificationTime <= now;
-        if (!plausible) volume.ReleaseFile(number);
+        if (!plausible) implausible.push_back(number);
     }
+    volume.ReleaseFiles(implausible);
 }
 
 int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
@@ -48,7 +50,7 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
                 fat.Set(i, FAT_FREE);
         }
     }
-    for (int number : files) volume.ReleaseFile(number);
+    volume.ReleaseFiles(std::vector<int>(files.begin(), files.end()));
     Sector s;
     for (int u = 0; u < kUnitCount && !files.empty(); ++u) {
         if (fat.entries[std::size_t(u)] != FAT_FREE) continue;

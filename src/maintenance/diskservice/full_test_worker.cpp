@@ -96,7 +96,8 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     // Every unit that failed its reads was taken for bad: if the drive itself has stopped
     // reading, the table built from that would give up every file. Nothing is written then.
     std::array<std::uint8_t, kSectorSize> probe;
-    if (volume.ReadSector(kBootSector, probe.data()) != 0) return run.Notice(kCannotOpen, Icon::Stop);
+    if (volume.ReadSector(kBootSector, probe.data()) != 0)
+        return run.Notice(kCannotOpen, Icon::Stop);
 
     dialog.SetProgress(80);
     for (;;) {
