@@ -5,14 +5,16 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 namespace orv {
 
-HostFile::~HostFile() { Flush(); }
+HostFile::~HostFile() {
+    Flush();
+}
 
 bool HostFile::Open(const std::string& path, Mode mode) {
     Close();
@@ -22,9 +24,15 @@ bool HostFile::Open(const std::string& path, Mode mode) {
     m_bReadOnly = mode == Mode::Read;
     int flags = O_CLOEXEC;
     switch (mode) {
-        case Mode::Read: flags |= O_RDONLY; break;
-        case Mode::ReadWrite: flags |= O_RDWR; break;
-        case Mode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case Mode::Read:
+            flags |= O_RDONLY;
+            break;
+        case Mode::ReadWrite:
+            flags |= O_RDWR;
+            break;
+        case Mode::CreateTruncate:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
     }
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return false;
@@ -35,7 +43,8 @@ bool HostFile::Open(const std::string& path, Mode mode) {
         return false;
     }
     m_fd = UniqueFd(fd);
-    m_buffer.resize(kBufferSize);
+    // Every byte is written before it is read, so the buffer needs no clearing.
+    if (!m_buffer) m_buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize);
     return true;
 }
 
@@ -43,10 +52,12 @@ bool HostFile::Flush() {
     if (!m_bWriting) return !m_bFailed;
     std::size_t done = 0;
     while (done < m_len && !m_bFailed) {
-        const ssize_t r = ::write(m_fd.Get(), m_buffer.data() + done, m_len - done);
+        const ssize_t r = ::write(m_fd.Get(), m_buffer.get() + done, m_len - done);
         if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) m_bFailed = true;
-        else done += std::size_t(r);
+        if (r <= 0)
+            m_bFailed = true;
+        else
+            done += std::size_t(r);
     }
     m_len = 0;
     m_bWriting = false;
@@ -82,14 +93,14 @@ long HostFile::Read(std::uint8_t* buffer, long n) {
         if (m_pos == m_len) {
             m_pos = m_len = 0;
             ssize_t r;
-            do r = ::read(m_fd.Get(), m_buffer.data(), m_buffer.size());
+            do r = ::read(m_fd.Get(), m_buffer.get(), kBufferSize);
             while (r < 0 && errno == EINTR);
             if (r < 0) return total > 0 ? total : -1;
             if (r == 0) break;
             m_len = std::size_t(r);
         }
         const std::size_t k = std::min<std::size_t>(std::size_t(n - total), m_len - m_pos);
-        std::memcpy(buffer + total, m_buffer.data() + m_pos, k);
+        std::memcpy(buffer + total, m_buffer.get() + m_pos, k);
         m_pos += k;
         total += long(k);
     }
@@ -104,12 +115,12 @@ bool HostFile::Write(const std::uint8_t* buffer, long n) {
     }
     long done = 0;
     while (done < n) {
-        if (m_len == m_buffer.size()) {
+        if (m_len == kBufferSize) {
             if (!Flush()) return false;
             m_bWriting = true;
         }
-        const std::size_t k = std::min<std::size_t>(std::size_t(n - done), m_buffer.size() - m_len);
-        std::memcpy(m_buffer.data() + m_len, buffer + done, k);
+        const std::size_t k = std::min<std::size_t>(std::size_t(n - done), kBufferSize - m_len);
+        std::memcpy(m_buffer.get() + m_len, buffer + done, k);
         m_len += k;
         done += long(k);
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,14 +45,14 @@ public:
 
 private:
     static constexpr std::size_t kBufferSize = 64 * 1024;
-    bool Flush();         // pending writes to the file
-    bool DropReadAhead(); // moves the file position back to where the reader is
+    bool Flush();          // pending writes to the file
+    bool DropReadAhead();  // moves the file position back to where the reader is
 
     UniqueFd m_fd;
     std::string m_path;
-    std::vector<std::uint8_t> m_buffer;
-    std::size_t m_pos = 0;   // reading: next byte to hand out
-    std::size_t m_len = 0;   // reading: bytes read ahead; writing: bytes pending
+    std::unique_ptr<std::uint8_t[]> m_buffer;
+    std::size_t m_pos = 0;  // reading: next byte to hand out
+    std::size_t m_len = 0;  // reading: bytes read ahead; writing: bytes pending
     bool m_bWriting = false;
     bool m_bReadOnly = false;
     bool m_bFailed = false;  // a buffered write failed

@@ -12,6 +12,13 @@ MemoryMedium::MemoryMedium(std::vector<std::uint8_t> bytes)
     m_bytes.resize(std::size_t(kImageSize), 0);
 }
 
+void MemoryMedium::Restart() {
+    m_faults.Clear();
+    m_torn.assign(m_torn.size(), false);
+    SetHooks(Hooks{});
+    ResetCounters();
+}
+
 void MemoryMedium::SetHooks(const Hooks& hooks) {
     m_hooks = hooks;
     m_bPowerLost = m_bReadsBroken = m_bWritesBroken = false;

@@ -23,7 +23,14 @@ public:
     const FaultMap& Faults() const { return m_faults; }
     std::vector<std::uint8_t>& Bytes() { return m_bytes; }
     const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
-    std::uint8_t* SectorData(int sector) { return m_bytes.data() + std::size_t(sector) * kSectorSize; }
+    std::uint8_t* SectorData(int sector) {
+        return m_bytes.data() + std::size_t(sector) * kSectorSize;
+    }
+
+    // Makes the medium a fresh diskette holding whatever Bytes() now holds: no faults, no
+    // torn sectors, no hooks, counters at zero. Lets a caller that runs many diskettes fill
+    // one medium in place instead of allocating an image each time.
+    void Restart();
 
     // Hooks. Sector writes are counted one by one across requests (a request of n sectors is n
     // sector writes); requests are counted separately. Counts run from construction or the

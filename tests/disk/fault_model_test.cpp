@@ -113,5 +113,39 @@ TYPED_TEST(FaultModel, RequestsOutsideTheDisketteFail) {
     EXPECT_TRUE(medium->Read(2878, 2, data.data()));
 }
 
+// A medium used for diskette after diskette forgets every fault of the one before.
+TEST(MemoryMedium, RestartKeepsTheBytesAndForgetsFaultsHooksAndTornSectors) {
+    MemoryMedium medium;
+    medium.Faults().Set(3, Fault::Bad);
+    medium.Faults().SetWriteProtected(true);
+    MemoryMedium::Hooks hooks;
+    hooks.powerLossAfterWrites = 0;
+    hooks.tornLast = MemoryMedium::Torn::Unreadable;
+    medium.SetHooks(hooks);
+    medium.Faults().SetWriteProtected(false);
+    const Bytes ones = Filled(1, 1);
+    EXPECT_TRUE(medium.Write(5, 1, ones.data()));  // the power is off: nothing lands
+    medium.SetHooks({.powerLossAfterWrites = 1, .tornLast = MemoryMedium::Torn::Unreadable});
+    EXPECT_TRUE(medium.Write(6, 1, ones.data()));
+    Bytes sector(kSectorSize);
+    EXPECT_FALSE(medium.Read(6, 1, sector.data()));  // torn
+    medium.ResetCounters();
+    medium.SetHooks({.failReadRequest = 1, .failPersistent = true});
+    EXPECT_FALSE(medium.Read(0, 1, sector.data()));
+    medium.Faults().SetWriteProtected(true);
+    medium.SectorData(7)[0] = 0x42;
+
+    medium.Restart();
+    EXPECT_EQ(medium.SectorData(7)[0], 0x42);
+    EXPECT_EQ(medium.SectorData(5)[0], 0);
+    EXPECT_EQ(medium.ReadRequests(), 0);
+    EXPECT_EQ(medium.SectorWrites(), 0);
+    for (int s : {0, 3, 6}) EXPECT_TRUE(medium.Read(s, 1, sector.data())) << s;
+    EXPECT_EQ(sector[0], 1);  // sector 6 holds what was written before it tore
+    EXPECT_TRUE(medium.Write(3, 1, ones.data()));
+    EXPECT_TRUE(medium.Write(5, 1, ones.data()));
+    EXPECT_EQ(medium.SectorData(5)[0], 1);
+}
+
 }  // namespace
 }  // namespace orv

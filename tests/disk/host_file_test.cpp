@@ -68,6 +68,33 @@ TEST(HostFile, WritingAtAPositionAndTruncating) {
     EXPECT_EQ(fresh.Length(), 0);
 }
 
+// One HostFile opened again keeps its buffer; nothing of the first file may reach the second.
+TEST(HostFile, ReopeningReadsAndWritesOnlyTheNewFile) {
+    TempDir dir;
+    const std::string first = dir.File("first.bin");
+    const std::string second = dir.File("second.bin");
+    WriteBytes(first, std::vector<std::uint8_t>(100000, 7));
+    WriteBytes(second, {1, 2, 3});
+    HostFile file;
+    std::vector<std::uint8_t> buffer(100000);
+    ASSERT_TRUE(file.Open(first, HostFile::Mode::Read));
+    EXPECT_EQ(ReadHostFile(file, buffer.data(), 70000), 70000);  // leaves read-ahead behind
+    ASSERT_TRUE(file.Open(second, HostFile::Mode::Read));
+    EXPECT_EQ(ReadHostFile(file, buffer.data(), 10), 3);
+    EXPECT_EQ(buffer[0], 1);
+    EXPECT_EQ(buffer[2], 3);
+
+    const std::uint8_t five[5] = {5, 5, 5, 5, 5};
+    ASSERT_TRUE(file.Open(first, HostFile::Mode::CreateTruncate));
+    EXPECT_EQ(WriteHostFile(file, five, 5), 0);
+    ASSERT_TRUE(file.Open(second, HostFile::Mode::ReadWrite));  // flushes the five bytes
+    ASSERT_TRUE(file.SeekEnd());
+    EXPECT_EQ(WriteHostFile(file, five, 1), 0);
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(ReadBytes(first), (std::vector<std::uint8_t>{5, 5, 5, 5, 5}));
+    EXPECT_EQ(ReadBytes(second), (std::vector<std::uint8_t>{1, 2, 3, 5}));
+}
+
 TEST(HostFile, StatusCarriesTimeSizeAndAttributes) {
     TempDir dir;
     const std::string path = dir.File(".hidden");
