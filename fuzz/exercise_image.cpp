@@ -51,9 +51,13 @@ HostFolder& Host() {
     return folder;
 }
 
-std::string SmallSource() {
-    const std::string path = Host().File("source.txt");
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(1000, 'q');
+// The file each run adds (written once; nothing changes it).
+const std::string& SmallSource() {
+    static const std::string path = [] {
+        std::string p = Host().File("source.txt");
+        std::ofstream(p, std::ios::binary | std::ios::trunc) << std::string(1000, 'q');
+        return p;
+    }();
     return path;
 }
 
@@ -107,13 +111,23 @@ const std::vector<std::uint8_t>& FormattedBase() {
     return base;
 }
 
+void FillImageFromInput(const std::uint8_t* data, std::size_t size, std::uint8_t* image) {
+    const std::size_t imageSize = std::size_t(kImageSize);
+    if (size >= imageSize) {
+        std::copy_n(data, imageSize, image);
+        return;
+    }
+    if (size > 0 && (data[0] & 1))
+        std::copy_n(FormattedBase().begin(), imageSize, image);
+    else
+        std::fill_n(image, imageSize, std::uint8_t{0});
+    if (size > 1) std::copy(data + 1, data + size, image);
+}
+
 std::vector<std::uint8_t> ImageFromInput(const std::uint8_t* data, std::size_t size) {
-    const std::size_t image = std::size_t(kImageSize);
-    if (size >= image) return std::vector<std::uint8_t>(data, data + image);
-    std::vector<std::uint8_t> bytes =
-        size > 0 && (data[0] & 1) ? FormattedBase() : std::vector<std::uint8_t>(image, 0);
-    if (size > 1) std::copy(data + 1, data + size, bytes.begin());
-    return bytes;
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(kImageSize));
+    FillImageFromInput(data, size, image.data());
+    return image;
 }
 
 std::vector<std::uint8_t> CompactInput(const std::vector<std::uint8_t>& image, int sectors) {
@@ -124,8 +138,9 @@ std::vector<std::uint8_t> CompactInput(const std::vector<std::uint8_t>& image, i
     return input;
 }
 
-void ExerciseImage(std::vector<std::uint8_t> image) {
-    auto medium = std::make_shared<MemoryMedium>(std::move(image));
+namespace {
+
+void ExerciseMedium(const std::shared_ptr<MemoryMedium>& medium) {
     CDrive drive;
     drive.InsertMedium(medium);
     {
@@ -157,6 +172,19 @@ void ExerciseImage(std::vector<std::uint8_t> image) {
         FileRecord key = s.doc->Files().back();
         s.doc->DeleteFromDiskette(key, true, false);
     }
+}
+
+}  // namespace
+
+void ExerciseImage(std::vector<std::uint8_t> image) {
+    ExerciseMedium(std::make_shared<MemoryMedium>(std::move(image)));
+}
+
+void ExerciseInput(const std::uint8_t* data, std::size_t size) {
+    static const auto medium = std::make_shared<MemoryMedium>();
+    FillImageFromInput(data, size, medium->Bytes().data());
+    medium->Restart();
+    ExerciseMedium(medium);
 }
 
 }  // namespace orv::fuzz

@@ -6,6 +6,6 @@
 #include "fuzz/exercise_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    orv::fuzz::ExerciseImage(orv::fuzz::ImageFromInput(data, size));
+    orv::fuzz::ExerciseInput(data, size);
     return 0;
 }
