@@ -13,11 +13,10 @@ std::atomic<int> g_turningIcon{0};  // one turning drive for all disk service di
 
 CDiskServiceController::CDiskServiceController(CDrive* drive, IUserPort& user,
                                                IMaintenanceView& view, WorkerLaunch launch)
-    : m_pDrive(drive), m_user(user), m_view(view), m_thread(launch) {}
+    : CWorkerController(drive, user, view, launch) {}
 
 CDiskServiceController::~CDiskServiceController() {
-    RequestStop();
-    m_thread.Join();
+    StopAndJoin();
 }
 
 bool CDiskServiceController::Start() {
@@ -33,16 +32,14 @@ bool CDiskServiceController::Start() {
     // never get its finishing step.
     m_results = WorkerResults{};
     m_nLastStarted = m_nTestType;
-    m_bTimer = true;
-    m_view.SetTimer(true);
+    SetTimer(true);
     m_nState = 0;
     m_bRunning = 1;
     m_view.SetProgress(3);
     const bool started =
         m_thread.Start([this] { return DiskServiceWorker(m_pDrive, *this, m_user, m_nTestType); });
     if (started) return true;
-    m_bTimer = false;
-    m_view.SetTimer(false);
+    SetTimer(false);
     m_nState = 1;
     Notify(m_user, service_text::kProcessError, Icon::Stop);
     m_view.CloseDialog();
@@ -50,7 +47,7 @@ bool CDiskServiceController::Start() {
 }
 
 void CDiskServiceController::Tick() {
-    if (!m_bTimer) return;
+    if (!TimerActive()) return;
     if (m_bRunning == 0) {
         m_bRunning = 1;
         Finish();
@@ -63,9 +60,7 @@ void CDiskServiceController::Tick() {
 }
 
 void CDiskServiceController::Finish() {
-    m_nOutcome = m_thread.Join();
-    m_bTimer = false;
-    m_view.SetTimer(false);
+    CollectWorker();
     if (m_nState != -1)
         m_view.ShowResults(
             MakeResultsTexts(service_text::kResultsTitle, m_results, m_results.label));
@@ -73,14 +68,6 @@ void CDiskServiceController::Finish() {
     m_nState = 1;
     m_view.SetStatus("");
     m_view.SetBusy(false);
-}
-
-void CDiskServiceController::Cancel() {
-    const std::int32_t state = m_nState;
-    if (state == 0)
-        RequestStop();
-    else if (state == 1)
-        m_view.CloseDialog();
 }
 
 }  // namespace orv

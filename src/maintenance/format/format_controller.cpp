@@ -6,11 +6,10 @@ namespace orv {
 
 CFormatController::CFormatController(CDrive* drive, IUserPort& user, IMaintenanceView& view,
                                      WorkerLaunch launch)
-    : m_pDrive(drive), m_user(user), m_view(view), m_thread(launch) {}
+    : CWorkerController(drive, user, view, launch) {}
 
 CFormatController::~CFormatController() {
-    RequestStop();
-    m_thread.Join();
+    StopAndJoin();
 }
 
 bool CFormatController::Start() {
@@ -20,16 +19,14 @@ bool CFormatController::Start() {
     m_results = WorkerResults{};
     m_bRunning = 1;
     m_nState = 0;
-    m_bTimer = true;
-    m_view.SetTimer(true);
+    SetTimer(true);
     m_view.SetStatus(format_text::kInitializing);
     m_view.SetBusy(true);
     m_view.SetProgress(3);
     const bool started =
         m_thread.Start([this] { return FormatWorker(m_pDrive, *this, m_user, m_options); });
     if (started) return true;
-    m_bTimer = false;
-    m_view.SetTimer(false);
+    SetTimer(false);
     m_nState = 1;
     m_view.SetStatus("");
     m_view.SetProgress(0);
@@ -38,15 +35,13 @@ bool CFormatController::Start() {
 }
 
 void CFormatController::Tick() {
-    if (!m_bTimer || m_bRunning != 0) return;
+    if (!TimerActive() || m_bRunning != 0) return;
     m_bRunning = 1;
     Finish();
 }
 
 void CFormatController::Finish() {
-    m_nOutcome = m_thread.Join();
-    m_bTimer = false;
-    m_view.SetTimer(false);
+    CollectWorker();
     if (m_options.displayResults == 1)
         m_view.ShowResults(MakeResultsTexts(format_text::kResultsTitle, m_results,
                                             m_options.noLabel ? std::string() : m_options.label));
@@ -56,14 +51,6 @@ void CFormatController::Finish() {
     m_options.displayResults = 1;
     m_nState = 1;
     m_view.SetBusy(false);
-}
-
-void CFormatController::Cancel() {
-    std::int32_t state = m_nState;
-    if (state == 0)
-        RequestStop();
-    else if (state == 1)
-        m_view.CloseDialog();
 }
 
 }  // namespace orv
