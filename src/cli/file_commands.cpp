@@ -6,14 +6,16 @@
 #include "disk/host_file.h"
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
-#include "transfer/start_position.h"
 #include "ports/text_format.h"
+#include "transfer/start_position.h"
 
 namespace orv::cli {
 
 namespace {
 
-long Kb(std::int64_t bytes) { return long(bytes / 1024); }
+long Kb(std::int64_t bytes) {
+    return long(bytes / 1024);
+}
 
 bool Missing(const std::optional<FileRecord>& record, const std::string& name) {
     if (record) return false;
@@ -148,8 +150,11 @@ int CopyCommand(Session& s, const std::string& name, const std::string& target) 
     return rc == 0 && !s.report->SaveFailed() ? 0 : 1;
 }
 
-int CopyToCommand(Session& s, const std::string& folder, const std::vector<std::string>& names) {
+int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string> names) {
     if (!s.Open()) return 1;
+    // No names: every file in the list, as after selecting all of them.
+    if (names.empty())
+        for (const FileRecord& r : s.doc->Files()) names.push_back("#" + r.numberText);
     int failed = 0;
     bool skipped = false;
     for (const std::string& name : names) {
@@ -189,8 +194,8 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
     auto key = s.FindByName(name);
     if (Missing(key, name)) return 1;
     if (s.doc->CopyFromDiskette(*key, target, false, *position) == -1) return 1;
-    Notify(*s.user, StrFormat("File was added to %s\nfrom position %ld", target.c_str(),
-                              long(*position)));
+    Notify(*s.user,
+           StrFormat("File was added to %s\nfrom position %ld", target.c_str(), long(*position)));
     return s.report->SaveFailed() ? 1 : 0;
 }
 

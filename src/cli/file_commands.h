@@ -14,7 +14,7 @@ int InfoCommand(Session& s, bool json);
 int AddCommand(Session& s, const std::vector<std::string>& files);
 int AddFromCommand(Session& s, const std::string& position, const std::string& file);
 int CopyCommand(Session& s, const std::string& name, const std::string& target);
-int CopyToCommand(Session& s, const std::string& folder, const std::vector<std::string>& names);
+int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string> names);
 int CopyAtCommand(Session& s, const std::string& name, const std::string& target,
                   const std::string& position);
 int DeleteCommand(Session& s, const std::vector<std::string>& names);

@@ -30,9 +30,10 @@ void PrintStats(const orv::CDrive& drive) {
 
 int main(int argc, char** argv) {
     using namespace orv::cli;
-    CLI::App app{"Orvalis: files on worn 3.5\" 1.44 MB diskettes, from the command line.\n"
-                 "Drive A: is an image file (with an optional IMAGE.faults sidecar) or a block "
-                 "device."};
+    CLI::App app{
+        "Orvalis: files on worn 3.5\" 1.44 MB diskettes, from the command line.\n"
+        "Drive A: is an image file (with an optional IMAGE.faults sidecar) or a block "
+        "device."};
     app.require_subcommand(1);
     app.fallthrough(false);
 
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
     bool json = false, mark = false;
 
     auto* mkimage = app.add_subcommand("mkimage", "Create a blank 1 474 560-byte image");
-    mkimage->add_option("PATH", path, "Image to create (never overwritten)")->required();
+    mkimage->add_option("PATH", path,
+                        "Image to create (never overwritten); default the --drive image");
 
     auto* list = app.add_subcommand("list", "List the files of the diskette");
     list->add_flag("--json", json, "Print a JSON array");
@@ -80,12 +82,15 @@ int main(int argc, char** argv) {
     }
 
     auto* copyTo = app.add_subcommand("copy-to", "Copy files from the diskette into FOLDER");
-    copyTo->add_option("FOLDER", folder, "Existing folder")->required()->check(CLI::ExistingDirectory);
-    copyTo->add_option("NAME", names, "Display names or #NUMBERs")->required();
+    copyTo->add_option("FOLDER", folder, "Existing folder")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    copyTo->add_option("NAME", names, "Display names or #NUMBERs; none: every file");
     copyTo->add_option("--report", reportPath, "Save the bad-sector report to this file");
     copyTo->add_flag("--mark", mark, "Mark unreadable units bad (deletes the damaged file)");
 
-    auto* copyAt = app.add_subcommand("copy-at", "Write a diskette file into TARGET at POS (0 = append)");
+    auto* copyAt =
+        app.add_subcommand("copy-at", "Write a diskette file into TARGET at POS (0 = append)");
     copyAt->add_option("NAME", path, "Display name or #NUMBER")->required();
     copyAt->add_option("TARGET", target, "Existing file")->required();
     copyAt->add_option("POS", position, "Byte position")->required();
@@ -96,27 +101,39 @@ int main(int argc, char** argv) {
     del->add_option("NAME", names, "Display names or #NUMBERs")->required();
 
     FormatArgs formatArgs;
-    auto* format = app.add_subcommand("format", "Format the diskette for Orvalis (quick unless --full)");
+    auto* format =
+        app.add_subcommand("format", "Format the diskette for Orvalis (quick unless --full)");
     format->add_flag("--full", formatArgs.full, "Read every sector and mark the bad ones");
-    auto* labelOption = format->add_option("--label", formatArgs.label, "Diskette label (16 characters reach the diskette)");
-    format->add_flag("--no-label", formatArgs.noLabel, "Keep the label the diskette has")->excludes(labelOption);
+    auto* labelOption = format->add_option("--label", formatArgs.label,
+                                           "Diskette label (16 characters reach the diskette)");
+    format->add_flag("--no-label", formatArgs.noLabel, "Keep the label the diskette has")
+        ->excludes(labelOption);
     format->add_flag("--no-results", formatArgs.noResults, "Do not print the results");
 
     std::string testType;
-    auto* service = app.add_subcommand("service", "Disk service: repair sector 0, test the system parts, or the full test");
+    auto* service = app.add_subcommand(
+        "service", "Disk service: repair sector 0, test the system parts, or the full test");
     service->add_option("TEST", testType, "repair0, test or full")
         ->required()
         ->check(CLI::IsMember({"repair0", "test", "full"}));
 
     RepairArgs repairArgs;
-    auto* repairCreate = app.add_subcommand("repair-create", "Collect the pieces at the listed positions of an intact SOURCE into REPAIRFILE");
-    auto* repairApply = app.add_subcommand("repair-apply", "Write the pieces of REPAIRFILE into the damaged TARGET at the listed positions");
+    auto* repairCreate = app.add_subcommand(
+        "repair-create",
+        "Collect the pieces at the listed positions of an intact SOURCE into REPAIRFILE");
+    auto* repairApply = app.add_subcommand(
+        "repair-apply",
+        "Write the pieces of REPAIRFILE into the damaged TARGET at the listed positions");
     for (auto* cmd : {repairCreate, repairApply}) {
-        cmd->add_option("--sectors", repairArgs.sectors, "Chain positions from the bad-sector report, N,N,...")->required();
-        cmd->add_option("--start", repairArgs.start, "Start Byte from the bad-sector report (default 0)");
+        cmd->add_option("--sectors", repairArgs.sectors,
+                        "Chain positions from the bad-sector report, N,N,...")
+            ->required();
+        cmd->add_option("--start", repairArgs.start,
+                        "Start Byte from the bad-sector report (default 0)");
     }
     repairCreate->add_option("SOURCE", repairArgs.file, "Intact copy of the file")->required();
-    repairCreate->add_option("REPAIRFILE", repairArgs.repairFile, "Repair file to create")->required();
+    repairCreate->add_option("REPAIRFILE", repairArgs.repairFile, "Repair file to create")
+        ->required();
     repairApply->add_option("REPAIRFILE", repairArgs.repairFile, "Repair file")->required();
     repairApply->add_option("TARGET", repairArgs.file, "Damaged copy to repair")->required();
 
@@ -132,6 +149,11 @@ int main(int argc, char** argv) {
     }
 
     if (mkimage->parsed()) {
+        if (path.empty()) path = options.drive;
+        if (path.empty()) {
+            std::cerr << "orvalis-cli: mkimage needs PATH or --drive" << std::endl;
+            return kUsageError;
+        }
         std::string error;
         if (!orv::CreateBlankImage(path, error)) {
             std::cerr << "orvalis-cli: " << error << std::endl;

@@ -8,7 +8,8 @@ TEST_F(Cli, FilesOfEverySizeGoOnAndComeBackByteExact) {
     const std::string img = Formatted("a.img", "SIZES");
     const std::size_t sizes[] = {0, 1, 448, 449, 955, 956, 100000};
     std::string names;
-    for (std::size_t size : sizes) names += " " + Host("s" + std::to_string(size), Pattern(size, std::uint32_t(size)));
+    for (std::size_t size : sizes)
+        names += " " + Host("s" + std::to_string(size), Pattern(size, std::uint32_t(size)));
     const CliRun add = Cmd("--drive " + img + " add" + names);
     ASSERT_EQ(add.status, 0) << add.err;
 
@@ -27,7 +28,8 @@ TEST_F(Cli, FilesOfEverySizeGoOnAndComeBackByteExact) {
     const CliRun copy = Cmd("--drive " + img + " copy-to " + out.string() + all);
     ASSERT_EQ(copy.status, 0) << copy.err;
     for (std::size_t size : sizes)
-        EXPECT_EQ(ReadBytes((out / ("s" + std::to_string(size))).string()), Pattern(size, std::uint32_t(size)))
+        EXPECT_EQ(ReadBytes((out / ("s" + std::to_string(size))).string()),
+                  Pattern(size, std::uint32_t(size)))
             << size;
 
     const CliRun info = Cmd("--drive " + img + " info --json");
@@ -36,8 +38,29 @@ TEST_F(Cli, FilesOfEverySizeGoOnAndComeBackByteExact) {
     EXPECT_EQ(j["label"], "SIZES");
     EXPECT_EQ(j["files"].get<int>(), 7);
     EXPECT_EQ(j["total"].get<int>(), 1427712);
-    EXPECT_EQ(j["free"].get<int>() + j["used"].get<int>() + j["bad"].get<int>() + j["system"].get<int>(),
-              1427712);
+    EXPECT_EQ(
+        j["free"].get<int>() + j["used"].get<int>() + j["bad"].get<int>() + j["system"].get<int>(),
+        1427712);
+}
+
+TEST_F(Cli, MkimageTakesTheDriveAndCopyToWithoutNamesCopiesEveryFile) {
+    const std::string img = dir.File("d.img");
+    ASSERT_EQ(Cmd("--drive " + img + " mkimage").status, 0);
+    EXPECT_EQ(std::filesystem::file_size(img), 1474560u);
+    EXPECT_EQ(Cmd("mkimage").status, 2);
+    ASSERT_EQ(Cmd("--drive " + img + " --yes format --label ALL --no-results").status, 0);
+    const std::string names = " " + Host("one.txt", Pattern(700, 1)) + " " +
+                              Host("two", Pattern(0, 2)) + " " +
+                              Host("three.bin", Pattern(3000, 3));
+    ASSERT_EQ(Cmd("--drive " + img + " add" + names).status, 0);
+    const auto out = dir.Path() / "all";
+    std::filesystem::create_directory(out);
+    const CliRun copy = Cmd("--drive " + img + " copy-to " + out.string());
+    ASSERT_EQ(copy.status, 0) << copy.err;
+    EXPECT_EQ(ReadBytes((out / "one.txt").string()), Pattern(700, 1));
+    EXPECT_EQ(ReadBytes((out / "two").string()), Pattern(0, 2));
+    EXPECT_EQ(ReadBytes((out / "three.bin").string()), Pattern(3000, 3));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 3);
 }
 
 TEST_F(Cli, TheLargestFileThatFitsTakesTheWholeDiskette) {
@@ -56,7 +79,8 @@ TEST_F(Cli, AFileSpreadOverThreeImagesIsCollectedBackWithThen) {
                       c = Formatted("c.img", "THREE");
     const auto data = Pattern(std::size_t(2 * BytesInUnits(kUnitCount) + 5000), 5);
     const std::string src = Host("movie.avi", data);
-    const CliRun add = Cmd("--drive " + a + " --then " + b + " --then " + c + " --answer yes add " + src);
+    const CliRun add =
+        Cmd("--drive " + a + " --then " + b + " --then " + c + " --answer yes add " + src);
     ASSERT_EQ(add.status, 0) << add.err;
     EXPECT_NE(add.err.find("Please, insert another diskette (mark as 2) and click on OK."),
               std::string::npos);
@@ -65,7 +89,7 @@ TEST_F(Cli, AFileSpreadOverThreeImagesIsCollectedBackWithThen) {
     EXPECT_EQ(ListJson(c)[0]["size"].get<std::size_t>(), data.size());
 
     const CliRun copy = Cmd("--drive " + a + " --then " + b + " --then " + c + " copy movie.avi " +
-                         dir.File("back.avi"));
+                            dir.File("back.avi"));
     ASSERT_EQ(copy.status, 0) << copy.err;
     EXPECT_EQ(ReadBytes(dir.File("back.avi")), data);
     // Without the further images the copy is interrupted at the first prompt.
@@ -82,7 +106,7 @@ TEST_F(Cli, CopyPastInjectedBadSectorsSavesTheReport) {
     WriteText(img + ".faults", "# worn spot\nunreadable 66\n");
     const std::string report = dir.File("doc-report.txt");
     const CliRun copy = Cmd("--drive " + img + " --answer ok copy doc.txt " + dir.File("back.txt") +
-                         " --report " + report);
+                            " --report " + report);
     ASSERT_EQ(copy.status, 0) << copy.err;
     auto expected = data;
     std::fill(expected.begin() + 448 + 507, expected.begin() + 448 + 2 * 507, std::uint8_t('X'));
@@ -95,7 +119,8 @@ TEST_F(Cli, MarkDeletesTheDamagedFileAndKeepsTheBadUnitOutOfUse) {
     const std::string img = Formatted("a.img", "MARK");
     ASSERT_EQ(Cmd("--drive " + img + " add " + Host("doc.txt", Pattern(5000, 1))).status, 0);
     WriteText(img + ".faults", "unreadable 66\n");
-    const CliRun copy = Cmd("--drive " + img + " --yes copy doc.txt " + dir.File("back.txt") + " --mark");
+    const CliRun copy =
+        Cmd("--drive " + img + " --yes copy doc.txt " + dir.File("back.txt") + " --mark");
     ASSERT_EQ(copy.status, 0) << copy.err;
     EXPECT_TRUE(ListJson(img).empty());
     const auto info = nlohmann::json::parse(Cmd("--drive " + img + " info --json").out);
@@ -125,7 +150,8 @@ TEST_F(Cli, RefusalsAndErrorsGiveTheirExitStatus) {
     ASSERT_EQ(Cmd("mkimage " + blank).status, 0);
     const CliRun open = Cmd("--drive " + blank + " --answer no list");
     EXPECT_EQ(open.status, 1);
-    EXPECT_NE(open.err.find("Orvalis: Diskette seems to be not formated for Orvalis"), std::string::npos);
+    EXPECT_NE(open.err.find("Orvalis: Diskette seems to be not formated for Orvalis"),
+              std::string::npos);
 }
 
 TEST_F(Cli, AWriteProtectedDisketteRefusesTheDeleteAndStaysUnchanged) {
