@@ -136,7 +136,13 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
     if (label) m_ids.label = label->substr(0, kLabelWidth);
     if (text) m_ids.text = text->substr(0, kTextWidth);
 
-    IdRecord record{m_ids.flag, m_ids.label, m_ids.text, CurrentTime(), m_ids.fat1, m_ids.fat2};
+    // The newest stamp names the ID sectors, so a new record must outrank every one already on
+    // the diskette: one left in a sector that refused its rewrite, or one written while a
+    // clock ran ahead. Stamps only grow, a second at least, whatever the clock says.
+    const std::uint32_t stamp = m_ids.stampTime == UINT32_MAX
+                                    ? m_ids.stampTime
+                                    : std::max(CurrentTime(), m_ids.stampTime + 1);
+    IdRecord record{m_ids.flag, m_ids.label, m_ids.text, stamp, m_ids.fat1, m_ids.fat2};
     Sector image;
     BuildIdRecord(record, image.data());
 
@@ -236,8 +242,12 @@ void CVolume::ResetVolume() {
     m_ids.stampTime = 0;
 }
 
-void CVolume::MarkAllUnknown() { m_fat.entries.fill(FAT_UNKNOWN); }
+void CVolume::MarkAllUnknown() {
+    m_fat.entries.fill(FAT_UNKNOWN);
+}
 
-void CVolume::MarkAllFatDirty(bool flag) { m_fat.dirty.fill(flag); }
+void CVolume::MarkAllFatDirty(bool flag) {
+    m_fat.dirty.fill(flag);
+}
 
 }  // namespace orv

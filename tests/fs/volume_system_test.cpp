@@ -192,7 +192,7 @@ TEST_F(FindIds, ATableSectorIsNeverTakenForAnIdSector) {
         EXPECT_EQ(RawFat(4 + k), TableChunk(volume, k)) << "copy 1, table sector " << k;
         EXPECT_EQ(RawFat(15 + k), TableChunk(volume, k)) << "copy 2, table sector " << k;
     }
-    EXPECT_EQ(RawId(26).stampTime, kStart);
+    EXPECT_EQ(RawId(26).stampTime, kStart + 1);  // rewritten in the second of the format
     auto again = Reopen();
     EXPECT_EQ(again->Fat().entries, volume.Fat().entries);
 }
@@ -214,6 +214,45 @@ TEST_F(FindIds, RecordLeftInASectorThatRefusedItsRewriteIsPassedOver) {
     EXPECT_EQ(other->Fat().pos1[0], 26);
     EXPECT_EQ(other->Fat().entries, volume.Fat().entries);
     EXPECT_EQ(other->SameDiskette(), 0);
+}
+
+// Records that a rewrite could not replace, and records from a clock that ran ahead, stay on the
+// diskette; the newest stamp decides which record names the table.
+TEST_F(FindIds, ARewriteInTheSameSecondOutranksTheRecordThatRefusedIt) {
+    Format();
+    volume.SetUnits(64, 1, 2);
+    disk.Faults().Set(1, Fault::Unwritable);  // keeps the record of the format
+    disk.Faults().Set(4, Fault::Unwritable);  // table sector 0 of copy 1 has to move
+    ASSERT_EQ(volume.WriteFat(), 1);
+    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);  // the clock has not moved
+    ASSERT_EQ(RawId(1).fat1[0], 4);
+
+    auto other = Reopen();
+    EXPECT_EQ(other->Fat().pos1[0], volume.Fat().pos1[0]);
+    EXPECT_NE(other->Fat().pos1[0], 4);
+    EXPECT_EQ(other->Fat().entries, volume.Fat().entries);
+    EXPECT_EQ(other->SameDiskette(), 0);
+}
+
+TEST_F(FindIds, ARecordFromAClockThatRanAheadNeverOutranksTheNewOne) {
+    Format("AHEAD");
+    // Written by a machine whose clock ran ahead: the ID sectors, and an older record left in a
+    // sector outside today's positions that names another table.
+    for (int s : {1, 2, 3})
+        disk.PutRaw(s, IdImage("AHEAD", kStart + 2000, Consecutive(4), Consecutive(15)));
+    disk.PutRaw(30, IdImage("AHEAD", kStart + 1000, Consecutive(40), Consecutive(51)));
+    auto ahead = Reopen();
+    ASSERT_EQ(ahead->Ids().stampTime, kStart + 2000);
+    ahead->SetUnits(64, 1, 1);
+    ASSERT_EQ(ahead->WriteFat(), 0);
+    ASSERT_EQ(ahead->WriteIdSectors(nullptr, nullptr), 0);
+    EXPECT_EQ(RawId(1).stampTime, kStart + 2001);
+
+    auto after = Reopen();
+    EXPECT_EQ(after->Ids().positions, (std::array<std::uint16_t, 3>{1, 2, 3}));
+    EXPECT_EQ(after->Fat().pos1, Consecutive(4));
+    EXPECT_EQ(after->Fat().entries[0], 1);
+    EXPECT_EQ(ahead->SameDiskette(), 0);
 }
 
 using WriteIds = VolumeTest;
