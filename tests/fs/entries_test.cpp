@@ -1,9 +1,14 @@
 // File entries: reading and listing header units, building entries and staging host files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "disk/host_file.h"
+#include "fs/clock.h"
 #include "support/temp_dir.h"
 #include "support/volume_fixture.h"
 
@@ -110,6 +115,33 @@ TEST_F(Entries, HeaderContentCannotMisleadTheListing) {
     EXPECT_EQ(records[0].name, std::string(49, 'A'));
     EXPECT_EQ(records[0].extension, "AAA");
     EXPECT_EQ(records[0].fileNumber, 3) << "the record must name the file the table knows";
+}
+
+// The full test drops files whose time lies ahead of the clock, so a file added a moment ago
+// must never carry a time the clock has not reached yet (file systems may stamp files from a
+// finer clock than time() reads).
+TEST(EntryFromHostFile, AFileJustWrittenNeverCarriesATimeAheadOfTheClock) {
+    using namespace std::chrono;
+    auto millisecond = [] {
+        return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count() % 1000;
+    };
+    TempDir dir;
+    const std::string path = dir.File("now.txt");
+    WriteBytes(path, {1});
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    // The two clocks part only just after a second begins: write on across that moment.
+    while (millisecond() < 980) std::this_thread::sleep_for(1ms);
+    const auto end = steady_clock::now() + 60ms;
+    const std::uint8_t byte = 2;
+    for (long writes = 1; steady_clock::now() < end; ++writes) {
+        // Rewritten in place: a truncation some file systems would flush at once.
+        ASSERT_EQ(::pwrite(fd, &byte, 1, 0), 1);
+        FileRecord record;
+        CVolume::EntryFromHostFile(path, record, 1);
+        ASSERT_LE(record.modificationTime, CurrentTime()) << "after " << writes << " writes";
+    }
+    ::close(fd);
 }
 
 TEST(EntryFromHostFile, SplitsTheNameAtTheLastDotAndCutsItToFit) {
