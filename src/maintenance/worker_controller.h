@@ -36,6 +36,9 @@ public:
         m_nState.compare_exchange_strong(running, -1);
     }
 
+    // The 400 ms tick: runs the finishing step once the worker has ended.
+    virtual void Tick() = 0;
+
     bool TimerActive() const { return m_bTimer; }
     // The last worker's result: 0 when it did what it was asked, -1 when it stopped or ended
     // with nothing to show.

@@ -325,6 +325,35 @@ TEST_F(MaintenanceDialogTest, RepairOfSectorZeroTellsAndShowsNoResults) {
     EXPECT_FALSE(dlg.isVisible());
 }
 
+TEST_F(MaintenanceDialogTest, ClosingTheDialogMidFormatStopsTheWorkerBeforeTheDialogGoes) {
+    std::string error;
+    auto gate = std::make_shared<GatedMedium>(LoadMedium(image, error), 1500);
+    drive.InsertMedium(gate, image);
+    ResultsSeen results;
+    ModalDriver driver;
+    driver.Then(ReadResults(results));
+    std::thread opener;
+    {
+        CFormatDlg dlg(drive, user);
+        dlg.show();
+        Child<QRadioButton>(dlg, "full")->click();
+        Child<QPushButton>(dlg, "format")->click();
+        ASSERT_TRUE(WaitUntil([&] { return gate->Reached(); }));
+        // The worker is held inside its scan while the dialog goes away.
+        opener = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            gate->Open();
+        });
+    }
+    opener.join();
+    // The worker was stopped, not left to finish: no results, and the scan wrote nothing.
+    EXPECT_EQ(results.count, 0);
+    const DisketteFacts facts = Examine(image);
+    ASSERT_TRUE(facts.opens);
+    EXPECT_EQ(facts.label, "OLD");
+    EXPECT_EQ(facts.badBytes, 0);
+}
+
 TEST(WorkerDisplay, TheWorkersUpdatesArriveButNeverOverwriteTheFinishingStep) {
     QWidget dialog;
     auto* status = new QLabel(&dialog);

@@ -23,7 +23,7 @@ public:
     // The Start button. False when no test started: "Radio Error !!!" or "Process Error !!!"
     // was shown and the dialog closed.
     bool Start();
-    void Tick();
+    void Tick() override;
 
 private:
     void Finish();

@@ -21,8 +21,7 @@ public:
 
     // The Format button. False when the worker could not be started (nothing changed then).
     bool Start();
-    // The timer tick: runs the finishing step once the worker has ended.
-    void Tick();
+    void Tick() override;
 
 private:
     void Finish();

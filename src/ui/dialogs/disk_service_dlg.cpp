@@ -1,7 +1,6 @@
 #include "ui/dialogs/disk_service_dlg.h"
 
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -9,20 +8,12 @@
 
 #include "maintenance/diskservice/service_texts.h"
 #include "ui/dialogs/dialog_template.h"
-#include "ui/dialogs/results_dlg.h"
-#include "ui/dialogs/worker_display.h"
 #include "ui/resources/pictures.h"
 
 namespace orv {
 
-namespace {
-
-constexpr int kTickMs = 400;
-
-}  // namespace
-
 CDiskServiceDlg::CDiskServiceDlg(CDrive& drive, IUserPort& user, QWidget* parent)
-    : QDialog(parent), m_controller(&drive, user, *this, WorkerLaunch::Thread) {
+    : CWorkerDialog(parent), m_controller(&drive, user, *this, WorkerLaunch::Thread) {
     setWindowTitle(service_text::kTitle);
     setProperty("helpTopic", "diskservice");
     const CDialogTemplate t(this, 234, 153);
@@ -51,55 +42,27 @@ CDiskServiceDlg::CDiskServiceDlg(CDrive& drive, IUserPort& user, QWidget* parent
     }
     m_pTestType->button(m_controller.m_nTestType)->setChecked(true);
 
-    m_pStatus = t.Static("", 10, 95, 212, 8);
-    m_pStatus->setObjectName("status");
-    m_pProgress = t.Progress(10, 108, 212, 14);
-    m_pProgress->setObjectName("progress");
+    QLabel* status = t.Static("", 10, 95, 212, 8);  // 1035
+    status->setObjectName("status");
+    QProgressBar* progress = t.Progress(10, 108, 212, 14);  // 1008
+    progress->setObjectName("progress");
     m_pStart = t.Button("&Start", 53, 130, 50, 14);
     m_pStart->setObjectName("start");
     m_pClose = t.Button(kCloseButtonText, 131, 130, 50, 14);
     m_pClose->setObjectName("close");
 
-    m_pDisplay = new CWorkerDisplay(m_pStatus, m_pProgress, this);
-    m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { m_controller.Tick(); });
+    Attach(m_controller, status, progress);
     connect(m_pStart, &QPushButton::clicked, this, &CDiskServiceDlg::OnStart);
     connect(m_pClose, &QPushButton::clicked, this, &CDiskServiceDlg::reject);
 }
 
 CDiskServiceDlg::~CDiskServiceDlg() {
-    // A worker may be waiting for an answer that only this thread can give: let it reach its
-    // end before the controller waits for the thread.
-    m_timer.stop();
-    if (m_controller.TimerActive()) {
-        m_controller.RequestStop();
-        while (m_controller.m_bRunning != 0)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    LetWorkerEnd();
 }
 
 void CDiskServiceDlg::OnStart() {
     m_controller.m_nTestType = m_pTestType->checkedId();
     m_controller.Start();
-}
-
-void CDiskServiceDlg::reject() {
-    m_controller.Cancel();
-}
-
-void CDiskServiceDlg::SetStatus(const std::string& text) {
-    m_pDisplay->SetStatus(text);
-}
-
-void CDiskServiceDlg::SetProgress(int position) {
-    m_pDisplay->SetProgress(position);
-}
-
-void CDiskServiceDlg::SetTimer(bool on) {
-    if (on)
-        m_timer.start();
-    else
-        m_timer.stop();
 }
 
 void CDiskServiceDlg::SetBusy(bool busy) {
@@ -113,15 +76,6 @@ void CDiskServiceDlg::SetBusy(bool busy) {
     if (QAbstractButton* radio = m_pTestType->button(m_controller.m_nTestType))
         radio->setChecked(true);
     unsetCursor();
-}
-
-void CDiskServiceDlg::ShowResults(const ResultsTexts& texts) {
-    CResultsDlg dlg(texts, this);
-    dlg.exec();
-}
-
-void CDiskServiceDlg::CloseDialog() {
-    QDialog::reject();
 }
 
 void CDiskServiceDlg::ShowTurningIcon(int iconId) {

@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -12,20 +11,17 @@
 
 #include "maintenance/format/format_texts.h"
 #include "ui/dialogs/dialog_template.h"
-#include "ui/dialogs/results_dlg.h"
-#include "ui/dialogs/worker_display.h"
 
 namespace orv {
 
 namespace {
 
-constexpr int kTickMs = 400;
 enum { QUICK = 0, FULL = 1 };
 
 }  // namespace
 
 CFormatDlg::CFormatDlg(CDrive& drive, IUserPort& user, QWidget* parent)
-    : QDialog(parent), m_controller(&drive, user, *this, WorkerLaunch::Thread) {
+    : CWorkerDialog(parent), m_controller(&drive, user, *this, WorkerLaunch::Thread) {
     setWindowTitle(format_text::kTitle);
     setProperty("helpTopic", "format");
     const CDialogTemplate t(this, 180, 204);
@@ -57,19 +53,17 @@ CFormatDlg::CFormatDlg(CDrive& drive, IUserPort& user, QWidget* parent)
     m_pDisplayResults = t.Check("d&isplay results", 14, 125, 150, 10);
     m_pDisplayResults->setObjectName("displayResults");
 
-    m_pStatus = t.Static("", 7, 151, 166, 8);
-    m_pStatus->setObjectName("status");
-    m_pProgress = t.Progress(7, 162, 166, 10);
-    m_pProgress->setObjectName("progress");
+    QLabel* status = t.Static("", 7, 151, 166, 8);  // 1013
+    status->setObjectName("status");
+    QProgressBar* progress = t.Progress(7, 162, 166, 10);  // 1008
+    progress->setObjectName("progress");
 
     m_pFormat = t.Button("Format", 31, 182, 50, 14);
     m_pFormat->setObjectName("format");
     m_pClose = t.Button(kCloseButtonText, 99, 182, 50, 14);
     m_pClose->setObjectName("close");
 
-    m_pDisplay = new CWorkerDisplay(m_pStatus, m_pProgress, this);
-    m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, [this] { m_controller.Tick(); });
+    Attach(m_controller, status, progress);
     connect(m_pFormat, &QPushButton::clicked, this, &CFormatDlg::OnFormat);
     connect(m_pClose, &QPushButton::clicked, this, &CFormatDlg::reject);
     connect(m_pNoLabel, &QCheckBox::clicked, this, &CFormatDlg::OnNoLabel);
@@ -77,14 +71,7 @@ CFormatDlg::CFormatDlg(CDrive& drive, IUserPort& user, QWidget* parent)
 }
 
 CFormatDlg::~CFormatDlg() {
-    // A worker may be waiting for an answer that only this thread can give: let it reach its
-    // end before the controller waits for the thread.
-    m_timer.stop();
-    if (m_controller.TimerActive()) {
-        m_controller.RequestStop();
-        while (m_controller.m_bRunning != 0)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    LetWorkerEnd();
 }
 
 void CFormatDlg::ControlsToMembers() {
@@ -113,25 +100,6 @@ void CFormatDlg::OnFormat() {
     m_controller.Start();
 }
 
-void CFormatDlg::reject() {
-    m_controller.Cancel();
-}
-
-void CFormatDlg::SetStatus(const std::string& text) {
-    m_pDisplay->SetStatus(text);
-}
-
-void CFormatDlg::SetProgress(int position) {
-    m_pDisplay->SetProgress(position);
-}
-
-void CFormatDlg::SetTimer(bool on) {
-    if (on)
-        m_timer.start();
-    else
-        m_timer.stop();
-}
-
 void CFormatDlg::SetBusy(bool busy) {
     if (busy) ControlsToMembers();
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -146,15 +114,6 @@ void CFormatDlg::SetBusy(bool busy) {
     }
     MembersToControls();
     unsetCursor();
-}
-
-void CFormatDlg::ShowResults(const ResultsTexts& texts) {
-    CResultsDlg dlg(texts, this);
-    dlg.exec();
-}
-
-void CFormatDlg::CloseDialog() {
-    QDialog::reject();
 }
 
 }  // namespace orv

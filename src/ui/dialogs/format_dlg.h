@@ -2,42 +2,27 @@
 // format runs on a worker thread; a 400 ms timer notices its end and runs the finishing step.
 #pragma once
 
-#include <QDialog>
-#include <QTimer>
-
 #include "maintenance/format/format_controller.h"
+#include "ui/dialogs/worker_dialog.h"
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 
 namespace orv {
 
-class CWorkerDisplay;
-
-class CFormatDlg : public QDialog, private IMaintenanceView {
+class CFormatDlg : public CWorkerDialog {
     Q_OBJECT
 public:
     CFormatDlg(CDrive& drive, IUserPort& user, QWidget* parent = nullptr);
     ~CFormatDlg() override;
 
     const CFormatController& Controller() const { return m_controller; }
-    // Cancel, Escape and closing the window: a running format is asked to stop, an idle
-    // dialog closes.
-    void reject() override;
 
 private:
-    // IMaintenanceView.
-    void SetStatus(const std::string& text) override;
-    void SetProgress(int position) override;
-    void SetTimer(bool on) override;
     void SetBusy(bool busy) override;
-    void ShowResults(const ResultsTexts& texts) override;
-    void CloseDialog() override;
 
     void OnFormat();
     void OnNoLabel();
@@ -49,12 +34,8 @@ private:
     QLineEdit* m_pLabel = nullptr;           // 1005
     QCheckBox* m_pNoLabel = nullptr;         // 1006
     QCheckBox* m_pDisplayResults = nullptr;  // 1007
-    QLabel* m_pStatus = nullptr;             // 1013
-    QProgressBar* m_pProgress = nullptr;     // 1008
     QPushButton* m_pFormat = nullptr;        // 1000
     QPushButton* m_pClose = nullptr;         // 2
-    CWorkerDisplay* m_pDisplay = nullptr;
-    QTimer m_timer;
     CFormatController m_controller;
 };
 
