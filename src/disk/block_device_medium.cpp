@@ -18,7 +18,9 @@ constexpr std::size_t kAlign = 4096;
 constexpr std::size_t kMaxRequest = std::size_t(kSectorsPerTrack) * kHeads * kSectorSize;
 }  // namespace
 
-void BlockDeviceMedium::FreeAligned::operator()(std::uint8_t* p) const { std::free(p); }
+void BlockDeviceMedium::FreeAligned::operator()(std::uint8_t* p) const {
+    std::free(p);
+}
 
 BlockDeviceMedium::BlockDeviceMedium() {
     void* p = nullptr;
@@ -62,8 +64,28 @@ bool BlockDeviceMedium::Load(const std::string& path, std::string& error) {
     return true;
 }
 
+IoError BlockDeviceMedium::ReadCause(int error) const {
+    if (error == ENOMEDIUM) return IoError::NoMedium;
+    if (error == EIO || error == 0) return IoError::Unreadable;  // 0: a short read
+    return IoError::HostError;
+}
+
+IoError BlockDeviceMedium::WriteCause(int error) const {
+    if (error == EROFS || error == EPERM || error == EACCES) return IoError::WriteProtected;
+    if (error == ENOMEDIUM) return IoError::NoMedium;
+    if (error == EIO || error == 0) {
+        // A drive that finds the tab set may only say "I/O error"; the kernel may know better.
+        int ro = 0;
+        if (::ioctl(m_fd.Get(), BLKROGET, &ro) == 0 && ro) return IoError::WriteProtected;
+        return IoError::Unwritable;
+    }
+    return IoError::HostError;
+}
+
 bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
-    if (!m_fd.Valid() || !IsSectorRange(first, count)) return false;
+    m_lastError = IoError::None;
+    if (!m_fd.Valid()) return Fail(IoError::NoMedium);
+    if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
     const std::size_t n = std::size_t(count) * kSectorSize;
     if (n > kMaxRequest) {  // split long requests; the whole still fails as one
         const int half = count / 2;
@@ -73,13 +95,16 @@ bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
     ssize_t r;
     do r = ::pread(m_fd.Get(), m_buffer.get(), n, off_t(first) * kSectorSize);
     while (r < 0 && errno == EINTR);
-    if (r != ssize_t(n)) return false;
+    if (r != ssize_t(n)) return Fail(ReadCause(r < 0 ? errno : 0));
     std::memcpy(buffer, m_buffer.get(), n);
     return true;
 }
 
 bool BlockDeviceMedium::Write(int first, int count, const std::uint8_t* buffer) {
-    if (!m_fd.Valid() || m_bReadOnly || !IsSectorRange(first, count)) return false;
+    m_lastError = IoError::None;
+    if (!m_fd.Valid()) return Fail(IoError::NoMedium);
+    if (m_bReadOnly) return Fail(IoError::WriteProtected);
+    if (!IsSectorRange(first, count)) return Fail(IoError::Unwritable);
     const std::size_t n = std::size_t(count) * kSectorSize;
     if (n > kMaxRequest) {
         const int half = count / 2;
@@ -90,7 +115,8 @@ bool BlockDeviceMedium::Write(int first, int count, const std::uint8_t* buffer) 
     ssize_t r;
     do r = ::pwrite(m_fd.Get(), m_buffer.get(), n, off_t(first) * kSectorSize);
     while (r < 0 && errno == EINTR);
-    return r == ssize_t(n);
+    if (r != ssize_t(n)) return Fail(WriteCause(r < 0 ? errno : 0));
+    return true;
 }
 
 }  // namespace orv

@@ -22,6 +22,7 @@ public:
     bool Load(const std::string& path, std::string& error);
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
+    IoError LastError() const override { return m_lastError; }
     std::string Describe() const override { return m_path; }
     bool WriteProtected() const { return m_bReadOnly; }
 
@@ -29,9 +30,18 @@ private:
     struct FreeAligned {
         void operator()(std::uint8_t* p) const;
     };
+    bool Fail(IoError cause) {
+        m_lastError = cause;
+        return false;
+    }
+    // The cause of a failed transfer, from its errno.
+    IoError ReadCause(int error) const;
+    IoError WriteCause(int error) const;
+
     std::string m_path;
     UniqueFd m_fd;
     bool m_bReadOnly = false;
+    IoError m_lastError = IoError::None;
     std::unique_ptr<std::uint8_t, FreeAligned> m_buffer;  // aligned for O_DIRECT
 };
 

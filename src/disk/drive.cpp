@@ -40,7 +40,9 @@ void CDrive::SetTrackBuffer(bool on) {
     m_buffer.Drop();
 }
 
-void CDrive::Eject() { InsertMedium(nullptr); }
+void CDrive::Eject() {
+    InsertMedium(nullptr);
+}
 
 std::string CDrive::Path() const {
     std::lock_guard lock(m_mutex);
@@ -52,34 +54,76 @@ std::shared_ptr<IMedium> CDrive::Medium() const {
     return m_medium;
 }
 
-bool CDrive::MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer) {
+namespace {
+
+// What a failure of a medium that cannot tell its cause was taken for: the request's sectors.
+IoError CauseOf(const IMedium& medium, IoError sectorCause) {
+    const IoError cause = medium.LastError();
+    return cause == IoError::None ? sectorCause : cause;
+}
+
+bool Report(bool ok, IoError cause, IoError* out) {
+    if (out) *out = ok ? IoError::None : cause;
+    return ok;
+}
+
+}  // namespace
+
+bool CDrive::MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer,
+                        IoError& cause) {
     ++m_mediumReadRequests;
     m_mediumReadSectors += count;
     m_timing.Request(first, count);
-    return medium.Read(first, count, buffer);
+    const bool ok = medium.Read(first, count, buffer);
+    cause = ok ? IoError::None : CauseOf(medium, IoError::Unreadable);
+    return ok;
 }
 
-bool CDrive::Read(int first, int count, std::uint8_t* buffer) {
+bool CDrive::Read(int first, int count, std::uint8_t* buffer, IoError* cause) {
     ++m_readRequests;
     m_readSectors += count;
     auto medium = Medium();
-    if (!medium) return false;
+    if (!medium) return Report(false, IoError::NoMedium, cause);
     std::lock_guard io(m_ioMutex);
-    if (!m_bTrackBuffer) return MediumRead(*medium, first, count, buffer);
-    return m_buffer.Read(first, count, buffer, [&](int f, int c, std::uint8_t* b) {
-        return MediumRead(*medium, f, c, b);
-    });
+    IoError last = IoError::None;
+    bool ok;
+    if (!m_bTrackBuffer) {
+        ok = MediumRead(*medium, first, count, buffer, last);
+    } else {
+        ok = m_buffer.Read(first, count, buffer, [&](int f, int c, std::uint8_t* b) {
+            return MediumRead(*medium, f, c, b, last);
+        });
+    }
+    return Report(ok, last, cause);
 }
 
-bool CDrive::Write(int first, int count, const std::uint8_t* buffer) {
+bool CDrive::ReadDirect(int first, int count, std::uint8_t* buffer, IoError* cause) {
+    ++m_readRequests;
+    m_readSectors += count;
+    auto medium = Medium();
+    if (!medium) return Report(false, IoError::NoMedium, cause);
+    std::lock_guard io(m_ioMutex);
+    m_buffer.Drop();
+    IoError last = IoError::None;
+    const bool ok = MediumRead(*medium, first, count, buffer, last);
+    return Report(ok, last, cause);
+}
+
+void CDrive::DropBuffer() {
+    std::lock_guard io(m_ioMutex);
+    m_buffer.Drop();
+}
+
+bool CDrive::Write(int first, int count, const std::uint8_t* buffer, IoError* cause) {
     ++m_writeRequests;
     m_writeSectors += count;
     auto medium = Medium();
-    if (!medium) return false;
+    if (!medium) return Report(false, IoError::NoMedium, cause);
     std::lock_guard io(m_ioMutex);
     m_buffer.Drop();
     m_timing.Request(first, count);
-    return medium->Write(first, count, buffer);
+    const bool ok = medium->Write(first, count, buffer);
+    return Report(ok, ok ? IoError::None : CauseOf(*medium, IoError::Unwritable), cause);
 }
 
 DriveStats CDrive::Stats() const {

@@ -37,8 +37,14 @@ public:
     std::string Path() const;
     std::shared_ptr<IMedium> Medium() const;
 
-    bool Read(int first, int count, std::uint8_t* buffer);
-    bool Write(int first, int count, const std::uint8_t* buffer);
+    // Each succeeds or fails as a whole; on failure *cause (when given) says why.
+    bool Read(int first, int count, std::uint8_t* buffer, IoError* cause = nullptr);
+    bool Write(int first, int count, const std::uint8_t* buffer, IoError* cause = nullptr);
+    // A read that the track buffer never serves, and that drops it: what proves which diskette
+    // is in the drive must come from the diskette itself.
+    bool ReadDirect(int first, int count, std::uint8_t* buffer, IoError* cause = nullptr);
+    // Forgets what the track buffer holds (the diskette may be changed from now on).
+    void DropBuffer();
 
     DriveStats Stats() const;
     void ResetStats();
@@ -47,7 +53,7 @@ public:
     const DriveTimingModel& Timing() const { return m_timing; }
 
 private:
-    bool MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer);
+    bool MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer, IoError& cause);
 
     mutable std::mutex m_mutex;  // guards the slot
     std::shared_ptr<IMedium> m_medium;

@@ -211,4 +211,11 @@ std::int64_t HostFreeSpace(const std::string& path) {
     return std::int64_t(vfs.f_bavail) * std::int64_t(vfs.f_frsize);
 }
 
+bool SameHostFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 }  // namespace orv

@@ -76,6 +76,9 @@ bool GetHostFileStatus(const std::string& path, HostFileStatus& status);
 bool SetHostFileStatus(const std::string& path, std::uint32_t modificationTime,
                        std::uint8_t attributes);
 
+// True when both paths name one existing file (the same device and inode), however spelled.
+bool SameHostFile(const std::string& a, const std::string& b);
+
 // The size of a file, or -1 when its status cannot be read.
 std::int64_t HostFileSize(const std::string& path);
 // The mount point of the file system that holds path: what the user knows as its drive.

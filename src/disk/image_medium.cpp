@@ -75,8 +75,10 @@ bool ImageMedium::Load(const std::string& path, std::string& error) {
         return false;
     }
     if (st.st_size != kImageSize) {
-        error = path + ": a diskette image must be exactly 1474560 bytes (2880 sectors of 512), "
-                       "this file has " + std::to_string(st.st_size) + " bytes";
+        error = path +
+                ": a diskette image must be exactly 1474560 bytes (2880 sectors of 512), "
+                "this file has " +
+                std::to_string(st.st_size) + " bytes";
         return false;
     }
     if (!Open()) {
@@ -110,26 +112,41 @@ bool ImageMedium::Open() {
 }
 
 bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
-    if (!IsSectorRange(first, count)) return false;
-    if (!EnsureOpen()) return false;
-    if (m_faults.BlocksRead(first, count)) return false;
-    return FullPread(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
-                     off_t(first) * kSectorSize);
+    m_lastError = IoError::None;
+    if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
+    if (!EnsureOpen()) return Fail(NotOpenCause());
+    if (m_faults.BlocksRead(first, count)) return Fail(IoError::Unreadable);
+    if (!FullPread(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
+                   off_t(first) * kSectorSize))
+        return Fail(IoError::HostError);
+    return true;
 }
 
 bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
-    if (!IsSectorRange(first, count)) return false;
-    if (!EnsureOpen() || m_bReadOnly) return false;
-    if (m_faults.BlocksWrite(first, count)) return false;
-    return FullPwrite(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
-                      off_t(first) * kSectorSize);
+    m_lastError = IoError::None;
+    if (!IsSectorRange(first, count)) return Fail(IoError::Unwritable);
+    if (!EnsureOpen()) return Fail(NotOpenCause());
+    if (m_bReadOnly || m_faults.WriteProtected()) return Fail(IoError::WriteProtected);
+    if (m_faults.BlocksWrite(first, count)) return Fail(IoError::Unwritable);
+    if (!FullPwrite(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
+                    off_t(first) * kSectorSize))
+        return Fail(IoError::HostError);
+    return true;
+}
+
+IoError ImageMedium::NotOpenCause() const {
+    // A missing image is an empty drive; one that is there but will not open is the host's.
+    struct stat st {};
+    return ::stat(m_path.c_str(), &st) != 0 && errno == ENOENT ? IoError::NoMedium
+                                                               : IoError::HostError;
 }
 
 bool CreateBlankImage(const std::string& path, std::string& error) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error = path + ": " + (errno == EEXIST ? std::string("file already exists, not overwritten")
-                                               : std::string(std::strerror(errno)));
+        error = path + ": " +
+                (errno == EEXIST ? std::string("file already exists, not overwritten")
+                                 : std::string(std::strerror(errno)));
         return false;
     }
     UniqueFd owner(fd);

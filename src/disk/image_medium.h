@@ -18,6 +18,7 @@ public:
 
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
+    IoError LastError() const override { return m_lastError; }
     std::string Describe() const override { return m_path; }
 
     bool Present() const { return m_fd.Valid(); }
@@ -27,10 +28,16 @@ private:
     bool LoadFaults(std::string& error);  // the sidecar, when there is one
     bool EnsureOpen();                    // opens an image that was missing at Load
     bool Open();
+    IoError NotOpenCause() const;
+    bool Fail(IoError cause) {
+        m_lastError = cause;
+        return false;
+    }
     std::string m_path;
     UniqueFd m_fd;
     FaultMap m_faults;
     bool m_bReadOnly = false;
+    IoError m_lastError = IoError::None;
 };
 
 // Creates a blank image (all zero bytes). Refuses to overwrite an existing file.

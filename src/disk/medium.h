@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "disk/io_error.h"
+
 namespace orv {
 
 // Every request succeeds or fails as a whole: a failed request transfers nothing that the
@@ -13,6 +15,9 @@ public:
     virtual ~IMedium() = default;
     virtual bool Read(int first, int count, std::uint8_t* buffer) = 0;
     virtual bool Write(int first, int count, const std::uint8_t* buffer) = 0;
+    // Why the last request failed. A medium that cannot tell answers None, and the drive then
+    // takes the failure for one of the request's sectors.
+    virtual IoError LastError() const { return IoError::None; }
     // A short human-readable name: the path of the image or device.
     virtual std::string Describe() const = 0;
 };

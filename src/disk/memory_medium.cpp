@@ -22,6 +22,7 @@ void MemoryMedium::Restart() {
 void MemoryMedium::SetHooks(const Hooks& hooks) {
     m_hooks = hooks;
     m_bPowerLost = m_bReadsBroken = m_bWritesBroken = false;
+    m_requestsAfterPull = 0;
 }
 
 bool MemoryMedium::AnyTorn(int first, int count) const {
@@ -32,24 +33,30 @@ bool MemoryMedium::AnyTorn(int first, int count) const {
 
 bool MemoryMedium::Read(int first, int count, std::uint8_t* buffer) {
     ++m_readRequests;
-    if (!IsSectorRange(first, count)) return false;
+    m_lastError = IoError::None;
+    if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
+    if (Pulled()) return Fail(IoError::NoMedium);
     if (m_bReadsBroken || m_readRequests == m_hooks.failReadRequest) {
         if (m_hooks.failPersistent) m_bReadsBroken = true;
-        return false;
+        return Fail(HookCause(IoError::Unreadable));
     }
-    if (m_faults.BlocksRead(first, count) || AnyTorn(first, count)) return false;
+    if (m_faults.BlocksRead(first, count) || AnyTorn(first, count))
+        return Fail(IoError::Unreadable);
     std::memcpy(buffer, SectorData(first), std::size_t(count) * kSectorSize);
     return true;
 }
 
 bool MemoryMedium::Write(int first, int count, const std::uint8_t* buffer) {
     ++m_writeRequests;
-    if (!IsSectorRange(first, count)) return false;
+    m_lastError = IoError::None;
+    if (!IsSectorRange(first, count)) return Fail(IoError::Unwritable);
+    if (Pulled()) return Fail(IoError::NoMedium);
     if (m_bWritesBroken || m_writeRequests == m_hooks.failWriteRequest) {
         if (m_hooks.failPersistent) m_bWritesBroken = true;
-        return false;
+        return Fail(HookCause(IoError::Unwritable));
     }
-    if (m_faults.BlocksWrite(first, count)) return false;
+    if (m_faults.WriteProtected()) return Fail(IoError::WriteProtected);
+    if (m_faults.BlocksWrite(first, count)) return Fail(IoError::Unwritable);
     for (int i = 0; i < count; ++i) {
         const long limit = m_hooks.powerLossAfterWrites;
         if (limit >= 0 && m_sectorWrites >= limit) m_bPowerLost = true;

@@ -17,6 +17,7 @@ public:
 
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
+    IoError LastError() const override { return m_lastError; }
     std::string Describe() const override { return "memory"; }
 
     FaultMap& Faults() { return m_faults; }
@@ -46,6 +47,12 @@ public:
         long failReadRequest = -1;       // the N-th read request (1-based) fails
         long failWriteRequest = -1;      // the N-th write request (1-based) fails
         bool failPersistent = false;     // a failed request keeps failing from then on
+        // What a hooked failure says it was; None: a sector of the request (unreadable for a
+        // read, unwritable for a write).
+        IoError failCause = IoError::None;
+        // The diskette is pulled after this many requests (reads and writes): every later
+        // request fails for want of a medium.
+        long pullAfterRequests = -1;
     };
     // New hooks also end the effects of the old ones (a lost power or a persistent failure):
     // the drive starts afresh, with the platter as the old hooks left it.
@@ -55,9 +62,24 @@ public:
     long ReadRequests() const { return m_readRequests; }
     long WriteRequests() const { return m_writeRequests; }
     bool PowerLost() const { return m_bPowerLost; }
+    // Requests that came after the diskette was pulled.
+    long RequestsAfterPull() const { return m_requestsAfterPull; }
 
 private:
     bool AnyTorn(int first, int count) const;
+    bool Pulled() {
+        const long limit = m_hooks.pullAfterRequests;
+        if (limit < 0 || m_readRequests + m_writeRequests <= limit) return false;
+        ++m_requestsAfterPull;
+        return true;
+    }
+    bool Fail(IoError cause) {
+        m_lastError = cause;
+        return false;
+    }
+    IoError HookCause(IoError sectorCause) const {
+        return m_hooks.failCause == IoError::None ? sectorCause : m_hooks.failCause;
+    }
 
     std::vector<std::uint8_t> m_bytes;
     FaultMap m_faults;
@@ -68,6 +90,8 @@ private:
     bool m_bPowerLost = false;
     bool m_bReadsBroken = false;
     bool m_bWritesBroken = false;
+    IoError m_lastError = IoError::None;
+    long m_requestsAfterPull = 0;
     std::vector<bool> m_torn;  // sectors left unreadable by a torn write
 };
 

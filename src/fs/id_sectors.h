@@ -9,6 +9,13 @@
 
 namespace orv {
 
+// What tells one diskette from another: the label and the stamp of its ID record.
+struct DisketteIdentity {
+    std::string label;
+    std::uint32_t stamp = 0;
+    bool operator==(const DisketteIdentity&) const = default;
+};
+
 struct CIdSectors {
     std::array<std::uint16_t, 3> positions{};  // 0 = no position
     bool flag = false;
@@ -19,8 +26,8 @@ struct CIdSectors {
     FatPositions fat2{};
 
     bool IsIdPosition(int sector) const {
-        return sector != 0 && (positions[0] == sector || positions[1] == sector ||
-                               positions[2] == sector);
+        return sector != 0 &&
+               (positions[0] == sector || positions[1] == sector || positions[2] == sector);
     }
 };
 

@@ -20,6 +20,12 @@ constexpr int kStagingUnits = 18;
 using StagingBuffer = std::array<std::uint8_t, kStagingUnits * kSectorSize>;
 using FatArray = std::array<std::uint16_t, kUnitCount>;
 
+// What a volume knows of its diskette, to be put back when an operation fails.
+struct VolumeState {
+    CIdSectors ids;
+    CFatTable fat;
+};
+
 class CVolume {
 public:
     explicit CVolume(CDrive* drive = nullptr) : m_device(drive) {}
@@ -31,6 +37,7 @@ public:
     const CIdSectors& Ids() const { return m_ids; }
     CFatTable& Fat() { return m_fat; }
     const CFatTable& Fat() const { return m_fat; }
+    DisketteIdentity Identity() const { return {m_ids.label, m_ids.stampTime}; }
 
     // --- System area ---------------------------------------------------------------------
     int OpenDevice() { return m_device.OpenDevice(); }
@@ -48,6 +55,18 @@ public:
     int SameDiskette();          // 0 same; -1 another; 1 no ID sector readable
     void ResetVolume();
 
+    // The ID state and the table as they are now, and putting them back.
+    VolumeState State() const { return {m_ids, m_fat}; }
+    void Restore(const VolumeState& state) {
+        m_ids = state.ids;
+        m_fat = state.fat;
+    }
+    // Successful writes of system records (table, ID records, sector 0) so far: when an
+    // operation fails after one, the diskette's system area may no longer be what it was.
+    long SystemWrites() const { return m_systemWrites; }
+    // Why the last sector request failed (None after a success).
+    IoError LastError() const { return m_device.LastError(); }
+
     // Reads one copy of the table as it is on the diskette; unreadable table sectors give
     // FAT_UNREADABLE entries. copy is 1 or 2.
     void ReadFatCopyRaw(FatArray& entries, int copy);
@@ -63,10 +82,12 @@ public:
     std::int32_t FreeBytes() const;
     std::int32_t BadBytes() const;
     std::int32_t SystemBytes() const;
-    int FindFreeFileNumber() const;         // lowest unused 1..2816, or -1
-    int FindFirstFreeUnit() const;          // sector of the lowest free unit, or -1
-    int FindFreeRun(int& wanted) const;     // first-fit run; its sector, wanted = its length
-    int NextRun(int& wanted, bool verify);  // as FindFreeRun; with verify a run that reads
+    int FindFreeFileNumber() const;      // lowest unused 1..2816, or -1
+    int FindFirstFreeUnit() const;       // sector of the lowest free unit, or -1
+    int FindFreeRun(int& wanted) const;  // first-fit run; its sector, wanted = its length
+    // As FindFreeRun; with verify only a run that reads back whole, or -2 when the drive
+    // fails as a whole while testing (see LastError()).
+    int NextRun(int& wanted, bool verify);
     int SetUnits(int firstSector, int fileNumber, int count);
     int MarkBad(int sector);
     void ReleaseFile(int fileNumber);
@@ -93,6 +114,10 @@ public:
     int WriteSector(int sector, const std::uint8_t* buffer) {
         return m_device.WriteSectors(0, sector, 1, buffer);
     }
+    // A read that no buffer serves, for the records that say which diskette this is.
+    int ReadSystemSector(int sector, std::uint8_t* buffer) {
+        return m_device.ReadSectorsDirect(0, sector, 1, buffer);
+    }
 
 private:
     // Writes table sector k of one copy, moving it when its place refuses the write; 0 or -1.
@@ -104,9 +129,17 @@ private:
     // Writes one sector and, in the system area, reads it back; true when it holds the image.
     bool WriteVerified(int sector, const std::uint8_t* image);
 
+    // A write of a system record; counted when it lands.
+    int WriteSystemSector(int sector, const std::uint8_t* buffer) {
+        const int rc = WriteSector(sector, buffer);
+        if (rc == 0) ++m_systemWrites;
+        return rc;
+    }
+
     CSectorDevice m_device;
     CIdSectors m_ids;
     CFatTable m_fat;
+    long m_systemWrites = 0;
 };
 
 }  // namespace orv

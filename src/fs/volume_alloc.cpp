@@ -64,12 +64,13 @@ int CVolume::NextRun(int& wanted, bool verify) {
             wanted = want;
             return first;
         }
+        if (IsDriveFailure(LastError())) return -2;  // the units are not to blame
         int failed = 0;
         for (int i = 0; i < want; ++i) {
-            if (ReadSector(first + i, scratch.data()) != 0) {
-                MarkBad(first + i);
-                ++failed;
-            }
+            if (ReadSector(first + i, scratch.data()) == 0) continue;
+            if (IsDriveFailure(LastError())) return -2;
+            MarkBad(first + i);
+            ++failed;
         }
         if (failed == 0) {
             // Every sector reads alone but the run does not: take it unit by unit.

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "fs/name_text.h"
 #include "fs/volume.h"
 
 namespace orv {
@@ -50,7 +51,10 @@ int CVolume::ListFiles(std::vector<FileRecord>& records) {
         if (headerUnit[std::size_t(number)] < 0) continue;
         ++named;
         FileRecord record;
-        if (ReadEntryAt(number, headerUnit[std::size_t(number)], record) != 0) continue;
+        if (ReadEntryAt(number, headerUnit[std::size_t(number)], record) != 0) {
+            if (IsDriveFailure(LastError())) return -2;  // the rest would fail the same way
+            continue;
+        }
         records.push_back(std::move(record));
         ++listed;
     }
@@ -76,10 +80,10 @@ void CVolume::BuildUnitHeader(const FileRecord& r, std::uint8_t* unit) {
 
 void CVolume::EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber) {
     const std::filesystem::path p(path);
-    record.name = p.stem().string().substr(0, kNameWidth);
+    record.name = Utf8Prefix(p.stem().string(), kNameWidth);
     std::string ext = p.extension().string();
     if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
-    record.extension = ext.substr(0, kExtensionWidth);
+    record.extension = Utf8Prefix(ext, kExtensionWidth);
     HostFileStatus status;
     if (GetHostFileStatus(path, status)) {
         record.modificationTime = status.modificationTime;

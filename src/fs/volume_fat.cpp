@@ -15,7 +15,9 @@ constexpr int kLastRelocationSector = 2877;
 // then has to be marked in another (or the same) table sector.
 constexpr int kMaxWritePasses = 64;
 
-bool IsTablePosition(int sector) { return sector >= 1 && sector < kSectorCount; }
+bool IsTablePosition(int sector) {
+    return sector >= 1 && sector < kSectorCount;
+}
 }  // namespace
 
 // An ID record may name any numbers. A position that is no sector of 1..2879, belongs to an ID
@@ -37,13 +39,18 @@ void CVolume::DropImpossibleFatPositions() {
 int CVolume::ReadFat(bool fill) {
     DropImpossibleFatPositions();
     int result = 1;
+    bool driveFailed = false;  // then nothing more is asked of it
     Sector s;
     for (int k = 0; k < kFatSectorCount; ++k) {
         std::uint16_t* chunk = &m_fat.entries[std::size_t(k) * kEntriesPerFatSector];
         bool taken = false;
         for (int pos : {int(m_ids.fat1[k]), int(m_ids.fat2[k])}) {
-            if (IsTablePosition(pos) && ReadSector(pos, s.data()) == 0 &&
-                DecodeFatSector(s.data(), chunk)) {
+            if (driveFailed || !IsTablePosition(pos)) continue;
+            if (ReadSystemSector(pos, s.data()) != 0) {
+                driveFailed = IsDriveFailure(LastError());
+                continue;
+            }
+            if (DecodeFatSector(s.data(), chunk)) {
                 taken = true;
                 break;
             }
@@ -94,18 +101,22 @@ int CVolume::WriteFatSector(int k, FatPositions& positions) {
     Sector image;
     EncodeFatSector(&m_fat.entries[std::size_t(k) * kEntriesPerFatSector], image.data());
     if (IsTablePosition(positions[k]) && WriteVerified(positions[k], image.data())) return 0;
+    // A write-protected or empty drive takes no write anywhere: looking for a new place would
+    // only cost requests (and mark good units bad).
+    if (IsTablePosition(positions[k]) && IsDriveFailure(LastError())) return -1;
     return RelocateFatSector(k, positions, image.data());
 }
 
 bool CVolume::WriteVerified(int sector, const std::uint8_t* image) {
-    if (WriteSector(sector, image) != 0) return false;
+    if (WriteSystemSector(sector, image) != 0) return false;
     // A worn sector of the system area may take a write and still not read back: a table or
     // ID record written there would be lost without a word. (A unit of the data area that
     // took a table sector is trusted as written: it is the last resort, and a unit that failed
     // the check could be given to no one.)
     if (sector > kSystemAreaLast) return true;
     Sector back;
-    return ReadSector(sector, back.data()) == 0 && std::equal(back.begin(), back.end(), image);
+    return ReadSystemSector(sector, back.data()) == 0 &&
+           std::equal(back.begin(), back.end(), image);
 }
 
 int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image) {
@@ -120,6 +131,7 @@ int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_
     for (int s = kSpareAreaFirst; s <= kSystemAreaLast; ++s) {
         if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
         if (WriteVerified(s, image)) return take(s);
+        if (IsDriveFailure(LastError())) return -1;
     }
     int attempts = 0;
     // The last two units are left out: 2879 takes the reserve ID copy.
@@ -130,6 +142,7 @@ int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_
             continue;
         ++attempts;
         if (WriteVerified(s, image)) return take(s);
+        if (IsDriveFailure(LastError())) return -1;
     }
     return -1;
 }
@@ -137,14 +150,18 @@ int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_
 void CVolume::ReadFatCopyRaw(FatArray& entries, int copy) {
     const FatPositions& positions = copy == 1 ? m_fat.pos1 : m_fat.pos2;
     Sector s;
+    bool driveFailed = false;  // then nothing more is asked of it
     for (int k = 0; k < kFatSectorCount; ++k) {
         std::uint16_t* chunk = &entries[std::size_t(k) * kEntriesPerFatSector];
         const int pos = positions[k];
-        if (!IsTablePosition(pos) || ReadSector(pos, s.data()) != 0) {
-            std::fill(chunk, chunk + kEntriesPerFatSector, FAT_UNREADABLE);
-            continue;
+        if (!driveFailed && IsTablePosition(pos)) {
+            if (ReadSystemSector(pos, s.data()) == 0) {
+                for (int i = 0; i < kEntriesPerFatSector; ++i) chunk[i] = GetU16(s.data() + 2 * i);
+                continue;
+            }
+            driveFailed = IsDriveFailure(LastError());
         }
-        for (int i = 0; i < kEntriesPerFatSector; ++i) chunk[i] = GetU16(s.data() + 2 * i);
+        std::fill(chunk, chunk + kEntriesPerFatSector, FAT_UNREADABLE);
     }
 }
 

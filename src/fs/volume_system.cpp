@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "fs/clock.h"
+#include "fs/name_text.h"
 #include "fs/volume.h"
 
 namespace orv {
@@ -19,6 +20,7 @@ struct SystemAreaScan {
     int newestSector = 0;
     std::uint32_t newestStamp = 0;
     Sector newest{};
+    bool driveFailed = false;  // the drive failed as a whole; the rest was not read
 };
 
 // Reads sectors 1..63 a track at a time; only a track that fails as a whole is read sector by
@@ -30,12 +32,16 @@ SystemAreaScan ScanSystemArea(CSectorDevice& device) {
         const int end =
             std::min(kSystemAreaLast + 1, (first / kSectorsPerTrack + 1) * kSectorsPerTrack);
         const int count = end - first;
-        const bool whole = device.ReadSectors(0, first, count, track.data()) == 0;
+        const bool whole = device.ReadSectorsDirect(0, first, count, track.data()) == 0;
+        if (!whole && IsDriveFailure(device.LastError())) {
+            scan.driveFailed = true;
+            return scan;
+        }
         for (int i = 0; i < count; ++i) {
             std::uint8_t* s = track.data() + std::size_t(i) * kSectorSize;
             const std::size_t sector = std::size_t(first + i);
             IdRecord record;
-            if (!whole && device.ReadSectors(0, first + i, 1, s) != 0)
+            if (!whole && device.ReadSectorsDirect(0, first + i, 1, s) != 0)
                 scan.kind[sector] = SectorKind::Unreadable;
             else if (!ParseIdRecordBytes(s, record))
                 scan.kind[sector] = SectorKind::Plain;
@@ -58,7 +64,7 @@ SystemAreaScan ScanSystemArea(CSectorDevice& device) {
 
 int CVolume::CheckSector0() {
     Sector s;
-    if (ReadSector(kBootSector, s.data()) != 0) return -2;
+    if (ReadSystemSector(kBootSector, s.data()) != 0) return -2;
     return BootHasSignature(s.data()) ? 0 : -1;
 }
 
@@ -66,10 +72,14 @@ int CVolume::RepairSector0() {
     Sector boot;
     BuildBootRecord(boot.data());
     for (int attempt = 0; attempt < kRepairAttempts; ++attempt) {
-        if (m_device.BiosWriteSectors(0, kBootSector, 1, boot.data()) != 0) continue;
+        if (m_device.BiosWriteSectors(0, kBootSector, 1, boot.data()) != 0) {
+            if (IsDriveFailure(LastError())) return 0;  // no attempt can succeed
+            continue;
+        }
+        ++m_systemWrites;
         Sector back;
         // The write counts only when the sector reads back with the signature in place.
-        if (ReadSector(kBootSector, back.data()) != 0) return 0;
+        if (ReadSystemSector(kBootSector, back.data()) != 0) return 0;
         return BootHasSignature(back.data()) ? 1 : 0;
     }
     return 0;
@@ -91,12 +101,13 @@ int CVolume::ParseIdRecord(const std::uint8_t* sector, bool takeFields) {
 
 int CVolume::FindIdSectors() {
     Sector s;
-    if (ReadSector(kBootSector, s.data()) != 0) return -2;
+    if (ReadSystemSector(kBootSector, s.data()) != 0) return -2;
 
     // An ID sector that refused a rewrite still holds an older record with older table
     // positions. Only records with the newest stamp count as ID sectors; older ones are
     // treated like any other readable sector.
     const SystemAreaScan scan = ScanSystemArea(m_device);
+    if (scan.driveFailed) return -2;  // as good as an empty drive
     std::array<bool, 3> isId{};
     int found = 0;
     for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast && found < 3; ++sector) {
@@ -133,7 +144,7 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
     const FatPositions recorded1 = m_ids.fat1, recorded2 = m_ids.fat2;
     m_ids.fat1 = m_fat.pos1;
     m_ids.fat2 = m_fat.pos2;
-    if (label) m_ids.label = label->substr(0, kLabelWidth);
+    if (label) m_ids.label = Utf8Prefix(*label, kLabelWidth);
     if (text) m_ids.text = text->substr(0, kTextWidth);
 
     // The newest stamp names the ID sectors, so a new record must outrank every one already on
@@ -147,24 +158,34 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
     BuildIdRecord(record, image.data());
 
     int written = 0;
+    bool driveFailed = false;  // write-protected or empty: nothing further is tried
+    const auto positionsBefore = m_ids.positions;
     for (auto& pos : m_ids.positions) {
         // Never write an ID record over a table sector or outside the system area.
         if (pos < kSystemAreaFirst || pos > kSystemAreaLast || m_fat.InPositionTables(pos)) {
             pos = 0;
             continue;
         }
-        if (WriteVerified(pos, image.data()))
+        if (WriteVerified(pos, image.data())) {
             ++written;
-        else
+        } else if (IsDriveFailure(LastError())) {
+            driveFailed = true;
+            break;
+        } else {
             pos = 0;
+        }
     }
-    if (m_fat.entries[UnitOfSector(kReserveIdSector)] == FAT_FREE &&
+    if (driveFailed && written == 0) m_ids.positions = positionsBefore;  // they hold what they held
+    if (!driveFailed && m_fat.entries[UnitOfSector(kReserveIdSector)] == FAT_FREE &&
         !m_fat.InPositionTables(kReserveIdSector))
-        WriteSector(kReserveIdSector, image.data());
+        WriteSystemSector(kReserveIdSector, image.data());
 
-    for (int s = kSystemAreaFirst; s <= kSystemAreaLast && written < 3; ++s) {
+    for (int s = kSystemAreaFirst; s <= kSystemAreaLast && written < 3 && !driveFailed; ++s) {
         if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
-        if (!WriteVerified(s, image.data())) continue;
+        if (!WriteVerified(s, image.data())) {
+            driveFailed = IsDriveFailure(LastError());
+            continue;
+        }
         ++written;
         for (auto& pos : m_ids.positions) {
             if (pos == 0) {
@@ -221,7 +242,11 @@ int CVolume::PrepareNewSystemArea() {
 int CVolume::SameDiskette() {
     Sector s;
     for (int pos : m_ids.positions) {
-        if (pos == 0 || ReadSector(pos, s.data()) != 0) continue;
+        if (pos == 0) continue;
+        if (ReadSystemSector(pos, s.data()) != 0) {
+            if (IsDriveFailure(LastError())) return 1;
+            continue;
+        }
         IdRecord record;
         if (!ParseIdRecordBytes(s.data(), record)) return -1;
         if (record.label != m_ids.label || record.stampTime != m_ids.stampTime) return -1;

@@ -1,7 +1,7 @@
 // Adding a host file to the diskette, spread over further diskettes when one is full.
+#include "ports/text_format.h"
 #include "transfer/document.h"
 #include "transfer/operation_block.h"
-#include "ports/text_format.h"
 
 namespace orv {
 
@@ -17,6 +17,21 @@ ProgressSpec AddProgressSpec(const std::string& path) {
     display.cancelQuestion = "Do you really want to interrupt this action ?";
     display.countFormat = "%ld sectors of %ld sectors added";
     return display;
+}
+
+// The message for a part that did not reach the diskette.
+std::string AddFailureText(const LoopFailure& failure, const std::string& path,
+                           std::uint32_t recordedSize) {
+    if (failure.sourceChanged) {
+        const std::int64_t now = HostFileSize(path);
+        return StrFormat(
+            "%s\n\nThe file changed while it was being added (it was %ld B long, "
+            "now %ld B).\nNothing of it was stored; add it again.",
+            path.c_str(), long(recordedSize), long(now));
+    }
+    if (failure.hostFile) return StrFormat("%s \n\nCould not read file.", path.c_str());
+    if (failure.drive != IoError::None) return DriveFailureText(failure.drive);
+    return "Diskette is defective or full.";
 }
 
 }  // namespace
@@ -69,12 +84,15 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
     block.record = &record;
     block.start = start;
     const ProgressSpec display = AddProgressSpec(path);
+    const DocState before = Save();
     if (RunOperation(block, display) != PROGRESS_OK) {
+        RollBack(before);
         Notify(User(), "Action has been interrupted by user.");
         return -1;
     }
     if (block.result < 0) {
-        Notify(User(), "Diskette is defective or full.");
+        RollBack(before);
+        Notify(User(), AddFailureText(block.failure, path, record.size));
         return -1;
     }
     if (block.result >= rest) {
@@ -100,13 +118,18 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
         block.file = &source;
         block.record = &record;
         block.start = start + done;
+        const DocState beforePart = Save();
         if (RunOperation(block, display) != PROGRESS_OK) {
+            RollBack(beforePart);
             Notify(User(), "Action has been interrupted by user.");
             return -1;
         }
         if (block.result < 0) {
-            // Nothing of this part was kept: ask again for a diskette under the same mark.
-            Notify(User(), "Diskette is defective or full.");
+            RollBack(beforePart);
+            Notify(User(), AddFailureText(block.failure, path, record.size));
+            // A file that changed meanwhile cannot go on; otherwise nothing of this part was
+            // kept: ask again for a diskette under the same mark.
+            if (block.failure.sourceChanged || block.failure.hostFile) return -1;
             continue;
         }
         partOnOpenDiskette = true;

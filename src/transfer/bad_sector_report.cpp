@@ -56,18 +56,10 @@ bool MarkBadSectors(BadSectorReport& report, IUserPort& user) {
             if (report.volume->Fat().entries[std::size_t(UnitOfSector(sector))] == FAT_BAD)
                 continue;
             report.volume->MarkBad(sector);
-            report.markedSectors.push_back(sector);
         }
     }
     report.marked = 1;
     return true;
-}
-
-void UndoMarks(BadSectorReport& report) {
-    if (!report.volume) return;
-    for (int sector : report.markedSectors)
-        report.volume->Fat().Set(UnitOfSector(sector), std::uint16_t(report.fileNumber));
-    report.markedSectors.clear();
 }
 
 }  // namespace orv

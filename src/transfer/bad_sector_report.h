@@ -19,7 +19,6 @@ struct BadSectorReport {
     CVolume* volume = nullptr;
     int fileNumber = 0;
     std::int32_t marked = 0;  // set by a confirmed Mark
-    std::vector<int> markedSectors;  // the units Mark took from the file, to give back
 };
 
 constexpr const char* kReportTitle = "Bad sectors on - Diskette 3,5";
@@ -36,9 +35,6 @@ bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path,
 // Mark: asks first; on Yes marks the listed units bad in the table in memory and sets marked.
 // True when the units were marked.
 bool MarkBadSectors(BadSectorReport& report, IUserPort& user);
-
-// Gives the file back the units that Mark marked bad (when the file could not be deleted).
-void UndoMarks(BadSectorReport& report);
 
 // The report dialog of a front end: shows the report and lets the user Save and Mark until
 // Close. The caller reads report.marked afterwards.

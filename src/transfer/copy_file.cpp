@@ -2,10 +2,10 @@
 // filled with 'X' and reported, date and attributes restored.
 #include <cstdlib>
 
+#include "ports/text_format.h"
 #include "transfer/document.h"
 #include "transfer/host_names.h"
 #include "transfer/operation_block.h"
-#include "ports/text_format.h"
 
 namespace orv {
 
@@ -25,7 +25,21 @@ ProgressSpec CopyProgressSpec(const std::string& target) {
 
 // The extension of a further part is its part number: anything that reads as a number other
 // than 0.
-bool IsFurtherPart(const std::string& extension) { return std::atol(extension.c_str()) != 0; }
+bool IsFurtherPart(const std::string& extension) {
+    return std::atol(extension.c_str()) != 0;
+}
+
+// Why the loop of one pass fell short, for the user: the target, the drive, or the diskette.
+std::string PassFailureText(const LoopFailure& failure, const std::string& target) {
+    if (failure.hostFile)
+        return StrFormat(
+            "Could not write to %s.\nThe disk may be full, or the file may not be "
+            "writable.",
+            target.c_str());
+    if (failure.drive != IoError::None) return DriveFailureText(failure.drive);
+    return StrFormat("Could not read first sector of file from diskette\nor could not write to %s",
+                     target.c_str());
+}
 
 }  // namespace
 
@@ -77,6 +91,12 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
                       record.displayName.c_str()),
             Buttons::YesNo) != Answer::Yes)
         return -1;
+    if (SameHostFile(target, m_drive.Path())) {
+        Notify(User(), StrFormat("%s\n\nis the diskette in the drive. Orvalis does not copy a "
+                                 "file over it.",
+                                 target.c_str()));
+        return -1;
+    }
     if (askReplace && !ConfirmReplace(target, record)) return -1;
 
     const std::int32_t base = position == -1 ? 0 : position;
@@ -92,15 +112,25 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         Notify(User(), StrFormat("%s \n\nCould not open or create file.", target.c_str()));
         return -1;
     }
-    const bool seeked = position == -1 ? file.Seek(0) : position == 0 ? file.SeekEnd()
-                                                                       : file.Seek(position);
+    const bool seeked = position == -1  ? file.Seek(0)
+                        : position == 0 ? file.SeekEnd()
+                                        : file.Seek(position);
     if (!seeked) {
-        Notify(User(), StrFormat("Cannot seek to possition %ld is \n%s", long(position),
-                                 target.c_str()));
+        Notify(User(),
+               StrFormat("Cannot seek to possition %ld is \n%s", long(position), target.c_str()));
         return -1;
     }
 
+    // A copy that stops early leaves the target with what it got so far: say so, with its size.
+    auto stopped = [&](const std::string& why) {
+        file.Close();
+        const std::string note = StrFormat("%s is incomplete: it holds %ld B.", target.c_str(),
+                                           long(std::max<std::int64_t>(HostFileSize(target), 0)));
+        Notify(User(), why.empty() ? note : why + "\n\n" + note);
+        return -1;
+    };
     const ProgressSpec display = CopyProgressSpec(target);
+    SpreadFile spread{record.size, record.modificationTime, {m_volume.Identity()}};
     for (;;) {
         const std::int32_t count = more ? here : size - at;
         OperationBlock block;
@@ -110,21 +140,15 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         block.record = &record;
         block.fileNumber = number;
         block.byteCount = count;
-        if (RunOperation(block, display) != PROGRESS_OK) {
-            Notify(User(), "Action has been interrupted by user.");
-            return -1;
-        }
+        if (RunOperation(block, display) != PROGRESS_OK)
+            return stopped("Action has been interrupted by user.");
         const std::int32_t r = block.result;
-        if (r < 0) {
-            // Whether or not further parts follow, a part whose first unit cannot be read (or
-            // whose target refuses the data) ends the copy.
-            Notify(User(), StrFormat("Could not read first sector of file from diskette\nor could "
-                                     "not write to %s",
-                                     target.c_str()));
-            return -1;
-        }
+        // Whether or not further parts follow, a part whose first unit cannot be read, a target
+        // that refuses the data or a drive that fails ends the copy.
+        if (r < 0 || block.failure.hostFile || block.failure.drive != IoError::None)
+            return stopped(PassFailureText(block.failure, target));
         if (r != count) {
-            if (!ConfirmBadSectorContinue()) return -1;
+            if (!ConfirmBadSectorContinue()) return stopped("");
             std::vector<std::uint32_t> badList;
             OperationBlock rest;
             rest.operation = OP_COPY_REST;
@@ -136,14 +160,12 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
             rest.start = r;
             rest.continueFlag = 1;
             rest.badList = &badList;
-            if (RunOperation(rest, display) != PROGRESS_OK) {
-                Notify(User(), "Action has been interrupted by user.");
-                return -1;
-            }
-            if (rest.result != count - r) {
-                Notify(User(), "Unknown error (1), Copying had been interrupt");
-                return -1;
-            }
+            if (RunOperation(rest, display) != PROGRESS_OK)
+                return stopped("Action has been interrupted by user.");
+            if (rest.failure.hostFile || rest.failure.drive != IoError::None)
+                return stopped(PassFailureText(rest.failure, target));
+            if (rest.result != count - r)
+                return stopped("Unknown error (1), Copying had been interrupt");
             if (ReportBadSectors(record, record.displayName, badList, at) == 1) {
                 key.size = 0;
                 key.modificationTime = 0;
@@ -154,7 +176,8 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         at += here;
         ++part;
         int next = -1;
-        if (AskDisketteWithPart(part, record.name, next) == DISKETTE_CANCELLED) return -1;
+        if (AskDisketteWithPart(part, record.name, next, &spread) == DISKETTE_CANCELLED)
+            return stopped("");
         const FileRecord& found2 = m_files[std::size_t(next)];
         const std::uint32_t modTime = record.modificationTime;
         const std::uint8_t attributes = record.attributes;

@@ -1,23 +1,33 @@
 // Deleting a file from the diskette, and the delete that follows a Mark in the report.
-#include "transfer/document.h"
 #include "ports/text_format.h"
+#include "transfer/document.h"
 
 namespace orv {
 
 int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool showMessage) {
-    if (!CheckSameDiskette()) return -1;
-    const int found = FindFile(key, true);
-    if (found < 0) return -1;
-    const int number = m_files[std::size_t(found)].fileNumber;
-    std::vector<int> units;
-    m_volume.CollectUnits(number, units);
-    if (m_volume.DeleteFile(number, writeTable) != 0) {
-        // The file stays listed, so it keeps its units: left free in memory they would be
-        // handed to the next file added and overwrite this one.
-        for (int sector : units) m_volume.Fat().Set(UnitOfSector(sector), std::uint16_t(number));
-        if (showMessage) Notify(User(), "Could not delete file.\nDiskette may be locked or damaged.");
+    // Every file deleted since the last table write is still on the diskette: when this delete
+    // does not reach the diskette, all of them come back, and nothing of a failed write stays
+    // in memory.
+    auto abandon = [this] {
+        if (!m_pendingDelete) return;
+        const DocState before = std::move(*m_pendingDelete);
+        m_pendingDelete.reset();
+        RollBack(before);
+    };
+    const int found = CheckSameDiskette() ? FindFile(key, true) : -1;
+    if (found < 0) {
+        abandon();
         return -1;
     }
+    const int number = m_files[std::size_t(found)].fileNumber;
+    if (!m_pendingDelete) m_pendingDelete = Save();
+    if (m_volume.DeleteFile(number, writeTable) != 0) {
+        abandon();
+        if (showMessage)
+            Notify(User(), "Could not delete file.\nDiskette may be locked or damaged.");
+        return -1;
+    }
+    if (writeTable) m_pendingDelete.reset();
     m_files.erase(m_files.begin() + found);
     return 0;
 }
@@ -31,10 +41,12 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
     report.badList = &badList;
     report.volume = &m_volume;
     report.fileNumber = found >= 0 ? m_files[std::size_t(found)].fileNumber : 0;
+    const DocState before = Save();
     if (m_ports.report) m_ports.report->ShowBadSectorReport(report);
     if (!report.marked) return 0;
     for (;;) {
         if (DeleteFromDiskette(key, true, false) == 0) return 1;
+        if (!m_bOpen) return 0;  // the diskette could not be read again
         if (Ask(User(),
                 StrFormat("File %s could not be delete, Floppy disk is probably protect for "
                           "writing\n\nRepeat ?",
@@ -42,9 +54,9 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
                 Buttons::YesNo) != Answer::Yes)
             break;
     }
-    // The file stays: give it back the units that Mark took, or a later table write would
-    // shorten its chain and shift every byte behind the first mark.
-    UndoMarks(report);
+    // The file stays, with the units that Mark took: a later table write must not shorten its
+    // chain and shift every byte behind the first mark.
+    RollBack(before);
     return 0;
 }
 

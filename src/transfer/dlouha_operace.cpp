@@ -11,16 +11,16 @@ int DlouhaOperace(WorkerBlock* block) {
     switch (op.operation) {
         case OP_COPY:
             op.result = ReadFileFromDiskette(volume, op.fileNumber, *op.file, op.byteCount, 0,
-                                             false, nullptr, block->dialog);
+                                             false, nullptr, block->dialog, &op.failure);
             break;
         case OP_ADD:
             op.result = WriteFileToDiskette(volume, *op.file, op.start, *op.record, block->dialog,
-                                            op.document->m_bVerification);
+                                            op.document->m_bVerification, &op.failure);
             break;
         case OP_COPY_REST:
-            op.result = ReadFileFromDiskette(volume, op.fileNumber, *op.file, op.byteCount,
-                                             op.start, op.continueFlag != 0, op.badList,
-                                             block->dialog);
+            op.result =
+                ReadFileFromDiskette(volume, op.fileNumber, *op.file, op.byteCount, op.start,
+                                     op.continueFlag != 0, op.badList, block->dialog, &op.failure);
             break;
         default:
             Notify(op.document->User(), "Unknown error (2), in function DlouhaOperace()");

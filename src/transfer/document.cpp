@@ -1,9 +1,16 @@
 // Opening and closing the diskette, the file list, and the prompts for other diskettes.
 #include "transfer/document.h"
 
+#include <algorithm>
+
+#include "fs/name_text.h"
 #include "ports/text_format.h"
 
 namespace orv {
+
+namespace {
+constexpr std::size_t kDisplayNameCharacters = 54;
+}  // namespace
 
 COrvalisDoc::COrvalisDoc(CDrive& drive, DocPorts ports)
     : m_drive(drive), m_ports(ports), m_volume(&drive) {}
@@ -13,18 +20,37 @@ COrvalisDoc::~COrvalisDoc() {
     if (m_bDeviceOpened) m_volume.CloseDevice();
 }
 
-std::string OpenErrorText(int code) {
-    switch (code) {
-        case -3:
-            return "Diskette is not in drive, or this diskette is damaged.\nYou can use Disk "
-                   "service, or Format. (from Orvalis)";
-        case -2: return "Error reading FAT.\nTry to run Disk Service tools.";
-        case -1: return "Diskette is not formated for Orvalis.";
-        default: return "Unknown error while openning diskette";
-    }
+void COrvalisDoc::ShowOpenError(int code) {
+    Notify(User(), OpenErrorText(code));
 }
 
-void COrvalisDoc::ShowOpenError(int code) { Notify(User(), OpenErrorText(code)); }
+DocState COrvalisDoc::Save() const {
+    return DocState{m_volume.State(), m_files, m_volume.SystemWrites()};
+}
+
+void COrvalisDoc::RollBack(const DocState& before) {
+    m_volume.Restore(before.volume);
+    m_files = before.files;
+    if (m_volume.SystemWrites() != before.systemWrites) Reload();
+}
+
+bool COrvalisDoc::Reload() {
+    const std::string label = m_volume.Ids().label;
+    m_volume.ResetVolume();
+    std::vector<FileRecord> files;
+    const bool read = m_volume.FindIdSectors() == 0 && m_volume.Ids().label == label &&
+                      m_volume.ReadFat(false) == 1 && m_volume.ListFiles(files) != -2;
+    if (!read) {
+        CloseDiskette();
+        Notify(User(),
+               "Orvalis could not read the diskette again after the failure.\nOpen the diskette "
+               "again to see what it holds.");
+        return false;
+    }
+    for (FileRecord& record : files) FormatRecord(record);
+    m_files = std::move(files);
+    return true;
+}
 
 int COrvalisDoc::OpenDiskette() {
     if (!m_bDeviceOpened) {
@@ -62,25 +88,27 @@ int COrvalisDoc::OpenDiskette() {
 void COrvalisDoc::CloseDiskette() {
     if (m_bDeviceOpened) m_volume.ResetVolume();
     m_files.clear();
+    m_pendingDelete.reset();
     m_bOpen = false;
 }
 
 int COrvalisDoc::FindFile(const FileRecord& key, bool exact) const {
     for (std::size_t i = 0; i < m_files.size(); ++i) {
         const FileRecord& r = m_files[i];
-        if (!EqualsNoCase(r.displayName, key.displayName)) continue;
-        if (exact && (!EqualsNoCase(r.sizeText, key.sizeText) ||
-                      !EqualsNoCase(r.numberText, key.numberText)))
-            continue;
-        return int(i);
+        // A file is the file number that the table gives it, and the part of its file that it
+        // holds; what the list shows of its name may be decoded or cut.
+        const bool match = exact ? r.fileNumber == key.fileNumber && r.extension == key.extension &&
+                                       r.partNumber == key.partNumber && r.size == key.size
+                                 : EqualsNoCase(r.displayName, key.displayName);
+        if (match) return int(i);
     }
     return -1;
 }
 
 void COrvalisDoc::FormatRecord(FileRecord& r) {
-    r.displayName = r.name;
-    if (!r.extension.empty()) r.displayName.append(".").append(r.extension);
-    if (r.displayName.size() > 54) r.displayName.resize(54);
+    std::string name = r.name;
+    if (!r.extension.empty()) name.append(".").append(r.extension);
+    r.displayName = CharacterPrefix(DisplayText(name), kDisplayNameCharacters);
     r.sizeText = StrFormat("%ld", long(r.size));
     r.dateText = DateTimeText(r.modificationTime);
     std::string attributes = (r.attributes & ATTR_READONLY) ? "AR" : "ARW";
@@ -113,7 +141,8 @@ int COrvalisDoc::CheckSameDiskette() {
 int COrvalisDoc::AskNextDiskette(int partIndex) {
     for (;;) {
         const Message prompt{
-            StrFormat("Please, insert another diskette (mark as %d) and click on OK.", partIndex + 1),
+            StrFormat("Please, insert another diskette (mark as %d) and click on OK.",
+                      partIndex + 1),
             Buttons::OkCancel, Icon::Exclamation, Answer::None};
         if (m_ports.user->AskInsertDiskette(prompt) != Answer::Ok) return DISKETTE_CANCELLED;
         if (m_volume.SameDiskette() == 0 &&
@@ -128,11 +157,14 @@ int COrvalisDoc::AskNextDiskette(int partIndex) {
     }
 }
 
-int COrvalisDoc::AskDisketteWithPart(int part, const std::string& name, int& position) {
+int COrvalisDoc::AskDisketteWithPart(int part, const std::string& name, int& position,
+                                     SpreadFile* spread) {
     const std::string partName = StrFormat("%s.%d", name.c_str(), part);
+    const std::string extension = StrFormat("%d", part);
     for (;;) {
-        const Message prompt{StrFormat("Insert diskette with file %s\nand click OK", partName.c_str()),
-                             Buttons::OkCancel, Icon::Exclamation, Answer::None};
+        const Message prompt{
+            StrFormat("Insert diskette with file %s\nand click OK", DisplayText(partName).c_str()),
+            Buttons::OkCancel, Icon::Exclamation, Answer::None};
         if (m_ports.user->AskInsertDiskette(prompt) != Answer::Ok) {
             Notify(User(), "Copying had been interrupt by user.");
             return DISKETTE_CANCELLED;
@@ -140,11 +172,34 @@ int COrvalisDoc::AskDisketteWithPart(int part, const std::string& name, int& pos
         CloseDiskette();
         const int rc = OpenDiskette();
         if (rc == 0) {
-            FileRecord key;
-            key.displayName = partName;
-            position = FindFile(key, false);
-            if (position >= 0) return DISKETTE_READY;
-            Notify(User(), StrFormat("Could not find a file %s on diskette.", partName.c_str()));
+            // The name as stored, not as shown: a name that is not UTF-8 is shown decoded.
+            position = -1;
+            for (std::size_t i = 0; i < m_files.size() && position < 0; ++i)
+                if (EqualsNoCase(m_files[i].name, name) && m_files[i].extension == extension)
+                    position = int(i);
+            if (position < 0) {
+                Notify(User(), StrFormat("Could not find a file %s on diskette.",
+                                         DisplayText(partName).c_str()));
+                continue;
+            }
+            if (!spread) return DISKETTE_READY;
+            const FileRecord& found = m_files[std::size_t(position)];
+            const DisketteIdentity here = m_volume.Identity();
+            const bool seen =
+                std::find(spread->seen.begin(), spread->seen.end(), here) != spread->seen.end();
+            if (!seen && found.size == spread->size &&
+                found.modificationTime == spread->modificationTime) {
+                spread->seen.push_back(here);
+                return DISKETTE_READY;
+            }
+            Notify(User(),
+                   seen ? StrFormat("This diskette was read already.\nInsert the diskette with "
+                                    "file %s.",
+                                    DisplayText(partName).c_str())
+                        : StrFormat("%s on this diskette belongs to another file (its size or "
+                                    "date differ from the first part).\nInsert the diskette "
+                                    "with the right part.",
+                                    DisplayText(partName).c_str()));
             continue;
         }
         if (rc != -4) ShowOpenError(rc);

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "disk/drive.h"
+#include "disk/io_error.h"
 #include "fs/file_record.h"
 #include "fs/volume.h"
+#include "ports/drive_messages.h"
 #include "ports/progress_port.h"
 #include "ports/user_port.h"
 #include "transfer/bad_sector_report.h"
@@ -18,6 +21,21 @@ namespace orv {
 struct OperationBlock;
 
 enum : int { DISKETTE_CANCELLED = 25, DISKETTE_READY = 26 };
+
+// What the document knows of the open diskette: put back when an operation fails.
+struct DocState {
+    VolumeState volume;
+    std::vector<FileRecord> files;
+    long systemWrites = 0;
+};
+
+// The first part of a file spread over several diskettes: a further part must carry the same
+// size and date, and come from a diskette not used before.
+struct SpreadFile {
+    std::uint32_t size = 0;
+    std::uint32_t modificationTime = 0;
+    std::vector<DisketteIdentity> seen;
+};
 
 struct DocPorts {
     IUserPort* user = nullptr;
@@ -45,7 +63,9 @@ public:
     std::int32_t BytesOnDiskette(const FileRecord& key) const;
     int CheckSameDiskette();  // 1 same diskette; 0 the user gave up
     int AskNextDiskette(int partIndex);
-    int AskDisketteWithPart(int part, const std::string& name, int& position);
+    // With spread, a part that does not belong to that file is refused and asked for again.
+    int AskDisketteWithPart(int part, const std::string& name, int& position,
+                            SpreadFile* spread = nullptr);
 
     // 0 all on this diskette; 2 spread over several (or stopped at a change); -1 failed.
     int AddFile(const std::string& path, std::int32_t start);
@@ -74,15 +94,24 @@ private:
     int RunOperation(OperationBlock& block, const ProgressSpec& display);
     void ShowOpenError(int code);
 
+    // After an operation that failed, was refused or was cancelled, the volume in memory must
+    // equal the diskette again: what was taken before it is put back, and when a system record
+    // reached the diskette meanwhile, the diskette is read again.
+    DocState Save() const;
+    void RollBack(const DocState& before);
+    // Reads the open diskette's ID sectors, table and file list again, without questions;
+    // when that fails the document is closed and the user told so. True when re-read.
+    bool Reload();
+
     CDrive& m_drive;
     DocPorts m_ports;
     bool m_bDeviceOpened = false;
     bool m_bOpen = false;
     std::vector<FileRecord> m_files;
     CVolume m_volume;
+    // Deletes made in memory whose table write is still to come (several files deleted at
+    // once write the table with the last one): what the diskette held before the first.
+    std::optional<DocState> m_pendingDelete;
 };
-
-// The message of an OpenDiskette failure code, as the open and change prompts show it.
-std::string OpenErrorText(int code);
 
 }  // namespace orv

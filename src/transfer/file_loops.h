@@ -6,24 +6,38 @@
 #include <vector>
 
 #include "disk/host_file.h"
+#include "disk/io_error.h"
 #include "fs/file_record.h"
 #include "fs/volume.h"
 #include "ports/progress_port.h"
 
 namespace orv {
 
+// Why a loop returned -1 or stopped short; all clear when the diskette was full, a unit could
+// not be read, or the user cancelled.
+struct LoopFailure {
+    IoError drive = IoError::None;  // the drive failed as a whole (write-protected, no diskette)
+    bool hostFile = false;          // the hard-disk file could not be read or written
+    bool sourceChanged = false;     // the source grew or shrank while it was being added
+};
+
 // Writes the source from start on into free units: the capacity of the units written (448 for
-// the header unit, 507 for each further one), or -1 (no room, table not writable, cancelled).
-// The record gets its file number. An empty rest of the source is stored as a header unit
-// alone, so that an empty file exists on the diskette and copies back empty.
+// the header unit, 507 for each further one), or -1 (no room, table not writable, cancelled,
+// a failing drive or source). The record gets its file number. Exactly record.size - start
+// bytes are stored; a source that turns out longer or shorter fails. An empty rest of the
+// source is stored as a header unit alone, so that an empty file exists on the diskette and
+// copies back empty.
 std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t start,
-                                 FileRecord& record, IProgressSink* dialog, bool verify);
+                                 FileRecord& record, IProgressSink* dialog, bool verify,
+                                 LoopFailure* failure = nullptr);
 
 // Writes up to count bytes of the file's chain to the target: the bytes written by this call,
 // or -1. already > 0 resumes behind the units that a first pass delivered; with continuePast,
-// unreadable units give 507 bytes of 'X' and their chain positions go to badList.
+// unreadable units give 507 bytes of 'X' and their chain positions go to badList. A drive that
+// fails as a whole (no diskette) or a target that refuses the data stops the loop.
 std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& target,
                                   std::int32_t count, std::int32_t already, bool continuePast,
-                                  std::vector<std::uint32_t>* badList, IProgressSink* dialog);
+                                  std::vector<std::uint32_t>* badList, IProgressSink* dialog,
+                                  LoopFailure* failure = nullptr);
 
 }  // namespace orv

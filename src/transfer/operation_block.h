@@ -7,6 +7,7 @@
 #include "disk/host_file.h"
 #include "fs/file_record.h"
 #include "ports/progress_port.h"
+#include "transfer/file_loops.h"
 
 namespace orv {
 
@@ -19,12 +20,13 @@ struct OperationBlock {
     COrvalisDoc* document = nullptr;
     HostFile* file = nullptr;
     FileRecord* record = nullptr;
-    std::int32_t result = 0;       // bytes moved, or -1
-    std::int32_t fileNumber = 0;   // copy only
-    std::int32_t byteCount = 0;    // copy only
-    std::int32_t start = 0;        // add: source position; copy rest: bytes already copied
-    std::int32_t continueFlag = 0; // copy rest: go on past unreadable units
+    std::int32_t result = 0;        // bytes moved, or -1
+    std::int32_t fileNumber = 0;    // copy only
+    std::int32_t byteCount = 0;     // copy only
+    std::int32_t start = 0;         // add: source position; copy rest: bytes already copied
+    std::int32_t continueFlag = 0;  // copy rest: go on past unreadable units
     std::vector<std::uint32_t>* badList = nullptr;
+    LoopFailure failure;  // why the loop failed or stopped short
 };
 
 struct WorkerBlock {

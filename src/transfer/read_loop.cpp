@@ -21,7 +21,11 @@ void Report(IProgressSink* dialog, long done, long capacity) {
 
 std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& target,
                                   std::int32_t count, std::int32_t already, bool continuePast,
-                                  std::vector<std::uint32_t>* badList, IProgressSink* dialog) {
+                                  std::vector<std::uint32_t>* badList, IProgressSink* dialog,
+                                  LoopFailure* failure) {
+    LoopFailure local;
+    LoopFailure& why = failure ? *failure : local;
+    why = LoopFailure{};
     std::vector<int> units;
     const int n = volume.CollectUnits(fileNumber, units);
     if (n < 0) return -1;
@@ -40,9 +44,15 @@ std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& tar
         const std::int32_t behind = std::max(already - kHeaderDataBytes, 0);
         position = 1 + (behind + kUnitDataBytes - 1) / kUnitDataBytes;
     } else {
-        if (volume.ReadSector(units[0], sector.data()) != 0) return -1;
+        if (volume.ReadSector(units[0], sector.data()) != 0) {
+            if (IsDriveFailure(volume.LastError())) why.drive = volume.LastError();
+            return -1;
+        }
         const int k = std::min(count, kHeaderDataBytes);
-        if (WriteHostFile(target, sector.data() + kHeaderSize, k) != 0) return -1;
+        if (WriteHostFile(target, sector.data() + kHeaderSize, k) != 0) {
+            why.hostFile = true;
+            return -1;
+        }
         written += k;
         done += k;
         Report(dialog, done, capacity);
@@ -50,12 +60,20 @@ std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& tar
 
     for (int p = position; p < n && written < count; ++p) {
         if (volume.ReadSector(units[std::size_t(p)], sector.data()) != 0) {
+            // An empty drive is not a diskette full of bad units: stop rather than fill.
+            if (IsDriveFailure(volume.LastError())) {
+                why.drive = volume.LastError();
+                break;
+            }
             if (!continuePast) break;
             std::memset(sector.data(), kFiller, sector.size());
             if (badList) badList->push_back(std::uint32_t(p));
         }
         const int k = std::min(count - written, kUnitDataBytes);
-        if (WriteHostFile(target, sector.data() + kUnitHeaderSize, k) != 0) break;
+        if (WriteHostFile(target, sector.data() + kUnitHeaderSize, k) != 0) {
+            why.hostFile = true;
+            break;
+        }
         written += k;
         done += k;
         if (dialog) {

@@ -199,6 +199,30 @@ ReadBack ReadBackDiskette(const Medium& medium, bool allowFullTest) {
     return back;
 }
 
+std::string VolumeMatchesDiskette(const CVolume& volume, const Bytes& diskette) {
+    auto clean = std::make_shared<MemoryMedium>(diskette);
+    CDrive drive;
+    drive.InsertMedium(clean);
+    CVolume fresh(&drive);
+    fresh.OpenDevice();
+    if (fresh.FindIdSectors() != 0) return "the diskette has no ID sectors";
+    if (fresh.ReadFat(false) != 1) return "the diskette's table does not read";
+    std::ostringstream why;
+    if (fresh.Ids().label != volume.Ids().label || fresh.Ids().stampTime != volume.Ids().stampTime)
+        why << "identity: memory " << volume.Ids().label << "/" << volume.Ids().stampTime
+            << ", diskette " << fresh.Ids().label << "/" << fresh.Ids().stampTime;
+    else if (fresh.Fat().pos1 != volume.Fat().pos1 || fresh.Fat().pos2 != volume.Fat().pos2)
+        why << "the table positions differ";
+    else
+        for (int u = 0; u < kUnitCount; ++u)
+            if (fresh.Fat().entries[std::size_t(u)] != volume.Fat().entries[std::size_t(u)]) {
+                why << "unit " << u << ": memory " << volume.Fat().entries[std::size_t(u)]
+                    << ", diskette " << fresh.Fat().entries[std::size_t(u)];
+                break;
+            }
+    return why.str();
+}
+
 std::string Check(const ReadBack& back, const Expectation& expected) {
     std::ostringstream why;
     if (back.finalCode != 0) {

@@ -116,6 +116,11 @@ struct Expectation {
 // Empty when the read back meets the expectation, else what is wrong.
 std::string Check(const ReadBack& back, const Expectation& expected);
 
+// Empty when the volume in memory holds what the diskette's bytes say (its table and its
+// identification: label, stamp, table positions), as a fresh volume reads them; else the
+// first difference.
+std::string VolumeMatchesDiskette(const CVolume& volume, const Bytes& diskette);
+
 // Deterministic bytes for file contents.
 Bytes Data(std::size_t size, std::uint32_t seed);
 

@@ -11,7 +11,9 @@
 namespace orv::reliability {
 namespace {
 
-enum class Failure { ReadOnce, ReadFromThen, WriteOnce, WriteFromThen };
+// Besides failing requests, the diskette may be pulled: from a request on, every request fails
+// for want of a diskette, and the operation must stop within a few more.
+enum class Failure { ReadOnce, ReadFromThen, WriteOnce, WriteFromThen, Pulled };
 
 const char* FailureName(Failure f) {
     switch (f) {
@@ -23,6 +25,8 @@ const char* FailureName(Failure f) {
             return "WriteOnce";
         case Failure::WriteFromThen:
             return "WritePersistent";
+        case Failure::Pulled:
+            return "Pulled";
     }
     return "?";
 }
@@ -42,7 +46,10 @@ TEST_P(IoFailure, EndsReportedAndLeavesTheOldOrTheNewState) {
     for (const Medium& m : op.before) media.push_back(Clone(*m));
     WorkerOutcome outcome;
     ASSERT_EQ(op.run(media, outcome), 0);
-    const long requests = IsRead(failure) ? media[0]->ReadRequests() : media[0]->WriteRequests();
+    const long requests = failure == Failure::Pulled
+                              ? media[0]->ReadRequests() + media[0]->WriteRequests()
+                          : IsRead(failure) ? media[0]->ReadRequests()
+                                            : media[0]->WriteRequests();
     if (requests == 0) GTEST_SKIP() << name << " makes no such request";
 
     long runs = 0, failed = 0, fullTests = 0;
@@ -50,7 +57,10 @@ TEST_P(IoFailure, EndsReportedAndLeavesTheOldOrTheNewState) {
         media.clear();
         for (const Medium& m : op.before) media.push_back(Clone(*m));
         MemoryMedium::Hooks hooks;
-        (IsRead(failure) ? hooks.failReadRequest : hooks.failWriteRequest) = n;
+        if (failure == Failure::Pulled)
+            hooks.pullAfterRequests = n - 1;
+        else
+            (IsRead(failure) ? hooks.failReadRequest : hooks.failWriteRequest) = n;
         hooks.failPersistent =
             failure == Failure::ReadFromThen || failure == Failure::WriteFromThen;
         media[0]->SetHooks(hooks);
@@ -64,6 +74,9 @@ TEST_P(IoFailure, EndsReportedAndLeavesTheOldOrTheNewState) {
             ++failed;
             ASSERT_FALSE(result.messages.empty()) << at << ": failed without a message";
         }
+        // A drive without a diskette is asked a few times at most: by the operation that meets
+        // it, and by the checks that follow a failure.
+        ASSERT_LE(media[0]->RequestsAfterPull(), 12) << at;
         for (std::size_t i = 0; i < media.size(); ++i) {
             media[i]->SetHooks({});
             const ReadBack back = ReadBackDiskette(media[i], true);
@@ -82,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
     Operations, IoFailure,
     ::testing::Combine(::testing::ValuesIn(OperationNames(false)),
                        ::testing::Values(Failure::ReadOnce, Failure::ReadFromThen,
-                                         Failure::WriteOnce, Failure::WriteFromThen)),
+                                         Failure::WriteOnce, Failure::WriteFromThen,
+                                         Failure::Pulled)),
     [](const ::testing::TestParamInfo<IoFailure::ParamType>& info) {
         return std::get<0>(info.param) + "_" + FailureName(std::get<1>(info.param));
     });

@@ -21,13 +21,29 @@ namespace {
 // One writing command on the diskette in the drive: its result (0 success) and the boxes shown.
 using Command = std::function<int(CDrive&, std::vector<std::string>&)>;
 
+// Bytes of whatever the drive reads (an image file or a device).
+Bytes DriveBytes(CDrive& drive) {
+    Bytes bytes(static_cast<std::size_t>(kImageSize));
+    for (int s = 0; s < kSectorCount; ++s)
+        if (!drive.ReadDirect(s, 1, bytes.data() + std::size_t(s) * kSectorSize))
+            ADD_FAILURE() << "sector " << s << " does not read";
+    return bytes;
+}
+
+// A document command must stop at once, and leave the volume in memory as the diskette is.
 int DocumentCommand(CDrive& drive, std::vector<std::string>& shown,
                     const std::function<int(Rig&)>& body) {
     Rig rig(nullptr);
     rig.drive.InsertMedium(drive.Medium(), drive.Path());
     int rc = rig.Open();
+    const long writesBefore = rig.drive.Stats().writeRequests;
     if (rc == 0) rc = body(rig);
     shown = rig.Texts();
+    EXPECT_LE(rig.drive.Stats().writeRequests - writesBefore, 4)
+        << "a write-protected diskette is tried again and again";
+    if (rig.doc->IsOpen()) {
+        EXPECT_EQ(VolumeMatchesDiskette(rig.doc->Volume(), DriveBytes(rig.drive)), "");
+    }
     return rc;
 }
 
@@ -44,8 +60,14 @@ int Worker(std::vector<std::string>& shown,
 std::vector<std::pair<std::string, Command>> WritingCommands() {
     std::vector<std::pair<std::string, Command>> commands;
     commands.emplace_back("add", [](CDrive& d, std::vector<std::string>& shown) {
-        return DocumentCommand(d, shown,
-                               [](Rig& rig) { return rig.Add("new.txt", Data(5000, 3)); });
+        return DocumentCommand(d, shown, [](Rig& rig) {
+            const int rc = rig.Add("new.txt", Data(5000, 3));
+            EXPECT_TRUE(
+                rig.user.Saw("Unable to write on the diskette.\nDiskette is probably "
+                             "write protected.\nIf not so, disk is damaged and cannot be "
+                             "used anymore."));
+            return rc;
+        });
     });
     commands.emplace_back("delete", [](CDrive& d, std::vector<std::string>& shown) {
         return DocumentCommand(d, shown, [](Rig& rig) { return rig.Delete("gamma.bin"); });
@@ -121,6 +143,38 @@ TEST(WriteProtected, SidecarRefusesEveryWritingCommand) {
     const std::string path = BaseImage(dir);
     tests::WriteText(path + ".faults", "write-protected\n");
     ExpectEveryWriteRefused(path, "sidecar");
+}
+
+// The user flips the tab (or pulls the diskette) during a session, tries an add, then puts
+// things right and deletes a file: the table that the delete writes must carry no bad mark
+// from the add that never wrote.
+TEST(WriteProtected, AnAddThatCannotWriteLeavesNothingForALaterTableWrite) {
+    for (const bool eject : {false, true}) {
+        SCOPED_TRACE(eject ? "empty drive" : "write-protected");
+        const BaseDiskette base = MakeBase();
+        Rig rig(base.medium);
+        ASSERT_EQ(rig.Open(), 0);
+        if (eject)
+            rig.drive.Eject();
+        else
+            base.medium->Faults().SetWriteProtected(true);
+        const long requests = base.medium->WriteRequests();
+        EXPECT_EQ(rig.Add("big.bin", Data(400000, 5)), -1);
+        EXPECT_LE(base.medium->WriteRequests() - requests, 1);
+        // An empty drive is found by the check that the diskette is still the one opened.
+        if (eject)
+            EXPECT_FALSE(rig.user.prompts.empty());
+        else
+            EXPECT_TRUE(rig.user.Saw(DriveFailureText(IoError::WriteProtected)));
+        EXPECT_EQ(rig.doc->Volume().BadBytes(), 0);
+        if (eject)
+            rig.Insert(base.medium);
+        else
+            base.medium->Faults().SetWriteProtected(false);
+        ASSERT_EQ(rig.Delete("gamma.bin"), 0);
+        EXPECT_EQ(VolumeMatchesDiskette(rig.doc->Volume(), base.medium->Bytes()), "");
+        EXPECT_EQ(rig.doc->Volume().BadBytes(), 0);
+    }
 }
 
 TEST(WriteProtected, ReadOnlyLoopDeviceRefusesEveryWritingCommand) {

@@ -10,9 +10,12 @@ class AddCopy : public TransferTest {};
 
 TEST_F(AddCopy, FilesOfEverySizeCopyBackByteExact) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
-    struct Case { std::size_t size; int units; };
-    const Case cases[] = {{0, 1},   {1, 1},   {448, 1},  {449, 2},
-                          {955, 2}, {956, 3}, {100000, UnitsForBytes(100000)}};
+    struct Case {
+        std::size_t size;
+        int units;
+    };
+    const Case cases[] = {
+        {0, 1}, {1, 1}, {448, 1}, {449, 2}, {955, 2}, {956, 3}, {100000, UnitsForBytes(100000)}};
     int seed = 1;
     for (const Case& c : cases) {
         const std::string name = "f" + std::to_string(c.size) + ".bin";
@@ -110,7 +113,8 @@ TEST_F(AddCopy, AFullFurtherDisketteIsNotCountedAsWritten) {
     EXPECT_EQ(user.prompts[1].text, user.prompts[0].text);
     const FileRecord* part = Listed("x.1");
     ASSERT_NE(part, nullptr);
-    EXPECT_EQ(doc->Volume().ChainCapacity(part->fileNumber), BytesInUnits(UnitsForBytes(3000 - 1462)));
+    EXPECT_EQ(doc->Volume().ChainCapacity(part->fileNumber),
+              BytesInUnits(UnitsForBytes(3000 - 1462)));
 }
 
 TEST_F(AddCopy, AnUnwritableUnitInsideARunIsSkippedAndTheDataStaysInOrder) {
@@ -135,8 +139,8 @@ TEST_F(AddCopy, AnInterruptedAddLeavesTheTableOnTheDisketteUnchanged) {
     EXPECT_EQ(Listed("big.bin"), nullptr);
     // Table sectors and ID sectors are as before; only data units were written.
     for (int s = 0; s < kFirstDataSector; ++s)
-        EXPECT_EQ(std::memcmp(before.data() + s * kSectorSize, disk->Bytes().data() + s * kSectorSize,
-                              kSectorSize),
+        EXPECT_EQ(std::memcmp(before.data() + s * kSectorSize,
+                              disk->Bytes().data() + s * kSectorSize, kSectorSize),
                   0)
             << "sector " << s;
     runner.cancelAfterReports = 0;
@@ -201,8 +205,10 @@ TEST_F(AddCopy, AnUnreadableFirstUnitOfANonLastPartStopsTheCopyCleanly) {
     CopyBack("r.txt", &rc);
     EXPECT_EQ(rc, -1);
     EXPECT_EQ(runner.runs, 3);  // two adds, one first pass: no second pass
-    EXPECT_TRUE(user.Saw("Could not read first sector of file from diskette\nor could not write to " +
-                         dir.File("back-r.txt")));
+    const std::string target = dir.File("back-r.txt");
+    EXPECT_TRUE(
+        user.Saw("Could not read first sector of file from diskette\nor could not write to " +
+                 target + "\n\n" + target + " is incomplete: it holds 0 B."));
 }
 
 TEST_F(AddCopy, CopyingAFurtherPartAloneAsksFirst) {

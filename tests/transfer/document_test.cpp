@@ -1,5 +1,5 @@
-#include "transfer/start_position.h"
 #include "ports/text_format.h"
+#include "transfer/start_position.h"
 #include "transfer_fixture.h"
 
 namespace orv::tests {
@@ -12,8 +12,9 @@ TEST_F(Document, OpenReportsEachKindOfUnusableDiskette) {
     Insert(blank);
     user.answers = {Answer::No};
     EXPECT_EQ(doc->OpenDiskette(), -4);
-    EXPECT_TRUE(user.Saw("Diskette seems to be not formated for Orvalis\nor was formated in "
-                         "previous version of Orvalis.\n\nDo you want to open the diskette."));
+    EXPECT_TRUE(
+        user.Saw("Diskette seems to be not formated for Orvalis\nor was formated in "
+                 "previous version of Orvalis.\n\nDo you want to open the diskette."));
     user.answers = {Answer::Yes};
     EXPECT_EQ(doc->OpenDiskette(), -1);  // no ID sector anywhere
 
@@ -83,17 +84,23 @@ TEST_F(Document, LeavingTheSameDisketteInTheDriveAsksWhetherItWasChanged) {
     EXPECT_TRUE(doc->IsOpen());  // the open diskette stayed open
 }
 
-TEST_F(Document, FindFileIgnoresCaseAndExactAlsoComparesSizeAndNumber) {
+TEST_F(Document, FindFileByNameIgnoresCaseAndExactlyByNumberPartAndSize) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
     ASSERT_EQ(doc->AddFile(HostFile("REPORT.TXT", Pattern(10, 1)), 0), 0);
     FileRecord key;
     key.displayName = "report.txt";
     EXPECT_EQ(doc->FindFile(key, false), 0);
-    key.sizeText = "10";
-    key.numberText = "1";
+    // The exact search never looks at the texts shown.
+    key = doc->Files()[0];
+    key.displayName = "something else";
     EXPECT_EQ(doc->FindFile(key, true), 0);
-    key.sizeText = "11";
-    EXPECT_EQ(doc->FindFile(key, true), -1);
+    for (auto change :
+         {+[](FileRecord& k) { k.size = 11; }, +[](FileRecord& k) { k.fileNumber = 2; },
+          +[](FileRecord& k) { k.extension = "1"; }}) {
+        FileRecord other = key;
+        change(other);
+        EXPECT_EQ(doc->FindFile(other, true), -1);
+    }
 }
 
 TEST(FormatRecord, BuildsTheDisplayTexts) {

@@ -66,8 +66,10 @@ int FindRwSectors(CVolume& volume) {
     int found = 0;
     Sector s;
     for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast; ++sector) {
-        if (volume.ReadSector(sector, s.data()) != 0 || volume.WriteSector(sector, s.data()) != 0)
+        if (volume.ReadSector(sector, s.data()) != 0 || volume.WriteSector(sector, s.data()) != 0) {
+            if (IsDriveFailure(volume.LastError())) break;  // write-protected or empty
             continue;
+        }
         if (found == kIdCount) break;  // one more good sector ends the search
         ids[found++] = std::uint16_t(sector);
     }

@@ -6,6 +6,7 @@
 #include "maintenance/diskservice/resolve_units.h"
 #include "maintenance/diskservice/service_run.h"
 #include "maintenance/diskservice/service_workers.h"
+#include "ports/drive_messages.h"
 
 namespace orv {
 
@@ -86,7 +87,9 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     if (found == Identified::NewArea) volume.MarkAllUnknown();
     if (!tableComplete || unsettled) {
         dialog.SetStatus(kSearchingFragments);
-        if (ResolveUnknownUnits(volume, dialog) != 0) return Interrupted(run);
+        const int resolved = ResolveUnknownUnits(volume, dialog);
+        if (resolved == -2) return run.Notice(DriveFailureText(volume.LastError()), Icon::Stop);
+        if (resolved != 0) return Interrupted(run);
         if (!tableComplete) DropImplausibleFiles(volume);
     }
     // Every table sector is written, also from a complete table: copies that differ are made

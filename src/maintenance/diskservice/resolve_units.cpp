@@ -123,6 +123,7 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog) {
         // A second read before the verdict: a unit taken from its file for one passing read
         // error would shift every later byte of the file.
         if (volume.ReadSector(sector, s.data()) != 0 && volume.ReadSector(sector, s.data()) != 0) {
+            if (IsDriveFailure(volume.LastError())) return -2;  // no unit is to blame
             fat.Set(unit, FAT_BAD);
         } else {
             const int owner = GetU16(s.data());

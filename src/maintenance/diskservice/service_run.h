@@ -42,7 +42,7 @@ public:
         m_dialog.SetProgress(100);
         return 0;
     }
-    int Notice(const char* text, Icon icon) {
+    int Notice(const std::string& text, Icon icon) {
         Notify(m_user, text, icon);
         return EndWithNothing();
     }

@@ -50,6 +50,8 @@ int FullScan(CVolume& volume, IWorkerDialog& dialog) {
                 copy2[good - kIdCount - kFatSectorCount - 1] = std::uint16_t(s);
             if (IsDataSector(s))
                 fat.entries[UnitOfSector(s)] = good <= kSystemSectors ? FAT_SYSTEM : FAT_FREE;
+        } else if (IsDriveFailure(volume.LastError())) {
+            return FORMAT_DRIVE_FAILED;  // not a bad sector: the diskette is gone
         } else if (IsDataSector(s)) {
             fat.entries[UnitOfSector(s)] = FAT_BAD;
         }

@@ -8,9 +8,10 @@
 namespace orv {
 
 enum : int {
-    FORMAT_NO_ROOM = -1,      // too few good sectors, or no good one for an ID sector in 1..63
-    FORMAT_NO_SECTOR0 = -2,   // sector 0 unreadable
-    FORMAT_INTERRUPTED = -3,  // the user asked to stop during the scan
+    FORMAT_NO_ROOM = -1,       // too few good sectors, or no good one for an ID sector in 1..63
+    FORMAT_NO_SECTOR0 = -2,    // sector 0 unreadable
+    FORMAT_INTERRUPTED = -3,   // the user asked to stop during the scan
+    FORMAT_DRIVE_FAILED = -4,  // the drive failed as a whole (no diskette) during the scan
 };
 
 // 0, or one of the codes above. quick reuses the positions already in the volume.

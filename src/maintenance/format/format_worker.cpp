@@ -3,6 +3,7 @@
 #include "fs/volume.h"
 #include "maintenance/format/format_steps.h"
 #include "maintenance/format/format_texts.h"
+#include "ports/drive_messages.h"
 
 namespace orv {
 
@@ -33,9 +34,14 @@ private:
         m_options.displayResults = 0;
         return -1;
     }
-    int StopWith(const char* text) {
+    int StopWith(const std::string& text) {
         Notify(m_user, text);
         return Stop();
+    }
+    // A write that failed: the drive's own reason when it failed as a whole.
+    int StopAfterWrite() {
+        const IoError cause = m_volume.LastError();
+        return StopWith(IsDriveFailure(cause) ? DriveFailureText(cause) : kCannotWrite);
     }
     // Asks when the user pressed Cancel; true when the answer is to stop.
     bool StopRequested(Icon icon) {
@@ -111,6 +117,8 @@ int FormatRun::Run() {
             return StopWith(kNoRoomForSystem);
         case FORMAT_INTERRUPTED:
             return StopWith(kInterrupted);
+        case FORMAT_DRIVE_FAILED:
+            return StopWith(DriveFailureText(m_volume.LastError()));
         default:
             break;
     }
@@ -118,14 +126,14 @@ int FormatRun::Run() {
     m_dialog.SetProgress(85);
     if (StopRequested(Icon::Exclamation)) return Stop();
     m_dialog.SetStatus(kWritingFat);
-    if (m_volume.WriteFat() < 0) return StopWith(kCannotWrite);
+    if (m_volume.WriteFat() < 0) return StopAfterWrite();
 
     m_dialog.SetProgress(90);
     if (StopRequested(Icon::Exclamation)) return Stop();
     m_dialog.SetStatus(kWritingIds);
     // Without ID sectors the diskette would not open: that is no successful format.
     if (m_volume.WriteIdSectors(m_options.noLabel ? nullptr : &m_options.label, nullptr) != 0)
-        return StopWith(kCannotWrite);
+        return StopAfterWrite();
 
     m_dialog.SetStatus(kAlmostDone);
     if (m_volume.ReadFat(false) == 0) return StopWith(kCannotFormat);

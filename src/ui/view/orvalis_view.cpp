@@ -21,6 +21,11 @@ namespace orv {
 namespace {
 
 constexpr int kStartFileDelayMs = 1000;
+// Item data of the name column that ties a row to its file.
+constexpr int kKeyNumberRole = Qt::UserRole;
+constexpr int kKeyExtensionRole = Qt::UserRole + 1;
+constexpr int kKeyPartRole = Qt::UserRole + 2;
+constexpr int kKeySizeRole = Qt::UserRole + 3;
 
 struct ColumnSpec {
     const char* header;
@@ -192,6 +197,12 @@ void COrvalisView::AddRow(const FileRecord& r) {
         item->setText(c, QString::fromStdString(*texts[c]));
         item->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
     }
+    // What ties the row to its file: the file number and the part as stored, never the text
+    // shown (a name that is not UTF-8 is shown decoded).
+    item->setData(COL_NAME, kKeyNumberRole, int(r.fileNumber));
+    item->setData(COL_NAME, kKeyExtensionRole, QByteArray::fromStdString(r.extension));
+    item->setData(COL_NAME, kKeyPartRole, int(r.partNumber));
+    item->setData(COL_NAME, kKeySizeRole, qulonglong(r.size));
     insertTopLevelItem(0, item);
 }
 
@@ -224,6 +235,10 @@ FileRecord COrvalisView::KeyFromRow(int row) const {
     if (const QTreeWidgetItem* item = topLevelItem(row)) {
         key.displayName = item->text(COL_NAME).toStdString();
         key.sizeText = item->text(COL_SIZE).toStdString();
+        key.fileNumber = std::uint16_t(item->data(COL_NAME, kKeyNumberRole).toInt());
+        key.extension = item->data(COL_NAME, kKeyExtensionRole).toByteArray().toStdString();
+        key.partNumber = std::uint8_t(item->data(COL_NAME, kKeyPartRole).toInt());
+        key.size = std::uint32_t(item->data(COL_NAME, kKeySizeRole).toULongLong());
         key.numberText = item->text(COL_NUMBER).toStdString();
     }
     return key;
