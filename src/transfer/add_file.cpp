@@ -36,7 +36,10 @@ std::string AddFailureText(const LoopFailure& failure, const std::string& path,
 
 }  // namespace
 
-int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
+int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome) {
+    AddOutcome local;
+    AddOutcome& result = outcome ? *outcome : local;
+    result = AddOutcome{};
     if (!CheckSameDiskette()) return -1;
 
     FileRecord record;
@@ -55,6 +58,12 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
     HostFile source;
     if (!source.Open(path, HostFile::Mode::Read)) {
         Notify(User(), StrFormat("%s\n\nFile could not be opened.", path.c_str()));
+        return -1;
+    }
+    // A device or a pipe has no size to record: it would fill the diskette with a file that
+    // claims to be empty.
+    if (!haveStatus) {
+        Notify(User(), StrFormat("%s\n\nis not a file. Only files can be added.", path.c_str()));
         return -1;
     }
     if (!source.Seek(start)) {
@@ -98,6 +107,8 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
     if (block.result >= rest) {
         FormatRecord(record);
         m_files.push_back(record);
+        result.complete = true;
+        result.stored = rest;
         return 0;
     }
 
@@ -136,6 +147,8 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start) {
         ++partIndex;
         done += block.result;
     }
+    result.complete = done >= rest;
+    result.stored = std::min(done, rest);
     if (m_bOpen && partOnOpenDiskette) {
         FormatRecord(record);
         m_files.push_back(record);

@@ -37,6 +37,13 @@ struct SpreadFile {
     std::vector<DisketteIdentity> seen;
 };
 
+// How far an add got: the bytes of the source behind the start position that are on
+// diskettes now, and whether that is all of it.
+struct AddOutcome {
+    bool complete = false;
+    std::int32_t stored = 0;
+};
+
 struct DocPorts {
     IUserPort* user = nullptr;
     IProgressRunner* progress = nullptr;
@@ -68,7 +75,7 @@ public:
                             SpreadFile* spread = nullptr);
 
     // 0 all on this diskette; 2 spread over several (or stopped at a change); -1 failed.
-    int AddFile(const std::string& path, std::int32_t start);
+    int AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome = nullptr);
     // position -1: new file; 0: append; above 0: write from there. 0 copied, -1 not.
     int CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
                          std::int32_t position);
