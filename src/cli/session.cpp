@@ -41,7 +41,7 @@ bool Session::InsertDrive() {
 bool Session::Open() {
     const int rc = doc->OpenDiskette();
     if (rc == 0) return true;
-    if (rc != -4) Notify(*user, OpenErrorText(rc));
+    if (rc != -4) Notify(*user, doc->OpenErrorMessage(rc));
     doc->CloseDiskette();
     return false;
 }

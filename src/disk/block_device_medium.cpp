@@ -82,9 +82,21 @@ IoError BlockDeviceMedium::WriteCause(int error) const {
     return IoError::HostError;
 }
 
+bool BlockDeviceMedium::Lock(std::string& error) {
+    std::string holder;
+    if (m_lock.Want(m_fd.Get(), m_path, holder)) return true;
+    error = InUseText(m_path, holder);
+    return false;
+}
+
+void BlockDeviceMedium::Unlock() {
+    m_lock.Release(m_fd.Get());
+}
+
 bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
     m_lastError = IoError::None;
     if (!m_fd.Valid()) return Fail(IoError::NoMedium);
+    if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
     const std::size_t n = std::size_t(count) * kSectorSize;
     if (n > kMaxRequest) {  // split long requests; the whole still fails as one
@@ -103,6 +115,7 @@ bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
 bool BlockDeviceMedium::Write(int first, int count, const std::uint8_t* buffer) {
     m_lastError = IoError::None;
     if (!m_fd.Valid()) return Fail(IoError::NoMedium);
+    if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     if (m_bReadOnly) return Fail(IoError::WriteProtected);
     if (!IsSectorRange(first, count)) return Fail(IoError::Unwritable);
     const std::size_t n = std::size_t(count) * kSectorSize;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "disk/file_lock.h"
 #include "disk/medium.h"
 #include "disk/unique_fd.h"
 
@@ -23,6 +24,8 @@ public:
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
     IoError LastError() const override { return m_lastError; }
+    bool Lock(std::string& error) override;
+    void Unlock() override;
     std::string Describe() const override { return m_path; }
     bool WriteProtected() const { return m_bReadOnly; }
 
@@ -42,6 +45,7 @@ private:
     UniqueFd m_fd;
     bool m_bReadOnly = false;
     IoError m_lastError = IoError::None;
+    FileLock m_lock;
     std::unique_ptr<std::uint8_t, FreeAligned> m_buffer;  // aligned for O_DIRECT
 };
 

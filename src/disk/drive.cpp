@@ -30,8 +30,30 @@ void CDrive::InsertMedium(std::shared_ptr<IMedium> medium, std::string path) {
     std::lock_guard io(m_ioMutex);
     m_buffer.Drop();
     std::lock_guard lock(m_mutex);
+    // A held drive holds what comes into it: the old medium lets go first (it may be the same
+    // file opened anew), and a new one that another program has refuses every request.
+    if (m_locks > 0) {
+        if (m_medium) m_medium->Unlock();
+        std::string ignored;
+        if (medium) medium->Lock(ignored);
+    }
     m_medium = std::move(medium);
     m_path = std::move(path);
+}
+
+bool CDrive::Lock(std::string& error) {
+    std::lock_guard lock(m_mutex);
+    if (m_locks == 0 && m_medium && !m_medium->Lock(error)) {
+        m_medium->Unlock();
+        return false;
+    }
+    ++m_locks;
+    return true;
+}
+
+void CDrive::Unlock() {
+    std::lock_guard lock(m_mutex);
+    if (m_locks > 0 && --m_locks == 0 && m_medium) m_medium->Unlock();
 }
 
 void CDrive::SetTrackBuffer(bool on) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "disk/drive_timing.h"
 #include "disk/medium.h"
@@ -46,6 +47,12 @@ public:
     // Forgets what the track buffer holds (the diskette may be changed from now on).
     void DropBuffer();
 
+    // Holds the medium in the drive, and whatever is put into the drive while held, for this
+    // program (counted: each Lock that succeeded needs its Unlock). False, with a message naming
+    // the other program where it is known, when another program has it.
+    bool Lock(std::string& error);
+    void Unlock();
+
     DriveStats Stats() const;
     void ResetStats();
     // Read-ahead of the rest of a cylinder for single-sector reads (off by default).
@@ -58,12 +65,46 @@ private:
     mutable std::mutex m_mutex;  // guards the slot
     std::shared_ptr<IMedium> m_medium;
     std::string m_path;
+    int m_locks = 0;               // guarded by m_mutex
     mutable std::mutex m_ioMutex;  // one request at a time through the buffer and the model
     bool m_bTrackBuffer = false;
     TrackBuffer m_buffer;
     DriveTimingModel m_timing;
     std::atomic<long> m_readRequests{0}, m_readSectors{0}, m_writeRequests{0}, m_writeSectors{0};
     std::atomic<long> m_mediumReadRequests{0}, m_mediumReadSectors{0};
+};
+
+// While it lives, the drive is held for this program (CDrive::Lock); Held() tells whether
+// that worked, Error() why not.
+class DriveLock {
+public:
+    DriveLock() = default;
+    explicit DriveLock(CDrive& drive) {
+        if (drive.Lock(m_error)) m_pDrive = &drive;
+    }
+    DriveLock(DriveLock&& other) noexcept
+        : m_pDrive(std::exchange(other.m_pDrive, nullptr)), m_error(std::move(other.m_error)) {}
+    DriveLock& operator=(DriveLock&& other) noexcept {
+        if (this != &other) {
+            Release();
+            m_pDrive = std::exchange(other.m_pDrive, nullptr);
+            m_error = std::move(other.m_error);
+        }
+        return *this;
+    }
+    DriveLock(const DriveLock&) = delete;
+    DriveLock& operator=(const DriveLock&) = delete;
+    ~DriveLock() { Release(); }
+
+    bool Held() const { return m_pDrive != nullptr; }
+    const std::string& Error() const { return m_error; }
+    void Release() {
+        if (m_pDrive) std::exchange(m_pDrive, nullptr)->Unlock();
+    }
+
+private:
+    CDrive* m_pDrive = nullptr;
+    std::string m_error;
 };
 
 // Loads the medium for a path: a block device when the path names one, an image file otherwise.

@@ -61,6 +61,7 @@ bool ImageMedium::LoadFaults(std::string& error) {
 bool ImageMedium::Load(const std::string& path, std::string& error) {
     m_path = path;
     m_fd.Reset();
+    m_lock.Closed();
     m_bReadOnly = false;
     if (!LoadFaults(error)) return false;
 
@@ -115,6 +116,7 @@ bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
     m_lastError = IoError::None;
     if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
     if (!EnsureOpen()) return Fail(NotOpenCause());
+    if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     if (m_faults.BlocksRead(first, count)) return Fail(IoError::Unreadable);
     if (!FullPread(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
                    off_t(first) * kSectorSize))
@@ -126,12 +128,25 @@ bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
     m_lastError = IoError::None;
     if (!IsSectorRange(first, count)) return Fail(IoError::Unwritable);
     if (!EnsureOpen()) return Fail(NotOpenCause());
+    if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     if (m_bReadOnly || m_faults.WriteProtected()) return Fail(IoError::WriteProtected);
     if (m_faults.BlocksWrite(first, count)) return Fail(IoError::Unwritable);
     if (!FullPwrite(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
                     off_t(first) * kSectorSize))
         return Fail(IoError::HostError);
     return true;
+}
+
+bool ImageMedium::Lock(std::string& error) {
+    // An image that is not there yet is locked when it arrives (EnsureOpen, then Ready).
+    std::string holder;
+    if (m_lock.Want(m_fd.Get(), m_path, holder)) return true;
+    error = InUseText(m_path, holder);
+    return false;
+}
+
+void ImageMedium::Unlock() {
+    m_lock.Release(m_fd.Get());
 }
 
 IoError ImageMedium::NotOpenCause() const {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "disk/fault_map.h"
+#include "disk/file_lock.h"
 #include "disk/medium.h"
 #include "disk/unique_fd.h"
 
@@ -19,6 +20,8 @@ public:
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
     IoError LastError() const override { return m_lastError; }
+    bool Lock(std::string& error) override;
+    void Unlock() override;
     std::string Describe() const override { return m_path; }
 
     bool Present() const { return m_fd.Valid(); }
@@ -38,6 +41,7 @@ private:
     FaultMap m_faults;
     bool m_bReadOnly = false;
     IoError m_lastError = IoError::None;
+    FileLock m_lock;
 };
 
 // Creates a blank image (all zero bytes). Refuses to overwrite an existing file.

@@ -20,6 +20,16 @@ public:
     virtual IoError LastError() const { return IoError::None; }
     // A short human-readable name: the path of the image or device.
     virtual std::string Describe() const = 0;
+
+    // Holds the image or device for this program until Unlock: another program that tries is
+    // refused, and while another program holds it, every request here fails with InUse. False
+    // when the lock cannot be had now, with a message for the user in error. A medium that
+    // nobody else can reach (memory) has nothing to lock.
+    virtual bool Lock(std::string& error) {
+        (void)error;
+        return true;
+    }
+    virtual void Unlock() {}
 };
 
 }  // namespace orv

@@ -74,6 +74,12 @@ public:
     // write was cut short (WriteFat finishes copy 1 before it begins copy 2). Appended to
     // sectors when given; their count.
     int DifferingFatSectors(std::vector<int>* sectors = nullptr);
+    // Settles the table in memory when the two copies on the diskette differ (a table write cut
+    // short), from the owner tags of the units: a file whose entries differ keeps the units
+    // that carry its tag when they are exactly what its size needs; otherwise its units are set
+    // aside as FAT_UNKNOWN (neither listed nor free) and it goes to unsettled with what its
+    // header says. Nothing is written. The number of table sectors whose copies differ.
+    int SettleDifferingCopies(std::vector<FileRecord>* unsettled);
     void MarkAllUnknown();
     void MarkAllFatDirty(bool flag);
 

@@ -3,7 +3,9 @@
 // from a worker thread and blocks until the user has answered.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace orv {
 
@@ -25,6 +27,26 @@ public:
     // An OK/Cancel prompt that asks for a diskette to be put into the drive. A front end may
     // change the medium in the drive before it answers OK.
     virtual Answer AskInsertDiskette(const Message& message) = 0;
+};
+
+// Passes every box on, and calls `before` first: while a question is open the user may change
+// the diskette, so whatever the drive read ahead must be forgotten by then.
+class GuardedUserPort final : public IUserPort {
+public:
+    GuardedUserPort(IUserPort& inner, std::function<void()> before)
+        : m_inner(inner), m_before(std::move(before)) {}
+    Answer ShowMessage(const Message& message) override {
+        m_before();
+        return m_inner.ShowMessage(message);
+    }
+    Answer AskInsertDiskette(const Message& message) override {
+        m_before();
+        return m_inner.AskInsertDiskette(message);
+    }
+
+private:
+    IUserPort& m_inner;
+    std::function<void()> m_before;
 };
 
 // The first button of a box; what an unanswered box falls back to.

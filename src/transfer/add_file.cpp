@@ -40,7 +40,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     AddOutcome local;
     AddOutcome& result = outcome ? *outcome : local;
     result = AddOutcome{};
-    if (!CheckSameDiskette()) return -1;
+    if (!CheckSameDiskette() || RefuseWhileCopiesDiffer()) return -1;
 
     FileRecord record;
     HostFileStatus status;

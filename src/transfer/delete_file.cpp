@@ -14,7 +14,10 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
         m_pendingDelete.reset();
         RollBack(before);
     };
-    const int found = CheckSameDiskette() ? FindFile(key, true) : -1;
+    const int found =
+        CheckSameDiskette() && !(showMessage ? RefuseWhileCopiesDiffer() : m_bCopiesDiffer)
+            ? FindFile(key, true)
+            : -1;
     if (found < 0) {
         abandon();
         return -1;
@@ -44,6 +47,10 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
     const DocState before = Save();
     if (m_ports.report) m_ports.report->ShowBadSectorReport(report);
     if (!report.marked) return 0;
+    if (RefuseWhileCopiesDiffer()) {
+        RollBack(before);
+        return 0;
+    }
     for (;;) {
         if (DeleteFromDiskette(key, true, false) == 0) return 1;
         if (!m_bOpen) return 0;  // the diskette could not be read again

@@ -13,15 +13,22 @@ constexpr std::size_t kDisplayNameCharacters = 54;
 }  // namespace
 
 COrvalisDoc::COrvalisDoc(CDrive& drive, DocPorts ports)
-    : m_drive(drive), m_ports(ports), m_volume(&drive) {}
+    : m_drive(drive),
+      m_ports(ports),
+      m_user(*ports.user, [&drive] { drive.DropBuffer(); }),
+      m_volume(&drive) {}
 
 COrvalisDoc::~COrvalisDoc() {
     m_files.clear();
     if (m_bDeviceOpened) m_volume.CloseDevice();
 }
 
+std::string COrvalisDoc::OpenErrorMessage(int code) const {
+    return code == -5 ? m_lockError : OpenErrorText(code);
+}
+
 void COrvalisDoc::ShowOpenError(int code) {
-    Notify(User(), OpenErrorText(code));
+    Notify(User(), OpenErrorMessage(code));
 }
 
 DocState COrvalisDoc::Save() const {
@@ -37,18 +44,57 @@ void COrvalisDoc::RollBack(const DocState& before) {
 bool COrvalisDoc::Reload() {
     const std::string label = m_volume.Ids().label;
     m_volume.ResetVolume();
-    std::vector<FileRecord> files;
-    const bool read = m_volume.FindIdSectors() == 0 && m_volume.Ids().label == label &&
-                      m_volume.ReadFat(false) == 1 && m_volume.ListFiles(files) != -2;
-    if (!read) {
+    if (m_volume.FindIdSectors() != 0 || m_volume.Ids().label != label || !LoadFiles()) {
         CloseDiskette();
         Notify(User(),
                "Orvalis could not read the diskette again after the failure.\nOpen the diskette "
                "again to see what it holds.");
         return false;
     }
+    return true;
+}
+
+namespace {
+
+std::string CopiesDifferText(const std::vector<FileRecord>& unsettled) {
+    std::string text =
+        "The two copies of the allocation table on this diskette differ: a table write was cut "
+        "short.\nFiles are listed as their own units confirm them; nothing is written on the "
+        "diskette.\nRun Disk service (full test) to repair it.";
+    if (unsettled.empty()) return text;
+    text += "\n\nNot listed, because their units do not confirm them:";
+    for (FileRecord record : unsettled) {
+        COrvalisDoc::FormatRecord(record);
+        text += StrFormat("\n  %s (#%d)", record.displayName.c_str(), int(record.fileNumber));
+    }
+    return text;
+}
+
+}  // namespace
+
+bool COrvalisDoc::LoadFiles() {
+    if (m_volume.ReadFat(false) == 0) return false;
+    // Copies that differ hold a table write that was cut short: a file listed from either copy
+    // alone could lack units, or take another file's. The units' own tags settle it.
+    std::vector<FileRecord> unsettled;
+    m_bCopiesDiffer = m_volume.SettleDifferingCopies(&unsettled) > 0;
+    std::vector<FileRecord> files;
+    const int listed = m_volume.ListFiles(files);
+    if (m_bCopiesDiffer) Notify(User(), CopiesDifferText(unsettled));
+    if (listed == -2)
+        Notify(User(),
+               "Cannot read first sector of at least one file on diskette.\nRun Diske Service if "
+               "you want to use this file(s).");
     for (FileRecord& record : files) FormatRecord(record);
     m_files = std::move(files);
+    return true;
+}
+
+bool COrvalisDoc::RefuseWhileCopiesDiffer() {
+    if (!m_bCopiesDiffer) return false;
+    Notify(User(),
+           "The two copies of the allocation table on this diskette differ.\nRun Disk service "
+           "(full test) to repair the diskette before anything is written on it.");
     return true;
 }
 
@@ -58,6 +104,15 @@ int COrvalisDoc::OpenDiskette() {
         m_bDeviceOpened = true;
     }
     m_bOpen = false;
+    // Nobody else may change the diskette while it is open here, nor between our questions.
+    if (!m_lock.Held()) {
+        DriveLock lock(m_drive);
+        if (!lock.Held()) {
+            m_lockError = lock.Error();
+            return -5;
+        }
+        m_lock = std::move(lock);
+    }
     const int sector0 = m_volume.CheckSector0();
     if (sector0 == -2) return -3;
     if (sector0 == -1 &&
@@ -69,18 +124,7 @@ int COrvalisDoc::OpenDiskette() {
     const int ids = m_volume.FindIdSectors();
     if (ids == -2) return -3;
     if (ids == -1) return -1;
-    if (m_volume.ReadFat(false) == 0) return -2;
-    // Copies that differ hold a table write that was cut short: the copy read first may list
-    // a file with only some of its units. The full test rebuilds such files from their units.
-    if (m_volume.DifferingFatSectors() > 0) return -2;
-
-    m_files.clear();
-    const int listed = m_volume.ListFiles(m_files);
-    if (listed == -2)
-        Notify(User(),
-               "Cannot read first sector of at least one file on diskette.\nRun Diske Service if "
-               "you want to use this file(s).");
-    for (FileRecord& record : m_files) FormatRecord(record);
+    if (!LoadFiles()) return -2;
     m_bOpen = true;
     return 0;
 }
@@ -89,6 +133,8 @@ void COrvalisDoc::CloseDiskette() {
     if (m_bDeviceOpened) m_volume.ResetVolume();
     m_files.clear();
     m_pendingDelete.reset();
+    m_lock.Release();
+    m_bCopiesDiffer = false;
     m_bOpen = false;
 }
 
@@ -133,7 +179,7 @@ int COrvalisDoc::CheckSameDiskette() {
             "OK\nIf you want to change diskette, close original diskette first\nand then open "
             "the new one",
             Buttons::OkCancel, Icon::Exclamation, Answer::None};
-        if (m_ports.user->AskInsertDiskette(prompt) != Answer::Ok) return 0;
+        if (m_user.AskInsertDiskette(prompt) != Answer::Ok) return 0;
     }
     return 1;
 }
@@ -144,7 +190,7 @@ int COrvalisDoc::AskNextDiskette(int partIndex) {
             StrFormat("Please, insert another diskette (mark as %d) and click on OK.",
                       partIndex + 1),
             Buttons::OkCancel, Icon::Exclamation, Answer::None};
-        if (m_ports.user->AskInsertDiskette(prompt) != Answer::Ok) return DISKETTE_CANCELLED;
+        if (m_user.AskInsertDiskette(prompt) != Answer::Ok) return DISKETTE_CANCELLED;
         if (m_volume.SameDiskette() == 0 &&
             Ask(User(), "Diskette seems to be same\nMake sure the diskette was changed ?",
                 Buttons::YesNo) != Answer::Yes)
@@ -165,7 +211,7 @@ int COrvalisDoc::AskDisketteWithPart(int part, const std::string& name, int& pos
         const Message prompt{
             StrFormat("Insert diskette with file %s\nand click OK", DisplayText(partName).c_str()),
             Buttons::OkCancel, Icon::Exclamation, Answer::None};
-        if (m_ports.user->AskInsertDiskette(prompt) != Answer::Ok) {
+        if (m_user.AskInsertDiskette(prompt) != Answer::Ok) {
             Notify(User(), "Copying had been interrupt by user.");
             return DISKETTE_CANCELLED;
         }

@@ -58,10 +58,16 @@ public:
     COrvalisDoc& operator=(const COrvalisDoc&) = delete;
 
     // 0 opened; -1 not formatted for Orvalis; -2 table unreadable; -3 no diskette or sector 0
-    // unreadable; -4 the user declined to open a diskette without the signature.
+    // unreadable; -4 the user declined to open a diskette without the signature; -5 another
+    // program has the diskette. While open, the diskette is held for this program.
     int OpenDiskette();
+    // What the user is told for an OpenDiskette code (for -5 it names the other program).
+    std::string OpenErrorMessage(int code) const;
     void CloseDiskette();
     bool IsOpen() const { return m_bOpen; }
+    // The open diskette's two table copies differ: its files are listed as their units confirm
+    // them, and nothing is written on it until the disk service has repaired it.
+    bool CopiesDiffer() const { return m_bCopiesDiffer; }
 
     // List position of the first record whose display name matches the key's (and with exact
     // also its size and number texts); -1 when none. Case-insensitive.
@@ -91,7 +97,7 @@ public:
     CVolume& Volume() { return m_volume; }
     const CVolume& Volume() const { return m_volume; }
     CDrive& Drive() { return m_drive; }
-    IUserPort& User() { return *m_ports.user; }
+    IUserPort& User() { return m_user; }
     bool DeviceOpened() const { return m_bDeviceOpened; }
 
     bool m_bRestoreAttributes = true;  // "Set attributes and time of a file copied..."
@@ -109,13 +115,22 @@ private:
     // Reads the open diskette's ID sectors, table and file list again, without questions;
     // when that fails the document is closed and the user told so. True when re-read.
     bool Reload();
+    // Reads the table (settling copies that differ) and the file list, telling the user what
+    // they must know; false when the table cannot be read.
+    bool LoadFiles();
+    // True, with the user told why, when the table copies differ: nothing may be written then.
+    bool RefuseWhileCopiesDiffer();
 
     CDrive& m_drive;
     DocPorts m_ports;
+    GuardedUserPort m_user;  // the ports' user, with the drive's read-ahead dropped first
     bool m_bDeviceOpened = false;
     bool m_bOpen = false;
     std::vector<FileRecord> m_files;
     CVolume m_volume;
+    DriveLock m_lock;  // held from OpenDiskette to CloseDiskette
+    std::string m_lockError;
+    bool m_bCopiesDiffer = false;  // the open diskette's table copies differ (settled in memory)
     // Deletes made in memory whose table write is still to come (several files deleted at
     // once write the table with the last one): what the diskette held before the first.
     std::optional<DocState> m_pendingDelete;

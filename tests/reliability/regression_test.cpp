@@ -53,14 +53,17 @@ TEST(TableWriteCutShort, CopyOneIsWrittenWholeBeforeCopyTwo) {
     EXPECT_EQ(order, (std::vector<int>{4, 5, 6, 15, 16, 17}));
 }
 
-TEST(TableWriteCutShort, OpenRefusesAHalfWrittenTableAndTheFullTestRebuildsTheFile) {
+TEST(TableWriteCutShort, AFileWholeInNeitherCopyIsNotListedAndTheFullTestRebuildsIt) {
     const SpanningFile f;
     ASSERT_EQ(f.writesOfAdd, 600 + 6);
     // Copy 1 has table sectors 0 and 1, copy 2 none: copy 1 alone would list the file with
-    // 512 of its 600 units.
+    // 512 of its 600 units. The diskette opens, without the file, and says so.
     const Medium cut = f.AddCutAfter(f.writesBeforeTable + 2);
-    const ReadBack refused = ReadBackDiskette(cut, false);
-    EXPECT_EQ(refused.openCode, -2);
+    const ReadBack opened = ReadBackDiskette(cut, false);
+    EXPECT_EQ(opened.openCode, 0);
+    EXPECT_EQ(Check(opened, {}), "");
+    ASSERT_EQ(opened.messages.size(), 1u);
+    EXPECT_NE(opened.messages[0].find("span.bin (#1)"), std::string::npos) << opened.messages[0];
     EXPECT_EQ(RunSystemPartsTest(cut), PARTS_COPIES_DIFFER);
 
     const WorkerOutcome full = RunFullTest(cut);
@@ -72,12 +75,19 @@ TEST(TableWriteCutShort, OpenRefusesAHalfWrittenTableAndTheFullTestRebuildsTheFi
     EXPECT_EQ(RunSystemPartsTest(cut), PARTS_SOUND);
 }
 
-TEST(TableWriteCutShort, CopyTwoHalfWrittenIsRebuiltToo) {
+TEST(TableWriteCutShort, AFileWholeInCopyOneIsListedWhileCopyTwoIsHalfWritten) {
     const SpanningFile f;
     const Medium cut = f.AddCutAfter(f.writesBeforeTable + 4);  // copy 1 whole, copy 2 begun
-    EXPECT_EQ(ReadBackDiskette(cut, false).openCode, -2);
-    const ReadBack back = ReadBackDiskette(cut, true);
+    const ReadBack back = ReadBackDiskette(cut, false);
+    EXPECT_EQ(back.openCode, 0);
     EXPECT_EQ(Check(back, {{{"span.bin", f.bytes}}, {}}), "");
+    // Nothing is written on such a diskette until the disk service has repaired it.
+    Rig rig(cut);
+    ASSERT_EQ(rig.Open(), 0);
+    const Bytes before = cut->Bytes();
+    EXPECT_EQ(rig.Add("more.txt", Data(100, 1)), -1);
+    EXPECT_EQ(rig.Delete("span.bin"), -1);
+    EXPECT_TRUE(cut->Bytes() == before);
 }
 
 TEST(TableWriteCutShort, DeleteCutShortLeavesTheFileWholeAfterTheFullTest) {
@@ -99,9 +109,10 @@ TEST(TableWriteCutShort, DeleteCutShortLeavesTheFileWholeAfterTheFullTest) {
         rig.Delete("span.bin");
     }
     m->SetHooks({});
+    // Copy 2 still gives the file every unit, and every unit carries its tag: it is whole.
     const ReadBack back = ReadBackDiskette(m, true);
-    EXPECT_TRUE(back.fullTestRan);
-    EXPECT_EQ(Check(back, {{{"other.txt", Data(1000, 5)}}, {{"span.bin", f.bytes}}}), "");
+    EXPECT_FALSE(back.fullTestRan);
+    EXPECT_EQ(Check(back, {{{"other.txt", Data(1000, 5)}, {"span.bin", f.bytes}}, {}}), "");
 }
 
 // A diskette with an empty file and another file, both in table sector 0, whose two copies

@@ -160,5 +160,24 @@ TEST(StartPosition, ValidatesLikeTheDialog) {
     EXPECT_EQ(CheckStartPosition(empty, 0), "The entered position 0 exceeds file size.");
 }
 
+TEST_F(Document, AnOpenDisketteIsRefusedToASecondProgramUntilItIsClosed) {
+    const std::string image = dir.File("shared.img");
+    WriteBytes(image, disk->Bytes());
+    std::string error;
+    ASSERT_TRUE(drive.Insert(image, error)) << error;
+    CDrive otherDrive;
+    ASSERT_TRUE(otherDrive.Insert(image, error)) << error;
+    ScriptedUserPort otherUser;
+    COrvalisDoc other(otherDrive, DocPorts{&otherUser, &runner, &report});
+
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    EXPECT_EQ(other.OpenDiskette(), -5);
+    EXPECT_NE(other.OpenErrorMessage(-5).find(image + " is in use by another program"),
+              std::string::npos);
+    doc->CloseDiskette();
+    EXPECT_EQ(other.OpenDiskette(), 0);
+    EXPECT_EQ(doc->OpenDiskette(), -5);
+}
+
 }  // namespace
 }  // namespace orv::tests

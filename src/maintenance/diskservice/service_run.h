@@ -20,10 +20,17 @@ public:
     ServiceRun(const ServiceRun&) = delete;
     ServiceRun& operator=(const ServiceRun&) = delete;
 
-    // False (message shown, nothing to show) when the device cannot be opened.
+    // False (message shown, nothing to show) when the device cannot be opened, or another
+    // program has the diskette. Held for this program until the run ends.
     bool Open() {
-        if (m_volume.OpenDevice() == 0) return true;
-        Notify(m_user, service_text::kCannotOpen, Icon::Stop);
+        if (m_volume.OpenDevice() != 0) {
+            Notify(m_user, service_text::kCannotOpen, Icon::Stop);
+            EndWithNothing();
+            return false;
+        }
+        m_lock = DriveLock(*m_volume.Device().Drive());
+        if (m_lock.Held()) return true;
+        Notify(m_user, m_lock.Error(), Icon::Stop);
         EndWithNothing();
         return false;
     }
@@ -58,6 +65,7 @@ public:
 
 private:
     CVolume m_volume;
+    DriveLock m_lock;
     IWorkerDialog& m_dialog;
     IUserPort& m_user;
 };

@@ -55,6 +55,7 @@ private:
     bool EnsureSector0() { return m_volume.CheckSector0() == 0 || m_volume.RepairSector0() == 1; }
 
     CVolume m_volume;
+    DriveLock m_lock;
     IWorkerDialog& m_dialog;
     IUserPort& m_user;
     FormatOptions& m_options;
@@ -106,6 +107,8 @@ int FormatRun::Identify() {
 int FormatRun::Run() {
     const bool quick = m_options.formatType == 0;
     if (m_volume.OpenDevice() != 0) return StopWith(kCannotOpen);
+    m_lock = DriveLock(*m_volume.Device().Drive());  // held until the run ends
+    if (!m_lock.Held()) return StopWith(m_lock.Error());
     if (Identify() != 0) return -1;
 
     m_dialog.SetProgress(100);

@@ -283,7 +283,7 @@ void COrvalisView::OnOpen() {
         emit titleChanged(QString::fromStdString("Orvalis - " + m_doc.Volume().Ids().label));
         return;
     }
-    if (rc != -4) Say(OpenErrorText(rc), Buttons::Ok, Icon::Stop);
+    if (rc != -4) Say(m_doc.OpenErrorMessage(rc), Buttons::Ok, Icon::Stop);
     m_doc.CloseDiskette();
 }
 
