@@ -49,7 +49,14 @@ public:
         m_counts = line;
         DrawLocked();
     }
-    bool CancelRequested() const override { return m_bCancelRequested.load(); }
+    bool CancelRequested() const override {
+        const bool requested = m_bCancelRequested.load();
+        if (requested) m_bCancelSeen = true;
+        return requested;
+    }
+    // The worker read the request: its work was interrupted. A worker that ends without
+    // reading it has done its work, whenever the request came.
+    bool CancelSeen() const { return m_bCancelSeen.load(); }
 
     void Pause(bool on) {
         std::lock_guard lock(m_mutex);
@@ -81,6 +88,7 @@ private:
     const ProgressSpec& m_display;
     bool m_bShow;
     std::atomic<bool> m_bCancelRequested{false};
+    mutable std::atomic<bool> m_bCancelSeen{false};
     std::mutex m_mutex;
     std::condition_variable m_resume;
     bool m_bPaused = false;
@@ -91,13 +99,21 @@ private:
 
 }  // namespace
 
-void InstallInterruptHandler() { std::signal(SIGINT, OnInterrupt); }
+void InstallInterruptHandler() {
+    std::signal(SIGINT, OnInterrupt);
+}
 
-void ArmInterrupt(bool on) { g_armed = on ? 1 : 0; }
+void ArmInterrupt(bool on) {
+    g_armed = on ? 1 : 0;
+}
 
-void SetStopTarget(IWorkerDialog* dialog) { g_stopTarget = dialog; }
+void SetStopTarget(IWorkerDialog* dialog) {
+    g_stopTarget = dialog;
+}
 
-bool IsTerminal(int fd) { return ::isatty(fd) != 0; }
+bool IsTerminal(int fd) {
+    return ::isatty(fd) != 0;
+}
 
 bool TakeInterrupt() {
     if (g_interrupts == 0) return false;
@@ -134,8 +150,8 @@ int ConsoleProgressRunner::RunProgress(const ProgressSpec& display,
         }
         sink.Pause(true);
         if (m_bShow) std::cerr << std::endl;
-        const bool yes = Ask(m_user, display.cancelQuestion, Buttons::YesNo, Icon::Exclamation) ==
-                         Answer::Yes;
+        const bool yes =
+            Ask(m_user, display.cancelQuestion, Buttons::YesNo, Icon::Exclamation) == Answer::Yes;
         if (yes) {
             sink.RequestCancel();
             cancelled = true;
@@ -145,7 +161,7 @@ int ConsoleProgressRunner::RunProgress(const ProgressSpec& display,
     thread.join();
     ArmInterrupt(false);
     sink.Finish();
-    return cancelled ? PROGRESS_CANCELLED : PROGRESS_OK;
+    return cancelled && sink.CancelSeen() ? PROGRESS_CANCELLED : PROGRESS_OK;
 }
 
 }  // namespace orv::cli

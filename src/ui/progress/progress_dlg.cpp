@@ -106,6 +106,7 @@ void CProgressDlg::OnInitDialog() {
 
 void CProgressDlg::ThreadRoutine() {
     m_pfnWorker(*this);
+    m_bWorkerReturned = true;
     // The final bar and counters stay visible for a moment.
     std::this_thread::sleep_for(kClosingPause);
     // An open cancel question decides first.
@@ -190,7 +191,9 @@ void CProgressDlg::ShowCounts(long done, long total) {
 
 bool CProgressDlg::CancelRequested() const {
     WaitWhilePaused();
-    return m_bCancelRequested != 0;
+    const bool requested = m_bCancelRequested != 0;
+    if (requested) m_bCancelSeen = true;
+    return requested;
 }
 
 void CProgressDlg::PauseWorker() {

@@ -57,6 +57,10 @@ public:
     std::atomic<int> m_bCancelRequested{0};  // written only by the user-interface thread
     bool m_bThreadStarted = false;
 
+    // The worker came to its end without ever seeing a request to stop: its work is done,
+    // whatever the dialog's result (a Cancel confirmed in the closing pause).
+    bool FinishedUncancelled() const { return m_bWorkerReturned && !m_bCancelSeen; }
+
 protected:
     void timerEvent(QTimerEvent* event) override;
 
@@ -87,6 +91,8 @@ private:
 
     std::thread m_thread;
     std::atomic<bool> m_bThreadEnded{false};
+    std::atomic<bool> m_bWorkerReturned{false};
+    mutable std::atomic<bool> m_bCancelSeen{false};  // the worker read the request
     mutable std::mutex m_gateMutex;
     mutable std::condition_variable m_gate;
     bool m_bPaused = false;  // guarded by m_gateMutex

@@ -16,7 +16,8 @@ int CProgressRunner::RunProgress(const ProgressSpec& display,
     dlg.m_bAskBeforeCancel = display.askBeforeCancel;
     dlg.m_strCancelQuestion = display.cancelQuestion;
     dlg.m_pfnWorker = worker;
-    return dlg.exec() == PROGRESS_OK ? PROGRESS_OK : PROGRESS_CANCELLED;
+    const int rc = dlg.exec();
+    return rc == PROGRESS_OK || dlg.FinishedUncancelled() ? PROGRESS_OK : PROGRESS_CANCELLED;
 }
 
 }  // namespace orv
