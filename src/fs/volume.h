@@ -53,6 +53,10 @@ public:
     int WriteIdSectors(const std::string* label, const std::string* text);
     int PrepareNewSystemArea();  // 0 prepared; 1 nothing readable in 1..63
     int SameDiskette();          // 0 same; -1 another; 1 no ID sector readable
+    // Whether the diskette's table holds what the table in memory holds, wherever memory has
+    // not changed it since: two diskettes with the same label and stamp (a copy of a diskette)
+    // differ here once either of them has been written.
+    bool TableMatchesDiskette();
     void ResetVolume();
 
     // The ID state and the table as they are now, and putting them back.

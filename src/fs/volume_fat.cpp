@@ -165,6 +165,35 @@ void CVolume::ReadFatCopyRaw(FatArray& entries, int copy) {
     }
 }
 
+bool CVolume::TableMatchesDiskette() {
+    // Copy 1's sectors usually lie side by side: read them in runs, so that a real drive
+    // spends one turn on them rather than one per sector.
+    std::array<std::uint8_t, kFatSectorCount * kSectorSize> run;
+    for (int k = 0; k < kFatSectorCount;) {
+        int n = 1;
+        while (k + n < kFatSectorCount && m_fat.pos1[k + n] == m_fat.pos1[k] + n) ++n;
+        const bool whole = IsTablePosition(m_fat.pos1[k]) &&
+                           m_device.ReadSectorsDirect(0, m_fat.pos1[k], n, run.data()) == 0;
+        if (!whole && IsDriveFailure(LastError())) return false;  // nothing to compare with
+        for (int i = 0; i < n; ++i, ++k) {
+            // A sector changed in memory and not yet written may differ by right.
+            if (m_fat.dirty[k]) continue;
+            std::array<std::uint16_t, kEntriesPerFatSector> entries;
+            Sector s;
+            const std::uint8_t* data = run.data() + std::size_t(i) * kSectorSize;
+            bool decoded = whole && DecodeFatSector(data, entries.data());
+            if (!decoded && IsTablePosition(m_fat.pos2[k]) &&
+                ReadSystemSector(m_fat.pos2[k], s.data()) == 0)
+                decoded = DecodeFatSector(s.data(), entries.data());
+            // A sector that reads in neither copy proves nothing either way.
+            if (decoded && !std::equal(entries.begin(), entries.end(),
+                                       m_fat.entries.begin() + k * kEntriesPerFatSector))
+                return false;
+        }
+    }
+    return true;
+}
+
 int CVolume::DifferingFatSectors(std::vector<int>* sectors) {
     auto copy1 = std::make_unique<FatArray>();
     auto copy2 = std::make_unique<FatArray>();

@@ -58,7 +58,8 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
                 StrFormat("File %s could not be delete, Floppy disk is probably protect for "
                           "writing\n\nRepeat ?",
                           name.c_str()),
-                Buttons::YesNo) != Answer::Yes)
+                // No by default: unattended, a diskette that stays protected is not tried for ever.
+                Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes)
             break;
     }
     // The file stays, with the units that Mark took: a later table write must not shorten its

@@ -172,8 +172,15 @@ std::int32_t COrvalisDoc::BytesOnDiskette(const FileRecord& key) const {
     return std::min<std::int64_t>(r.size, std::max(capacity, 0));
 }
 
+bool COrvalisDoc::SameDisketteInDrive() {
+    // Label and stamp first, as always; then the table, which tells a copy of the diskette
+    // (same label and stamp) that has gone its own way. Settled copies are left out: memory
+    // holds what neither copy says.
+    return m_volume.SameDiskette() == 0 && (m_bCopiesDiffer || m_volume.TableMatchesDiskette());
+}
+
 int COrvalisDoc::CheckSameDiskette() {
-    while (m_volume.SameDiskette() != 0) {
+    while (!SameDisketteInDrive()) {
         const Message prompt{
             "Orvalis found different diskette in drive.\n\nInsert original diskette and click "
             "OK\nIf you want to change diskette, close original diskette first\nand then open "

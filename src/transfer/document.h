@@ -118,6 +118,8 @@ private:
     // Reads the table (settling copies that differ) and the file list, telling the user what
     // they must know; false when the table cannot be read.
     bool LoadFiles();
+    // The diskette in the drive is the one opened: its ID record and its table say so.
+    bool SameDisketteInDrive();
     // True, with the user told why, when the table copies differ: nothing may be written then.
     bool RefuseWhileCopiesDiffer();
 

@@ -207,6 +207,7 @@ std::string VolumeMatchesDiskette(const CVolume& volume, const Bytes& diskette) 
     fresh.OpenDevice();
     if (fresh.FindIdSectors() != 0) return "the diskette has no ID sectors";
     if (fresh.ReadFat(false) != 1) return "the diskette's table does not read";
+    fresh.SettleDifferingCopies(nullptr);  // as an open does when the copies differ
     std::ostringstream why;
     if (fresh.Ids().label != volume.Ids().label || fresh.Ids().stampTime != volume.Ids().stampTime)
         why << "identity: memory " << volume.Ids().label << "/" << volume.Ids().stampTime

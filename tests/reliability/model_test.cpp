@@ -1,6 +1,11 @@
-// Seeded random sequences of add, copy, delete, mark bad, close and reopen, and diskette swaps,
-// with faults appearing on the way, checked against a plain model: which files each diskette
-// holds and their bytes. A failing sequence prints its seed; ORVALIS_MODEL_SEED=N replays it.
+// Seeded random sessions: one document, open from the first step to the last, that adds,
+// copies, deletes, marks bad, closes and reopens, while the drive changes under it: the tab is
+// flipped, the diskette is pulled and put back, another diskette goes in (with the drive told,
+// or only physically, as on a real drive), and units go bad. After every step the volume in
+// memory must hold what the diskette's bytes hold, no diskette that the step had no business
+// with may have changed, and every file that a reader lists must copy back as the plain model
+// says (with filler only where a report names the unit). A failing sequence prints its seed;
+// ORVALIS_MODEL_SEED=N replays it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,19 +22,58 @@ namespace {
 // What the sequences did, over all of them.
 struct Tally {
     long adds = 0, copies = 0, deletes = 0, marks = 0, reopens = 0, swaps = 0, wear = 0;
+    long protects = 0, ejects = 0, strangers = 0, checks = 0;
 };
 Tally g_tally;
 
 struct ModelFile {
     Bytes bytes;
-    bool certain = true;  // false: an add that reported failure may still have landed whole
+    bool certain = true;  // false: an operation that reported failure may still have landed
 };
 using DisketteModel = std::map<std::string, ModelFile>;
 
+// The slot of a real drive: the diskette in it can change without the drive hearing of it.
+class PhysicalSlot final : public IMedium {
+public:
+    explicit PhysicalSlot(std::vector<Medium> media) : m_media(std::move(media)) {}
+    void Hold(int index) { m_index = index; }
+    int Holding() const { return m_index; }
+    bool Read(int first, int count, std::uint8_t* buffer) override {
+        return Current().Read(first, count, buffer);
+    }
+    bool Write(int first, int count, const std::uint8_t* buffer) override {
+        return Current().Write(first, count, buffer);
+    }
+    IoError LastError() const override { return m_media[std::size_t(m_index)]->LastError(); }
+    std::string Describe() const override { return "physical slot"; }
+
+private:
+    MemoryMedium& Current() { return *m_media[std::size_t(m_index)]; }
+    std::vector<Medium> m_media;
+    int m_index = 0;
+};
+
+// Byte-exact, or exact outside the units the report lists (which hold 'X').
+bool MatchesWithReport(const Bytes& got, const Bytes& want, const std::vector<std::uint32_t>* bad) {
+    if (got.size() != want.size()) return false;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        if (got[i] == want[i]) continue;
+        if (!bad || i < std::size_t(kHeaderDataBytes)) return false;
+        const std::uint32_t p = std::uint32_t(1 + (i - kHeaderDataBytes) / kUnitDataBytes);
+        if (std::find(bad->begin(), bad->end(), p) == bad->end() || got[i] != 'X') return false;
+    }
+    return true;
+}
+
 class Sequence {
 public:
-    Sequence(std::uint32_t seed, const Medium& blank)
-        : m_rng(seed), m_seed(seed), m_media{Clone(*blank), Clone(*blank)}, m_rig(m_media[0]) {
+    Sequence(std::uint32_t seed, const Medium& blank, const Medium& otherBlank)
+        : m_rng(seed),
+          m_seed(seed),
+          m_media{Clone(*blank), Clone(*otherBlank)},
+          m_slot(std::make_shared<PhysicalSlot>(m_media)),
+          m_rig(nullptr) {
+        m_rig.drive.InsertMedium(m_slot);
         // Every other sequence reads through the drive's cylinder buffer, as the command
         // line does.
         m_rig.drive.SetTrackBuffer(seed % 2 == 1);
@@ -39,21 +83,30 @@ public:
     std::string Run(int steps) {
         if (m_rig.Open() != 0) return "the first diskette does not open";
         for (m_step = 0; m_step < steps && m_error.empty(); ++m_step) {
+            const std::vector<Bytes> before = Snapshot();
+            const int opened = m_current;
             const int op = Pick(0, 99);
-            if (op < 35)
+            if (op < 28)
                 Add();
-            else if (op < 55)
+            else if (op < 44)
                 Copy();
-            else if (op < 70)
+            else if (op < 56)
                 Delete();
-            else if (op < 76)
+            else if (op < 61)
                 MarkBad();
-            else if (op < 86)
+            else if (op < 67)
                 Reopen();
-            else if (op < 92)
+            else if (op < 71)
                 Swap();
-            else
+            else if (op < 78)
                 Wear();
+            else if (op < 85)
+                Protect();
+            else if (op < 92)
+                PullOrPutBack();
+            else
+                Stranger();
+            if (m_error.empty()) Verify(before, opened);
         }
         if (m_error.empty()) FinalCheck();
         return m_error;
@@ -62,14 +115,30 @@ public:
 private:
     int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
     DisketteModel& Model() { return m_models[m_current]; }
+    MemoryMedium& Opened() { return *m_media[std::size_t(m_current)]; }
+    bool InDrive() const { return !m_bEjected && m_slot->Holding() == m_current; }
     void Fail(const std::string& what) {
         if (m_error.empty())
             m_error = "step " + std::to_string(m_step) + ": " + what + " (" + m_log.str() + ")";
     }
-    bool Shown(std::size_t before) const {
-        return m_rig.user.shown.size() + m_rig.user.prompts.size() > before;
-    }
     std::size_t ShownCount() const { return m_rig.user.shown.size() + m_rig.user.prompts.size(); }
+    bool Shown(std::size_t before) const { return ShownCount() > before; }
+    std::vector<Bytes> Snapshot() const {
+        std::vector<Bytes> bytes;
+        for (const Medium& m : m_media) bytes.push_back(m->Bytes());
+        return bytes;
+    }
+    // An operation on the document needs it open; when it is not, it is opened first, as a
+    // command that needs the diskette does.
+    bool EnsureOpen() {
+        if (m_rig.doc->IsOpen()) return true;
+        const int rc = m_rig.Open();
+        if (rc == 0) {
+            m_current = m_slot->Holding();
+            CompareListing();
+        }
+        return rc == 0;
+    }
 
     const FileRecord* RandomListed() {
         const auto& files = m_rig.doc->Files();
@@ -78,6 +147,7 @@ private:
     }
 
     void Add() {
+        if (!EnsureOpen()) return;
         const std::int64_t free = m_rig.doc->Volume().FreeBytes();
         std::size_t size =
             Pick(0, 9) == 0 ? std::size_t(Pick(0, 200000)) : std::size_t(Pick(0, 12000));
@@ -87,6 +157,7 @@ private:
         m_log << " add " << name << " " << size;
         const Bytes bytes = Data(size, m_seed * 1000 + std::uint32_t(m_names));
         const std::size_t shown = ShownCount();
+        const long writes = Opened().WriteRequests();
         const int rc = m_rig.Add(name, bytes);
         ++g_tally.adds;
         if (rc == 0) {
@@ -94,23 +165,15 @@ private:
             Model()[name] = {bytes, true};
         } else if (rc == -1) {
             if (!Shown(shown)) return Fail("add failed without a message");
+            // A write-protected, pulled or foreign diskette is given a handful of requests.
+            if (!InDrive() || Opened().Faults().WriteProtected())
+                if (Opened().WriteRequests() - writes > 4)
+                    return Fail("add tried " + std::to_string(Opened().WriteRequests() - writes) +
+                                " writes on a diskette that takes none");
             Model()[name] = {bytes, false};
         } else {
             Fail("add returned " + std::to_string(rc));
         }
-    }
-
-    // Byte-exact, or exact outside the units the report lists (which hold 'X').
-    static bool MatchesWithReport(const Bytes& got, const Bytes& want,
-                                  const std::vector<std::uint32_t>* bad) {
-        if (got.size() != want.size()) return false;
-        for (std::size_t i = 0; i < want.size(); ++i) {
-            if (got[i] == want[i]) continue;
-            if (!bad || i < std::size_t(kHeaderDataBytes)) return false;
-            const std::uint32_t p = std::uint32_t(1 + (i - kHeaderDataBytes) / kUnitDataBytes);
-            if (std::find(bad->begin(), bad->end(), p) == bad->end() || got[i] != 'X') return false;
-        }
-        return true;
     }
 
     // Copies a listed file back and holds it against the model; true when the copy met
@@ -139,6 +202,7 @@ private:
     }
 
     void Copy() {
+        if (!EnsureOpen()) return;
         const FileRecord* r = RandomListed();
         if (!r) return Add();
         m_log << " copy " << r->displayName;
@@ -146,6 +210,7 @@ private:
     }
 
     void Delete() {
+        if (!EnsureOpen()) return;
         const FileRecord* r = RandomListed();
         if (!r) return;
         const std::string name = r->displayName;
@@ -158,6 +223,8 @@ private:
             Model().erase(name);
         } else if (!Shown(shown)) {
             Fail("delete of " + name + " failed without a message");
+        } else if (!m_rig.Listed(name) && m_rig.doc->IsOpen()) {
+            Fail("a failed delete of " + name + " took it from the list");
         } else {
             Model()[name].certain = false;  // the table may or may not have reached the diskette
         }
@@ -166,6 +233,7 @@ private:
     // A unit of a file stops reading; the copy meets it, and the user marks it bad, which
     // deletes the damaged file.
     void MarkBad() {
+        if (!EnsureOpen()) return;
         const FileRecord* r = RandomListed();
         if (!r) return Add();
         std::vector<int> units;
@@ -173,15 +241,15 @@ private:
         const std::string name = r->displayName;
         const int sector = units[std::size_t(Pick(1, int(units.size()) - 1))];
         m_log << " mark " << name << "@" << sector;
-        Current()->Faults().Set(sector, Fault::Unreadable);
+        Opened().Faults().Set(sector, Fault::Unreadable);
         m_rig.report.mark = true;
         const bool reported = CopyOne(name);
         m_rig.report.mark = false;
         if (!m_error.empty()) return;
         if (!reported) {
-            // The cylinder buffer still held the unit as it read before: the copy was whole,
-            // and the sector is taken to have recovered.
-            Current()->Faults().Set(sector, Fault::None);
+            // The cylinder buffer still held the unit as it read before, or the copy could not
+            // start: the sector is taken to have recovered.
+            Opened().Faults().Set(sector, Fault::None);
             return;
         }
         if (!m_rig.Listed(name)) {
@@ -189,13 +257,10 @@ private:
             Model().erase(name);
             if (m_rig.doc->Volume().Fat().entries[std::size_t(UnitOfSector(sector))] != FAT_BAD)
                 Fail("the unreadable unit of " + name + " was not marked bad");
-        } else {
-            // The file stays (its delete failed): it now has an unreadable unit.
+        } else if (!Opened().Faults().WriteProtected()) {
             Fail(name + " was marked but is still listed");
         }
     }
-
-    reliability::Medium& Current() { return m_media[std::size_t(m_current)]; }
 
     // Lists the open diskette and holds the list against the model; uncertain files settle.
     void CompareListing() {
@@ -220,62 +285,165 @@ private:
         ++g_tally.reopens;
         m_rig.doc->CloseDiskette();
         const int rc = m_rig.Open();
-        if (rc != 0) return Fail("reopen gave " + std::to_string(rc));
+        if (rc != 0) {
+            if (InDriveAnyDiskette()) Fail("reopen gave " + std::to_string(rc));
+            return;
+        }
+        m_current = m_slot->Holding();
         CompareListing();
     }
+    bool InDriveAnyDiskette() const { return !m_bEjected; }
 
+    // The user closes the diskette, puts the other one in and opens it.
     void Swap() {
-        m_current = 1 - m_current;
+        const int other = 1 - m_current;
         ++g_tally.swaps;
-        m_log << " swap to " << m_current;
-        m_rig.Insert(Current());
+        m_log << " swap to " << other;
         m_rig.doc->CloseDiskette();
+        PutIn(other);
         const int rc = m_rig.Open();
         if (rc != 0) return Fail("the other diskette gave " + std::to_string(rc));
+        m_current = other;
         CompareListing();
     }
 
-    // The diskette wears: a free data unit stops taking writes or reading, or the next write
-    // request fails once.
+    void PutIn(int index) {
+        m_slot->Hold(index);
+        if (m_bEjected) {
+            m_rig.drive.InsertMedium(m_slot);
+            m_bEjected = false;
+        }
+    }
+
+    // The diskette wears: a free data unit stops taking writes or reading, a unit of a file
+    // stops reading, or the next write request fails once.
     void Wear() {
         const CFatTable& fat = m_rig.doc->Volume().Fat();
-        const int choice = Pick(0, 2);
+        const int choice = Pick(0, 3);
         ++g_tally.wear;
-        if (choice == 2) {
+        if (choice == 3) {
             MemoryMedium::Hooks hooks;
-            hooks.failWriteRequest = Current()->WriteRequests() + Pick(1, 4);
-            Current()->SetHooks(hooks);
+            hooks.failWriteRequest = Opened().WriteRequests() + Pick(1, 4);
+            Opened().SetHooks(hooks);
             m_log << " failing write";
             return;
         }
         for (int tries = 0; tries < 20; ++tries) {
             const int unit = Pick(0, kUnitCount - 3);
-            if (fat.entries[std::size_t(unit)] != FAT_FREE) continue;
-            Current()->Faults().Set(SectorOfUnit(unit),
-                                    choice == 0 ? Fault::Unwritable : Fault::Bad);
+            const std::uint16_t owner = fat.entries[std::size_t(unit)];
+            if (choice == 2) {
+                // A unit behind a file's header: the file lists, and copies with a report.
+                if (!IsFileNumber(owner) || unit == 0 ||
+                    fat.entries[std::size_t(unit - 1)] != owner)
+                    continue;
+                Opened().Faults().Set(SectorOfUnit(unit), Fault::Unreadable);
+                m_log << " unit " << SectorOfUnit(unit) << " of #" << owner << " unreadable";
+                return;
+            }
+            if (owner != FAT_FREE) continue;
+            Opened().Faults().Set(SectorOfUnit(unit), choice == 0 ? Fault::Unwritable : Fault::Bad);
             m_log << " wear " << SectorOfUnit(unit);
             return;
         }
     }
 
+    // The user flips the write-protection tab of the diskette in the drive.
+    void Protect() {
+        MemoryMedium& m = *m_media[std::size_t(m_slot->Holding())];
+        m.Faults().SetWriteProtected(!m.Faults().WriteProtected());
+        ++g_tally.protects;
+        m_log << (m.Faults().WriteProtected() ? " protect" : " unprotect");
+    }
+
+    // The diskette is pulled out of the drive, or put back.
+    void PullOrPutBack() {
+        ++g_tally.ejects;
+        if (m_bEjected) {
+            m_log << " put back";
+            PutIn(m_slot->Holding());
+        } else {
+            m_log << " pull";
+            m_rig.drive.Eject();
+            m_bEjected = true;
+        }
+    }
+
+    // Another diskette goes into the drive while this one is open, and later the right one
+    // comes back. On a real drive nobody tells the drive: its read-ahead may still hold the
+    // first diskette.
+    void Stranger() {
+        ++g_tally.strangers;
+        const int target = m_slot->Holding() == m_current ? 1 - m_current : m_current;
+        m_log << " diskette " << target << " in";
+        if (m_bEjected || Pick(0, 1) == 0) {
+            m_rig.drive.Eject();  // the drive sees it go and come
+            m_bEjected = true;
+            PutIn(target);
+        } else {
+            m_slot->Hold(target);
+        }
+    }
+
+    // After every step: the diskettes the step had no business with are untouched; the
+    // volume in memory holds what the open diskette's bytes say; and a reader of the open
+    // diskette lists what the document lists, each file as the model has it.
+    void Verify(const std::vector<Bytes>& before, int opened) {
+        ++g_tally.checks;
+        for (int i = 0; i < 2; ++i)
+            if (i != opened && i != m_current &&
+                m_media[std::size_t(i)]->Bytes() != before[std::size_t(i)])
+                return Fail("diskette " + std::to_string(i) + " changed although it was not open");
+        if (!m_rig.doc->IsOpen()) return;
+        const std::string why = VolumeMatchesDiskette(m_rig.doc->Volume(), Opened().Bytes());
+        if (!why.empty()) return Fail("memory and diskette differ: " + why);
+
+        Medium clone = Clone(Opened());
+        const ReadBack back = ReadBackDiskette(clone, false);
+        if (back.finalCode != 0) return Fail("the open diskette does not open for a reader");
+        std::set<std::string> docNames, readerNames;
+        for (const FileRecord& r : m_rig.doc->Files()) docNames.insert(r.displayName);
+        for (const auto& [name, file] : back.files) readerNames.insert(name);
+        if (docNames != readerNames) return Fail("the document lists other files than a reader");
+        for (const auto& [name, file] : back.files) {
+            auto it = Model().find(name);
+            if (it == Model().end())
+                return Fail(name + " is listed but the model has no such file");
+            if (file.headerUnreadable ||
+                !MatchesWithReport(file.bytes, it->second.bytes, &file.badList))
+                return Fail(name + " reads back wrong");
+        }
+        CompareListing();
+    }
+
     void FinalCheck() {
         for (int i = 0; i < 2; ++i) {
             m_media[std::size_t(i)]->SetHooks({});
+            m_media[std::size_t(i)]->Faults().SetWriteProtected(false);
             const ReadBack back = ReadBackDiskette(m_media[std::size_t(i)], false);
-            Expectation expected;
+            if (back.finalCode != 0)
+                return Fail("diskette " + std::to_string(i) + " does not open at the end");
+            for (const auto& [name, file] : back.files) {
+                auto it = m_models[i].find(name);
+                if (it == m_models[i].end())
+                    return Fail("diskette " + std::to_string(i) + " lists " + name);
+                if (file.headerUnreadable ||
+                    !MatchesWithReport(file.bytes, it->second.bytes, &file.badList))
+                    return Fail("diskette " + std::to_string(i) + ": " + name + " reads wrong");
+            }
             for (const auto& [name, file] : m_models[i])
-                (file.certain ? expected.keep : expected.maybe)[name] = file.bytes;
-            const std::string why = Check(back, expected);
-            if (!why.empty()) return Fail("diskette " + std::to_string(i) + " at the end: " + why);
+                if (file.certain && !back.files.count(name))
+                    return Fail("diskette " + std::to_string(i) + " lost " + name);
         }
     }
 
     std::mt19937 m_rng;
     std::uint32_t m_seed;
     std::vector<reliability::Medium> m_media;
+    std::shared_ptr<PhysicalSlot> m_slot;
     Rig m_rig;
     DisketteModel m_models[2];
-    int m_current = 0;
+    int m_current = 0;  // the diskette the document opened last
+    bool m_bEjected = false;
     int m_names = 0;
     int m_step = 0;
     std::string m_error;
@@ -287,8 +455,9 @@ int SequenceCount() {
     return DefaultSample(300, 40);
 }
 
-TEST(ModelTest, RandomSequencesAgreeWithThePlainModel) {
+TEST(ModelTest, RandomSessionsKeepMemoryDisketteAndModelInStep) {
     const Medium blank = FormattedDiskette("MODEL");
+    const Medium otherBlank = FormattedDiskette("OTHER");
     std::vector<std::uint32_t> seeds;
     if (const char* one = std::getenv("ORVALIS_MODEL_SEED")) {
         seeds.push_back(std::uint32_t(std::strtoul(one, nullptr, 10)));
@@ -297,7 +466,7 @@ TEST(ModelTest, RandomSequencesAgreeWithThePlainModel) {
     }
     long sequences = 0;
     for (std::uint32_t seed : seeds) {
-        Sequence sequence(seed, blank);
+        Sequence sequence(seed, blank, otherBlank);
         const std::string why = sequence.Run(30);
         ASSERT_EQ(why, "") << "replay with ORVALIS_MODEL_SEED=" << seed;
         ++sequences;
@@ -310,6 +479,10 @@ TEST(ModelTest, RandomSequencesAgreeWithThePlainModel) {
     ReportFigure("model_reopens", g_tally.reopens);
     ReportFigure("model_swaps", g_tally.swaps);
     ReportFigure("model_faults", g_tally.wear);
+    ReportFigure("model_protect_flips", g_tally.protects);
+    ReportFigure("model_pulls", g_tally.ejects);
+    ReportFigure("model_strangers", g_tally.strangers);
+    ReportFigure("model_checks", g_tally.checks);
 }
 
 }  // namespace

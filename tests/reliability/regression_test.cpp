@@ -115,6 +115,27 @@ TEST(TableWriteCutShort, DeleteCutShortLeavesTheFileWholeAfterTheFullTest) {
     EXPECT_EQ(Check(back, {{{"other.txt", Data(1000, 5)}, {"span.bin", f.bytes}}, {}}), "");
 }
 
+// A copy of a diskette (same label, same stamp) that has gone its own way must not pass for the
+// diskette that was opened: the table in memory would be written onto it.
+TEST(SameDiskette, ACopyThatWentItsOwnWayIsToldApartByItsTable) {
+    const Medium original = FormattedDiskette("TWIN");
+    const Medium copy = Clone(*original);
+    {
+        Rig elsewhere(copy);
+        ASSERT_EQ(elsewhere.Open(), 0);
+        ASSERT_EQ(elsewhere.Add("elsewhere.txt", Data(2000, 3)), 0);
+    }
+    Rig rig(original);
+    ASSERT_EQ(rig.Open(), 0);
+    rig.Insert(copy);
+    const Bytes before = copy->Bytes();
+    EXPECT_EQ(rig.Add("here.txt", Data(1000, 4)), -1);
+    EXPECT_EQ(rig.user.prompts.size(), 1u);  // "Orvalis found different diskette in drive..."
+    EXPECT_TRUE(copy->Bytes() == before);
+    rig.Insert(original);
+    EXPECT_EQ(rig.Add("here.txt", Data(1000, 4)), 0);
+}
+
 // A diskette with an empty file and another file, both in table sector 0, whose two copies
 // hold values outside the value set: the full test must rebuild the sector from the units.
 Medium LostTableSectorWithEmptyFile(Rig*& out, std::unique_ptr<Rig>& holder) {
