@@ -9,7 +9,7 @@
 
 namespace orv::cli {
 
-Session::Session(const GlobalOptions& opts, std::string reportPath, bool mark) : options(opts) {
+Session::Session(const GlobalOptions& opts) : options(opts) {
     std::deque<Answer> answers;
     for (const std::string& word : options.answers) answers.push_back(ParseAnswerWord(word));
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
@@ -17,14 +17,15 @@ Session::Session(const GlobalOptions& opts, std::string reportPath, bool mark) :
         drive, std::move(answers), options.yes,
         std::deque<std::string>(options.then.begin(), options.then.end()), interactive);
     progress = std::make_unique<ConsoleProgressRunner>(*user, ::isatty(STDERR_FILENO) != 0);
-    report = std::make_unique<ConsoleReportPort>(*user, std::move(reportPath), mark);
+    report = std::make_unique<ConsoleReportPort>(*user);
     drive.SetTrackBuffer(true);
     doc = std::make_unique<COrvalisDoc>(drive, DocPorts{user.get(), progress.get(), report.get()});
     doc->m_bVerification = options.verify;
     doc->m_bRestoreAttributes = !options.noRestore;
 }
 
-bool Session::InsertDrive() {
+bool Session::EnsureDrive() {
+    if (m_bDriveChosen) return true;
     std::string path = options.drive;
     std::string error;
     if (path.empty() && !PrepareDefaultDrive(path, error)) {
@@ -35,10 +36,12 @@ bool Session::InsertDrive() {
         std::cerr << "orvalis-cli: " << error << std::endl;
         return false;
     }
+    m_bDriveChosen = true;
     return true;
 }
 
 bool Session::Open() {
+    if (doc->IsOpen()) return true;
     const int rc = doc->OpenDiskette();
     if (rc == 0) return true;
     if (rc != -4) Notify(*user, OpenErrorText(rc));
