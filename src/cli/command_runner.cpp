@@ -46,6 +46,7 @@ int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
 }  // namespace
 
 int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
+    s.user->NewCommand();
     s.report->SetOptions(a.reportPath, a.mark);
     switch (id) {
         case CommandId::MkImage:

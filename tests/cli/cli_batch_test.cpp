@@ -66,6 +66,22 @@ TEST_F(Cli, ABatchKeepsOneDriveAndOneDocumentAcrossItsLines) {
     EXPECT_EQ(ListJson(a).size(), 1u);
     EXPECT_EQ(ListJson(b)[0]["name"], "one.txt");
     EXPECT_EQ(goes.out.find("Results"), std::string::npos);
+
+    // Without a terminal a retry question ends: a delete after Mark on a write-protected
+    // diskette is asked about three times with Yes, then No, in each command anew.
+    const std::string c = Formatted("c.img", "LOCKED");
+    ASSERT_EQ(Cmd("--drive " + c + " add " + Host("doc.txt", Pattern(5000, 3))).status, 0);
+    WriteText(c + ".faults", "unreadable 66\nwrite-protected\n");
+    const CliRun locked =
+        Batch("--drive " + c + " --yes", "copy doc.txt " + dir.File("b1") + " --mark\n" +
+                                             "copy doc.txt " + dir.File("b2") + " --mark\n");
+    ASSERT_NE(locked.status, 124) << "the question came back for ever";
+    std::size_t asked = 0;
+    for (std::size_t at = locked.err.find("Repeat ?"); at != std::string::npos;
+         at = locked.err.find("Repeat ?", at + 1))
+        ++asked;
+    EXPECT_EQ(asked, 8u);
+    EXPECT_NE(locked.err.find("Repeat ?\n  [Yes/No] -> No"), std::string::npos);
 }
 
 }  // namespace
