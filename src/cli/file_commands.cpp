@@ -17,12 +17,6 @@ long Kb(std::int64_t bytes) {
     return long(bytes / 1024);
 }
 
-bool Missing(const std::optional<FileRecord>& record, const std::string& name) {
-    if (record) return false;
-    std::cerr << "orvalis-cli: no file '" << name << "' on the diskette" << std::endl;
-    return true;
-}
-
 std::int64_t FreeOnDiskette(Session& s) {
     return s.doc->DeviceOpened() ? s.doc->Volume().FreeBytes() : -1;
 }
@@ -144,7 +138,7 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
 int CopyCommand(Session& s, const std::string& name, const std::string& target) {
     if (!s.Open()) return 1;
     auto key = s.FindByName(name);
-    if (Missing(key, name)) return 1;
+    if (!key) return 1;
     if (AskRoom(s, *key, target, Buttons::YesNo) != Answer::Yes) return 1;
     const int rc = s.doc->CopyFromDiskette(*key, target, true, -1);
     return rc == 0 && !s.report->SaveFailed() ? 0 : 1;
@@ -159,7 +153,7 @@ int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string
     bool skipped = false;
     for (const std::string& name : names) {
         auto key = s.FindByName(name);
-        if (Missing(key, name)) {
+        if (!key) {
             ++failed;
             continue;
         }
@@ -192,7 +186,7 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
     }
     if (!s.Open()) return 1;
     auto key = s.FindByName(name);
-    if (Missing(key, name)) return 1;
+    if (!key) return 1;
     if (s.doc->CopyFromDiskette(*key, target, false, *position) == -1) return 1;
     Notify(*s.user,
            StrFormat("File was added to %s\nfrom position %ld", target.c_str(), long(*position)));
@@ -204,7 +198,7 @@ int DeleteCommand(Session& s, const std::vector<std::string>& names) {
     std::vector<FileRecord> keys;
     for (const std::string& name : names) {
         auto key = s.FindByName(name);
-        if (Missing(key, name)) return 1;
+        if (!key) return 1;
         keys.push_back(*key);
     }
     if (Ask(*s.user, "Are you sure you want to delete the file(s).", Buttons::YesNo) != Answer::Yes)

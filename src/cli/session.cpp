@@ -50,14 +50,26 @@ bool Session::Open() {
 }
 
 std::optional<FileRecord> Session::FindByName(const std::string& name) const {
-    if (name.size() > 1 && name[0] == '#') {
-        const std::string digits = name.substr(1);
-        for (const FileRecord& r : doc->Files())
-            if (r.numberText == digits) return r;
+    std::vector<const FileRecord*> exact, folded;
+    const bool byNumber = name.size() > 1 && name[0] == '#';
+    for (const FileRecord& r : doc->Files()) {
+        if (byNumber ? r.numberText == name.substr(1) : r.displayName == name)
+            exact.push_back(&r);
+        else if (!byNumber && EqualsNoCase(r.displayName, name))
+            folded.push_back(&r);
+    }
+    const std::vector<const FileRecord*>& found = exact.empty() ? folded : exact;
+    if (found.size() == 1) return *found.front();
+    if (found.empty()) {
+        std::cerr << "orvalis-cli: no file '" << name << "' on the diskette" << std::endl;
         return std::nullopt;
     }
-    for (const FileRecord& r : doc->Files())
-        if (EqualsNoCase(r.displayName, name)) return r;
+    // Guessing could copy or delete the wrong file; the number names each one.
+    std::cerr << "orvalis-cli: '" << name << "' names " << found.size()
+              << " files; give the exact name or the number:\n";
+    for (const FileRecord* r : found)
+        std::cerr << "  " << r->displayName << "  #" << r->numberText << "\n";
+    std::cerr << std::flush;
     return std::nullopt;
 }
 

@@ -38,7 +38,9 @@ struct Session {
     // Opens the diskette with the open command's messages unless it is open already; false
     // when it is not open.
     bool Open();
-    // The listed file for NAME (display name, case-insensitive) or "#N" (file number).
+    // The listed file for NAME or "#N" (file number). An exact (case-sensitive) display name
+    // wins; otherwise the one file whose name differs only in case. None, with the reason
+    // printed, when no file or several files answer to NAME.
     std::optional<FileRecord> FindByName(const std::string& name) const;
 
     GlobalOptions options;

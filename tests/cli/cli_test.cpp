@@ -201,5 +201,26 @@ TEST_F(Cli, AddFromAndCopyAtRepairTheTailOfAFile) {
     EXPECT_EQ(Cmd("--drive " + img + " add --from 12x " + src).status, 1);
 }
 
+TEST_F(Cli, AnExactNameWinsAndANameEqualOnlyInCaseIsRefused) {
+    const std::string img = Formatted("a.img", "CASE");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("README.TXT", Pattern(100, 1)) + " " +
+                  Host("readme.txt", Pattern(200, 2)) + " " + Host("notes.TXT", Pattern(300, 3)))
+                  .status,
+              0);
+    ASSERT_EQ(Cmd("--drive " + img + " copy readme.txt " + dir.File("lower")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("lower")), Pattern(200, 2));
+    ASSERT_EQ(Cmd("--drive " + img + " copy README.TXT " + dir.File("upper")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("upper")), Pattern(100, 1));
+    // One file that differs only in case is still found.
+    ASSERT_EQ(Cmd("--drive " + img + " copy NOTES.txt " + dir.File("notes")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("notes")), Pattern(300, 3));
+
+    const CliRun both = Cmd("--drive " + img + " --yes delete ReadMe.txt");
+    EXPECT_EQ(both.status, 1);
+    EXPECT_NE(both.err.find("  README.TXT  #1\n  readme.txt  #2\n"), std::string::npos) << both.err;
+    EXPECT_EQ(both.err.find("Are you sure"), std::string::npos);
+    EXPECT_EQ(ListJson(img).size(), 3u);
+}
+
 }  // namespace
 }  // namespace orv::tests
