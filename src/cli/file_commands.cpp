@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "disk/host_file.h"
+#include "fs/name_text.h"
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
 #include "ports/text_format.h"
@@ -15,6 +16,17 @@ namespace {
 
 long Kb(std::int64_t bytes) {
     return long(bytes / 1024);
+}
+
+// The name as the diskette stores it, before it is decoded for showing.
+std::string StoredName(const FileRecord& r) {
+    return r.extension.empty() ? r.name : r.name + "." + r.extension;
+}
+
+// A name or label is always shown as text, but a second guard keeps a byte that is not UTF-8
+// from ending the program in the middle of a listing.
+std::string Dump(const nlohmann::json& value) {
+    return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::int64_t FreeOnDiskette(Session& s) {
@@ -45,8 +57,10 @@ int ListCommand(Session& s, bool json) {
                             {"size", r.size},
                             {"date", r.dateText},
                             {"attributes", r.attributeText},
-                            {"number", r.fileNumber}});
-        std::cout << rows.dump(2) << std::endl;
+                            {"number", r.fileNumber},
+                            {"part", r.partNumber},
+                            {"name_as_stored", r.displayName == StoredName(r)}});
+        std::cout << Dump(rows) << std::endl;
         return 0;
     }
     for (const FileRecord& r : s.doc->Files())
@@ -63,7 +77,8 @@ int InfoCommand(Session& s, bool json) {
     const std::int32_t used = kDataAreaBytes - free - system - bad;
     const int files = int(s.doc->Files().size());
     if (json) {
-        nlohmann::json info{{"label", v.Ids().label},
+        nlohmann::json info{{"label", DisplayText(v.Ids().label)},
+                            {"label_as_stored", DisplayText(v.Ids().label) == v.Ids().label},
                             {"format_date", DateText(v.Ids().stampTime)},
                             {"total", kDataAreaBytes},
                             {"free", free},
@@ -71,11 +86,12 @@ int InfoCommand(Session& s, bool json) {
                             {"bad", bad},
                             {"system", system},
                             {"files", files}};
-        std::cout << info.dump(2) << std::endl;
+        std::cout << Dump(info) << std::endl;
         return 0;
     }
     // What the information dialog shows.
-    const DiskInfo d = SetInfo(v.Ids().label, v.Ids().stampTime, free, bad, system, files);
+    const DiskInfo d =
+        SetInfo(DisplayText(v.Ids().label), v.Ids().stampTime, free, bad, system, files);
     std::cout << kDiskInfoTitle << "\n"
               << "Bytes altogether:             " << kTotalBytesText << "\n"
               << "Free space:                   " << d.freeText << "\n"

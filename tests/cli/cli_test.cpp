@@ -222,5 +222,27 @@ TEST_F(Cli, AnExactNameWinsAndANameEqualOnlyInCaseIsRefused) {
     EXPECT_EQ(ListJson(img).size(), 3u);
 }
 
+TEST_F(Cli, JsonCarriesNamesAndLabelsThatAreNotUtf8AsText) {
+    // Bytes of an 8-bit code page, as older programs stored them.
+    const std::string img = Formatted("a.img", "X");
+    ASSERT_EQ(Cmd("--drive " + img + " format --no-results --label '\xff\xfeLBL'").status, 0);
+    const auto data = Pattern(800, 4);
+    ASSERT_EQ(Cmd("--drive " + img + " add '" + Host("caf\xe9.txt", data) + "'").status, 0);
+
+    const auto list = ListJson(img);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["name"], "caf\xc3\xa9.txt");
+    EXPECT_EQ(list[0]["name_as_stored"], false);
+    EXPECT_EQ(list[0]["part"], 0);
+    const CliRun info = Cmd("--drive " + img + " info --json");
+    ASSERT_EQ(info.status, 0) << info.err;
+    const auto j = nlohmann::json::parse(info.out);
+    EXPECT_EQ(j["label"], "\xcb\x99\xc5\xa3LBL");
+    EXPECT_EQ(j["label_as_stored"], false);
+    // The name shown is the name a command takes.
+    ASSERT_EQ(Cmd("--drive " + img + " copy 'caf\xc3\xa9.txt' " + dir.File("back")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("back")), data);
+}
+
 }  // namespace
 }  // namespace orv::tests
