@@ -3,6 +3,7 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "cli/line_tokenizer.h"
 #include "disk/host_file.h"
 #include "fs/name_text.h"
 #include "maintenance/balance/disk_info.h"
@@ -27,6 +28,17 @@ std::string StoredName(const FileRecord& r) {
 // from ending the program in the middle of a listing.
 std::string Dump(const nlohmann::json& value) {
     return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// An add that stopped at a diskette change tells where to go on: the next run adds from the
+// first byte that is on no diskette.
+int ReportPartialAdd(const std::string& path, std::int32_t start, const AddOutcome& outcome) {
+    if (outcome.complete) return 0;
+    const long next = long(start) + long(outcome.stored);
+    std::cerr << "orvalis-cli: " << path << " is on diskettes only up to byte " << next
+              << "; to add the rest, insert another diskette and run: add --from " << next << " "
+              << QuoteWord(path) << std::endl;
+    return 1;
 }
 
 std::int64_t FreeOnDiskette(Session& s) {
@@ -122,7 +134,9 @@ int AddCommand(Session& s, const std::vector<std::string>& files) {
             }
             if (a == Answer::Cancel) return 1;
         }
-        if (s.doc->AddFile(path, 0) == -1) return 1;
+        AddOutcome outcome;
+        if (s.doc->AddFile(path, 0, &outcome) == -1) return 1;
+        if (ReportPartialAdd(path, 0, outcome) != 0) status = 1;
     }
     return status;
 }
@@ -148,7 +162,9 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
                       file.c_str(), Kb(rest), Kb(free)),
             Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes)
         return 1;
-    return s.doc->AddFile(file, *position) == -1 ? 1 : 0;
+    AddOutcome outcome;
+    if (s.doc->AddFile(file, *position, &outcome) == -1) return 1;
+    return ReportPartialAdd(file, *position, outcome);
 }
 
 int CopyCommand(Session& s, const std::string& name, const std::string& target) {

@@ -244,5 +244,27 @@ TEST_F(Cli, JsonCarriesNamesAndLabelsThatAreNotUtf8AsText) {
     EXPECT_EQ(ReadBytes(dir.File("back")), data);
 }
 
+TEST_F(Cli, AnAddCutShortAtADisketteChangeExitsOneAndNamesWhereToGoOn) {
+    const std::string a = Formatted("a.img", "ONE"), b = Formatted("b.img", "TWO");
+    const auto data = Pattern(std::size_t(BytesInUnits(kUnitCount) + 6000), 6);
+    const std::string src = Host("big.bin", data);
+    const CliRun cut = Cmd("--drive " + a + " --yes add --from 1000 " + src);
+    EXPECT_EQ(cut.status, 1);
+    const long next = 1000 + BytesInUnits(kUnitCount);
+    EXPECT_NE(cut.err.find("add --from " + std::to_string(next) + " " + src), std::string::npos)
+        << cut.err;
+    const CliRun rest = Cmd("--drive " + b + " add --from " + std::to_string(next) + " " + src);
+    ASSERT_EQ(rest.status, 0) << rest.err;
+    const CliRun tail =
+        Cmd("--drive " + b + " copy-at big.bin " + Host("tail", data) + " " + std::to_string(next));
+    ASSERT_EQ(tail.status, 0) << tail.err;
+    EXPECT_EQ(ReadBytes(dir.File("tail")), data);
+
+    // A device is no file: the core's refusal comes through the option's check.
+    const CliRun device = Cmd("--drive " + b + " add /dev/zero");
+    EXPECT_EQ(device.status, 1);
+    EXPECT_NE(device.err.find("is not a file. Only files can be added."), std::string::npos);
+}
+
 }  // namespace
 }  // namespace orv::tests
