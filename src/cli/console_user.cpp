@@ -95,7 +95,7 @@ void ConsoleUserPort::Print(const Message& message, Answer answer, const std::st
               << AnswerName(answer) << note << std::endl;
 }
 
-Answer ConsoleUserPort::AskTerminal(const Message& message) {
+std::optional<Answer> ConsoleUserPort::AskTerminal(const Message& message) {
     std::string text = message.text;
     std::cerr << "Orvalis: " << text << "\n  [" << ButtonsName(message.buttons) << "]? "
               << std::flush;
@@ -110,7 +110,10 @@ Answer ConsoleUserPort::AskTerminal(const Message& message) {
         if (a != Answer::None && Offers(message.buttons, a)) return a;
         std::cerr << "  answer one of " << ButtonsName(message.buttons) << ": " << std::flush;
     }
-    return DefaultAnswer(message);
+    // The input has ended: no one is left to answer, now or later.
+    std::cerr << std::endl;
+    m_bInteractive = false;
+    return std::nullopt;
 }
 
 void ConsoleUserPort::NewCommand() {
@@ -141,7 +144,8 @@ Answer ConsoleUserPort::ShowMessage(const Message& message) {
         Print(message, a, note);
         return a;
     }
-    if (message.buttons != Buttons::Ok && m_bInteractive) return AskTerminal(message);
+    if (message.buttons != Buttons::Ok && m_bInteractive)
+        if (const std::optional<Answer> a = AskTerminal(message)) return *a;
     std::string note = message.buttons == Buttons::Ok ? "" : " (default)";
     const Answer a = EndRepeat(message, DefaultAnswer(message), note);
     Print(message, a, note);
@@ -175,6 +179,8 @@ Answer ConsoleUserPort::AskInsertDiskette(const Message& message) {
             }
             std::cerr << "orvalis-cli: " << error << "\n  image, Enter or 'cancel': " << std::flush;
         }
+        std::cerr << std::endl;
+        m_bInteractive = false;
         return Answer::Cancel;
     }
     Print(message, Answer::Cancel, " (no image left to insert)");

@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "disk/drive.h"
@@ -29,7 +30,8 @@ public:
     std::size_t UnusedImages() const { return m_images.size(); }
 
 private:
-    Answer AskTerminal(const Message& message);
+    // None when the terminal's input has ended; every later box then goes without it.
+    std::optional<Answer> AskTerminal(const Message& message);
     void Print(const Message& message, Answer answer, const std::string& note);
     // Without a terminal nothing outside the program changes between two questions, so a
     // retry question answered Yes by default or by --yes would come back for ever. After
