@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -65,7 +66,8 @@ int RunBatchLines(Session& s, std::istream& lines, bool keepGoing) {
 int RunBatch(Session& s, const std::string& script, bool keepGoing) {
     if (script == "-") return RunBatchLines(s, std::cin, keepGoing);
     std::ifstream in(script);
-    if (!in) {
+    std::error_code ec;
+    if (!in || std::filesystem::is_directory(script, ec)) {
         std::cerr << "orvalis-cli: cannot read the script " << script << std::endl;
         return kUsageError;
     }
