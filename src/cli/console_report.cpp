@@ -4,6 +4,12 @@
 
 namespace orv::cli {
 
+void ConsoleReportPort::SetOptions(std::string savePath, bool mark) {
+    m_savePath = std::move(savePath);
+    m_bMark = mark;
+    m_bSaveFailed = false;
+}
+
 void ConsoleReportPort::ShowBadSectorReport(BadSectorReport& report) {
     std::cerr << kReportTitle << "\n"
               << ReportExplanation(report) << "\n"

@@ -10,15 +10,17 @@ namespace orv::cli {
 
 class ConsoleReportPort final : public IBadSectorReportPort {
 public:
-    ConsoleReportPort(IUserPort& user, std::string savePath, bool mark)
-        : m_user(user), m_savePath(std::move(savePath)), m_bMark(mark) {}
+    explicit ConsoleReportPort(IUserPort& user) : m_user(user) {}
+    // What the command being run asked for (--report FILE, --mark); a save failure is
+    // forgotten with the command before.
+    void SetOptions(std::string savePath, bool mark);
     void ShowBadSectorReport(BadSectorReport& report) override;
     bool SaveFailed() const { return m_bSaveFailed; }
 
 private:
     IUserPort& m_user;
     std::string m_savePath;
-    bool m_bMark;
+    bool m_bMark = false;
     bool m_bSaveFailed = false;
 };
 

@@ -7,12 +7,19 @@ namespace orv::cli {
 
 namespace {
 
+// Enough for a retry on a real drive, whose next attempt may succeed; few enough to end soon.
+constexpr int kTimesUnchanged = 3;
+
 bool Offers(Buttons buttons, Answer a) {
     switch (buttons) {
-        case Buttons::Ok: return a == Answer::Ok;
-        case Buttons::OkCancel: return a == Answer::Ok || a == Answer::Cancel;
-        case Buttons::YesNo: return a == Answer::Yes || a == Answer::No;
-        case Buttons::YesNoCancel: return a == Answer::Yes || a == Answer::No || a == Answer::Cancel;
+        case Buttons::Ok:
+            return a == Answer::Ok;
+        case Buttons::OkCancel:
+            return a == Answer::Ok || a == Answer::Cancel;
+        case Buttons::YesNo:
+            return a == Answer::Yes || a == Answer::No;
+        case Buttons::YesNoCancel:
+            return a == Answer::Yes || a == Answer::No || a == Answer::Cancel;
     }
     return false;
 }
@@ -43,21 +50,30 @@ Answer ParseAnswerWord(const std::string& word) {
 
 std::string AnswerName(Answer answer) {
     switch (answer) {
-        case Answer::Ok: return "OK";
-        case Answer::Cancel: return "Cancel";
-        case Answer::Yes: return "Yes";
-        case Answer::No: return "No";
-        case Answer::None: break;
+        case Answer::Ok:
+            return "OK";
+        case Answer::Cancel:
+            return "Cancel";
+        case Answer::Yes:
+            return "Yes";
+        case Answer::No:
+            return "No";
+        case Answer::None:
+            break;
     }
     return "-";
 }
 
 std::string ButtonsName(Buttons buttons) {
     switch (buttons) {
-        case Buttons::Ok: return "OK";
-        case Buttons::OkCancel: return "OK/Cancel";
-        case Buttons::YesNo: return "Yes/No";
-        case Buttons::YesNoCancel: return "Yes/No/Cancel";
+        case Buttons::Ok:
+            return "OK";
+        case Buttons::OkCancel:
+            return "OK/Cancel";
+        case Buttons::YesNo:
+            return "Yes/No";
+        case Buttons::YesNoCancel:
+            return "Yes/No/Cancel";
     }
     return "";
 }
@@ -79,19 +95,39 @@ void ConsoleUserPort::Print(const Message& message, Answer answer, const std::st
               << AnswerName(answer) << note << std::endl;
 }
 
-Answer ConsoleUserPort::AskTerminal(const Message& message) {
+std::optional<Answer> ConsoleUserPort::AskTerminal(const Message& message) {
     std::string text = message.text;
     std::cerr << "Orvalis: " << text << "\n  [" << ButtonsName(message.buttons) << "]? "
               << std::flush;
     for (std::string line; std::getline(std::cin, line);) {
         if (line.empty()) return DefaultAnswer(message);
         const char c = char(std::tolower(static_cast<unsigned char>(line[0])));
-        const Answer a = c == 'y' ? Answer::Yes : c == 'n' ? Answer::No : c == 'o' ? Answer::Ok
-                         : c == 'c' ? Answer::Cancel : Answer::None;
+        const Answer a = c == 'y'   ? Answer::Yes
+                         : c == 'n' ? Answer::No
+                         : c == 'o' ? Answer::Ok
+                         : c == 'c' ? Answer::Cancel
+                                    : Answer::None;
         if (a != Answer::None && Offers(message.buttons, a)) return a;
         std::cerr << "  answer one of " << ButtonsName(message.buttons) << ": " << std::flush;
     }
-    return DefaultAnswer(message);
+    // The input has ended: no one is left to answer, now or later.
+    std::cerr << std::endl;
+    m_bInteractive = false;
+    return std::nullopt;
+}
+
+void ConsoleUserPort::NewCommand() {
+    std::lock_guard lock(m_mutex);
+    m_timesAsked.clear();
+}
+
+Answer ConsoleUserPort::EndRepeat(const Message& message, Answer answer, std::string& note) {
+    if (message.buttons == Buttons::Ok || ++m_timesAsked[message.text] <= kTimesUnchanged)
+        return answer;
+    const Answer stop = Fit(message.buttons, Answer::No);
+    if (stop != answer)
+        note = " (asked " + std::to_string(kTimesUnchanged) + " times already, nothing changed)";
+    return stop;
 }
 
 Answer ConsoleUserPort::ShowMessage(const Message& message) {
@@ -103,13 +139,16 @@ Answer ConsoleUserPort::ShowMessage(const Message& message) {
         return a;
     }
     if (m_bYesToRest) {
-        const Answer a = Fit(message.buttons, Answer::Yes);
-        Print(message, a, message.buttons == Buttons::Ok ? "" : " (--yes)");
+        std::string note = message.buttons == Buttons::Ok ? "" : " (--yes)";
+        const Answer a = EndRepeat(message, Fit(message.buttons, Answer::Yes), note);
+        Print(message, a, note);
         return a;
     }
-    if (message.buttons != Buttons::Ok && m_bInteractive) return AskTerminal(message);
-    const Answer a = DefaultAnswer(message);
-    Print(message, a, message.buttons == Buttons::Ok ? "" : " (default)");
+    if (message.buttons != Buttons::Ok && m_bInteractive)
+        if (const std::optional<Answer> a = AskTerminal(message)) return *a;
+    std::string note = message.buttons == Buttons::Ok ? "" : " (default)";
+    const Answer a = EndRepeat(message, DefaultAnswer(message), note);
+    Print(message, a, note);
     return a;
 }
 
@@ -120,6 +159,7 @@ Answer ConsoleUserPort::AskInsertDiskette(const Message& message) {
         m_images.pop_front();
         std::string error;
         if (m_drive.Insert(path, error)) {
+            m_timesAsked.clear();
             Print(message, Answer::Ok, " (inserted " + path + ")");
             return Answer::Ok;
         }
@@ -133,9 +173,14 @@ Answer ConsoleUserPort::AskInsertDiskette(const Message& message) {
             if (line.empty()) return Answer::Ok;
             if (ParseAnswerWord(line) == Answer::Cancel) return Answer::Cancel;
             std::string error;
-            if (m_drive.Insert(line, error)) return Answer::Ok;
+            if (m_drive.Insert(line, error)) {
+                m_timesAsked.clear();
+                return Answer::Ok;
+            }
             std::cerr << "orvalis-cli: " << error << "\n  image, Enter or 'cancel': " << std::flush;
         }
+        std::cerr << std::endl;
+        m_bInteractive = false;
         return Answer::Cancel;
     }
     Print(message, Answer::Cancel, " (no image left to insert)");

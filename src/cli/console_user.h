@@ -4,7 +4,9 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "disk/drive.h"
@@ -20,13 +22,22 @@ public:
     Answer ShowMessage(const Message& message) override;
     Answer AskInsertDiskette(const Message& message) override;
 
+    // The questions of the command that starts now are not repeats of those before it.
+    void NewCommand();
+
     // Answers and images that no box used (a script may want to know).
     std::size_t UnusedAnswers() const { return m_answers.size(); }
     std::size_t UnusedImages() const { return m_images.size(); }
 
 private:
-    Answer AskTerminal(const Message& message);
+    // None when the terminal's input has ended; every later box then goes without it.
+    std::optional<Answer> AskTerminal(const Message& message);
     void Print(const Message& message, Answer answer, const std::string& note);
+    // Without a terminal nothing outside the program changes between two questions, so a
+    // retry question answered Yes by default or by --yes would come back for ever. After
+    // kTimesUnchanged unscripted answers to the same text, with no diskette inserted since, it
+    // gets its stopping button (No or Cancel) instead; note says so.
+    Answer EndRepeat(const Message& message, Answer answer, std::string& note);
 
     std::mutex m_mutex;  // boxes may come from a worker thread
     CDrive& m_drive;
@@ -34,6 +45,7 @@ private:
     bool m_bYesToRest;
     std::deque<std::string> m_images;
     bool m_bInteractive;
+    std::map<std::string, int> m_timesAsked;  // unscripted answers per question text
 };
 
 // "yes", "no", "ok", "cancel" (any case); Answer::None for anything else.

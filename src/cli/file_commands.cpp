@@ -3,7 +3,9 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "cli/line_tokenizer.h"
 #include "disk/host_file.h"
+#include "fs/name_text.h"
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
 #include "ports/text_format.h"
@@ -17,10 +19,26 @@ long Kb(std::int64_t bytes) {
     return long(bytes / 1024);
 }
 
-bool Missing(const std::optional<FileRecord>& record, const std::string& name) {
-    if (record) return false;
-    std::cerr << "orvalis-cli: no file '" << name << "' on the diskette" << std::endl;
-    return true;
+// The name as the diskette stores it, before it is decoded for showing.
+std::string StoredName(const FileRecord& r) {
+    return r.extension.empty() ? r.name : r.name + "." + r.extension;
+}
+
+// A name or label is always shown as text, but a second guard keeps a byte that is not UTF-8
+// from ending the program in the middle of a listing.
+std::string Dump(const nlohmann::json& value) {
+    return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// An add that stopped at a diskette change tells where to go on: the next run adds from the
+// first byte that is on no diskette.
+int ReportPartialAdd(const std::string& path, std::int32_t start, const AddOutcome& outcome) {
+    if (outcome.complete) return 0;
+    const long next = long(start) + long(outcome.stored);
+    std::cerr << "orvalis-cli: " << path << " is on diskettes only up to byte " << next
+              << "; to add the rest, insert another diskette and run: add --from " << next << " "
+              << QuoteWord(path) << std::endl;
+    return 1;
 }
 
 std::int64_t FreeOnDiskette(Session& s) {
@@ -51,8 +69,10 @@ int ListCommand(Session& s, bool json) {
                             {"size", r.size},
                             {"date", r.dateText},
                             {"attributes", r.attributeText},
-                            {"number", r.fileNumber}});
-        std::cout << rows.dump(2) << std::endl;
+                            {"number", r.fileNumber},
+                            {"part", r.partNumber},
+                            {"name_as_stored", r.displayName == StoredName(r)}});
+        std::cout << Dump(rows) << std::endl;
         return 0;
     }
     for (const FileRecord& r : s.doc->Files())
@@ -69,7 +89,8 @@ int InfoCommand(Session& s, bool json) {
     const std::int32_t used = kDataAreaBytes - free - system - bad;
     const int files = int(s.doc->Files().size());
     if (json) {
-        nlohmann::json info{{"label", v.Ids().label},
+        nlohmann::json info{{"label", DisplayText(v.Ids().label)},
+                            {"label_as_stored", DisplayText(v.Ids().label) == v.Ids().label},
                             {"format_date", DateText(v.Ids().stampTime)},
                             {"total", kDataAreaBytes},
                             {"free", free},
@@ -77,11 +98,12 @@ int InfoCommand(Session& s, bool json) {
                             {"bad", bad},
                             {"system", system},
                             {"files", files}};
-        std::cout << info.dump(2) << std::endl;
+        std::cout << Dump(info) << std::endl;
         return 0;
     }
     // What the information dialog shows.
-    const DiskInfo d = SetInfo(v.Ids().label, v.Ids().stampTime, free, bad, system, files);
+    const DiskInfo d =
+        SetInfo(DisplayText(v.Ids().label), v.Ids().stampTime, free, bad, system, files);
     std::cout << kDiskInfoTitle << "\n"
               << "Bytes altogether:             " << kTotalBytesText << "\n"
               << "Free space:                   " << d.freeText << "\n"
@@ -112,7 +134,9 @@ int AddCommand(Session& s, const std::vector<std::string>& files) {
             }
             if (a == Answer::Cancel) return 1;
         }
-        if (s.doc->AddFile(path, 0) == -1) return 1;
+        AddOutcome outcome;
+        if (s.doc->AddFile(path, 0, &outcome) == -1) return 1;
+        if (ReportPartialAdd(path, 0, outcome) != 0) status = 1;
     }
     return status;
 }
@@ -138,13 +162,15 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
                       file.c_str(), Kb(rest), Kb(free)),
             Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes)
         return 1;
-    return s.doc->AddFile(file, *position) == -1 ? 1 : 0;
+    AddOutcome outcome;
+    if (s.doc->AddFile(file, *position, &outcome) == -1) return 1;
+    return ReportPartialAdd(file, *position, outcome);
 }
 
 int CopyCommand(Session& s, const std::string& name, const std::string& target) {
     if (!s.Open()) return 1;
     auto key = s.FindByName(name);
-    if (Missing(key, name)) return 1;
+    if (!key) return 1;
     if (AskRoom(s, *key, target, Buttons::YesNo) != Answer::Yes) return 1;
     const int rc = s.doc->CopyFromDiskette(*key, target, true, -1);
     return rc == 0 && !s.report->SaveFailed() ? 0 : 1;
@@ -159,7 +185,7 @@ int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string
     bool skipped = false;
     for (const std::string& name : names) {
         auto key = s.FindByName(name);
-        if (Missing(key, name)) {
+        if (!key) {
             ++failed;
             continue;
         }
@@ -192,7 +218,7 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
     }
     if (!s.Open()) return 1;
     auto key = s.FindByName(name);
-    if (Missing(key, name)) return 1;
+    if (!key) return 1;
     if (s.doc->CopyFromDiskette(*key, target, false, *position) == -1) return 1;
     Notify(*s.user,
            StrFormat("File was added to %s\nfrom position %ld", target.c_str(), long(*position)));
@@ -204,7 +230,7 @@ int DeleteCommand(Session& s, const std::vector<std::string>& names) {
     std::vector<FileRecord> keys;
     for (const std::string& name : names) {
         auto key = s.FindByName(name);
-        if (Missing(key, name)) return 1;
+        if (!key) return 1;
         keys.push_back(*key);
     }
     if (Ask(*s.user, "Are you sure you want to delete the file(s).", Buttons::YesNo) != Answer::Yes)

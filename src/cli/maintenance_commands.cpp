@@ -96,6 +96,13 @@ std::optional<RepairRequest> RepairRequestFrom(Session& s, const RepairArgs& arg
 }  // namespace
 
 int FormatCommand(Session& s, const FormatArgs& args) {
+    // Format works on a volume of its own; the open document would describe a diskette that
+    // is no more.
+    if (s.doc->IsOpen()) {
+        Notify(*s.user,
+               "Diskette is open. Cannot format open diskete.\nClose diskette and try again.");
+        return 1;
+    }
     ConsoleMaintenanceView view(IsTerminal(2));
     CFormatController controller(&s.drive, *s.user, view, WorkerLaunch::Inline);
     controller.m_options.formatType = args.full ? 1 : 0;
@@ -106,6 +113,10 @@ int FormatCommand(Session& s, const FormatArgs& args) {
 }
 
 int ServiceCommand(Session& s, const std::string& test) {
+    if (s.doc->IsOpen()) {
+        Notify(*s.user, "Diskette is open. Cannot scan open diskete.\nClose diskette and again.");
+        return 1;
+    }
     ConsoleMaintenanceView view(IsTerminal(2));
     CDiskServiceController controller(&s.drive, *s.user, view, WorkerLaunch::Inline);
     controller.m_nTestType = test == "repair0" ? TEST_REPAIR0

@@ -9,7 +9,7 @@
 
 namespace orv::cli {
 
-Session::Session(const GlobalOptions& opts, std::string reportPath, bool mark) : options(opts) {
+Session::Session(const GlobalOptions& opts) : options(opts) {
     std::deque<Answer> answers;
     for (const std::string& word : options.answers) answers.push_back(ParseAnswerWord(word));
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
@@ -17,14 +17,15 @@ Session::Session(const GlobalOptions& opts, std::string reportPath, bool mark) :
         drive, std::move(answers), options.yes,
         std::deque<std::string>(options.then.begin(), options.then.end()), interactive);
     progress = std::make_unique<ConsoleProgressRunner>(*user, ::isatty(STDERR_FILENO) != 0);
-    report = std::make_unique<ConsoleReportPort>(*user, std::move(reportPath), mark);
+    report = std::make_unique<ConsoleReportPort>(*user);
     drive.SetTrackBuffer(true);
     doc = std::make_unique<COrvalisDoc>(drive, DocPorts{user.get(), progress.get(), report.get()});
     doc->m_bVerification = options.verify;
     doc->m_bRestoreAttributes = !options.noRestore;
 }
 
-bool Session::InsertDrive() {
+bool Session::EnsureDrive() {
+    if (m_bDriveChosen) return true;
     std::string path = options.drive;
     std::string error;
     if (path.empty() && !PrepareDefaultDrive(path, error)) {
@@ -35,10 +36,12 @@ bool Session::InsertDrive() {
         std::cerr << "orvalis-cli: " << error << std::endl;
         return false;
     }
+    m_bDriveChosen = true;
     return true;
 }
 
 bool Session::Open() {
+    if (doc->IsOpen()) return true;
     const int rc = doc->OpenDiskette();
     if (rc == 0) return true;
     if (rc != -4) Notify(*user, doc->OpenErrorMessage(rc));
@@ -47,14 +50,26 @@ bool Session::Open() {
 }
 
 std::optional<FileRecord> Session::FindByName(const std::string& name) const {
-    if (name.size() > 1 && name[0] == '#') {
-        const std::string digits = name.substr(1);
-        for (const FileRecord& r : doc->Files())
-            if (r.numberText == digits) return r;
+    std::vector<const FileRecord*> exact, folded;
+    const bool byNumber = name.size() > 1 && name[0] == '#';
+    for (const FileRecord& r : doc->Files()) {
+        if (byNumber ? r.numberText == name.substr(1) : r.displayName == name)
+            exact.push_back(&r);
+        else if (!byNumber && EqualsNoCase(r.displayName, name))
+            folded.push_back(&r);
+    }
+    const std::vector<const FileRecord*>& found = exact.empty() ? folded : exact;
+    if (found.size() == 1) return *found.front();
+    if (found.empty()) {
+        std::cerr << "orvalis-cli: no file '" << name << "' on the diskette" << std::endl;
         return std::nullopt;
     }
-    for (const FileRecord& r : doc->Files())
-        if (EqualsNoCase(r.displayName, name)) return r;
+    // Guessing could copy or delete the wrong file; the number names each one.
+    std::cerr << "orvalis-cli: '" << name << "' names " << found.size()
+              << " files; give the exact name or the number:\n";
+    for (const FileRecord* r : found)
+        std::cerr << "  " << r->displayName << "  #" << r->numberText << "\n";
+    std::cerr << std::flush;
     return std::nullopt;
 }
 

@@ -1,4 +1,5 @@
 // Everything one run of orvalis-cli works with: the drive, the console ports and the document.
+// A single command and a whole batch alike keep one of each, as the desktop program does.
 #pragma once
 
 #include <deque>
@@ -26,12 +27,20 @@ struct GlobalOptions {
 };
 
 struct Session {
-    Session(const GlobalOptions& options, std::string reportPath, bool mark);
-    // Puts the drive's medium in place; false with the message printed when it cannot.
-    bool InsertDrive();
-    // Opens the diskette with the open command's messages; false when it did not open.
+    explicit Session(const GlobalOptions& options);
+    // Before the first command that uses the drive, the --drive medium (or the default drive)
+    // goes in; after that the drive holds what insert and eject left. False with the message
+    // printed when the medium cannot be put in.
+    bool EnsureDrive();
+    // insert or eject decided what is in the drive: the --drive medium no longer goes in.
+    void DriveChosen() { m_bDriveChosen = true; }
+    bool DriveUsed() const { return m_bDriveChosen; }
+    // Opens the diskette with the open command's messages unless it is open already; false
+    // when it is not open.
     bool Open();
-    // The listed file for NAME (display name, case-insensitive) or "#N" (file number).
+    // The listed file for NAME or "#N" (file number). An exact (case-sensitive) display name
+    // wins; otherwise the one file whose name differs only in case. None, with the reason
+    // printed, when no file or several files answer to NAME.
     std::optional<FileRecord> FindByName(const std::string& name) const;
 
     GlobalOptions options;
@@ -40,6 +49,9 @@ struct Session {
     std::unique_ptr<ConsoleProgressRunner> progress;
     std::unique_ptr<ConsoleReportPort> report;
     std::unique_ptr<COrvalisDoc> doc;
+
+private:
+    bool m_bDriveChosen = false;
 };
 
 }  // namespace orv::cli

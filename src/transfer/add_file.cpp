@@ -1,4 +1,6 @@
 // Adding a host file to the diskette, spread over further diskettes when one is full.
+#include <filesystem>
+
 #include "ports/text_format.h"
 #include "transfer/document.h"
 #include "transfer/operation_block.h"
@@ -55,15 +57,17 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
                                  long(start), path.c_str(), long(status.size)));
         return -1;
     }
-    HostFile source;
-    if (!source.Open(path, HostFile::Mode::Read)) {
-        Notify(User(), StrFormat("%s\n\nFile could not be opened.", path.c_str()));
+    // A device or a pipe has no size to record: it would fill the diskette with a file that
+    // claims to be empty. It is refused before it is opened, since opening a pipe waits until
+    // something writes into it.
+    std::error_code statusError;
+    if (!haveStatus && std::filesystem::exists(path, statusError)) {
+        Notify(User(), StrFormat("%s\n\nis not a file. Only files can be added.", path.c_str()));
         return -1;
     }
-    // A device or a pipe has no size to record: it would fill the diskette with a file that
-    // claims to be empty.
-    if (!haveStatus) {
-        Notify(User(), StrFormat("%s\n\nis not a file. Only files can be added.", path.c_str()));
+    HostFile source;
+    if (!haveStatus || !source.Open(path, HostFile::Mode::Read)) {
+        Notify(User(), StrFormat("%s\n\nFile could not be opened.", path.c_str()));
         return -1;
     }
     if (!source.Seek(start)) {

@@ -24,10 +24,11 @@ struct CliRun {
 
 class Cli : public ::testing::Test {
 protected:
-    CliRun Cmd(const std::string& args) {
+    // A question that loops for ever ends the run with status 124 instead of hanging the test.
+    CliRun Cmd(const std::string& args, const std::string& input = "/dev/null") {
         const std::string out = dir.File("stdout"), err = dir.File("stderr");
-        const std::string line = std::string(ORVALIS_CLI) + " " + args + " >" + out + " 2>" + err +
-                                 " </dev/null";
+        const std::string line = "timeout 120 " + std::string(ORVALIS_CLI) + " " + args + " >" +
+                                 out + " 2>" + err + " <" + input;
         const int rc = std::system(line.c_str());
         CliRun run;
         run.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -56,6 +57,13 @@ protected:
         const std::string path = dir.File(name);
         WriteBytes(path, bytes);
         return path;
+    }
+    // Runs a script as a batch read from standard input.
+    CliRun Batch(const std::string& options, const std::string& script,
+                 const std::string& batchOptions = "") {
+        const std::string path = dir.File("script");
+        WriteText(path, script);
+        return Cmd(options + " batch " + batchOptions + " -", path);
     }
     nlohmann::json ListJson(const std::string& image) {
         const CliRun run = Cmd("--drive " + image + " list --json");

@@ -201,5 +201,70 @@ TEST_F(Cli, AddFromAndCopyAtRepairTheTailOfAFile) {
     EXPECT_EQ(Cmd("--drive " + img + " add --from 12x " + src).status, 1);
 }
 
+TEST_F(Cli, AnExactNameWinsAndANameEqualOnlyInCaseIsRefused) {
+    const std::string img = Formatted("a.img", "CASE");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("README.TXT", Pattern(100, 1)) + " " +
+                  Host("readme.txt", Pattern(200, 2)) + " " + Host("notes.TXT", Pattern(300, 3)))
+                  .status,
+              0);
+    ASSERT_EQ(Cmd("--drive " + img + " copy readme.txt " + dir.File("lower")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("lower")), Pattern(200, 2));
+    ASSERT_EQ(Cmd("--drive " + img + " copy README.TXT " + dir.File("upper")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("upper")), Pattern(100, 1));
+    // One file that differs only in case is still found.
+    ASSERT_EQ(Cmd("--drive " + img + " copy NOTES.txt " + dir.File("notes")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("notes")), Pattern(300, 3));
+
+    const CliRun both = Cmd("--drive " + img + " --yes delete ReadMe.txt");
+    EXPECT_EQ(both.status, 1);
+    EXPECT_NE(both.err.find("  README.TXT  #1\n  readme.txt  #2\n"), std::string::npos) << both.err;
+    EXPECT_EQ(both.err.find("Are you sure"), std::string::npos);
+    EXPECT_EQ(ListJson(img).size(), 3u);
+}
+
+TEST_F(Cli, JsonCarriesNamesAndLabelsThatAreNotUtf8AsText) {
+    // Bytes of an 8-bit code page, as older programs stored them.
+    const std::string img = Formatted("a.img", "X");
+    ASSERT_EQ(Cmd("--drive " + img + " format --no-results --label '\xff\xfeLBL'").status, 0);
+    const auto data = Pattern(800, 4);
+    ASSERT_EQ(Cmd("--drive " + img + " add '" + Host("caf\xe9.txt", data) + "'").status, 0);
+
+    const auto list = ListJson(img);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]["name"], "caf\xc3\xa9.txt");
+    EXPECT_EQ(list[0]["name_as_stored"], false);
+    EXPECT_EQ(list[0]["part"], 0);
+    const CliRun info = Cmd("--drive " + img + " info --json");
+    ASSERT_EQ(info.status, 0) << info.err;
+    const auto j = nlohmann::json::parse(info.out);
+    EXPECT_EQ(j["label"], "\xcb\x99\xc5\xa3LBL");
+    EXPECT_EQ(j["label_as_stored"], false);
+    // The name shown is the name a command takes.
+    ASSERT_EQ(Cmd("--drive " + img + " copy 'caf\xc3\xa9.txt' " + dir.File("back")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("back")), data);
+}
+
+TEST_F(Cli, AnAddCutShortAtADisketteChangeExitsOneAndNamesWhereToGoOn) {
+    const std::string a = Formatted("a.img", "ONE"), b = Formatted("b.img", "TWO");
+    const auto data = Pattern(std::size_t(BytesInUnits(kUnitCount) + 6000), 6);
+    const std::string src = Host("big.bin", data);
+    const CliRun cut = Cmd("--drive " + a + " --yes add --from 1000 " + src);
+    EXPECT_EQ(cut.status, 1);
+    const long next = 1000 + BytesInUnits(kUnitCount);
+    EXPECT_NE(cut.err.find("add --from " + std::to_string(next) + " " + src), std::string::npos)
+        << cut.err;
+    const CliRun rest = Cmd("--drive " + b + " add --from " + std::to_string(next) + " " + src);
+    ASSERT_EQ(rest.status, 0) << rest.err;
+    const CliRun tail =
+        Cmd("--drive " + b + " copy-at big.bin " + Host("tail", data) + " " + std::to_string(next));
+    ASSERT_EQ(tail.status, 0) << tail.err;
+    EXPECT_EQ(ReadBytes(dir.File("tail")), data);
+
+    // A device is no file: the core's refusal comes through the option's check.
+    const CliRun device = Cmd("--drive " + b + " add /dev/zero");
+    EXPECT_EQ(device.status, 1);
+    EXPECT_NE(device.err.find("is not a file. Only files can be added."), std::string::npos);
+}
+
 }  // namespace
 }  // namespace orv::tests

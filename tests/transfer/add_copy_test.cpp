@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "transfer/host_names.h"
@@ -258,6 +260,19 @@ TEST_F(AddCopy, AddFromAPositionStoresTheRestUnderTheWholeSize) {
     // A start behind the end is refused with its message.
     EXPECT_EQ(doc->AddFile(path, 6000), -1);
     EXPECT_TRUE(user.Saw("Unable to seek at possition 6000 in file\n" + path + ", 5000 B long"));
+}
+
+TEST_F(AddCopy, OnlyRegularFilesAreAddedAndAPipeIsNeverOpened) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    // Opening a pipe without a writer would wait for ever; the refusal must come first.
+    const std::string pipe = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(doc->AddFile(pipe, 0), -1);
+    EXPECT_TRUE(user.Saw(pipe + "\n\nis not a file. Only files can be added."));
+    const std::string missing = dir.File("missing");
+    EXPECT_EQ(doc->AddFile(missing, 0), -1);
+    EXPECT_TRUE(user.Saw(missing + "\n\nFile could not be opened."));
+    EXPECT_TRUE(doc->Files().empty());
 }
 
 TEST_F(AddCopy, ReplaceQuestionGuardsAnExistingTarget) {

@@ -1,0 +1,74 @@
+#include "cli/command_runner.h"
+
+#include <iostream>
+
+#include "cli/drive_commands.h"
+#include "cli/file_commands.h"
+#include "cli/maintenance_commands.h"
+
+namespace orv::cli {
+
+namespace {
+
+// The commands that work on the diskette in the drive.
+int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
+    switch (id) {
+        case CommandId::Open:
+            return OpenCommand(s);
+        case CommandId::Format:
+            return FormatCommand(s, a.format);
+        case CommandId::Service:
+            return ServiceCommand(s, a.testType);
+        case CommandId::List:
+            return ListCommand(s, a.json);
+        case CommandId::Info:
+            return InfoCommand(s, a.json);
+        case CommandId::Add:
+            if (a.position.empty()) return AddCommand(s, a.files);
+            if (a.files.size() != 1) {
+                std::cerr << "orvalis-cli: add --from takes exactly one FILE" << std::endl;
+                return kUsageError;
+            }
+            return AddFromCommand(s, a.position, a.files.front());
+        case CommandId::Copy:
+            return CopyCommand(s, a.path, a.target);
+        case CommandId::CopyTo:
+            return CopyToCommand(s, a.folder, a.names);
+        case CommandId::CopyAt:
+            return CopyAtCommand(s, a.path, a.target, a.position);
+        case CommandId::Delete:
+            return DeleteCommand(s, a.names);
+        default:
+            return kUsageError;
+    }
+}
+
+}  // namespace
+
+int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
+    s.user->NewCommand();
+    s.report->SetOptions(a.reportPath, a.mark);
+    switch (id) {
+        case CommandId::MkImage:
+            return MkImageCommand(s, a.path);
+        case CommandId::RepairCreate:
+            return RepairCreateCommand(s, a.repair);
+        case CommandId::RepairApply:
+            return RepairApplyCommand(s, a.repair);
+        case CommandId::Close:
+            return CloseCommand(s);
+        case CommandId::Insert:
+            return InsertCommand(s, a.path);
+        case CommandId::Eject:
+            return EjectCommand(s);
+        case CommandId::None:
+        case CommandId::Batch:
+            return kUsageError;
+        default:
+            break;
+    }
+    if (!s.EnsureDrive()) return 1;
+    return RunDriveCommand(s, id, a);
+}
+
+}  // namespace orv::cli
