@@ -1,4 +1,7 @@
 // orvalis-cli end to end: real image files with .faults sidecars, the binary run as a user would.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "cli_fixture.h"
 
 namespace orv::tests {
@@ -264,6 +267,38 @@ TEST_F(Cli, AnAddCutShortAtADisketteChangeExitsOneAndNamesWhereToGoOn) {
     const CliRun device = Cmd("--drive " + b + " add /dev/zero");
     EXPECT_EQ(device.status, 1);
     EXPECT_NE(device.err.find("is not a file. Only files can be added."), std::string::npos);
+}
+
+// A second program on the same image is refused at once, told who has it, and changes nothing.
+TEST_F(Cli, ADisketteOpenInOneProgramIsRefusedToAnother) {
+    const std::string image = Formatted("shared.img", "SHARED");
+    const std::string fifo = dir.File("script");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string holder = "timeout 60 " + std::string(ORVALIS_CLI) + " --drive " + image +
+                               " batch " + fifo + " >/dev/null 2>&1 &";
+    ASSERT_EQ(std::system(holder.c_str()), 0);
+    {
+        std::ofstream script(fifo);  // the batch holds the diskette open while this is open
+        script << "open" << std::endl;
+        const auto before = ReadBytes(image);
+        CliRun refused;
+        for (int i = 0; i < 100; ++i) {  // until the batch has opened it
+            refused = Cmd("--drive " + image + " add " + Host("x.txt", {1, 2, 3}));
+            if (refused.status == 1) break;
+            ASSERT_EQ(Cmd("--drive " + image + " --yes delete x.txt").status, 0);
+            ::usleep(50000);
+        }
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find(image + " is in use by another program (process "),
+                  std::string::npos)
+            << refused.err;
+        EXPECT_EQ(ReadBytes(image), before);
+    }
+    // The batch ends with its script, and gives the diskette back.
+    CliRun later;
+    for (int i = 0; i < 100 && (later = Cmd("--drive " + image + " list")).status != 0; ++i)
+        ::usleep(50000);
+    EXPECT_EQ(later.status, 0) << later.err;
 }
 
 }  // namespace
