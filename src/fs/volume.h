@@ -114,8 +114,6 @@ public:
     static void BuildHeader(const FileRecord& record, std::uint8_t* unit);
     static void BuildUnitHeader(const FileRecord& record, std::uint8_t* unit);
     static void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber);
-    // Units filled (1..18), or -1 when the source yields nothing.
-    static int FillStaging(HostFile& source, StagingBuffer& staging, const FileRecord& record);
 
     // Single sectors through the volume's device; 0 or -1.
     int ReadSector(int sector, std::uint8_t* buffer) {

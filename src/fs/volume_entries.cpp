@@ -94,19 +94,4 @@ void CVolume::EntryFromHostFile(const std::string& path, FileRecord& record, int
     record.partNumber = 0;
 }
 
-int CVolume::FillStaging(HostFile& source, StagingBuffer& staging, const FileRecord& record) {
-    int filled = 0;
-    for (int slot = 0; slot < kStagingUnits; ++slot) {
-        std::uint8_t* unit = staging.data() + std::size_t(slot) * kSectorSize;
-        const int n = ReadHostFile(source, unit + kUnitHeaderSize, kUnitDataBytes);
-        if (n < 0) break;
-        if (n < kUnitDataBytes)  // keep the rest of a short last unit defined
-            std::memset(unit + kUnitHeaderSize + n, 0, std::size_t(kUnitDataBytes - n));
-        BuildUnitHeader(record, unit);
-        ++filled;
-        if (n < kUnitDataBytes) break;  // the source ended inside this unit
-    }
-    return filled > 0 ? filled : -1;
-}
-
 }  // namespace orv

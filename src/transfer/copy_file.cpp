@@ -191,9 +191,10 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         more = here + copied < size - base;
     }
 
+    // Writes that the buffer held back may fail only now (a full disk): the target is short.
     if (!file.Close()) {
-        Notify(User(), "Acception occured during closes the file.");
-        return -1;
+        return stopped("Acception occured during closes the file.\n\n" +
+                       PassFailureText(LoopFailure{IoError::None, true, false}, target));
     }
     if (m_bRestoreAttributes && HostFileSize(target) >= 0 &&
         !SetHostFileStatus(target, record.modificationTime, record.attributes)) {

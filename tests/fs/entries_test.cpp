@@ -9,6 +9,7 @@
 
 #include "disk/host_file.h"
 #include "fs/clock.h"
+#include "fs/name_text.h"
 #include "support/temp_dir.h"
 #include "support/volume_fixture.h"
 
@@ -150,9 +151,13 @@ TEST(EntryFromHostFile, SplitsTheNameAtTheLastDotAndCutsItToFit) {
         std::string file, name, extension;
     };
     const std::string longName(60, 'x');
-    for (const Case& c : {Case{"archive.tar.gz", "archive.tar", "gz"}, Case{"README", "README", ""},
-                          Case{"photo.jpeg", "photo", "jpe"},
-                          Case{longName + ".txt", std::string(49, 'x'), "txt"}}) {
+    // 30 two-byte characters: the cut falls inside the 25th, which goes whole.
+    std::string czech;
+    for (int i = 0; i < 30; ++i) czech += "\u017e";  // ž
+    for (const Case& c :
+         {Case{"archive.tar.gz", "archive.tar", "gz"}, Case{"README", "README", ""},
+          Case{"photo.jpeg", "photo", "jpe"}, Case{longName + ".txt", std::string(49, 'x'), "txt"},
+          Case{czech + ".\u0159\u0161t", czech.substr(0, 48), "\u0159"}}) {
         const std::string path = dir.File(c.file);
         WriteBytes(path, Pattern(1234, 3));
         ASSERT_TRUE(SetHostFileStatus(path, 1'234'567'890u, ATTR_ARCHIVE));
@@ -169,32 +174,18 @@ TEST(EntryFromHostFile, SplitsTheNameAtTheLastDotAndCutsItToFit) {
     }
 }
 
-TEST(FillStaging, FillsUnitImagesUntilTheFileEnds) {
-    TempDir dir;
-    const std::string path = dir.File("data.bin");
-    const auto data = Pattern(18 * 507 + 2 * 507 + 10, 4);
-    WriteBytes(path, data);
-    HostFile file;
-    ASSERT_TRUE(file.Open(path, HostFile::Mode::Read));
-    const FileRecord record = MakeRecord(12, "data", "bin", std::uint32_t(data.size()));
-
-    StagingBuffer staging;
-    ASSERT_EQ(CVolume::FillStaging(file, staging, record), 18);
-    EXPECT_EQ(GetU16(staging.data() + 17 * 512), 12);
-    EXPECT_EQ(std::memcmp(staging.data() + 17 * 512 + 2, "bin", 3), 0);
-    EXPECT_EQ(std::memcmp(staging.data() + 17 * 512 + 5, data.data() + 17 * 507, 507), 0);
-
-    staging.fill(0xCC);
-    ASSERT_EQ(CVolume::FillStaging(file, staging, record), 3);
-    EXPECT_EQ(std::memcmp(staging.data() + 2 * 512 + 5, data.data() + 20 * 507, 10), 0);
-    EXPECT_EQ(staging[2 * 512 + 5 + 10], 0) << "the rest of the last unit is cleared";
-    EXPECT_EQ(staging[3 * 512], 0xCC) << "slots after the end are left alone";
-    EXPECT_EQ(CVolume::FillStaging(file, staging, record), -1);
-
-    WriteBytes(dir.File("empty"), {});
-    HostFile empty;
-    ASSERT_TRUE(empty.Open(dir.File("empty"), HostFile::Mode::Read));
-    EXPECT_EQ(CVolume::FillStaging(empty, staging, record), -1);
+// Names come as this program stored them (UTF-8) or as older programs did (Windows-1250); what
+// is shown is always text, never broken characters or control codes.
+TEST(NameText, StoredBytesAreShownAsText) {
+    EXPECT_EQ(DisplayText("\u017elu\u0165ou\u010dk\u00fd.txt"),
+              "\u017elu\u0165ou\u010dk\u00fd.txt");
+    EXPECT_EQ(DisplayText("\x9elu\x9dou\xe8k\xfd"), "\u017elu\u0165ou\u010dk\u00fd");  // cp1250
+    EXPECT_EQ(DisplayText("a\nb\x7f"), "a?b?");
+    EXPECT_EQ(DisplayText("\x81\x80"), "\ufffd\u20ac");  // undefined in the code page, and the euro
+    EXPECT_EQ(DisplayText("\xed\xa0\x80"), "\u00ed\u00a0\u20ac");  // a surrogate is no UTF-8
+    EXPECT_TRUE(IsValidUtf8(DisplayText(std::string("\xc3\x28\xff\x00", 4))));
+    EXPECT_EQ(Utf8Prefix("ab\u017e", 3), "ab");
+    EXPECT_EQ(CharacterPrefix("\u017e\u017ex", 2), "\u017e\u017e");
 }
 
 }  // namespace

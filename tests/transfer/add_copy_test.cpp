@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "transfer/host_names.h"
 #include "transfer_fixture.h"
@@ -345,6 +346,108 @@ TEST_F(AddCopy, VerificationMarksUnreadableUnitsBadBeforeWritingThem) {
     ASSERT_EQ(doc->AddFile(HostFile("v.bin", data), 0), 0);
     EXPECT_EQ(doc->Volume().Fat().entries[UnitOfSector(first + 3)], FAT_BAD);
     EXPECT_EQ(CopyBack("v.bin"), data);
+}
+
+// The source must stay as its record says while it is read: a file that grows or shrinks in
+// the meantime stores nothing, and says so.
+TEST_F(AddCopy, AFileThatChangesWhileItIsAddedStoresNothing) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const auto before = disk->Bytes();
+    for (const bool grow : {true, false}) {
+        SCOPED_TRACE(grow ? "grows" : "shrinks");
+        const std::string path = HostFile("live.log", Pattern(200000, 2));
+        runner.atFirstReport = [&] {
+            if (grow)
+                WriteBytes(path, Pattern(200100, 2));
+            else
+                std::filesystem::resize_file(path, 100000);
+        };
+        EXPECT_EQ(doc->AddFile(path, 0), -1);
+        EXPECT_EQ(Listed("live.log"), nullptr);
+        EXPECT_NE(user.shown.back().text.find("The file changed while it was being added (it was "
+                                              "200000 B long, now " +
+                                              std::to_string(grow ? 200100 : 100000) + " B)"),
+                  std::string::npos)
+            << user.shown.back().text;
+    }
+    // The table never learnt of the units written.
+    for (int s = 0; s < kFirstDataSector; ++s)
+        EXPECT_EQ(std::memcmp(before.data() + s * kSectorSize,
+                              disk->Bytes().data() + s * kSectorSize, kSectorSize),
+                  0);
+}
+
+// A copy names a target it cannot write, says how much of it there is, and never writes over
+// the image in the drive, however the path is spelt.
+TEST_F(AddCopy, ACopyThatCannotWriteItsTargetSaysSoAndTheDriveImageIsNeverATarget) {
+    const std::string image = dir.File("drive.img");
+    WriteBytes(image, disk->Bytes());
+    std::string error;
+    ASSERT_TRUE(drive.Insert(image, error)) << error;
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    ASSERT_EQ(doc->AddFile(HostFile("big.bin", Pattern(30000, 4)), 0), 0);
+    FileRecord key = *Listed("big.bin");
+
+    EXPECT_EQ(doc->CopyFromDiskette(key, "/dev/full", false, -1), -1);
+    EXPECT_TRUE(
+        user.Saw("Acception occured during closes the file.\n\nCould not write to "
+                 "/dev/full.\nThe disk may be full, or the file may not be writable."
+                 "\n\n/dev/full is incomplete: it holds 0 B."));
+
+    const auto bytes = ReadBytes(image);
+    const std::string sameImage = dir.File(".") + "/drive.img";
+    EXPECT_EQ(doc->CopyFromDiskette(key, sameImage, false, -1), -1);
+    EXPECT_TRUE(user.Saw(
+        sameImage + "\n\nis the diskette in the drive. Orvalis does not copy a file over it."));
+    EXPECT_EQ(ReadBytes(image), bytes);
+}
+
+// A further part is taken only from a diskette not used before, and only when its header agrees
+// with the first part: a file of the same name and another size or date is refused, and the
+// prompt asks again.
+TEST_F(AddCopy, AFurtherPartOfAnotherFileIsRefusedAndAskedForAgain) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    auto second = NewDiskette("SECOND");
+    user.inserts.push_back([&] { Insert(second); });
+    const auto data = Pattern(3000, 6);
+    ASSERT_EQ(doc->AddFile(HostFile("r.txt", data), 0), 2);
+
+    // An impostor: "r.1" of another file; and the first diskette, which gets an "r.1" of the
+    // right size and date written into a unit of its own.
+    auto impostor = NewDiskette("IMPOSTOR");
+    Insert(impostor);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    ASSERT_EQ(doc->AddFile(HostFile("r.1", Pattern(700, 1)), 0), 0);
+    Insert(disk);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    FileRecord twin = *Listed("r.txt");
+    twin.extension = "1";
+    // The diskette is full: one of the units set aside as bad takes the twin.
+    const auto& entries = doc->Volume().Fat().entries;
+    const int unit = int(std::find(entries.begin(), entries.end(), FAT_BAD) - entries.begin());
+    ASSERT_LT(unit, kUnitCount);
+    std::vector<std::uint8_t> sector(kSectorSize, 0);
+    twin.fileNumber = 9;
+    CVolume::BuildHeader(twin, sector.data());
+    std::memcpy(disk->SectorData(SectorOfUnit(unit)), sector.data(), kSectorSize);
+    doc->Volume().Fat().Set(unit, 9);
+    ASSERT_GE(doc->Volume().WriteFat(), 0);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+
+    user.inserts.push_back([&] { Insert(impostor); });
+    user.inserts.push_back([&] { Insert(disk); });  // the first diskette again
+    user.inserts.push_back([&] { Insert(second); });
+    int rc = 0;
+    EXPECT_EQ(CopyBack("r.txt", &rc), data);
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(
+        user.Saw("r.1 on this diskette belongs to another file (its size or date differ "
+                 "from the first part).\nInsert the diskette with the right part."));
+    EXPECT_TRUE(user.Saw("This diskette was read already.\nInsert the diskette with file r.1."));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ports/progress_port.h"
@@ -55,6 +56,8 @@ public:
 class InlineProgressRunner final : public IProgressRunner {
 public:
     int cancelAfterReports = 0;
+    // Runs once at the worker's first report (to change the world while it works).
+    std::function<void()> atFirstReport;
     int runs = 0;
     std::vector<ProgressSpec> specs;
     std::vector<std::pair<long, long>> counts;
@@ -74,6 +77,7 @@ private:
         explicit Sink(InlineProgressRunner& r) : runner(r) {}
         void SetPercent(int p) override {
             runner.lastPercent = p;
+            if (runner.atFirstReport) std::exchange(runner.atFirstReport, nullptr)();
             if (runner.cancelAfterReports > 0 && ++reports >= runner.cancelAfterReports)
                 cancelled = true;
         }
