@@ -208,6 +208,8 @@ void COrvalisView::AddRow(const FileRecord& r) {
 
 void COrvalisView::RebuildList() {
     clear();
+    // The document closes itself when, after a failure, it cannot read its diskette again.
+    m_bOpen = m_bOpen && m_doc.IsOpen();
     for (const FileRecord& r : m_doc.Files()) AddRow(r);
     emit commandStateChanged();
 }
