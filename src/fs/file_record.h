@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "fs/records.h"
+
 namespace orv {
 
-constexpr int kNameWidth = 49;
-constexpr int kExtensionWidth = 3;
+constexpr int kNameWidth = rec::header::kNameWidth;
+constexpr int kExtensionWidth = rec::header::kExtensionWidth;
 
 struct FileRecord {
     // Entry fields.

@@ -16,62 +16,63 @@ void PutFieldText(std::uint8_t* field, std::size_t width, const std::string& tex
 }
 
 void BuildBootRecord(std::uint8_t* s) {
+    namespace f = rec::boot;
     std::memset(s, 0, kSectorSize);
-    s[0] = 0xEB;
-    s[1] = 0x3E;
-    s[2] = 0x90;
-    std::memcpy(s + 3, "HLVRNIHC", 8);
-    PutU16(s + 11, 512);
-    s[13] = 1;
-    PutU16(s + 14, 1);
-    s[16] = 2;
-    PutU16(s + 17, 224);
-    PutU16(s + 19, 2880);
-    s[21] = 0xF0;
-    PutU16(s + 22, 9);
-    PutU16(s + 24, 18);
-    PutU16(s + 26, 2);
-    s[38] = 0x29;
-    s[39] = 0x51;
-    s[40] = 0x3C;
-    s[41] = 0x03;
-    s[42] = 0x1A;
-    std::memcpy(s + 43, "HALVORN    ", 11);
-    std::memcpy(s + 54, "FAT12   ", 8);
-    s[62] = 0xF1;
-    s[63] = 0x7D;
+    s[f::kJump] = 0xEB;
+    s[f::kJump + 1] = 0x3E;
+    s[f::kJump + 2] = 0x90;
+    std::memcpy(s + f::kOemName, "HLVRNIHC", 8);
+    PutU16(s + f::kBytesPerSector, kSectorSize);
+    s[f::kSectorsPerCluster] = 1;
+    PutU16(s + f::kReservedSectors, 1);
+    s[f::kFatCount] = 2;
+    PutU16(s + f::kRootEntries, 224);
+    PutU16(s + f::kTotalSectors, kSectorCount);
+    s[f::kMediaDescriptor] = 0xF0;
+    PutU16(s + f::kSectorsPerFat, 9);
+    PutU16(s + f::kSectorsPerTrack, kSectorsPerTrack);
+    PutU16(s + f::kHeads, kHeads);
+    s[f::kExtendedSignature] = 0x29;
+    const std::uint8_t volumeId[] = {0x51, 0x3C, 0x03, 0x1A};
+    std::memcpy(s + f::kVolumeId, volumeId, sizeof volumeId);
+    std::memcpy(s + f::kVolumeLabel, "HALVORN    ", 11);
+    std::memcpy(s + f::kFileSystemType, "FAT12   ", 8);
+    s[f::kTrailer] = 0xF1;
+    s[f::kTrailer + 1] = 0x7D;
 }
 
 bool BootHasSignature(const std::uint8_t* sector) {
-    return std::memcmp(sector + 3, kSignature, kSignatureLength) == 0;
+    return std::memcmp(sector + rec::boot::kOemName, kSignature, kSignatureLength) == 0;
 }
 
 bool IdHasSignature(const std::uint8_t* sector) {
-    return std::memcmp(sector, kSignature, kSignatureLength) == 0;
+    return std::memcmp(sector + rec::id::kSignature, kSignature, kSignatureLength) == 0;
 }
 
 void BuildIdRecord(const IdRecord& r, std::uint8_t* s) {
+    namespace f = rec::id;
     std::memset(s, 0, kSectorSize);
-    std::memcpy(s, kSignature, kSignatureLength);
-    PutU16(s + 5, r.flag ? 1 : 0);
-    PutFieldText(s + 7, kLabelWidth, r.label);
-    PutFieldText(s + 23, kTextWidth, r.text);
-    PutU32(s + 278, r.stampTime);
+    std::memcpy(s + f::kSignature, kSignature, kSignatureLength);
+    PutU16(s + f::kFlag, r.flag ? 1 : 0);
+    PutFieldText(s + f::kLabel, kLabelWidth, r.label);
+    PutFieldText(s + f::kText, kTextWidth, r.text);
+    PutU32(s + f::kStamp, r.stampTime);
     for (int k = 0; k < kFatSectorCount; ++k) {
-        PutU16(s + 460 + 2 * k, r.fat1[k]);
-        PutU16(s + 482 + 2 * k, r.fat2[k]);
+        PutU16(s + f::kFat1 + 2 * k, r.fat1[k]);
+        PutU16(s + f::kFat2 + 2 * k, r.fat2[k]);
     }
 }
 
 bool ParseIdRecordBytes(const std::uint8_t* s, IdRecord& r) {
+    namespace f = rec::id;
     if (!IdHasSignature(s)) return false;
-    r.flag = GetU16(s + 5) == 1;
-    r.label = FieldText(s + 7, kLabelWidth);
-    r.text = FieldText(s + 23, kTextWidth);
-    r.stampTime = GetU32(s + 278);
+    r.flag = GetU16(s + f::kFlag) == 1;
+    r.label = FieldText(s + f::kLabel, kLabelWidth);
+    r.text = FieldText(s + f::kText, kTextWidth);
+    r.stampTime = GetU32(s + f::kStamp);
     for (int k = 0; k < kFatSectorCount; ++k) {
-        r.fat1[k] = GetU16(s + 460 + 2 * k);
-        r.fat2[k] = GetU16(s + 482 + 2 * k);
+        r.fat1[k] = GetU16(s + f::kFat1 + 2 * k);
+        r.fat2[k] = GetU16(s + f::kFat2 + 2 * k);
     }
     return true;
 }
@@ -82,13 +83,15 @@ bool IsValidFatValue(std::uint16_t v) {
 }
 
 void EncodeFatSector(const std::uint16_t* entries, std::uint8_t* sector) {
-    for (int i = 0; i < kEntriesPerFatSector; ++i) PutU16(sector + 2 * i, entries[i]);
+    for (int i = 0; i < kEntriesPerFatSector; ++i)
+        PutU16(sector + rec::fat::kEntryWidth * i, entries[i]);
 }
 
 bool DecodeFatSector(const std::uint8_t* sector, std::uint16_t* entries) {
     for (int i = 0; i < kEntriesPerFatSector; ++i)
-        if (!IsValidFatValue(GetU16(sector + 2 * i))) return false;
-    for (int i = 0; i < kEntriesPerFatSector; ++i) entries[i] = GetU16(sector + 2 * i);
+        if (!IsValidFatValue(GetU16(sector + rec::fat::kEntryWidth * i))) return false;
+    for (int i = 0; i < kEntriesPerFatSector; ++i)
+        entries[i] = GetU16(sector + rec::fat::kEntryWidth * i);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "disk/geometry.h"
+#include "fs/records.h"
 
 namespace orv {
 
@@ -14,18 +15,18 @@ namespace orv {
 constexpr int kBootSector = 0;
 constexpr int kSystemAreaFirst = 1;
 constexpr int kSystemAreaLast = 63;
-constexpr int kFirstDataSector = 64;          // unit i lives in sector i + 64
-constexpr int kUnitCount = 2816;              // units 0..2815, sectors 64..2879
-constexpr int kReserveIdSector = 2879;        // the last unit doubles as the reserve ID copy
-constexpr int kFatSectorCount = 11;           // entries of one table copy
-constexpr int kEntriesPerFatSector = 256;
-constexpr int kSpareAreaFirst = 26;           // where a failing table sector moves first
+constexpr int kFirstDataSector = 64;    // unit i lives in sector i + 64
+constexpr int kUnitCount = 2816;        // units 0..2815, sectors 64..2879
+constexpr int kReserveIdSector = 2879;  // the last unit doubles as the reserve ID copy
+constexpr int kFatSectorCount = 11;     // entries of one table copy
+constexpr int kEntriesPerFatSector = rec::fat::kEntries;
+constexpr int kSpareAreaFirst = 26;  // where a failing table sector moves first
 
 // Unit capacity.
-constexpr int kHeaderSize = 64;
-constexpr int kHeaderDataBytes = 448;         // data bytes behind the file header
-constexpr int kUnitHeaderSize = 5;
-constexpr int kUnitDataBytes = 507;           // data bytes behind a unit header
+constexpr int kHeaderSize = rec::header::kData;
+constexpr int kHeaderDataBytes = kSectorSize - kHeaderSize;  // data bytes behind the file header
+constexpr int kUnitHeaderSize = rec::unit::kData;
+constexpr int kUnitDataBytes = kSectorSize - kUnitHeaderSize;  // data bytes behind a unit header
 constexpr std::int32_t kDataAreaBytes = kUnitCount * kUnitDataBytes;  // 1 427 712
 
 // Allocation table values.
@@ -39,13 +40,23 @@ constexpr std::uint16_t FAT_UNREADABLE = 32001;  // in memory only
 constexpr std::uint16_t FAT_UNKNOWN = 32002;     // in memory only
 constexpr std::uint16_t POS_RESET = 31125;       // a table position that names no sector
 
-constexpr int UnitOfSector(int sector) { return sector - kFirstDataSector; }
-constexpr int SectorOfUnit(int unit) { return unit + kFirstDataSector; }
-constexpr bool IsDataSector(int sector) { return sector >= kFirstDataSector && sector < kSectorCount; }
-constexpr bool IsFileNumber(int v) { return v >= 1 && v <= FAT_MAX_FILE; }
+constexpr int UnitOfSector(int sector) {
+    return sector - kFirstDataSector;
+}
+constexpr int SectorOfUnit(int unit) {
+    return unit + kFirstDataSector;
+}
+constexpr bool IsDataSector(int sector) {
+    return sector >= kFirstDataSector && sector < kSectorCount;
+}
+constexpr bool IsFileNumber(int v) {
+    return v >= 1 && v <= FAT_MAX_FILE;
+}
 
 // Little-endian access.
-inline std::uint16_t GetU16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
+inline std::uint16_t GetU16(const std::uint8_t* p) {
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
 inline std::uint32_t GetU32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
            (std::uint32_t(p[3]) << 24);
@@ -79,8 +90,8 @@ struct IdRecord {
     FatPositions fat1{};
     FatPositions fat2{};
 };
-constexpr int kLabelWidth = 16;
-constexpr int kTextWidth = 255;
+constexpr int kLabelWidth = rec::id::kLabelWidth;
+constexpr int kTextWidth = rec::id::kTextWidth;
 bool IdHasSignature(const std::uint8_t* sector);
 void BuildIdRecord(const IdRecord& record, std::uint8_t* sector);
 // False when the sector does not start with the signature.

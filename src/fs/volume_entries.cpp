@@ -8,12 +8,7 @@
 namespace orv {
 
 namespace {
-constexpr int kOffExtension = 2;
-constexpr int kOffPart = 5;
-constexpr int kOffName = 6;
-constexpr int kOffSize = 55;
-constexpr int kOffTime = 59;
-constexpr int kOffAttributes = 63;
+namespace f = rec::header;
 }  // namespace
 
 int CVolume::ReadEntry(int fileNumber, FileRecord& record) {
@@ -30,12 +25,12 @@ int CVolume::ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record) {
     // The table says whose units these are; a header that disagrees must not send a later
     // delete or copy to another file.
     record.fileNumber = std::uint16_t(fileNumber);
-    record.extension = FieldText(s.data() + kOffExtension, kExtensionWidth);
-    record.partNumber = s[kOffPart];
-    record.name = FieldText(s.data() + kOffName, kNameWidth);
-    record.size = GetU32(s.data() + kOffSize);
-    record.modificationTime = GetU32(s.data() + kOffTime);
-    record.attributes = s[kOffAttributes];
+    record.extension = FieldText(s.data() + f::kExtension, kExtensionWidth);
+    record.partNumber = s[f::kPart];
+    record.name = FieldText(s.data() + f::kName, kNameWidth);
+    record.size = GetU32(s.data() + f::kSize);
+    record.modificationTime = GetU32(s.data() + f::kTime);
+    record.attributes = s[f::kAttributes];
     return 0;
 }
 
@@ -64,18 +59,18 @@ int CVolume::ListFiles(std::vector<FileRecord>& records) {
 
 void CVolume::BuildHeader(const FileRecord& r, std::uint8_t* unit) {
     std::memset(unit, 0, kHeaderSize);
-    PutU16(unit, r.fileNumber);
-    PutFieldText(unit + kOffExtension, kExtensionWidth, r.extension);
-    unit[kOffPart] = r.partNumber;
-    PutFieldText(unit + kOffName, kNameWidth, r.name);
-    PutU32(unit + kOffSize, r.size);
-    PutU32(unit + kOffTime, r.modificationTime);
-    unit[kOffAttributes] = r.attributes;
+    PutU16(unit + f::kNumber, r.fileNumber);
+    PutFieldText(unit + f::kExtension, kExtensionWidth, r.extension);
+    unit[f::kPart] = r.partNumber;
+    PutFieldText(unit + f::kName, kNameWidth, r.name);
+    PutU32(unit + f::kSize, r.size);
+    PutU32(unit + f::kTime, r.modificationTime);
+    unit[f::kAttributes] = r.attributes;
 }
 
 void CVolume::BuildUnitHeader(const FileRecord& r, std::uint8_t* unit) {
-    PutU16(unit, r.fileNumber);
-    PutFieldText(unit + kOffExtension, kExtensionWidth, r.extension);
+    PutU16(unit + f::kNumber, r.fileNumber);
+    PutFieldText(unit + f::kExtension, kExtensionWidth, r.extension);
 }
 
 void CVolume::EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber) {

@@ -12,7 +12,6 @@ namespace orv {
 namespace {
 
 using Sector = std::array<std::uint8_t, kSectorSize>;
-constexpr int kOffSize = 55;
 
 // The entry of a unit on which the copies disagree and that no file claims: a mark of bad or
 // system wins over free, so that a unit that may be bad is never given out.
@@ -81,9 +80,9 @@ int CVolume::SettleDifferingCopies(std::vector<FileRecord>* unsettled) {
                 if (GetU16(s.data()) != number) continue;
                 header = true;
                 std::copy(s.begin(), s.begin() + kUnitHeaderSize, tag.begin());
-                c.record.extension = FieldText(s.data() + 2, kExtensionWidth);
-                c.record.name = FieldText(s.data() + 6, kNameWidth);
-                c.record.size = GetU32(s.data() + kOffSize);
+                c.record.extension = FieldText(s.data() + rec::header::kExtension, kExtensionWidth);
+                c.record.name = FieldText(s.data() + rec::header::kName, kNameWidth);
+                c.record.size = GetU32(s.data() + rec::header::kSize);
                 c.kept.push_back(u);
             } else if (std::equal(tag.begin(), tag.end(), s.begin())) {
                 c.kept.push_back(u);
