@@ -6,6 +6,7 @@
 
 #include "maintenance/diskservice/full_test_steps.h"
 #include "maintenance/diskservice/make_room.h"
+#include "maintenance/diskservice/plausible_header.h"
 #include "maintenance/diskservice/resolve_units.h"
 #include "maintenance_fixture.h"
 #include "support/scoped_clock.h"
@@ -136,34 +137,39 @@ TEST(PlausibleHeader, WhatAFileHeaderLooksLike) {
     r.modificationTime = 1000;
     SectorImage good{};
     CVolume::BuildHeader(r, good.data());
-    EXPECT_TRUE(IsPlausibleHeader(good.data(), 1000));
+    EXPECT_TRUE(IsPlausibleHeader(good.data()));
 
     auto changed = [&](auto change) {
         SectorImage s = good;
         change(s);
-        return IsPlausibleHeader(s.data(), 1000);
+        return IsPlausibleHeader(s.data());
     };
-    EXPECT_FALSE(changed([](SectorImage& s) { s[5] = 1; }));                  // part number
-    EXPECT_FALSE(changed([](SectorImage& s) { s[6] = 0; }));                  // empty name
-    EXPECT_FALSE(changed([](SectorImage& s) { s[8] = 0x07; }));               // control character
-    EXPECT_FALSE(changed([](SectorImage& s) { s[3] = 0x01; }));               // in the extension
-    EXPECT_TRUE(changed([](SectorImage& s) { PutU32(s.data() + 55, 0); }));  // an empty file
-    EXPECT_FALSE(changed([](SectorImage& s) { PutU32(s.data() + 59, 0); }));  // time
-    EXPECT_FALSE(changed([](SectorImage& s) { PutU32(s.data() + 59, 1001); }));  // future
-    EXPECT_TRUE(changed([](SectorImage& s) { s[2] = 0; }));  // no extension is fine
+    EXPECT_FALSE(changed([](SectorImage& s) { s[5] = 1; }));     // part number
+    EXPECT_FALSE(changed([](SectorImage& s) { s[6] = 0; }));     // empty name
+    EXPECT_FALSE(changed([](SectorImage& s) { s[8] = 0x07; }));  // control character
+    EXPECT_FALSE(changed([](SectorImage& s) { s[3] = 0x01; }));  // in the extension
+    EXPECT_TRUE(changed([](SectorImage& s) { s[2] = 0; }));      // no extension is fine
+    // Neither an empty file nor any date makes a header implausible.
+    EXPECT_TRUE(changed([](SectorImage& s) { PutU32(s.data() + 55, 0); }));
+    EXPECT_TRUE(changed([](SectorImage& s) { PutU32(s.data() + 59, 0); }));
+    EXPECT_TRUE(changed([](SectorImage& s) { PutU32(s.data() + 59, 0xFFFFFFFFu); }));
 }
 
-TEST_F(StepsTest, DropImplausibleFilesReleasesFutureFilesAndKeepsEmptyOnes) {
+TEST_F(StepsTest, DropImplausibleFilesJudgesStructureNotDates) {
     const PlacedFile good = WriteFileToVolume(volume, "good", "txt", Pattern(100, 1));
     const PlacedFile empty = WriteFileToVolume(volume, "empty", "txt", {});
     PlacedFile sizeless = WriteFileToVolume(volume, "sizeless", "txt", Pattern(600, 5));
     PlacedFile future = WriteFileToVolume(volume, "future", "txt", Pattern(100, 2));
     PlacedFile zero = WriteFileToVolume(volume, "zero", "txt", Pattern(100, 3));
     const PlacedFile unreadable = WriteFileToVolume(volume, "lost", "txt", Pattern(100, 4));
+    PlacedFile short3 = WriteFileToVolume(volume, "short", "txt", Pattern(1000, 6));
+    PlacedFile stranger = WriteFileToVolume(volume, "stranger", "txt", Pattern(100, 7));
     sizeless.record.size = 0;  // two units, yet a size of 0
-    for (auto [file, time] : {std::pair{&future, kTestNow + 1}, std::pair{&zero, 0u},
-                              std::pair{&sizeless, kTestNow}}) {
-        file->record.modificationTime = time;
+    short3.record.size = 900;  // three units, where 900 bytes need two
+    future.record.modificationTime = kTestNow + 86400 * 365;
+    zero.record.modificationTime = 0;
+    stranger.record.fileNumber = 2000;  // a header that names another file
+    for (PlacedFile* file : {&future, &zero, &sizeless, &short3, &stranger}) {
         SectorImage header;
         volume.ReadSector(file->sectors[0], header.data());
         CVolume::BuildHeader(file->record, header.data());
@@ -175,6 +181,7 @@ TEST_F(StepsTest, DropImplausibleFilesReleasesFutureFilesAndKeepsEmptyOnes) {
     std::vector<int> numbers;
     volume.ListFileNumbers(numbers);
     EXPECT_EQ(numbers, (std::vector<int>{good.record.fileNumber, empty.record.fileNumber,
+                                         future.record.fileNumber, zero.record.fileNumber,
                                          unreadable.record.fileNumber}));
 }
 

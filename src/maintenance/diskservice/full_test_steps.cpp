@@ -3,7 +3,7 @@
 #include <memory>
 #include <set>
 
-#include "fs/clock.h"
+#include "maintenance/diskservice/plausible_header.h"
 
 namespace orv {
 
@@ -13,17 +13,24 @@ constexpr int kIdCount = 3;
 }  // namespace
 
 void DropImplausibleFiles(CVolume& volume) {
-    std::vector<int> numbers;
-    if (volume.ListFileNumbers(numbers) < 0) return;
+    // One pass over the table: every file's header unit (its lowest) and its unit count.
+    std::vector<int> header(std::size_t(FAT_MAX_FILE) + 1, -1);
+    std::vector<int> units(std::size_t(FAT_MAX_FILE) + 1, 0);
+    for (int u = kUnitCount - 1; u >= 0; --u) {
+        const std::uint16_t e = volume.Fat().entries[std::size_t(u)];
+        if (!IsFileNumber(e)) continue;
+        header[e] = u;
+        ++units[e];
+    }
     std::vector<int> implausible;
-    for (int number : numbers) {
-        FileRecord record;
-        if (volume.ReadEntry(number, record) != 0) continue;
-        const std::uint32_t now = CurrentTime();
-        // An empty file is its header unit alone; one of size 0 with more units is not.
-        const bool sized = record.size > 0 || volume.ChainCapacity(number) == kHeaderDataBytes;
-        const bool plausible =
-            sized && record.modificationTime > 0 && record.modificationTime <= now;
+    Sector s;
+    for (int number = 1; number <= FAT_MAX_FILE; ++number) {
+        if (header[std::size_t(number)] < 0) continue;
+        // A header that cannot be read proves nothing either way: the file stays.
+        if (volume.ReadSector(SectorOfUnit(header[std::size_t(number)]), s.data()) != 0) continue;
+        // Only the structure counts, never the clock: a file may carry any date.
+        const bool plausible = GetU16(s.data()) == number && IsPlausibleHeader(s.data()) &&
+                               units[std::size_t(number)] <= UnitLimit(HeaderSize(s.data()));
         if (!plausible) implausible.push_back(number);
     }
     volume.ReleaseFiles(implausible);

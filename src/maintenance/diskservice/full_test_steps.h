@@ -7,9 +7,10 @@
 
 namespace orv {
 
-// Releases (in memory) every file whose header is readable but names a modification time of 0
-// or one later than now, or a size of 0 while the file has more than its header unit (an empty
-// file is stored as its header unit alone and stays). Files with an unreadable header stay.
+// Releases (in memory) every file whose header unit reads but is no file header of this file:
+// its number field names another file, its part byte or name fields are not what this system
+// writes, or the file has more units than its size needs (a size of 0 with more than the
+// header unit among them). Dates do not count. Files with an unreadable header stay.
 void DropImplausibleFiles(CVolume& volume);
 
 // After a table write that was cut short (the copies differ in the given table sectors): every

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "fs/clock.h"
+#include "maintenance/diskservice/plausible_header.h"
 
 namespace orv {
 
@@ -13,11 +13,6 @@ using TagBytes = std::array<std::uint8_t, kUnitHeaderSize>;  // number and exten
 
 constexpr int kProgressBase = 15;  // the bar moves from 16 to 59 over the data area
 constexpr int kSectorsPerStep = 64;
-constexpr int kOffExtension = 2;
-constexpr int kOffPart = 5;
-constexpr int kOffName = 6;
-constexpr int kOffSize = 55;
-constexpr int kOffTime = 59;
 
 // A readable unit whose owner was unknown.
 struct Fragment {
@@ -31,26 +26,10 @@ bool IsOwnerTag(int tag) {
     return IsFileNumber(tag) || (tag >= FAT_TAG_FIRST && tag <= FAT_TAG_LAST);
 }
 
-// Characters up to the first NUL are printable; false when the field is empty and must not be.
-bool PrintableField(const std::uint8_t* field, int width, bool mayBeEmpty) {
-    int n = 0;
-    while (n < width && field[n] != 0) {
-        if (field[n] < 0x20 || field[n] == 0x7F) return false;
-        ++n;
-    }
-    return mayBeEmpty || n > 0;
-}
-
 TagBytes TagOf(const std::uint8_t* sector) {
     TagBytes tag;
     std::copy(sector, sector + kUnitHeaderSize, tag.begin());
     return tag;
-}
-
-// How many units a file of this size may have on one diskette.
-int UnitLimit(std::uint32_t size) {
-    if (size > std::uint32_t(kDataAreaBytes)) return kUnitCount;
-    return UnitsForBytes(std::int32_t(size));
 }
 
 // Gives a file its lost units. fragments are the file's candidates in ascending unit order.
@@ -79,7 +58,7 @@ void ClaimFragments(CVolume& volume, int number, const std::vector<Fragment>& fr
         if (volume.ReadSector(SectorOfUnit(lowestKnown), s.data()) != 0) return;
         headerUnit = lowestKnown;
         tag = TagOf(s.data());
-        size = GetU32(s.data() + kOffSize);
+        size = HeaderSize(s.data());
     } else if (header) {
         headerUnit = header->unit;
         tag = header->tag;
@@ -101,18 +80,8 @@ void ClaimFragments(CVolume& volume, int number, const std::vector<Fragment>& fr
 
 }  // namespace
 
-bool IsPlausibleHeader(const std::uint8_t* s, std::uint32_t now) {
-    if (s[kOffPart] != 0) return false;
-    if (!PrintableField(s + kOffExtension, 3, true)) return false;
-    if (!PrintableField(s + kOffName, 49, false)) return false;
-    const std::uint32_t time = GetU32(s + kOffTime);
-    // An empty file is stored as its header unit alone and is as much a file as any other.
-    return time > 0 && time <= now;
-}
-
 int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog) {
     CFatTable& fat = volume.Fat();
-    const std::uint32_t now = CurrentTime();
     std::map<int, std::vector<Fragment>> byOwner;
     Sector s;
     int progress = kProgressBase;
@@ -131,8 +100,8 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog) {
                 Fragment f;
                 f.unit = unit;
                 f.tag = TagOf(s.data());
-                f.header = IsPlausibleHeader(s.data(), now);
-                f.size = GetU32(s.data() + kOffSize);
+                f.header = IsPlausibleHeader(s.data());
+                f.size = HeaderSize(s.data());
                 byOwner[owner].push_back(f);
             }
         }

@@ -17,9 +17,4 @@ namespace orv {
 // as a whole (the volume's LastError says why); the table is then unusable.
 int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog);
 
-// True when the sector could be the header unit of a file this system wrote: part number 0,
-// printable extension and non-empty name fields, and a modification time above 0 and not later
-// than now. A size of 0 is allowed: an empty file is stored as its header unit alone.
-bool IsPlausibleHeader(const std::uint8_t* sector, std::uint32_t now);
-
 }  // namespace orv
