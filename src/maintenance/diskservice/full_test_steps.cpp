@@ -3,6 +3,7 @@
 #include <memory>
 #include <set>
 
+#include "maintenance/diskservice/owner_tags.h"
 #include "maintenance/diskservice/plausible_header.h"
 
 namespace orv {
@@ -10,6 +11,7 @@ namespace orv {
 namespace {
 using Sector = std::array<std::uint8_t, kSectorSize>;
 constexpr int kIdCount = 3;
+
 }  // namespace
 
 void DropImplausibleFiles(CVolume& volume) {
@@ -53,6 +55,8 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
                 fat.Set(i, FAT_BAD);
             else if (a == FAT_SYSTEM || b == FAT_SYSTEM)
                 fat.Set(i, FAT_SYSTEM);
+            else if (IsForeignTag(a) || IsForeignTag(b))
+                fat.Set(i, FAT_UNKNOWN);  // the unit's own tag says whether it stays
             else
                 fat.Set(i, FAT_FREE);
         }

@@ -73,19 +73,18 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     const Identified found = Identify(run);
     if (found == Identified::Ended) return -1;
     bool tableComplete = false;
-    bool unsettled = false;  // files of a table write that was cut short
     if (found == Identified::Found) {
         dialog.SetStatus(kSearchingFat);
         tableComplete = volume.ReadFat(true) != 0;
+        // Files of a table write that was cut short are rebuilt from their units.
         std::vector<int> differing;
-        if (volume.DifferingFatSectors(&differing) > 0)
-            unsettled = UnsettleInterruptedFiles(volume, differing) > 0;
+        if (volume.DifferingFatSectors(&differing) > 0) UnsettleInterruptedFiles(volume, differing);
         dialog.SetProgress(15);
     }
 
     if (run.StopRequested()) return Interrupted(run);
     if (found == Identified::NewArea) volume.MarkAllUnknown();
-    if (!tableComplete || unsettled) {
+    if (!tableComplete || volume.Fat().Count(FAT_UNKNOWN) > 0) {
         dialog.SetStatus(kSearchingFragments);
         const int resolved = ResolveUnknownUnits(volume, dialog);
         if (resolved == -2) return run.Notice(DriveFailureText(volume.LastError()), Icon::Stop);
