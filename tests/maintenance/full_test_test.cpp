@@ -17,6 +17,10 @@ namespace {
 const char kIdsMissing[] =
     "Basic ID sectors on diskette are missing.\nData, whitch will be gained are more or less "
     "chance.\n\nDo you want to continue ?";
+const char kReplacedFileUncertain[] =
+    "Full test has rebuilt these files, but it can't tell for sure\nwhich sectors belong to "
+    "them:\n\nfile2.c (#3)\n\nTheir data can be wrong. Please, compare them with the original "
+    "files.";
 
 class FullTestTest : public ::testing::Test {
 protected:
@@ -97,9 +101,13 @@ TEST_F(FullTestTest, RebuildsZeroedSystemAreaFromTheData) {
     WreckSystemArea(Fault::None);
     user.Push(Answer::Yes);
     ASSERT_EQ(FullTest(), 0) << ::testing::PrintToString(user.Texts());
-    ASSERT_EQ(user.Shown().size(), 1u);
+    ASSERT_EQ(user.Shown().size(), 2u);
     EXPECT_EQ(user.Shown()[0].text, kIdsMissing);
     EXPECT_EQ(user.Shown()[0].icon, Icon::Question);
+    // The replaced file left units with its number and extension: it is named, not hidden.
+    EXPECT_EQ(user.Shown()[1].text, kReplacedFileUncertain);
+    EXPECT_EQ(user.Shown()[1].icon, Icon::Exclamation);
+    EXPECT_EQ(dialog.m_results.uncertainFiles, std::vector<std::string>{"file2.c (#3)"});
     EXPECT_EQ(dialog.m_nState, 0);
     EXPECT_TRUE(dialog.SawStatus("Serching for lost file fragments."));
     EXPECT_EQ(dialog.Statuses().back(), "Test is done.");
@@ -121,7 +129,7 @@ TEST_F(FullTestTest, RebuildsWithoutAskingWhenTheReserveCopyCannotBeRead) {
     WreckSystemArea(Fault::None);
     disk.Faults().Set(kReserveIdSector, Fault::Unreadable);
     ASSERT_EQ(FullTest(), 0) << ::testing::PrintToString(user.Texts());
-    EXPECT_TRUE(user.Shown().empty());
+    EXPECT_EQ(user.Texts(), std::vector<std::string>{kReplacedFileUncertain});
     ExpectFilesBack();
 }
 
