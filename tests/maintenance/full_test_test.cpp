@@ -195,6 +195,25 @@ TEST_F(FullTestTest, DifferingTableCopiesAreMadeEqual) {
     ExpectFilesBack();
 }
 
+TEST_F(FullTestTest, TablePositionOnAFilesUnitIsNotTrusted) {
+    const int victim = files[0].sectors[2];
+    for (int id = 1; id <= 3; ++id) {
+        SectorImage image = disk.Raw(id);
+        IdRecord record;
+        ASSERT_TRUE(ParseIdRecordBytes(image.data(), record));
+        record.fat2[4] = std::uint16_t(victim);
+        BuildIdRecord(record, image.data());
+        disk.PutRaw(id, image);
+    }
+    ASSERT_EQ(FullTest(), 0) << ::testing::PrintToString(user.Texts());
+    ExpectFilesBack();  // the unit was neither given to the system nor written over
+    CVolume volume(&disk.Drive());
+    ASSERT_TRUE(OpenVolume(volume));
+    EXPECT_NE(volume.Fat().pos2[4], victim);
+    RecordingWorkerDialog d;
+    EXPECT_EQ(SystemPartsTest(volume, d), PARTS_SOUND);
+}
+
 TEST_F(FullTestTest, SectorZeroThatFailsAgainAfterItsRepairEndsWithoutAskingTwice) {
     FlakyMedium flaky(disk.Medium());
     disk.Drive().InsertMedium(std::shared_ptr<IMedium>(std::shared_ptr<void>{}, &flaky));

@@ -5,6 +5,7 @@
 
 #include "maintenance/diskservice/owner_tags.h"
 #include "maintenance/diskservice/plausible_header.h"
+#include "maintenance/diskservice/table_positions.h"
 
 namespace orv {
 
@@ -69,6 +70,27 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
         if (files.count(GetU16(s.data()))) fat.Set(u, FAT_UNKNOWN);
     }
     return int(files.size());
+}
+
+int DropTablePositionsOnFileData(CVolume& volume, bool& complete) {
+    auto copy1 = std::make_unique<FatArray>();
+    auto copy2 = std::make_unique<FatArray>();
+    volume.ReadFatCopyRaw(*copy1, 1);
+    volume.ReadFatCopyRaw(*copy2, 2);
+    const std::vector<TablePlace> places = TablePositionsOnFileData(volume, *copy1, *copy2);
+    if (places.empty()) return 0;
+    std::vector<int> units;
+    CIdSectors& ids = volume.Ids();
+    for (const TablePlace& p : places) {
+        FatPositions& positions = p.copy == 1 ? ids.fat1 : ids.fat2;
+        units.push_back(UnitOfSector(positions[std::size_t(p.sector)]));
+        positions[std::size_t(p.sector)] = 0;
+    }
+    complete = volume.ReadFat(true) != 0;
+    CFatTable& fat = volume.Fat();
+    for (int u : units)
+        if (!IsFileNumber(fat.entries[std::size_t(u)])) fat.Set(u, FAT_UNKNOWN);
+    return int(places.size());
 }
 
 int FindRwSectors(CVolume& volume) {

@@ -22,6 +22,13 @@ void DropImplausibleFiles(CVolume& volume);
 // The number of files concerned.
 int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors);
 
+// Table positions that name a unit holding file data (TablePositionsOnFileData) are not
+// trusted: they become no position, the table is read again from the other copy, and each such
+// unit whose entry now names no file becomes FAT_UNKNOWN, for its own tag to decide. The table
+// write then places those table sectors anew. The number of positions dropped; when above 0,
+// complete tells whether every table sector was loaded this time.
+int DropTablePositionsOnFileData(CVolume& volume, bool& complete);
+
 // 0 new ID positions and table positions chosen; -1 or -2 fewer than three sectors of 1..63
 // take a write; -3 none does (write protected).
 int ChooseSystemArea(CVolume& volume);

@@ -77,6 +77,7 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     if (found == Identified::Found) {
         dialog.SetStatus(kSearchingFat);
         tableComplete = volume.ReadFat(true) != 0;
+        DropTablePositionsOnFileData(volume, tableComplete);
         // Files of a table write that was cut short are rebuilt from their units.
         std::vector<int> differing;
         if (volume.DifferingFatSectors(&differing) > 0) UnsettleInterruptedFiles(volume, differing);
