@@ -138,7 +138,9 @@ struct WorkerRig {
     CDrive drive;
     tests::ScriptedUser user;
     tests::RecordingWorkerDialog dialog;
-    WorkerOutcome Outcome(int result) const { return {result, user.Texts()}; }
+    WorkerOutcome Outcome(int result) const {
+        return {result, user.Texts(), dialog.m_results.uncertainFiles};
+    }
 };
 
 }  // namespace

@@ -4,16 +4,14 @@
 // other files held then.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <vector>
 
 #include "fs/volume.h"
+#include "maintenance/diskservice/file_claim.h"
 
 namespace orv {
-
-using UnitTag = std::array<std::uint8_t, kUnitHeaderSize>;  // number and extension bytes
 
 // A readable unit whose owner was unknown and whose first two bytes name a file number.
 struct TaggedUnit {
@@ -32,12 +30,11 @@ struct LostUnits {
 // as they are. A file takes as header unit its lowest unit that the table knows, or else its
 // lowest tagged unit that holds a plausible header; above it, its units that the table knows,
 // then its tagged units (lowest first, no more than its size needs), then unreadable units
-// where it still lacks one: first those that lie between its units, then the next ones above.
-// Returns the numbers of the files whose units could not be told for sure, ascending: tagged
-// units were left over beyond what the size needs (a deleted file with the same number and
-// extension left them), an unreadable unit between its units was needed by no file, or the
-// size asks for more units than the diskette holds for it (a part of a spread file, or a file
-// that lost units) and unreadable units between its units were given to it.
+// where it still lacks one (GiveUnreadableUnits). Returns the numbers of the files whose units
+// could not be told for sure, ascending: tagged units were left over beyond what the size
+// needs or below its header (a deleted file with the same number and extension left them, or
+// the real header no longer reads and a data unit passes for one), another header with its
+// number but another extension lies above its own, or GiveUnreadableUnits found it uncertain.
 std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost);
 
 }  // namespace orv

@@ -8,6 +8,7 @@ constexpr int kOffExtension = 2;
 constexpr int kOffPart = 5;
 constexpr int kOffName = 6;
 constexpr int kOffSize = 55;
+constexpr std::uint32_t kMaxFileSize = 0x7FFFFFFF;
 
 // Characters up to the first NUL are printable; false when the field is empty and must not be.
 bool PrintableField(const std::uint8_t* field, int width, bool mayBeEmpty) {
@@ -22,8 +23,9 @@ bool PrintableField(const std::uint8_t* field, int width, bool mayBeEmpty) {
 }  // namespace
 
 bool IsPlausibleHeader(const std::uint8_t* s) {
+    // Byte counts are signed 32-bit numbers throughout: no file here reaches 2 GB.
     return s[kOffPart] == 0 && PrintableField(s + kOffExtension, 3, true) &&
-           PrintableField(s + kOffName, 49, false);
+           PrintableField(s + kOffName, 49, false) && HeaderSize(s) <= kMaxFileSize;
 }
 
 std::uint32_t HeaderSize(const std::uint8_t* sector) {

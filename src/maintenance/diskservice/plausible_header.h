@@ -8,9 +8,9 @@
 namespace orv {
 
 // True when the sector could be the header unit of a file this system wrote: part number 0,
-// a printable extension field and a printable, non-empty name field. Neither the size nor the
-// modification time decides: an empty file is stored as its header unit alone, and a file may
-// carry any date its host file had (0, or one later than this machine's clock).
+// a printable extension field, a printable, non-empty name field and a size below 2 GB. The
+// modification time does not decide: a file may carry any date its host file had (0, or one
+// later than this machine's clock); nor does a size of 0: an empty file is its header alone.
 bool IsPlausibleHeader(const std::uint8_t* sector);
 
 // The file size that a header unit names.
