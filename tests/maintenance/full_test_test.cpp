@@ -183,6 +183,14 @@ TEST_F(FullTestTest, DifferingTableCopiesAreMadeEqual) {
     SectorImage sector = disk.Raw(fatPositions2[4]);
     PutU16(sector.data() + 2 * 17, 2000);
     disk.PutRaw(fatPositions2[4], sector);
+    // A unit tagged 10001 whose tag only copy 1 holds: the unit's own tag decides.
+    const int tagged = 2000;
+    SectorImage unit{};
+    PutU16(unit.data(), 10001);
+    disk.PutRaw(SectorOfUnit(tagged), unit);
+    SectorImage copy1 = disk.Raw(fatPositions1[tagged / 256]);
+    PutU16(copy1.data() + 2 * (tagged % 256), 10001);
+    disk.PutRaw(fatPositions1[tagged / 256], copy1);
     auto partsTest = [&] {
         CVolume volume(&disk.Drive());
         volume.OpenDevice();
@@ -193,6 +201,9 @@ TEST_F(FullTestTest, DifferingTableCopiesAreMadeEqual) {
     ASSERT_EQ(FullTest(), 0);
     EXPECT_EQ(partsTest(), PARTS_SOUND);
     ExpectFilesBack();
+    CVolume volume(&disk.Drive());
+    ASSERT_TRUE(OpenVolume(volume));
+    EXPECT_EQ(volume.Fat().entries[tagged], 10001);
 }
 
 TEST_F(FullTestTest, TablePositionOnAFilesUnitIsNotTrusted) {
