@@ -128,31 +128,6 @@ TEST_F(StepsTest, LeftoversOfAnOlderFileWithTheSameNumberAndExtensionMakeItUncer
     EXPECT_EQ(UnitsOf(now.record.fileNumber), UnitsOf(now));
     EXPECT_EQ(volume.FreeUnitCount(), kUnitCount - int(now.sectors.size()));
     EXPECT_EQ(uncertain, std::vector<int>{now.record.fileNumber});
-
-    // One leftover standing in for a unit of the new file that no longer reads: the counts
-    // agree, but the unreadable unit between its units still makes it uncertain.
-    for (int n : {1, 2}) volume.ReleaseFile(n);
-    const PlacedFile older = WriteFileToVolume(volume, "old", "dat", Pattern(1200 + 507, 6));
-    volume.ReleaseFile(older.record.fileNumber);
-    const PlacedFile newer = WriteFileToVolume(volume, "new", "dat", Pattern(1200, 7));
-    disk.Faults().Set(newer.sectors[1], Fault::Unreadable);
-    Rebuild();
-    EXPECT_EQ(uncertain, std::vector<int>{newer.record.fileNumber});
-}
-
-TEST_F(StepsTest, ForeignTagsAreKeptAndNeverListed) {
-    const PlacedFile a = WriteFileToVolume(volume, "alpha", "txt", Pattern(1000, 1));
-    SectorImage tagged{};
-    PutU16(tagged.data(), 10001);
-    volume.WriteSector(SectorOfUnit(50), tagged.data());
-    PutU16(tagged.data(), 12816);
-    volume.WriteSector(SectorOfUnit(51), tagged.data());
-    Rebuild();
-    EXPECT_EQ(volume.Fat().entries[50], 10001);
-    EXPECT_EQ(volume.Fat().entries[51], 12816);
-    std::vector<int> numbers;
-    volume.ListFileNumbers(numbers);
-    EXPECT_EQ(numbers, std::vector<int>{a.record.fileNumber});
 }
 
 TEST_F(StepsTest, UnitsOfAFileWhoseTableSectorSurvivedFollowItsKnownHeader) {

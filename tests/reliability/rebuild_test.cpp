@@ -30,18 +30,6 @@ struct LiveFile {
     bool headerReads = true;
 };
 
-// Byte-exact, except inside units the read back reports (which hold 'X').
-bool MatchesWithReport(const Bytes& got, const Bytes& want, const std::vector<std::uint32_t>& bad) {
-    if (got.size() != want.size()) return false;
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        if (got[i] == want[i]) continue;
-        if (i < std::size_t(kHeaderDataBytes) || got[i] != 'X') return false;
-        const std::uint32_t p = std::uint32_t(1 + (i - kHeaderDataBytes) / kUnitDataBytes);
-        if (std::find(bad.begin(), bad.end(), p) == bad.end()) return false;
-    }
-    return true;
-}
-
 class Scenario {
 public:
     Scenario(std::uint32_t seed, const Medium& blank)
@@ -197,7 +185,7 @@ private:
             auto live = m_live.find(name);
             if (file.headerUnreadable) return Fail(name + ": header unreadable");
             if (live != m_live.end()) {
-                if (!MatchesWithReport(file.bytes, live->second.bytes, file.badList))
+                if (!MatchesWithReport(file.bytes, live->second.bytes, &file.badList))
                     return Fail(name + ": wrong bytes without a report");
             } else if (m_deleted.count(name)) {
                 // Nothing tells a deleted file from a live one once the table is gone: it may

@@ -12,7 +12,6 @@ namespace orv {
 namespace {
 using Sector = std::array<std::uint8_t, kSectorSize>;
 constexpr int kIdCount = 3;
-
 }  // namespace
 
 void DropImplausibleFiles(CVolume& volume) {

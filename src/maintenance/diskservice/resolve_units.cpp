@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kProgressBase = 15;  // the bar moves from 16 to 59 over the data area
 constexpr int kSectorsPerStep = 64;
-
 }  // namespace
 
 int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog, std::vector<int>* uncertain) {
