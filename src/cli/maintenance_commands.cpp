@@ -44,7 +44,12 @@ public:
                   << "  " << t.systemBytes << " Bytes used by system\n"
                   << "  " << t.badBytes << " Bytes in bad sectors\n"
                   << "  " << t.freeBytes << " Bytes free\n"
-                  << "  Diskette label " << t.label << std::endl;
+                  << "  Diskette label " << t.label << "\n";
+        if (!t.uncertainFiles.empty()) {
+            std::cout << "  Uncertain files (compare them with the originals):\n";
+            for (const std::string& name : t.uncertainFiles) std::cout << "    " << name << "\n";
+        }
+        std::cout << std::flush;
     }
     void CloseDialog() override {}
 

@@ -5,15 +5,18 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orv {
 
-// What a worker leaves for the finishing step: the byte balance and the label of the diskette.
+// What a worker leaves for the finishing step: the byte balance and the label of the diskette,
+// and the files that a full test rebuilt without knowing for sure which units are theirs.
 struct WorkerResults {
     std::int32_t freeBytes = 0;
     std::int32_t systemBytes = 0;
     std::int32_t badBytes = 0;
     std::string label;
+    std::vector<std::string> uncertainFiles;  // "name.ext (#n)"
 };
 
 class IWorkerDialog {

@@ -37,6 +37,13 @@ TEST(ResultsTexts, CarryTheFixedTotalAndGroupedCounts) {
     EXPECT_EQ(t.freeBytes, "1 416 051");
     EXPECT_EQ(t.label, "");
     EXPECT_EQ(t.extraLine, "");
+    EXPECT_TRUE(t.uncertainFiles.empty());
+
+    // Files a full test was not sure of: counted on the extra line, named in the list.
+    r.uncertainFiles = {"a.txt (#3)", "b (#7)"};
+    const ResultsTexts u = MakeResultsTexts("Test result - Diskette 3,5.", r, "L");
+    EXPECT_EQ(u.extraLine, "Uncertain files: 2 (see the message)");
+    EXPECT_EQ(u.uncertainFiles, r.uncertainFiles);
 }
 
 class LocalTimeUtc : public ::testing::Test {

@@ -17,6 +17,10 @@ namespace {
 const char kIdsMissing[] =
     "Basic ID sectors on diskette are missing.\nData, whitch will be gained are more or less "
     "chance.\n\nDo you want to continue ?";
+const char kReplacedFileUncertain[] =
+    "Full test has rebuilt these files, but it can't tell for sure\nwhich sectors belong to "
+    "them:\n\nfile2.c (#3)\n\nTheir data can be wrong. Please, compare them with the original "
+    "files.";
 
 class FullTestTest : public ::testing::Test {
 protected:
@@ -97,9 +101,13 @@ TEST_F(FullTestTest, RebuildsZeroedSystemAreaFromTheData) {
     WreckSystemArea(Fault::None);
     user.Push(Answer::Yes);
     ASSERT_EQ(FullTest(), 0) << ::testing::PrintToString(user.Texts());
-    ASSERT_EQ(user.Shown().size(), 1u);
+    ASSERT_EQ(user.Shown().size(), 2u);
     EXPECT_EQ(user.Shown()[0].text, kIdsMissing);
     EXPECT_EQ(user.Shown()[0].icon, Icon::Question);
+    // The replaced file left units with its number and extension: it is named, not hidden.
+    EXPECT_EQ(user.Shown()[1].text, kReplacedFileUncertain);
+    EXPECT_EQ(user.Shown()[1].icon, Icon::Exclamation);
+    EXPECT_EQ(dialog.m_results.uncertainFiles, std::vector<std::string>{"file2.c (#3)"});
     EXPECT_EQ(dialog.m_nState, 0);
     EXPECT_TRUE(dialog.SawStatus("Serching for lost file fragments."));
     EXPECT_EQ(dialog.Statuses().back(), "Test is done.");
@@ -121,7 +129,7 @@ TEST_F(FullTestTest, RebuildsWithoutAskingWhenTheReserveCopyCannotBeRead) {
     WreckSystemArea(Fault::None);
     disk.Faults().Set(kReserveIdSector, Fault::Unreadable);
     ASSERT_EQ(FullTest(), 0) << ::testing::PrintToString(user.Texts());
-    EXPECT_TRUE(user.Shown().empty());
+    EXPECT_EQ(user.Texts(), std::vector<std::string>{kReplacedFileUncertain});
     ExpectFilesBack();
 }
 
@@ -175,6 +183,14 @@ TEST_F(FullTestTest, DifferingTableCopiesAreMadeEqual) {
     SectorImage sector = disk.Raw(fatPositions2[4]);
     PutU16(sector.data() + 2 * 17, 2000);
     disk.PutRaw(fatPositions2[4], sector);
+    // A unit tagged 10001 whose tag only copy 1 holds: the unit's own tag decides.
+    const int tagged = 2000;
+    SectorImage unit{};
+    PutU16(unit.data(), 10001);
+    disk.PutRaw(SectorOfUnit(tagged), unit);
+    SectorImage copy1 = disk.Raw(fatPositions1[tagged / 256]);
+    PutU16(copy1.data() + 2 * (tagged % 256), 10001);
+    disk.PutRaw(fatPositions1[tagged / 256], copy1);
     auto partsTest = [&] {
         CVolume volume(&disk.Drive());
         volume.OpenDevice();
@@ -185,6 +201,28 @@ TEST_F(FullTestTest, DifferingTableCopiesAreMadeEqual) {
     ASSERT_EQ(FullTest(), 0);
     EXPECT_EQ(partsTest(), PARTS_SOUND);
     ExpectFilesBack();
+    CVolume volume(&disk.Drive());
+    ASSERT_TRUE(OpenVolume(volume));
+    EXPECT_EQ(volume.Fat().entries[tagged], 10001);
+}
+
+TEST_F(FullTestTest, TablePositionOnAFilesUnitIsNotTrusted) {
+    const int victim = files[0].sectors[2];
+    for (int id = 1; id <= 3; ++id) {
+        SectorImage image = disk.Raw(id);
+        IdRecord record;
+        ASSERT_TRUE(ParseIdRecordBytes(image.data(), record));
+        record.fat2[4] = std::uint16_t(victim);
+        BuildIdRecord(record, image.data());
+        disk.PutRaw(id, image);
+    }
+    ASSERT_EQ(FullTest(), 0) << ::testing::PrintToString(user.Texts());
+    ExpectFilesBack();  // the unit was neither given to the system nor written over
+    CVolume volume(&disk.Drive());
+    ASSERT_TRUE(OpenVolume(volume));
+    EXPECT_NE(volume.Fat().pos2[4], victim);
+    RecordingWorkerDialog d;
+    EXPECT_EQ(SystemPartsTest(volume, d), PARTS_SOUND);
 }
 
 TEST_F(FullTestTest, SectorZeroThatFailsAgainAfterItsRepairEndsWithoutAskingTwice) {

@@ -90,6 +90,36 @@ TEST_F(SystemPartsTestTest, OutcomesOfDamagedSystemAreas) {
     EXPECT_EQ(Test(), PARTS_NOT_FORMATTED);
 }
 
+TEST_F(SystemPartsTestTest, TablePositionOnAFilesUnitIsADamagedSystemArea) {
+    // A table sector moved into the data area, as the table write does when the system area
+    // takes no more writes, is sound.
+    {
+        CVolume volume(&disk.Drive());
+        ASSERT_TRUE(OpenVolume(volume));
+        disk.Faults().Set(15, Fault::Unwritable);
+        disk.Faults().SetRange(26, 63, Fault::Unwritable);
+        volume.Fat().dirty[0] = true;
+        ASSERT_EQ(volume.WriteFat(), 1);
+        ASSERT_TRUE(IsDataSector(volume.Fat().pos2[0]));
+        ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+        disk.Faults().Clear();
+    }
+    EXPECT_EQ(Test(), PARTS_SOUND);
+
+    // The ID records name a unit of the file instead (unit 3, which no longer reads, so that
+    // no comparison of the copies can see it).
+    for (int id = 1; id <= 3; ++id) {
+        SectorImage image = disk.Raw(id);
+        IdRecord record;
+        ASSERT_TRUE(ParseIdRecordBytes(image.data(), record));
+        record.fat2[0] = std::uint16_t(SectorOfUnit(3));
+        BuildIdRecord(record, image.data());
+        disk.PutRaw(id, image);
+    }
+    disk.Faults().Set(SectorOfUnit(3), Fault::Unreadable);
+    EXPECT_EQ(Test(), PARTS_COPIES_DIFFER);
+}
+
 TEST_F(SystemPartsTestTest, StopRequestedBeforeTheFirstCheck) {
     dialog.m_nState = -1;
     EXPECT_EQ(Test(), PARTS_INTERRUPTED);

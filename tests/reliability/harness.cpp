@@ -138,7 +138,9 @@ struct WorkerRig {
     CDrive drive;
     tests::ScriptedUser user;
     tests::RecordingWorkerDialog dialog;
-    WorkerOutcome Outcome(int result) const { return {result, user.Texts()}; }
+    WorkerOutcome Outcome(int result) const {
+        return {result, user.Texts(), dialog.m_results.uncertainFiles};
+    }
 };
 
 }  // namespace
@@ -268,6 +270,17 @@ std::string Check(const ReadBack& back, const Expectation& expected) {
                 << " expected, contents differ; ";
     }
     return why.str();
+}
+
+bool MatchesWithReport(const Bytes& got, const Bytes& want, const std::vector<std::uint32_t>* bad) {
+    if (got.size() != want.size()) return false;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        if (got[i] == want[i]) continue;
+        if (!bad || i < std::size_t(kHeaderDataBytes)) return false;
+        const std::uint32_t p = std::uint32_t(1 + (i - kHeaderDataBytes) / kUnitDataBytes);
+        if (std::find(bad->begin(), bad->end(), p) == bad->end() || got[i] != 'X') return false;
+    }
+    return true;
 }
 
 Bytes Data(std::size_t size, std::uint32_t seed) {

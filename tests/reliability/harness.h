@@ -75,6 +75,7 @@ public:
 struct WorkerOutcome {
     int result = -1;
     std::vector<std::string> messages;
+    std::vector<std::string> uncertainFiles;  // a full test's results: "name.ext (#n)"
 };
 // The workers run in place on a drive that holds medium, every question answered with its
 // default button (the reserve-copy question of the full test defaults to No).
@@ -115,6 +116,10 @@ struct Expectation {
 };
 // Empty when the read back meets the expectation, else what is wrong.
 std::string Check(const ReadBack& back, const Expectation& expected);
+
+// Byte-exact, or exact outside the chain positions that a copy reported (bad, when given),
+// whose units hold 'X'.
+bool MatchesWithReport(const Bytes& got, const Bytes& want, const std::vector<std::uint32_t>* bad);
 
 // Empty when the volume in memory holds what the diskette's bytes say (its table and its
 // identification: label, stamp, table positions), as a fresh volume reads them; else the

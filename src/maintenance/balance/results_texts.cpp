@@ -1,6 +1,7 @@
 #include "maintenance/balance/results_texts.h"
 
 #include "maintenance/balance/group_digits.h"
+#include "ports/text_format.h"
 
 namespace orv {
 
@@ -13,6 +14,9 @@ ResultsTexts MakeResultsTexts(const std::string& title, const WorkerResults& res
     texts.badBytes = GroupDigits(results.badBytes);
     texts.freeBytes = GroupDigits(results.freeBytes);
     texts.label = label;
+    texts.uncertainFiles = results.uncertainFiles;
+    if (!texts.uncertainFiles.empty())
+        texts.extraLine = StrFormat(kUncertainFilesLine, int(texts.uncertainFiles.size()));
     return texts;
 }
 

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ports/worker_dialog_port.h"
 
 namespace orv {
 
 inline constexpr char kTotalBytesText[] = "1 427 712";
+inline constexpr char kUncertainFilesLine[] = "Uncertain files: %d (see the message)";
 
 struct ResultsTexts {
     std::string title;
@@ -16,7 +18,10 @@ struct ResultsTexts {
     std::string badBytes;
     std::string freeBytes;
     std::string label;
-    std::string extraLine;  // always empty
+    // Empty, unless a full test rebuilt files without knowing for sure which units are theirs:
+    // then it counts them, and uncertainFiles names them ("name.ext (#n)").
+    std::string extraLine;
+    std::vector<std::string> uncertainFiles;
 };
 
 ResultsTexts MakeResultsTexts(const std::string& title, const WorkerResults& results,

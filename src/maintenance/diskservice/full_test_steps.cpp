@@ -3,7 +3,9 @@
 #include <memory>
 #include <set>
 
-#include "fs/clock.h"
+#include "maintenance/diskservice/owner_tags.h"
+#include "maintenance/diskservice/plausible_header.h"
+#include "maintenance/diskservice/table_positions.h"
 
 namespace orv {
 
@@ -13,17 +15,24 @@ constexpr int kIdCount = 3;
 }  // namespace
 
 void DropImplausibleFiles(CVolume& volume) {
-    std::vector<int> numbers;
-    if (volume.ListFileNumbers(numbers) < 0) return;
+    // One pass over the table: every file's header unit (its lowest) and its unit count.
+    std::vector<int> header(std::size_t(FAT_MAX_FILE) + 1, -1);
+    std::vector<int> units(std::size_t(FAT_MAX_FILE) + 1, 0);
+    for (int u = kUnitCount - 1; u >= 0; --u) {
+        const std::uint16_t e = volume.Fat().entries[std::size_t(u)];
+        if (!IsFileNumber(e)) continue;
+        header[e] = u;
+        ++units[e];
+    }
     std::vector<int> implausible;
-    for (int number : numbers) {
-        FileRecord record;
-        if (volume.ReadEntry(number, record) != 0) continue;
-        const std::uint32_t now = CurrentTime();
-        // An empty file is its header unit alone; one of size 0 with more units is not.
-        const bool sized = record.size > 0 || volume.ChainCapacity(number) == kHeaderDataBytes;
-        const bool plausible =
-            sized && record.modificationTime > 0 && record.modificationTime <= now;
+    Sector s;
+    for (int number = 1; number <= FAT_MAX_FILE; ++number) {
+        if (header[std::size_t(number)] < 0) continue;
+        // A header that cannot be read proves nothing either way: the file stays.
+        if (volume.ReadSector(SectorOfUnit(header[std::size_t(number)]), s.data()) != 0) continue;
+        // Only the structure counts, never the clock: a file may carry any date.
+        const bool plausible = GetU16(s.data()) == number && IsPlausibleHeader(s.data()) &&
+                               units[std::size_t(number)] <= UnitLimit(HeaderSize(s.data()));
         if (!plausible) implausible.push_back(number);
     }
     volume.ReleaseFiles(implausible);
@@ -46,6 +55,8 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
                 fat.Set(i, FAT_BAD);
             else if (a == FAT_SYSTEM || b == FAT_SYSTEM)
                 fat.Set(i, FAT_SYSTEM);
+            else if (IsForeignTag(a) || IsForeignTag(b))
+                fat.Set(i, FAT_UNKNOWN);  // the unit's own tag says whether it stays
             else
                 fat.Set(i, FAT_FREE);
         }
@@ -58,6 +69,27 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
         if (files.count(GetU16(s.data()))) fat.Set(u, FAT_UNKNOWN);
     }
     return int(files.size());
+}
+
+int DropTablePositionsOnFileData(CVolume& volume, bool& complete) {
+    auto copy1 = std::make_unique<FatArray>();
+    auto copy2 = std::make_unique<FatArray>();
+    volume.ReadFatCopyRaw(*copy1, 1);
+    volume.ReadFatCopyRaw(*copy2, 2);
+    const std::vector<TablePlace> places = TablePositionsOnFileData(volume, *copy1, *copy2);
+    if (places.empty()) return 0;
+    std::vector<int> units;
+    CIdSectors& ids = volume.Ids();
+    for (const TablePlace& p : places) {
+        FatPositions& positions = p.copy == 1 ? ids.fat1 : ids.fat2;
+        units.push_back(UnitOfSector(positions[std::size_t(p.sector)]));
+        positions[std::size_t(p.sector)] = 0;
+    }
+    complete = volume.ReadFat(true) != 0;
+    CFatTable& fat = volume.Fat();
+    for (int u : units)
+        if (!IsFileNumber(fat.entries[std::size_t(u)])) fat.Set(u, FAT_UNKNOWN);
+    return int(places.size());
 }
 
 int FindRwSectors(CVolume& volume) {

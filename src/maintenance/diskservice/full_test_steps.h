@@ -7,17 +7,27 @@
 
 namespace orv {
 
-// Releases (in memory) every file whose header is readable but names a modification time of 0
-// or one later than now, or a size of 0 while the file has more than its header unit (an empty
-// file is stored as its header unit alone and stays). Files with an unreadable header stay.
+// Releases (in memory) every file whose header unit reads but is no file header of this file:
+// its number field names another file, its part byte or name fields are not what this system
+// writes, or the file has more units than its size needs (a size of 0 with more than the
+// header unit among them). Dates do not count. Files with an unreadable header stay.
 void DropImplausibleFiles(CVolume& volume);
 
 // After a table write that was cut short (the copies differ in the given table sectors): every
 // file named in a differing entry of either copy is released, and its units, with every free
 // unit that carries one of those numbers, are marked FAT_UNKNOWN, so that ResolveUnknownUnits
-// rebuilds each such file whole from its units. Bad and system marks of either copy stay.
+// rebuilds each such file whole from its units. Bad and system marks of either copy stay; an
+// entry where either copy holds a tag 10001..12816 becomes FAT_UNKNOWN too, so that the unit's
+// own tag decides whether it is kept.
 // The number of files concerned.
 int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors);
+
+// Table positions that name a unit holding file data (TablePositionsOnFileData) are not
+// trusted: they become no position, the table is read again from the other copy, and each such
+// unit whose entry now names no file becomes FAT_UNKNOWN, for its own tag to decide. The table
+// write then places those table sectors anew. The number of positions dropped; when above 0,
+// complete tells whether every table sector was loaded this time.
+int DropTablePositionsOnFileData(CVolume& volume, bool& complete);
 
 // 0 new ID positions and table positions chosen; -1 or -2 fewer than three sectors of 1..63
 // take a write; -3 none does (write protected).

@@ -6,6 +6,7 @@
 #include "maintenance/diskservice/resolve_units.h"
 #include "maintenance/diskservice/service_run.h"
 #include "maintenance/diskservice/service_workers.h"
+#include "maintenance/diskservice/uncertain_files.h"
 #include "ports/drive_messages.h"
 
 namespace orv {
@@ -73,21 +74,22 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     const Identified found = Identify(run);
     if (found == Identified::Ended) return -1;
     bool tableComplete = false;
-    bool unsettled = false;  // files of a table write that was cut short
     if (found == Identified::Found) {
         dialog.SetStatus(kSearchingFat);
         tableComplete = volume.ReadFat(true) != 0;
+        DropTablePositionsOnFileData(volume, tableComplete);
+        // Files of a table write that was cut short are rebuilt from their units.
         std::vector<int> differing;
-        if (volume.DifferingFatSectors(&differing) > 0)
-            unsettled = UnsettleInterruptedFiles(volume, differing) > 0;
+        if (volume.DifferingFatSectors(&differing) > 0) UnsettleInterruptedFiles(volume, differing);
         dialog.SetProgress(15);
     }
 
     if (run.StopRequested()) return Interrupted(run);
     if (found == Identified::NewArea) volume.MarkAllUnknown();
-    if (!tableComplete || unsettled) {
+    std::vector<int> uncertain;  // files rebuilt without knowing for sure which units are theirs
+    if (!tableComplete || volume.Fat().Count(FAT_UNKNOWN) > 0) {
         dialog.SetStatus(kSearchingFragments);
-        const int resolved = ResolveUnknownUnits(volume, dialog);
+        const int resolved = ResolveUnknownUnits(volume, dialog, &uncertain);
         if (resolved == -2) return run.Notice(DriveFailureText(volume.LastError()), Icon::Stop);
         if (resolved != 0) return Interrupted(run);
         if (!tableComplete) DropImplausibleFiles(volume);
@@ -117,6 +119,10 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     if (volume.WriteIdSectors(nullptr, nullptr) != 0)
         return run.Notice(kCannotWriteIds, Icon::Information);
     dialog.SetStatus(kTestDone);
+    // Told once, by name, and kept with the results.
+    std::vector<std::string> names = UncertainFileNames(volume, uncertain);
+    if (!names.empty()) Notify(user, UncertainFilesMessage(names), Icon::Exclamation);
+    dialog.m_results.uncertainFiles = std::move(names);
     return run.EndWithResults();
 }
 

@@ -2,24 +2,21 @@
 // data unit carries.
 #pragma once
 
-#include <cstdint>
+#include <vector>
 
 #include "fs/volume.h"
 #include "ports/worker_dialog_port.h"
 
 namespace orv {
 
-// Gives every unit whose entry is FAT_UNKNOWN its owner: units that fail two reads become FAT_BAD.
-// A file takes as header unit its lowest unit that the table knows, or else its lowest unit that
-// holds a plausible file header; above the header it takes the units whose first five bytes repeat
-// the header's number and extension bytes, at most as many units as the header's size needs. Every
-// other unit becomes FAT_FREE. 0, -1 when the user asked to stop, or -2 when the drive failed
-// as a whole (the volume's LastError says why); the table is then unusable.
-int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog);
-
-// True when the sector could be the header unit of a file this system wrote: part number 0,
-// printable extension and non-empty name fields, and a modification time above 0 and not later
-// than now. A size of 0 is allowed: an empty file is stored as its header unit alone.
-bool IsPlausibleHeader(const std::uint8_t* sector, std::uint32_t now);
+// Gives every unit whose entry is FAT_UNKNOWN its owner from what the unit holds. A unit tagged
+// 10001..12816 keeps its tag. Units tagged with a file number, and units that fail two reads,
+// go to the files that need them (ClaimLostUnits); an unreadable unit that no file needs
+// becomes FAT_BAD, every other unit FAT_FREE. The numbers of the files whose units could not be
+// told for sure are appended to uncertain when it is given.
+// 0; -1 when the user asked to stop; -2 when the drive failed as a whole (the volume's
+// LastError says why). After -1 or -2 the table is unusable.
+int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog,
+                        std::vector<int>* uncertain = nullptr);
 
 }  // namespace orv

@@ -78,5 +78,11 @@ inline constexpr char kNoRoom[] =
 inline constexpr char kCannotWriteIds[] =
     "Unable to write diskette's ID sectors.\nYou should try full test again.\nWhen another "
     "test will be unsuccessful, this diskettecannot be used anymore.";
+// Files rebuilt without knowing for sure which units are theirs (%s: one "name.ext (#n)" line
+// per file).
+inline constexpr char kUncertainFiles[] =
+    "Full test has rebuilt these files, but it can't tell for sure\nwhich sectors belong to "
+    "them:\n\n%s\nTheir data can be wrong. Please, compare them with the original files.";
+inline constexpr char kAndMoreFiles[] = "... and %d more files\n";
 
 }  // namespace orv::service_text

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "maintenance/diskservice/table_positions.h"
+
 namespace orv {
 
 int SystemPartsTest(CVolume& volume, IWorkerDialog& dialog) {
@@ -37,6 +39,9 @@ int SystemPartsTest(CVolume& volume, IWorkerDialog& dialog) {
         if (a == FAT_UNREADABLE || b == FAT_UNREADABLE) continue;
         if (a != b) return PARTS_COPIES_DIFFER;
     }
+    // A position on a unit that holds file data is no copy of the table at all, even where the
+    // other copy cannot be read to show the difference.
+    if (!TablePositionsOnFileData(volume, *first, *second).empty()) return PARTS_COPIES_DIFFER;
     dialog.SetProgress(95);
     return PARTS_SOUND;
 }

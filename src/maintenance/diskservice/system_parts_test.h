@@ -13,7 +13,9 @@ enum : int {
     PARTS_NO_SECTOR0 = -2,      // sector 0 unreadable
     PARTS_TOO_FEW_IDS = -3,     // fewer than three ID sector positions
     PARTS_FAT_UNREADABLE = -4,  // some table sector readable in neither copy
-    PARTS_COPIES_DIFFER = -5,   // the two copies differ in an entry readable in both
+    // The two copies differ in an entry readable in both, or a table position names a unit
+    // that holds file data.
+    PARTS_COPIES_DIFFER = -5,
     PARTS_INTERRUPTED = -6,
 };
 

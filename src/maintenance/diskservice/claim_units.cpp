@@ -1,0 +1,120 @@
+#include "maintenance/diskservice/claim_units.h"
+
+#include <algorithm>
+
+#include "maintenance/diskservice/plausible_header.h"
+#include "maintenance/diskservice/unreadable_claims.h"
+
+namespace orv {
+
+namespace {
+
+using Sector = std::array<std::uint8_t, kSectorSize>;
+
+UnitTag TagOf(const std::uint8_t* sector) {
+    UnitTag tag;
+    std::copy(sector, sector + kUnitHeaderSize, tag.begin());
+    return tag;
+}
+
+// The header unit of a file and what it says, or false when nothing proves that the file
+// exists: the table knows none of its units and no tagged unit holds a header, or the header
+// unit the table names cannot be read.
+bool FindHeader(CVolume& volume, const std::vector<int>& known,
+                const std::vector<TaggedUnit>& tagged, FileClaim& claim) {
+    const TaggedUnit* lostHeader = nullptr;
+    for (const TaggedUnit& t : tagged) {
+        if (t.header) {
+            lostHeader = &t;
+            break;
+        }
+    }
+    std::uint32_t size;
+    if (!known.empty() && (!lostHeader || known.front() < lostHeader->unit)) {
+        // The table still names the file's lowest unit: its header tells what belongs to it.
+        Sector s;
+        if (volume.ReadSector(SectorOfUnit(known.front()), s.data()) != 0) return false;
+        claim.header = known.front();
+        claim.tag = TagOf(s.data());
+        size = HeaderSize(s.data());
+    } else if (lostHeader) {
+        claim.header = lostHeader->unit;
+        claim.headerWasLost = true;
+        claim.tag = lostHeader->tag;
+        size = lostHeader->size;
+        // Another header with this number: a deleted file's, or this one's while the lower one
+        // is a deleted file's on a unit that later refused a write. Nothing tells which.
+        for (const TaggedUnit& t : tagged)
+            if (t.header && t.unit > claim.header && t.tag != claim.tag) claim.uncertain = true;
+    } else {
+        return false;
+    }
+    claim.need = UnitLimit(size) - 1;
+    return true;
+}
+
+// The units the table knows, then the tagged units lowest first, as many as the size needs.
+// Tagged units beyond that, or below the header, make the file uncertain: which of them are
+// stale cannot be told.
+void TakeTagged(const std::vector<int>& known, const std::vector<TaggedUnit>& tagged,
+                FileClaim& claim) {
+    std::vector<int> units;
+    for (int u : known)
+        if (u > claim.header) units.push_back(u);
+    int room = claim.need - int(units.size());
+    for (const TaggedUnit& t : tagged) {
+        if (t.tag != claim.tag || t.unit == claim.header) continue;
+        // Below the header: a leftover of an older file, or this file's own units while its
+        // real header no longer reads and a data unit passes for one.
+        if (t.unit < claim.header) {
+            claim.uncertain = true;
+            continue;
+        }
+        if (room <= 0) {
+            claim.uncertain = true;
+            continue;
+        }
+        units.push_back(t.unit);
+        --room;
+    }
+    claim.Take(units);
+}
+
+}  // namespace
+
+std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
+    CFatTable& fat = volume.Fat();
+    std::vector<std::vector<int>> known(std::size_t(FAT_MAX_FILE) + 1);
+    for (int u = 0; u < kUnitCount; ++u)
+        if (IsFileNumber(fat.entries[std::size_t(u)]))
+            known[fat.entries[std::size_t(u)]].push_back(u);
+
+    const std::vector<TaggedUnit> none;
+    std::vector<FileClaim> claims;
+    for (int number = 1; number <= FAT_MAX_FILE; ++number) {
+        auto it = lost.tagged.find(number);
+        const std::vector<TaggedUnit>& tagged = it == lost.tagged.end() ? none : it->second;
+        // A file of the table without lost units can gain only unreadable ones.
+        if (tagged.empty() && (lost.unreadable.empty() || known[std::size_t(number)].empty()))
+            continue;
+        FileClaim claim;
+        claim.number = number;
+        if (!FindHeader(volume, known[std::size_t(number)], tagged, claim)) continue;
+        TakeTagged(known[std::size_t(number)], tagged, claim);
+        claims.push_back(std::move(claim));
+    }
+    std::sort(claims.begin(), claims.end(),
+              [](const FileClaim& a, const FileClaim& b) { return a.header < b.header; });
+    GiveUnreadableUnits(lost.unreadable, claims);
+
+    std::vector<int> uncertain;
+    for (const FileClaim& c : claims) {
+        if (c.headerWasLost) fat.Set(c.header, std::uint16_t(c.number));
+        for (int u : c.units) fat.Set(u, std::uint16_t(c.number));
+        if (c.uncertain) uncertain.push_back(c.number);
+    }
+    std::sort(uncertain.begin(), uncertain.end());
+    return uncertain;
+}
+
+}  // namespace orv

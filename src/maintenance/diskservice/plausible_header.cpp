@@ -1,0 +1,40 @@
+#include "maintenance/diskservice/plausible_header.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kOffExtension = 2;
+constexpr int kOffPart = 5;
+constexpr int kOffName = 6;
+constexpr int kOffSize = 55;
+constexpr std::uint32_t kMaxFileSize = 0x7FFFFFFF;
+
+// Characters up to the first NUL are printable; false when the field is empty and must not be.
+bool PrintableField(const std::uint8_t* field, int width, bool mayBeEmpty) {
+    int n = 0;
+    while (n < width && field[n] != 0) {
+        if (field[n] < 0x20 || field[n] == 0x7F) return false;
+        ++n;
+    }
+    return mayBeEmpty || n > 0;
+}
+
+}  // namespace
+
+bool IsPlausibleHeader(const std::uint8_t* s) {
+    // Byte counts are signed 32-bit numbers throughout: no file here reaches 2 GB.
+    return s[kOffPart] == 0 && PrintableField(s + kOffExtension, 3, true) &&
+           PrintableField(s + kOffName, 49, false) && HeaderSize(s) <= kMaxFileSize;
+}
+
+std::uint32_t HeaderSize(const std::uint8_t* sector) {
+    return GetU32(sector + kOffSize);
+}
+
+int UnitLimit(std::uint32_t size) {
+    if (size > std::uint32_t(kDataAreaBytes)) return kUnitCount;
+    return UnitsForBytes(std::int32_t(size));
+}
+
+}  // namespace orv

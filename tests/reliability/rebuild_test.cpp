@@ -1,0 +1,263 @@
+// Seeded random diskettes whose table is lost and rebuilt by the full test, held against what
+// must survive. Files come and go through the document (numbers and extensions used again,
+// units that refuse writes gone around), units inside files stop reading, owner tags
+// 10001..12816 sit in the table, some files carry a date of 0 or one in the future; then table
+// sectors or the whole system area are lost. A failing scenario prints its seed;
+// ORVALIS_REBUILD_SEED=N replays it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "fs/volume.h"
+#include "maintenance/diskservice/system_parts_test.h"
+#include "reliability/harness.h"
+
+namespace orv::reliability {
+namespace {
+
+struct Tally {
+    long scenarios = 0, files = 0, unreadable = 0, uncertain = 0, wiped = 0;
+};
+Tally g_tally;
+
+struct LiveFile {
+    Bytes bytes;
+    int number = 0;
+    std::vector<int> sectors;
+    bool headerReads = true;
+};
+
+class Scenario {
+public:
+    Scenario(std::uint32_t seed, const Medium& blank)
+        : m_rng(seed), m_seed(seed), m_medium(Clone(*blank)) {}
+
+    // Empty when the rebuilt diskette holds what it must, else what is wrong.
+    std::string Run() {
+        Build();
+        if (m_error.empty()) Damage();
+        if (m_error.empty()) RebuildAndCheck();
+        return m_error.empty() ? "" : m_error + " (" + m_log.str() + ")";
+    }
+
+private:
+    int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
+    void Fail(const std::string& what) {
+        if (m_error.empty()) m_error = what;
+    }
+
+    void Build() {
+        Rig rig(m_medium);
+        if (rig.Open() != 0) return Fail("the blank diskette does not open");
+        // A calm diskette: no deletes, no faults. Nothing on it can be in doubt.
+        m_calm = Pick(0, 4) == 0;
+        const int steps = Pick(4, 16);
+        for (int i = 0; i < steps && m_error.empty(); ++i) {
+            if (!m_calm && !m_live.empty() && Pick(0, 2) == 0)
+                Delete(rig);
+            else
+                Add(rig, i);
+            if (!m_calm && Pick(0, 3) == 0) Wear(rig);
+        }
+        CVolume& volume = rig.doc->Volume();
+        for (auto& [name, file] : m_live) {
+            const FileRecord* r = rig.Listed(name);
+            if (!r) return Fail(name + " is not listed after its add");
+            file.number = r->fileNumber;
+            volume.CollectUnits(file.number, file.sectors);
+            // The header's date: the clock has no say in what is kept.
+            static const std::uint32_t kDates[] = {0u, 0xFFFFFFFFu, 4102444800u};  // 2100
+            if (Pick(0, 3) == 0) {
+                const std::uint32_t date = kDates[Pick(0, 2)];
+                PutU32(m_medium->SectorData(file.sectors[0]) + 59, date);
+                m_log << " date " << name << "=" << date;
+            }
+        }
+        if (Pick(0, 2) == 0) PlaceForeignTags(volume);
+        m_pos1 = volume.Fat().pos1;
+        m_pos2 = volume.Fat().pos2;
+    }
+
+    void Add(Rig& rig, int step) {
+        static const char* kExtensions[] = {".txt", ".dat", ""};  // few: numbers meet them again
+        const std::size_t size =
+            Pick(0, 7) == 0 ? std::size_t(Pick(0, 40000)) : std::size_t(Pick(0, 6000));
+        if (std::int64_t(size) + 20 * kUnitDataBytes > rig.doc->Volume().FreeBytes()) return;
+        const std::string name = "r" + std::to_string(step) + kExtensions[Pick(0, 2)];
+        const Bytes bytes = Data(size, m_seed * 100 + std::uint32_t(step));
+        m_log << " add " << name << " " << size;
+        if (rig.Add(name, bytes) != 0) return Fail("adding " + name + " failed");
+        m_live[name].bytes = bytes;
+        ++g_tally.files;
+    }
+
+    void Delete(Rig& rig) {
+        auto it = std::next(m_live.begin(), Pick(0, int(m_live.size()) - 1));
+        m_log << " delete " << it->first;
+        if (rig.Delete(it->first) != 0) return Fail("deleting " + it->first + " failed");
+        m_deleted.insert(it->first);
+        m_live.erase(it);
+    }
+
+    // Free units stop taking writes; a unit that still reads keeps what it held (the tags of
+    // a deleted file, say), and the next add goes around it.
+    void Wear(Rig& rig) {
+        const CFatTable& fat = rig.doc->Volume().Fat();
+        for (int n = Pick(1, 3); n > 0; --n) {
+            const int unit = Pick(0, 400);
+            if (fat.entries[std::size_t(unit)] != FAT_FREE) continue;
+            const Fault fault = Pick(0, 1) ? Fault::Unwritable : Fault::Bad;
+            m_medium->Faults().Set(SectorOfUnit(unit), fault);
+            m_log << " wear " << unit;
+        }
+    }
+
+    void PlaceForeignTags(CVolume& volume) {
+        for (int n = Pick(1, 3); n > 0; --n) {
+            const int unit = Pick(0, 500);
+            const int sector = SectorOfUnit(unit);
+            if (volume.Fat().entries[std::size_t(unit)] != FAT_FREE ||
+                m_medium->Faults().At(sector) != Fault::None)
+                continue;
+            const std::uint16_t tag = std::uint16_t(Pick(FAT_TAG_FIRST, FAT_TAG_LAST));
+            PutU16(m_medium->SectorData(sector), tag);
+            volume.SetUnits(sector, tag, 1);
+            m_foreign[unit] = tag;
+            m_log << " tag " << unit << "=" << tag;
+        }
+        if (volume.WriteFat() < 0) Fail("the table with the tags was not written");
+    }
+
+    void Damage() {
+        for (auto& [name, file] : m_live) {
+            if (m_calm || Pick(0, 2) != 0) continue;
+            // Now and then the header itself: the file cannot come back then.
+            const int position = Pick(0, 5) == 0 ? 0
+                                                 : Pick(std::min(1, int(file.sectors.size()) - 1),
+                                                        int(file.sectors.size()) - 1);
+            m_medium->Faults().Set(file.sectors[std::size_t(position)], Fault::Unreadable);
+            if (position == 0) file.headerReads = false;
+            m_log << " unreadable " << name << "@" << position;
+            ++g_tally.unreadable;
+        }
+        if (Pick(0, 2) == 0) {
+            m_log << " wipe";
+            ++g_tally.wiped;
+            for (int s = kSystemAreaFirst; s <= kSystemAreaLast; ++s)
+                std::fill_n(m_medium->SectorData(s), kSectorSize, std::uint8_t(0));
+            return;
+        }
+        int highest = 0;
+        for (const auto& [name, file] : m_live)
+            for (int s : file.sectors) highest = std::max(highest, UnitOfSector(s));
+        for (int n = Pick(1, 3); n > 0; --n) {
+            const int k = Pick(0, highest / kEntriesPerFatSector);
+            m_log << " lose " << k;
+            for (int sector : {int(m_pos1[std::size_t(k)]), int(m_pos2[std::size_t(k)])})
+                std::fill_n(m_medium->SectorData(sector), kSectorSize, std::uint8_t(0xEE));
+        }
+    }
+
+    void RebuildAndCheck() {
+        const WorkerOutcome full = RunFullTest(m_medium);
+        if (full.result != 0) return Fail("the full test failed");
+        std::set<std::string> uncertainNames, uncertainNumbers;
+        for (const std::string& u : full.uncertainFiles) {
+            const std::size_t at = u.rfind(" (#");
+            uncertainNames.insert(u.substr(0, at));
+            uncertainNumbers.insert(u.substr(at + 3, u.size() - at - 4));
+        }
+        g_tally.uncertain += long(full.uncertainFiles.size());
+        if (m_calm && !uncertainNames.empty()) return Fail("a calm diskette has uncertain files");
+        // Without deletes no unit is left over from an older file: a file is in doubt only
+        // when an unreadable unit lies among its units.
+        for (const auto& [name, file] : m_live)
+            if (m_deleted.empty() && uncertainNames.count(name) && !UnreadableAmong(file))
+                return Fail(name + " is named although nothing about it is in doubt");
+
+        const ReadBack back = ReadBackDiskette(m_medium, false);
+        if (back.finalCode != 0) return Fail("the rebuilt diskette does not open");
+        for (const auto& [name, file] : back.files) {
+            if (uncertainNames.count(name)) continue;  // named to the user: any bytes
+            auto live = m_live.find(name);
+            if (file.headerUnreadable) return Fail(name + ": header unreadable");
+            if (live != m_live.end()) {
+                if (!MatchesWithReport(file.bytes, live->second.bytes, &file.badList))
+                    return Fail(name + ": wrong bytes without a report");
+            } else if (m_deleted.count(name)) {
+                // Nothing tells a deleted file from a live one once the table is gone: it may
+                // come back, with whatever of its units the files after it left alone.
+            } else {
+                return Fail(name + " is listed but was never added");
+            }
+        }
+        for (const auto& [name, file] : m_live) {
+            // A file whose number went to another header is named through that file.
+            if (file.headerReads && !back.files.count(name) &&
+                !uncertainNumbers.count(std::to_string(file.number)))
+                return Fail(name + " is missing");
+        }
+
+        CDrive drive;
+        drive.InsertMedium(m_medium);
+        CVolume volume(&drive);
+        volume.OpenDevice();
+        if (volume.FindIdSectors() != 0 || volume.ReadFat(false) != 1)
+            return Fail("the rebuilt table does not read");
+        for (const auto& [unit, tag] : m_foreign)
+            if (volume.Fat().entries[std::size_t(unit)] != tag)
+                return Fail("the tag of unit " + std::to_string(unit) + " was not kept");
+        if (RunSystemPartsTest(m_medium) != PARTS_SOUND)
+            return Fail("the system parts are not sound");
+    }
+
+    bool UnreadableAmong(const LiveFile& file) const {
+        for (int s = file.sectors.front(); s <= file.sectors.back(); ++s) {
+            const Fault f = m_medium->Faults().At(s);
+            if (f == Fault::Unreadable || f == Fault::Bad) return true;
+        }
+        return false;
+    }
+
+    std::mt19937 m_rng;
+    std::uint32_t m_seed;
+    Medium m_medium;
+    bool m_calm = false;
+    std::map<std::string, LiveFile> m_live;
+    std::set<std::string> m_deleted;
+    std::map<int, std::uint16_t> m_foreign;  // unit -> tag
+    FatPositions m_pos1{}, m_pos2{};
+    std::string m_error;
+    std::ostringstream m_log;
+};
+
+int ScenarioCount() {
+    if (LongRun()) return 5000;
+    return DefaultSample(300, 40);
+}
+
+TEST(RebuildScenarios, TheFullTestKeepsWhatMustSurviveAndNamesWhatIsInDoubt) {
+    const Medium blank = FormattedDiskette("REBUILD");
+    std::vector<std::uint32_t> seeds;
+    if (const char* one = std::getenv("ORVALIS_REBUILD_SEED")) {
+        seeds.push_back(std::uint32_t(std::strtoul(one, nullptr, 10)));
+    } else {
+        for (int i = 1; i <= ScenarioCount(); ++i) seeds.push_back(std::uint32_t(i));
+    }
+    for (std::uint32_t seed : seeds) {
+        Scenario scenario(seed, blank);
+        ASSERT_EQ(scenario.Run(), "") << "replay with ORVALIS_REBUILD_SEED=" << seed;
+        ++g_tally.scenarios;
+    }
+    ReportFigure("rebuild_scenarios", g_tally.scenarios);
+    ReportFigure("rebuild_files", g_tally.files);
+    ReportFigure("rebuild_unreadable_units", g_tally.unreadable);
+    ReportFigure("rebuild_uncertain_files", g_tally.uncertain);
+    ReportFigure("rebuild_system_areas_wiped", g_tally.wiped);
+}
+
+}  // namespace
+}  // namespace orv::reliability
