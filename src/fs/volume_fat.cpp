@@ -63,11 +63,22 @@ int CVolume::ReadFat(bool fill) {
     m_fat.dirty.fill(false);
     m_fat.pos1 = m_ids.fat1;
     m_fat.pos2 = m_ids.fat2;
-    // A unit that holds a table sector is a system unit, whatever the table says.
-    for (const FatPositions* table : {&m_fat.pos1, &m_fat.pos2})
-        for (int pos : *table)
-            if (IsDataSector(pos) && m_fat.entries[UnitOfSector(pos)] != FAT_SYSTEM)
+    // A unit that holds a table sector is a system unit, whatever the table says; but a unit
+    // that the table gives to a file holds its data, and an ID record that names it as a table
+    // position is wrong: the position goes (the next table write finds a new one), and the
+    // file keeps its unit.
+    for (FatPositions* table : {&m_fat.pos1, &m_fat.pos2}) {
+        for (auto& pos : *table) {
+            if (!IsDataSector(pos)) continue;
+            const std::uint16_t owner = m_fat.entries[UnitOfSector(pos)];
+            if (IsFileNumber(owner) || (owner >= FAT_TAG_FIRST && owner <= FAT_TAG_LAST)) {
+                pos = 0;
+                m_fat.dirty[std::size_t(&pos - table->data())] = true;
+            } else if (owner != FAT_SYSTEM) {
                 m_fat.Set(UnitOfSector(pos), FAT_SYSTEM);
+            }
+        }
+    }
     return result;
 }
 

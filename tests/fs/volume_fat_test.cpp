@@ -69,6 +69,19 @@ TEST_F(ReadFat, UnitHoldingATableSectorIsASystemUnit) {
     EXPECT_EQ(other->Fat().entries[636], FAT_SYSTEM);
     EXPECT_EQ(other->SystemBytes(), 507);
     EXPECT_EQ(other->FreeUnitCount(), kUnitCount - 1);
+
+    // An ID record that names a unit of a file as a table position is wrong: the file keeps the
+    // unit, and the next table write gives that copy a new place.
+    other->Fat().Set(636, 3);
+    other->Fat().pos2[5] = 700;
+    ASSERT_GE(other->WriteFat(), 0);
+    other->Fat().pos2[5] = 700;
+    other->Ids().fat2[5] = 700;
+    ASSERT_EQ(other->ReadFat(false), 1);
+    EXPECT_EQ(other->Fat().entries[636], 3);
+    EXPECT_NE(other->Fat().pos2[5], 700);
+    EXPECT_GT(other->WriteFat(), 0);  // moved: the ID sectors are to record it
+    EXPECT_NE(other->Fat().pos2[5], 0);
 }
 
 using WriteFat = VolumeTest;

@@ -28,9 +28,11 @@ bool HoldsFileData(CVolume& volume, int sector) {
 std::vector<TablePlace> TablePositionsOnFileData(CVolume& volume, const FatArray& copy1,
                                                  const FatArray& copy2) {
     std::vector<TablePlace> places;
-    const CFatTable& fat = volume.Fat();
+    // The positions as the ID record names them: reading the table leaves a position on file
+    // data out of the table in memory, but the record still names it.
+    const CIdSectors& ids = volume.Ids();
     for (int copy : {1, 2}) {
-        const FatPositions& positions = copy == 1 ? fat.pos1 : fat.pos2;
+        const FatPositions& positions = copy == 1 ? ids.fat1 : ids.fat2;
         for (int k = 0; k < kFatSectorCount; ++k) {
             const int pos = positions[std::size_t(k)];
             if (!IsDataSector(pos)) continue;
