@@ -69,6 +69,9 @@ inline void PutU32(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = std::uint8_t(v >> (8 * i));
 }
 
+// The owner tag of a unit: the number of the file it belongs to (its first two bytes).
+inline std::uint16_t OwnerTag(const std::uint8_t* unit) { return GetU16(unit + rec::unit::kNumber); }
+
 // Text of a fixed field: up to the first NUL or the field's end.
 std::string FieldText(const std::uint8_t* field, std::size_t width);
 // Writes text into a fixed field, cut to the field and NUL-padded (no terminator when full).

@@ -77,7 +77,7 @@ int CVolume::SettleDifferingCopies(std::vector<FileRecord>* unsettled) {
                 continue;
             }
             if (!header) {
-                if (GetU16(s.data()) != number) continue;
+                if (OwnerTag(s.data()) != number) continue;
                 header = true;
                 std::copy(s.begin(), s.begin() + kUnitHeaderSize, tag.begin());
                 c.record.extension = FieldText(s.data() + rec::header::kExtension, kExtensionWidth);

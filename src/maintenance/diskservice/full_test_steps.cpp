@@ -31,7 +31,7 @@ void DropImplausibleFiles(CVolume& volume) {
         // A header that cannot be read proves nothing either way: the file stays.
         if (volume.ReadSector(SectorOfUnit(header[std::size_t(number)]), s.data()) != 0) continue;
         // Only the structure counts, never the clock: a file may carry any date.
-        const bool plausible = GetU16(s.data()) == number && IsPlausibleHeader(s.data()) &&
+        const bool plausible = OwnerTag(s.data()) == number && IsPlausibleHeader(s.data()) &&
                                units[std::size_t(number)] <= UnitLimit(HeaderSize(s.data()));
         if (!plausible) implausible.push_back(number);
     }
@@ -66,7 +66,7 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
     for (int u = 0; u < kUnitCount && !files.empty(); ++u) {
         if (fat.entries[std::size_t(u)] != FAT_FREE) continue;
         if (volume.ReadSector(SectorOfUnit(u), s.data()) != 0) continue;
-        if (files.count(GetU16(s.data()))) fat.Set(u, FAT_UNKNOWN);
+        if (files.count(OwnerTag(s.data()))) fat.Set(u, FAT_UNKNOWN);
     }
     return int(files.size());
 }

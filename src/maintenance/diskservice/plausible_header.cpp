@@ -4,10 +4,7 @@ namespace orv {
 
 namespace {
 
-constexpr int kOffExtension = 2;
-constexpr int kOffPart = 5;
-constexpr int kOffName = 6;
-constexpr int kOffSize = 55;
+namespace f = rec::header;
 constexpr std::uint32_t kMaxFileSize = 0x7FFFFFFF;
 
 // Characters up to the first NUL are printable; false when the field is empty and must not be.
@@ -24,12 +21,12 @@ bool PrintableField(const std::uint8_t* field, int width, bool mayBeEmpty) {
 
 bool IsPlausibleHeader(const std::uint8_t* s) {
     // Byte counts are signed 32-bit numbers throughout: no file here reaches 2 GB.
-    return s[kOffPart] == 0 && PrintableField(s + kOffExtension, 3, true) &&
-           PrintableField(s + kOffName, 49, false) && HeaderSize(s) <= kMaxFileSize;
+    return s[f::kPart] == 0 && PrintableField(s + f::kExtension, f::kExtensionWidth, true) &&
+           PrintableField(s + f::kName, f::kNameWidth, false) && HeaderSize(s) <= kMaxFileSize;
 }
 
 std::uint32_t HeaderSize(const std::uint8_t* sector) {
-    return GetU32(sector + kOffSize);
+    return GetU32(sector + f::kSize);
 }
 
 int UnitLimit(std::uint32_t size) {

@@ -28,7 +28,7 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog, std::vector<int>
             if (IsDriveFailure(volume.LastError())) return -2;  // no unit is to blame
             lost.unreadable.push_back(unit);
         } else {
-            const int owner = GetU16(s.data());
+            const int owner = OwnerTag(s.data());
             if (IsForeignTag(owner)) {
                 // Valid table values that no operation here writes: kept as they are.
                 fat.Set(unit, std::uint16_t(owner));

@@ -20,7 +20,7 @@ bool HoldsFileData(CVolume& volume, int sector) {
     std::array<std::uint8_t, kSectorSize> s;
     std::array<std::uint16_t, kEntriesPerFatSector> entries;
     if (volume.ReadSector(sector, s.data()) != 0) return false;
-    return !DecodeFatSector(s.data(), entries.data()) && IsOwnerValue(GetU16(s.data()));
+    return !DecodeFatSector(s.data(), entries.data()) && IsOwnerValue(OwnerTag(s.data()));
 }
 
 }  // namespace
