@@ -452,7 +452,7 @@ private:
 
 int SequenceCount() {
     if (LongRun()) return 10000;
-    return DefaultSample(300, 40);
+    return DefaultSample(300, 15);
 }
 
 TEST(ModelTest, RandomSessionsKeepMemoryDisketteAndModelInStep) {
