@@ -18,7 +18,10 @@ COrvalisApp::COrvalisApp()
       m_pProgress(std::make_unique<CProgressRunner>(*m_pUser)),
       m_pReport(std::make_unique<CReportPort>(*m_pUser, *m_pChooser)),
       m_pDoc(std::make_unique<COrvalisDoc>(
-          m_drive, DocPorts{m_pUser.get(), m_pProgress.get(), m_pReport.get()})) {}
+          m_drive, DocPorts{m_pUser.get(), m_pProgress.get(), m_pReport.get()})) {
+    // A copy reads a unit per request: without the read-ahead, each costs a turn of a real drive.
+    m_drive.SetTrackBuffer(true);
+}
 
 COrvalisApp::~COrvalisApp() {
     // The window goes first: its view refers to the document and the ports.
