@@ -4,6 +4,7 @@
 
 #include "disk/block_device_medium.h"
 #include "disk/image_medium.h"
+#include "disk/rotation_order.h"
 
 namespace orv {
 
@@ -91,14 +92,35 @@ bool Report(bool ok, IoError cause, IoError* out) {
 
 }  // namespace
 
+bool CDrive::Transfer(IMedium& medium, int first, int count, std::uint8_t* readInto,
+                      const std::uint8_t* writeFrom, IoError& cause) {
+    // A whole cylinder goes in the order the drive passes it fastest: the medium requests are
+    // parts of one request, which succeeds only when every part does.
+    for (const SectorRun& run : RotationOrder(first, count, m_lastSector)) {
+        const std::size_t offset = std::size_t(run.first - first) * kSectorSize;
+        m_timing.Request(run.first, run.count);
+        bool ok;
+        if (readInto) {
+            ++m_mediumReadRequests;
+            m_mediumReadSectors += run.count;
+            ok = medium.Read(run.first, run.count, readInto + offset);
+        } else {
+            ok = medium.Write(run.first, run.count, writeFrom + offset);
+        }
+        if (!ok) {
+            m_lastSector = 0;
+            cause = CauseOf(medium, readInto ? IoError::Unreadable : IoError::Unwritable);
+            return false;
+        }
+        m_lastSector = ToChs(run.first + run.count - 1).sector;
+    }
+    cause = IoError::None;
+    return true;
+}
+
 bool CDrive::MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer,
                         IoError& cause) {
-    ++m_mediumReadRequests;
-    m_mediumReadSectors += count;
-    m_timing.Request(first, count);
-    const bool ok = medium.Read(first, count, buffer);
-    cause = ok ? IoError::None : CauseOf(medium, IoError::Unreadable);
-    return ok;
+    return Transfer(medium, first, count, buffer, nullptr, cause);
 }
 
 bool CDrive::Read(int first, int count, std::uint8_t* buffer, IoError* cause) {
@@ -143,9 +165,9 @@ bool CDrive::Write(int first, int count, const std::uint8_t* buffer, IoError* ca
     if (!medium) return Report(false, IoError::NoMedium, cause);
     std::lock_guard io(m_ioMutex);
     m_buffer.Drop();
-    m_timing.Request(first, count);
-    const bool ok = medium->Write(first, count, buffer);
-    return Report(ok, ok ? IoError::None : CauseOf(*medium, IoError::Unwritable), cause);
+    IoError last = IoError::None;
+    const bool ok = Transfer(*medium, first, count, nullptr, buffer, last);
+    return Report(ok, last, cause);
 }
 
 DriveStats CDrive::Stats() const {
@@ -166,6 +188,7 @@ void CDrive::ResetStats() {
     m_readRequests = m_readSectors = m_writeRequests = m_writeSectors = 0;
     m_mediumReadRequests = m_mediumReadSectors = 0;
     m_timing.Reset();
+    m_lastSector = 0;
 }
 
 }  // namespace orv

@@ -61,6 +61,9 @@ public:
 
 private:
     bool MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer, IoError& cause);
+    // One request on the medium, in the order the drive passes its sectors fastest.
+    bool Transfer(IMedium& medium, int first, int count, std::uint8_t* readInto,
+                  const std::uint8_t* writeFrom, IoError& cause);
 
     mutable std::mutex m_mutex;  // guards the slot
     std::shared_ptr<IMedium> m_medium;
@@ -70,6 +73,7 @@ private:
     bool m_bTrackBuffer = false;
     TrackBuffer m_buffer;
     DriveTimingModel m_timing;
+    int m_lastSector = 0;  // where within its track the last transfer ended; 0 unknown
     std::atomic<long> m_readRequests{0}, m_readSectors{0}, m_writeRequests{0}, m_writeSectors{0};
     std::atomic<long> m_mediumReadRequests{0}, m_mediumReadSectors{0};
 };

@@ -8,13 +8,10 @@
 namespace orv {
 
 double DriveTimingModel::WaitForSector(double now, int sectorInTrack) const {
-    const double slotStart = (sectorInTrack - 1) * m_c.sectorMs;
-    const double phase = std::fmod(now, m_c.rotationMs);
-    double wait = slotStart - phase;
-    // Ready within the gap in front of the ID mark: caught. Otherwise the next time round.
-    while (wait < -m_c.gapMs) wait += m_c.rotationMs;
-    while (wait >= m_c.rotationMs - m_c.gapMs) wait -= m_c.rotationMs;
-    return wait > 0 ? wait : 0.0;
+    // Ready before the ID mark passes: caught. Otherwise the next time round.
+    double wait = m_c.IdMarkMs(sectorInTrack) - std::fmod(now, m_c.rotationMs);
+    while (wait < 0) wait += m_c.rotationMs;
+    return wait;
 }
 
 double DriveTimingModel::Request(int first, int count) {
@@ -33,7 +30,7 @@ double DriveTimingModel::Request(int first, int count) {
         if (head >= 0 && chs.head != head) m_now += m_c.headSwitchMs;
         head = chs.head;
         m_now += WaitForSector(m_now, chs.sector);
-        m_now += m_c.sectorMs;
+        m_now += m_c.SectorMs();
     }
     return m_now - start;
 }

@@ -16,7 +16,9 @@
 
 namespace orv {
 
-constexpr int kStagingUnits = 18;
+// The write loop stages, and NextRun tests, at most a cylinder of units at once: the device takes
+// requests of a whole cylinder, which a drive passes in two turns.
+constexpr int kStagingUnits = kSectorsPerTrack * kHeads;
 using StagingBuffer = std::array<std::uint8_t, kStagingUnits * kSectorSize>;
 using FatArray = std::array<std::uint16_t, kUnitCount>;
 
@@ -128,6 +130,21 @@ public:
     }
 
 private:
+    // The eleven table sectors of one copy as read from the diskette.
+    struct CopySectors {
+        std::array<std::array<std::uint8_t, kSectorSize>, kFatSectorCount> data{};
+        std::array<bool, kFatSectorCount> read{};  // which sectors read
+        bool driveFailed = false;                  // the drive failed as a whole; not asked more
+    };
+    // Reads the wanted sectors of a copy at the given positions, side by side positions in one
+    // request each (a run that fails is read sector by sector), so that a real drive spends a
+    // turn on a copy rather than one per sector. Reads past the drive's buffer.
+    void ReadCopySectors(const FatPositions& positions, CopySectors& out,
+                         const std::array<bool, kFatSectorCount>& wanted);
+    // Writes the pending table sectors of one copy, side by side positions in one request and
+    // read back in one; whatever fails goes sector by sector. 0, or -1 when a sector could be
+    // written nowhere.
+    int WriteFatCopy(FatPositions& positions, const std::array<bool, kFatSectorCount>& pending);
     // Writes table sector k of one copy, moving it when its place refuses the write; 0 or -1.
     int WriteFatSector(int k, FatPositions& positions);
     void DropImpossibleFatPositions();
@@ -149,5 +166,9 @@ private:
     CFatTable m_fat;
     long m_systemWrites = 0;
 };
+
+// The table sectors that read and hold valid values in both copies (as ReadFatCopyRaw gives
+// them), yet differ; appended to sectors when given. Their count.
+int DifferingSectors(const FatArray& copy1, const FatArray& copy2, std::vector<int>* sectors);
 
 }  // namespace orv

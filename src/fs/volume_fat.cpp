@@ -36,26 +36,54 @@ void CVolume::DropImpossibleFatPositions() {
     }
 }
 
+void CVolume::ReadCopySectors(const FatPositions& positions, CopySectors& out,
+                              const std::array<bool, kFatSectorCount>& wanted) {
+    std::array<std::uint8_t, kFatSectorCount * kSectorSize> run;
+    for (int k = 0; k < kFatSectorCount && !out.driveFailed;) {
+        if (!wanted[k] || !IsTablePosition(positions[k])) {
+            ++k;
+            continue;
+        }
+        int n = 1;
+        while (k + n < kFatSectorCount && wanted[k + n] && positions[k + n] == positions[k] + n)
+            ++n;
+        const bool whole = m_device.ReadSectorsDirect(0, positions[k], n, run.data()) == 0;
+        for (int i = 0; i < n && !out.driveFailed; ++i) {
+            std::uint8_t* into = out.data[std::size_t(k + i)].data();
+            if (whole) {
+                std::copy_n(run.data() + std::size_t(i) * kSectorSize, kSectorSize, into);
+            } else if (IsDriveFailure(LastError()) ||
+                       ReadSystemSector(positions[k + i], into) != 0) {
+                out.driveFailed = IsDriveFailure(LastError());
+                continue;
+            }
+            out.read[std::size_t(k + i)] = true;
+        }
+        k += n;
+    }
+}
+
 int CVolume::ReadFat(bool fill) {
     DropImpossibleFatPositions();
     int result = 1;
-    bool driveFailed = false;  // then nothing more is asked of it
-    Sector s;
+    std::array<bool, kFatSectorCount> all;
+    all.fill(true);
+    CopySectors copy1, copy2;
+    ReadCopySectors(m_ids.fat1, copy1, all);
+    // Copy 2 only for what copy 1 does not give.
+    std::array<bool, kFatSectorCount> missing{};
     for (int k = 0; k < kFatSectorCount; ++k) {
         std::uint16_t* chunk = &m_fat.entries[std::size_t(k) * kEntriesPerFatSector];
-        bool taken = false;
-        for (int pos : {int(m_ids.fat1[k]), int(m_ids.fat2[k])}) {
-            if (driveFailed || !IsTablePosition(pos)) continue;
-            if (ReadSystemSector(pos, s.data()) != 0) {
-                driveFailed = IsDriveFailure(LastError());
-                continue;
-            }
-            if (DecodeFatSector(s.data(), chunk)) {
-                taken = true;
-                break;
-            }
-        }
-        if (taken) continue;
+        missing[std::size_t(k)] = !copy1.read[std::size_t(k)] ||
+                                  !DecodeFatSector(copy1.data[std::size_t(k)].data(), chunk);
+    }
+    copy2.driveFailed = copy1.driveFailed;
+    ReadCopySectors(m_ids.fat2, copy2, missing);
+    for (int k = 0; k < kFatSectorCount; ++k) {
+        if (!missing[std::size_t(k)]) continue;
+        std::uint16_t* chunk = &m_fat.entries[std::size_t(k) * kEntriesPerFatSector];
+        if (copy2.read[std::size_t(k)] && DecodeFatSector(copy2.data[std::size_t(k)].data(), chunk))
+            continue;
         result = 0;
         if (!fill) return 0;  // partly loaded; the caller must not write this table
         std::fill(chunk, chunk + kEntriesPerFatSector, FAT_UNKNOWN);
@@ -91,12 +119,9 @@ int CVolume::WriteFat() {
         // Copy 1 is finished before copy 2 begins, so that a write cut short leaves one copy
         // whole and the copies differ only where the cut fell.
         for (FatPositions* positions : {&m_fat.pos1, &m_fat.pos2}) {
-            for (int k = 0; k < kFatSectorCount; ++k) {
-                if (!pending[k] || WriteFatSector(k, *positions) == 0) continue;
-                for (int j = 0; j < kFatSectorCount; ++j)
-                    m_fat.dirty[j] = m_fat.dirty[j] || pending[j];
-                return -1;
-            }
+            if (WriteFatCopy(*positions, pending) == 0) continue;
+            for (int j = 0; j < kFatSectorCount; ++j) m_fat.dirty[j] = m_fat.dirty[j] || pending[j];
+            return -1;
         }
     }
     if (m_fat.AnyDirty()) return -1;
@@ -106,6 +131,40 @@ int CVolume::WriteFat() {
     for (int k = 0; k < kFatSectorCount; ++k)
         moved += m_fat.pos1[k] != m_ids.fat1[k] || m_fat.pos2[k] != m_ids.fat2[k];
     return moved;
+}
+
+int CVolume::WriteFatCopy(FatPositions& positions,
+                          const std::array<bool, kFatSectorCount>& pending) {
+    std::array<std::uint8_t, kFatSectorCount * kSectorSize> images, back;
+    for (int k = 0; k < kFatSectorCount;) {
+        if (!pending[k]) {
+            ++k;
+            continue;
+        }
+        // Side by side positions of the system area go in one request and come back in one.
+        int n = 1;
+        const int first = positions[k];
+        while (k + n < kFatSectorCount && pending[k + n] && positions[k + n] == first + n &&
+               first + n <= kSystemAreaLast)
+            ++n;
+        bool done = false;
+        if (n > 1 && IsTablePosition(first) && first + n - 1 <= kSystemAreaLast) {
+            for (int i = 0; i < n; ++i)
+                EncodeFatSector(&m_fat.entries[std::size_t(k + i) * kEntriesPerFatSector],
+                                images.data() + std::size_t(i) * kSectorSize);
+            if (m_device.WriteSectors(0, first, n, images.data()) == 0) {
+                m_systemWrites += n;
+                done = m_device.ReadSectorsDirect(0, first, n, back.data()) == 0 &&
+                       std::equal(images.begin(), images.begin() + n * kSectorSize, back.begin());
+            } else if (IsDriveFailure(LastError())) {
+                return -1;
+            }
+        }
+        for (int i = 0; i < n && !done; ++i)
+            if (WriteFatSector(k + i, positions) != 0) return -1;
+        k += n;
+    }
+    return 0;
 }
 
 int CVolume::WriteFatSector(int k, FatPositions& positions) {
@@ -159,48 +218,47 @@ int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_
 }
 
 void CVolume::ReadFatCopyRaw(FatArray& entries, int copy) {
-    const FatPositions& positions = copy == 1 ? m_fat.pos1 : m_fat.pos2;
-    Sector s;
-    bool driveFailed = false;  // then nothing more is asked of it
+    std::array<bool, kFatSectorCount> all;
+    all.fill(true);
+    CopySectors sectors;
+    ReadCopySectors(copy == 1 ? m_fat.pos1 : m_fat.pos2, sectors, all);
     for (int k = 0; k < kFatSectorCount; ++k) {
         std::uint16_t* chunk = &entries[std::size_t(k) * kEntriesPerFatSector];
-        const int pos = positions[k];
-        if (!driveFailed && IsTablePosition(pos)) {
-            if (ReadSystemSector(pos, s.data()) == 0) {
-                for (int i = 0; i < kEntriesPerFatSector; ++i) chunk[i] = GetU16(s.data() + 2 * i);
-                continue;
-            }
-            driveFailed = IsDriveFailure(LastError());
+        if (!sectors.read[std::size_t(k)]) {
+            std::fill(chunk, chunk + kEntriesPerFatSector, FAT_UNREADABLE);
+            continue;
         }
-        std::fill(chunk, chunk + kEntriesPerFatSector, FAT_UNREADABLE);
+        const std::uint8_t* s = sectors.data[std::size_t(k)].data();
+        for (int i = 0; i < kEntriesPerFatSector; ++i)
+            chunk[i] = GetU16(s + rec::fat::kEntryWidth * i);
     }
 }
 
 bool CVolume::TableMatchesDiskette() {
-    // Copy 1's sectors usually lie side by side: read them in runs, so that a real drive
-    // spends one turn on them rather than one per sector.
-    std::array<std::uint8_t, kFatSectorCount * kSectorSize> run;
-    for (int k = 0; k < kFatSectorCount;) {
-        int n = 1;
-        while (k + n < kFatSectorCount && m_fat.pos1[k + n] == m_fat.pos1[k] + n) ++n;
-        const bool whole = IsTablePosition(m_fat.pos1[k]) &&
-                           m_device.ReadSectorsDirect(0, m_fat.pos1[k], n, run.data()) == 0;
-        if (!whole && IsDriveFailure(LastError())) return false;  // nothing to compare with
-        for (int i = 0; i < n; ++i, ++k) {
-            // A sector changed in memory and not yet written may differ by right.
-            if (m_fat.dirty[k]) continue;
-            std::array<std::uint16_t, kEntriesPerFatSector> entries;
-            Sector s;
-            const std::uint8_t* data = run.data() + std::size_t(i) * kSectorSize;
-            bool decoded = whole && DecodeFatSector(data, entries.data());
-            if (!decoded && IsTablePosition(m_fat.pos2[k]) &&
-                ReadSystemSector(m_fat.pos2[k], s.data()) == 0)
-                decoded = DecodeFatSector(s.data(), entries.data());
-            // A sector that reads in neither copy proves nothing either way.
-            if (decoded && !std::equal(entries.begin(), entries.end(),
-                                       m_fat.entries.begin() + k * kEntriesPerFatSector))
-                return false;
-        }
+    // A sector changed in memory and not yet written may differ by right.
+    std::array<bool, kFatSectorCount> clean;
+    for (int k = 0; k < kFatSectorCount; ++k) clean[std::size_t(k)] = !m_fat.dirty[std::size_t(k)];
+    CopySectors copy1, copy2;
+    ReadCopySectors(m_fat.pos1, copy1, clean);
+    if (copy1.driveFailed) return false;  // nothing to compare with
+    std::array<std::uint16_t, kEntriesPerFatSector> entries;
+    std::array<bool, kFatSectorCount> missing{};
+    for (int k = 0; k < kFatSectorCount; ++k)
+        missing[std::size_t(k)] =
+            clean[std::size_t(k)] &&
+            !(copy1.read[std::size_t(k)] &&
+              DecodeFatSector(copy1.data[std::size_t(k)].data(), entries.data()));
+    ReadCopySectors(m_fat.pos2, copy2, missing);
+    for (int k = 0; k < kFatSectorCount; ++k) {
+        if (!clean[std::size_t(k)]) continue;
+        const CopySectors& from = missing[std::size_t(k)] ? copy2 : copy1;
+        // A sector that reads in neither copy proves nothing either way.
+        if (!from.read[std::size_t(k)] ||
+            !DecodeFatSector(from.data[std::size_t(k)].data(), entries.data()))
+            continue;
+        if (!std::equal(entries.begin(), entries.end(),
+                        m_fat.entries.begin() + k * kEntriesPerFatSector))
+            return false;
     }
     return true;
 }
@@ -210,10 +268,14 @@ int CVolume::DifferingFatSectors(std::vector<int>* sectors) {
     auto copy2 = std::make_unique<FatArray>();
     ReadFatCopyRaw(*copy1, 1);
     ReadFatCopyRaw(*copy2, 2);
+    return DifferingSectors(*copy1, *copy2, sectors);
+}
+
+int DifferingSectors(const FatArray& copy1, const FatArray& copy2, std::vector<int>* sectors) {
     int differing = 0;
     for (int k = 0; k < kFatSectorCount; ++k) {
-        const auto first1 = copy1->begin() + k * kEntriesPerFatSector;
-        const auto first2 = copy2->begin() + k * kEntriesPerFatSector;
+        const auto first1 = copy1.begin() + k * kEntriesPerFatSector;
+        const auto first2 = copy2.begin() + k * kEntriesPerFatSector;
         const auto last1 = first1 + kEntriesPerFatSector;
         // An unreadable copy reads as FAT_UNREADABLE, which is no valid value.
         if (!std::all_of(first1, last1, IsValidFatValue) ||

@@ -26,12 +26,12 @@ std::uint16_t NonFileValue(std::uint16_t a, std::uint16_t b) {
 }  // namespace
 
 int CVolume::SettleDifferingCopies(std::vector<FileRecord>* unsettled) {
-    std::vector<int> differing;
-    if (DifferingFatSectors(&differing) == 0) return 0;
     auto copy1 = std::make_unique<FatArray>();
     auto copy2 = std::make_unique<FatArray>();
     ReadFatCopyRaw(*copy1, 1);
     ReadFatCopyRaw(*copy2, 2);
+    std::vector<int> differing;
+    if (DifferingSectors(*copy1, *copy2, &differing) == 0) return 0;
     const FatArray loaded = m_fat.entries;
 
     // Entries stay as loaded where the copies agree; where they differ, no file keeps a unit

@@ -1,4 +1,5 @@
-// The write loop: runs of up to 18 free units, bad units skipped, the table written at the end.
+// The write loop: runs of free units, a cylinder at most, bad units skipped, the table written
+// at the end.
 #include <algorithm>
 #include <cstring>
 
@@ -8,10 +9,12 @@ namespace orv {
 
 namespace {
 
+constexpr int kCylinderSectors = kSectorsPerTrack * kHeads;
+
 // A diskette whose free units refuse this many writes in a row, with no write landing between,
 // is taken to be write-protected (or worn beyond use): a drive that cannot tell us so would
 // otherwise be sent a request for every free unit.
-constexpr int kRefusalsBeforeStop = kSectorsPerTrack * kHeads;
+constexpr int kRefusalsBeforeStop = kCylinderSectors;
 
 int Percent(long done, long total) {
     const double p = double(done) / double(total) * 100.0;
@@ -55,22 +58,67 @@ private:
     bool m_bShrank = false;
 };
 
-// Up to 18 unit images, each a unit header and up to 507 source bytes; the number filled, or
-// 0 when the source has nothing more (or fails, which the source tells).
-int FillStaging(BoundedSource& source, StagingBuffer& staging, const FileRecord& record) {
-    int filled = 0;
-    for (int slot = 0; slot < kStagingUnits; ++slot) {
-        std::uint8_t* unit = staging.data() + std::size_t(slot) * kSectorSize;
-        const long n = source.Read(unit + kUnitHeaderSize, kUnitDataBytes);
-        if (n <= 0) break;
-        if (n < kUnitDataBytes)  // keep the rest of a short last unit defined
-            std::memset(unit + kUnitHeaderSize + n, 0, std::size_t(kUnitDataBytes - n));
-        CVolume::BuildUnitHeader(record, unit);
-        ++filled;
-        if (n < kUnitDataBytes) break;  // the source ended inside this unit
+// The unit images still to be written, in the file's order: the header unit first, then a unit
+// header and up to 507 source bytes each. Images do not depend on the unit they go to, so an
+// image whose unit refuses the write simply goes to the next free one.
+class Staging {
+public:
+    Staging(BoundedSource& source, const FileRecord& entry) : m_source(source), m_entry(entry) {}
+
+    // The header unit: the entry and up to 448 bytes. False when the source failed or shrank.
+    long StartWithHeader() {
+        std::uint8_t* header = m_images.data();
+        const long n = m_source.Read(header + kHeaderSize, kHeaderDataBytes);
+        if (n < 0) return -1;
+        CVolume::BuildHeader(m_entry, header);
+        m_count = 1;
+        m_bHeaderPending = true;
+        if (n < kHeaderDataBytes) m_bSourceDone = true;
+        return n;
     }
-    return filled;
-}
+    // Tops the pending images up from the source, so that a run can take a whole cylinder.
+    void Refill() {
+        if (m_first > 0) {
+            std::memmove(m_images.data(), Image(0), std::size_t(m_count) * kSectorSize);
+            m_first = 0;
+        }
+        while (!m_bSourceDone && m_count < kStagingUnits) {
+            std::uint8_t* unit = m_images.data() + std::size_t(m_count) * kSectorSize;
+            const long n = m_source.Read(unit + kUnitHeaderSize, kUnitDataBytes);
+            if (n <= 0) {
+                m_bSourceDone = true;
+                break;
+            }
+            if (n < kUnitDataBytes)  // keep the rest of a short last unit defined
+                std::memset(unit + kUnitHeaderSize + n, 0, std::size_t(kUnitDataBytes - n));
+            CVolume::BuildUnitHeader(m_entry, unit);
+            ++m_count;
+            if (n < kUnitDataBytes) m_bSourceDone = true;
+        }
+    }
+    int Pending() const { return m_count; }
+    const std::uint8_t* Image(int i) const {
+        return m_images.data() + std::size_t(m_first + i) * kSectorSize;
+    }
+    // n images went to the diskette; the data bytes they carried.
+    std::int32_t Written(int n) {
+        const std::int32_t bytes =
+            (m_bHeaderPending ? kHeaderDataBytes + (n - 1) * kUnitDataBytes : n * kUnitDataBytes);
+        m_bHeaderPending = false;
+        m_first += n;
+        m_count -= n;
+        return bytes;
+    }
+
+private:
+    BoundedSource& m_source;
+    const FileRecord& m_entry;
+    StagingBuffer m_images{};
+    int m_first = 0;
+    int m_count = 0;
+    bool m_bHeaderPending = false;
+    bool m_bSourceDone = false;
+};
 
 }  // namespace
 
@@ -89,10 +137,11 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     int unit = volume.FindFirstFreeUnit();
     if (unit < 0) return -1;
 
+    record.fileNumber = std::uint16_t(number);
+    const FileRecord entry = record;
     BoundedSource src(source, std::int64_t(record.size) - start);
-    StagingBuffer staging{};
-    std::uint8_t* header = staging.data();
-    const long firstRead = src.Read(header + kHeaderSize, kHeaderDataBytes);
+    Staging staging(src, entry);
+    const long firstRead = staging.StartWithHeader();
     if (src.Failed()) {
         why.hostFile = true;
         return -1;
@@ -104,26 +153,21 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     // Nothing behind start: only an empty file is stored (as its header unit alone).
     if (firstRead == 0 && !(start == 0 && record.size == 0)) return 0;
 
-    record.fileNumber = std::uint16_t(number);
-    const FileRecord entry = record;
-
     const long total = std::max<long>(long(entry.size) / kUnitDataBytes, 1);
     long done = start == 0 ? 0 : UnitsForBytes(start);
     if (dialog) dialog->SetPercent(Percent(done, total));
 
-    CVolume::BuildHeader(entry, header);
-    int cur = 0;       // the buffer's current sector
-    int pending = 1;   // sectors of the buffer not yet written
-    int run = 1;       // sectors to write at once
-    int singles = 0;   // sectors of a failed run still to be written one at a time
+    // The header unit goes alone to the first free unit; every later run takes as many units
+    // as are free one after the other, up to the end of the cylinder, so that the drive gets
+    // whole cylinders.
+    int run = 1;
+    int singles = 0;   // images of a failed run still to be written one at a time
     int refusals = 0;  // single-unit writes refused since the last write that landed
     bool headerWritten = false;
-    bool sourceDone = false;
     std::int32_t bytes = 0;
 
     while (unit >= 0) {
-        const std::uint8_t* data = staging.data() + std::size_t(cur) * kSectorSize;
-        if (volume.Device().WriteSectors(0, unit, run, data) != 0) {
+        if (volume.Device().WriteSectors(0, unit, run, staging.Image(0)) != 0) {
             const IoError cause = volume.LastError();
             if (IsDriveFailure(cause)) {
                 why.drive = cause;
@@ -137,54 +181,42 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
                 }
             } else {
                 singles = run;
-                run = 1;
             }
         } else {
             refusals = 0;
             volume.SetUnits(unit, number, run);
-            bytes += headerWritten ? run * kUnitDataBytes : kHeaderDataBytes;
+            bytes += staging.Written(run);
             headerWritten = true;
-            const int written = run;
-            cur += run;
-            pending -= run;
             if (singles > 0) singles -= run;
-            if (pending == 0) {
-                const int filled = FillStaging(src, staging, entry);
-                if (src.Failed()) {
-                    why.hostFile = true;
-                    return -1;
-                }
-                if (filled == 0) {
-                    sourceDone = true;
-                } else {
-                    cur = 0;
-                    pending = run = filled;
-                }
-            } else {
-                run = singles > 0 ? 1 : pending;
+            staging.Refill();
+            if (src.Failed()) {
+                why.hostFile = true;
+                return -1;
             }
             if (dialog) {
                 if (dialog->CancelRequested()) {
                     volume.ReleaseFile(number);
                     return -1;
                 }
-                done += written;
+                done += run;
                 dialog->SetPercent(Percent(done, total));
                 dialog->ShowCounts(done, total);
             }
-            if (sourceDone) break;
+            if (staging.Pending() == 0) break;  // the source is exhausted
         }
-        int want = run;
+        int want = singles > 0 ? 1 : staging.Pending();
         unit = volume.NextRun(want, verify);
         if (unit == -2) {
             why.drive = volume.LastError();
             return -1;
         }
-        if (unit >= 0) run = want;
+        if (unit < 0) break;  // the diskette is full
+        const int cylinderEnd = (unit / kCylinderSectors + 1) * kCylinderSectors;
+        run = std::min(want, cylinderEnd - unit);
     }
 
     // What was read must be the file as its record describes it.
-    if (sourceDone && (src.Shrank() || (src.AtExpectedEnd() && src.Grew()))) {
+    if (staging.Pending() == 0 && (src.Shrank() || (src.AtExpectedEnd() && src.Grew()))) {
         why.sourceChanged = true;
         return -1;
     }

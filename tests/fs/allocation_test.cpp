@@ -202,10 +202,10 @@ TEST_F(NextRun, UnreadableFreeSpaceEndsInMinusOne) {
     EXPECT_EQ(volume.BadBytes(), 7 * 507);
 }
 
-TEST_F(NextRun, VerifiedRunsAreAtMostEighteenUnits) {
+TEST_F(NextRun, VerifiedRunsAreAtMostACylinder) {
     int wanted = 40;
     EXPECT_EQ(volume.NextRun(wanted, true), 64);
-    EXPECT_EQ(wanted, 18);
+    EXPECT_EQ(wanted, 36);
 }
 
 }  // namespace

@@ -49,8 +49,10 @@ TEST(TableWriteCutShort, CopyOneIsWrittenWholeBeforeCopyTwo) {
     disk.ClearWrites();
     ASSERT_EQ(volume.WriteFat(), 0);
     std::vector<int> order;
-    for (const auto& w : disk.Recorder().Writes()) order.push_back(w.first);
+    for (const auto& w : disk.Recorder().Writes())
+        for (int s = w.first; s < w.first + w.count; ++s) order.push_back(s);
     EXPECT_EQ(order, (std::vector<int>{4, 5, 6, 15, 16, 17}));
+    EXPECT_EQ(disk.Recorder().Writes().size(), 2u);  // a copy's neighbouring sectors at once
 }
 
 TEST(TableWriteCutShort, AFileWholeInNeitherCopyIsNotListedAndTheFullTestRebuildsIt) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
+#include <set>
 
 #include "transfer/host_names.h"
 #include "transfer_fixture.h"
@@ -448,6 +450,58 @@ TEST_F(AddCopy, AFurtherPartOfAnotherFileIsRefusedAndAskedForAgain) {
         user.Saw("r.1 on this diskette belongs to another file (its size or date differ "
                  "from the first part).\nInsert the diskette with the right part."));
     EXPECT_TRUE(user.Saw("This diskette was read already.\nInsert the diskette with file r.1."));
+}
+
+// However the requests are cut, the diskette ends up as the plain rule says: the file's units
+// are the lowest free units that take a write (and, with the read test, that read), in order,
+// each holding its piece; every unit that refused is marked bad; nothing else changes.
+TEST_F(AddCopy, WrittenUnitsAreTheLowestGoodFreeUnitsWhateverTheFaults) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        auto medium = NewDiskette("RULE");
+        Insert(medium);
+        doc->CloseDiskette();
+        ASSERT_EQ(doc->OpenDiskette(), 0);
+        ASSERT_EQ(doc->AddFile(HostFile("before.bin", Pattern(rng() % 30000, round)), 0), 0);
+        const bool verify = round % 2 == 1;
+        doc->m_bVerification = verify;
+        std::set<int> refusing;
+        for (int i = 0; i < 12; ++i) {
+            const int sector = kFirstDataSector + int(rng() % 600);
+            const Fault f =
+                rng() % 2 ? Fault::Unwritable : (verify ? Fault::Unreadable : Fault::Bad);
+            if (doc->Volume().Fat().entries[std::size_t(UnitOfSector(sector))] != FAT_FREE)
+                continue;
+            medium->Faults().Set(sector, f);
+            refusing.insert(sector);
+        }
+        const auto before = doc->Volume().Fat().entries;
+        const auto data = Pattern(10000 + rng() % 200000, 100 + round);
+        ASSERT_EQ(doc->AddFile(HostFile("new.bin", data), 0), 0);
+        const FileRecord* r = Listed("new.bin");
+        ASSERT_NE(r, nullptr);
+
+        std::vector<int> expected;
+        const int units = UnitsForBytes(std::int32_t(data.size()));
+        for (int u = 0; u < kUnitCount && int(expected.size()) < units; ++u)
+            if (before[std::size_t(u)] == FAT_FREE && !refusing.count(SectorOfUnit(u)))
+                expected.push_back(SectorOfUnit(u));
+        std::vector<int> got;
+        doc->Volume().CollectUnits(r->fileNumber, got);
+        EXPECT_EQ(got, expected);
+        for (int u = 0; u < kUnitCount; ++u) {
+            const std::uint16_t e = doc->Volume().Fat().entries[std::size_t(u)];
+            if (refusing.count(SectorOfUnit(u)) && SectorOfUnit(u) < expected.back()) {
+                EXPECT_EQ(e, FAT_BAD) << "unit " << u;
+            } else if (e != r->fileNumber) {
+                EXPECT_EQ(e, before[std::size_t(u)]) << "unit " << u;
+            }
+        }
+        medium->Faults().Clear();
+        EXPECT_EQ(CopyBack("new.bin"), data);
+        if (HasFailure()) return;
+    }
 }
 
 }  // namespace
