@@ -1,0 +1,200 @@
+// The rescue tools' core: reading a worn diskette in drive order into an image and going on
+// with it later, merging reads, a file from several copies, and the parts of spread files.
+#include <algorithm>
+#include <filesystem>
+
+#include "disk/image_medium.h"
+#include "support/memory_disk.h"
+#include "support/temp_dir.h"
+#include "transfer/rescue/disk_imaging.h"
+#include "transfer_fakes.h"
+
+namespace orv::tests {
+namespace {
+
+// Logs every read request that reaches the diskette; a sector may read only from its n-th try.
+class LoggingMedium final : public IMedium {
+public:
+    explicit LoggingMedium(std::shared_ptr<MemoryMedium> inner) : m_inner(std::move(inner)) {}
+    bool Read(int first, int count, std::uint8_t* buffer) override {
+        reads.emplace_back(first, count);
+        if (count == 1 && first == weakSector && --weakTriesLeft > 0) return false;
+        if (first <= weakSector && weakSector < first + count && weakTriesLeft > 0) return false;
+        return m_inner->Read(first, count, buffer);
+    }
+    bool Write(int first, int count, const std::uint8_t* buffer) override {
+        return m_inner->Write(first, count, buffer);
+    }
+    IoError LastError() const override { return IoError::None; }
+    std::string Describe() const override { return "logged"; }
+
+    std::vector<std::pair<int, int>> reads;
+    int weakSector = -1;
+    int weakTriesLeft = 0;  // its alone reads fail until this many were made
+
+private:
+    std::shared_ptr<MemoryMedium> m_inner;
+};
+
+class RescueTest : public ::testing::Test {
+protected:
+    // A formatted diskette holding files given by number and size, one after the other from
+    // unit 0 on. File N is "fileN.bin", with its own date and data: the same N on two
+    // diskettes is one file.
+    std::shared_ptr<MemoryMedium> Diskette(const std::string& label,
+                                           const std::vector<std::pair<int, std::size_t>>& files) {
+        MemoryDisk disk;
+        CVolume volume(&disk.Drive());
+        EXPECT_TRUE(QuickFormat(volume, label));
+        int sector = kFirstDataSector;
+        for (const auto& [number, size] : files) {
+            std::vector<int> sectors(static_cast<std::size_t>(UnitsForBytes(std::int32_t(size))));
+            for (int& s : sectors) s = sector++;
+            disk.PutFile(
+                volume,
+                MakeRecord(number, "file" + std::to_string(number), "bin", std::uint32_t(size)),
+                sectors, Pattern(size, std::uint32_t(number)));
+        }
+        EXPECT_GE(volume.WriteFat(), 0);
+        return std::make_shared<MemoryMedium>(disk.Medium().Bytes());
+    }
+    // The diskette saved as an image file with a sidecar.
+    std::string Image(const std::string& name, const MemoryMedium& diskette,
+                      const std::string& faults) {
+        const std::string path = dir.File(name);
+        WriteBytes(path, diskette.Bytes());
+        if (!faults.empty()) WriteText(path + ".faults", faults);
+        return path;
+    }
+    std::vector<std::uint8_t> Sector(const std::vector<std::uint8_t>& image, int s) {
+        return {image.begin() + s * kSectorSize, image.begin() + (s + 1) * kSectorSize};
+    }
+    std::string Sidecar(const std::string& image) {
+        const auto bytes = ReadBytes(image + ".faults");
+        std::string text(bytes.begin(), bytes.end());
+        std::string rules;  // without the comment lines
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t end = text.find('\n', at);
+            const std::string line = text.substr(at, end - at + 1);
+            if (line[0] != '#') rules += line;
+            at = end + 1;
+        }
+        return rules;
+    }
+
+    TempDir dir;
+    InlineProgressRunner runner;
+};
+
+TEST_F(RescueTest, ReadsCylinderByCylinderAndTriesFailingSectorsAloneAfterThePass) {
+    auto diskette = Diskette("WORN", {{1, 5000}});
+    diskette->Faults().Set(70, Fault::Unreadable);
+    auto log = std::make_shared<LoggingMedium>(diskette);
+    log->weakSector = 2000;  // reads at its third try alone
+    log->weakTriesLeft = 3;
+    CDrive drive;
+    drive.InsertMedium(log);
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(kImageSize));
+    SectorSet got;
+    DriveReadOutcome outcome;
+    ReadInDriveOrder(drive, SectorSet().set(), 3, image.data(), got, nullptr, outcome);
+
+    EXPECT_EQ(SectorRangesText(~got), "70");
+    EXPECT_EQ(Sector(image, 2000), Sector(diskette->Bytes(), 2000));
+    const auto& r = log->reads;
+    // Cylinder 1 (36..71) fails; its first track reads, its second is read alone after the
+    // whole pass, as is the failing track of cylinder 55 (2000 is on 1998..2015).
+    ASSERT_GE(r.size(), 80u + 4 + 36);
+    EXPECT_EQ(r[0], std::make_pair(0, 36));
+    EXPECT_EQ(r[1], std::make_pair(36, 36));
+    EXPECT_EQ(r[2], std::make_pair(36, 18));
+    EXPECT_EQ(r[3], std::make_pair(54, 18));
+    const auto lastCylinder = std::find(r.begin(), r.end(), std::make_pair(2844, 36));
+    ASSERT_NE(lastCylinder, r.end());
+    std::vector<std::pair<int, int>> after(lastCylinder + 1, r.end());
+    for (const auto& [first, count] : after) EXPECT_EQ(count, 1);
+    EXPECT_EQ(after.front(), std::make_pair(54, 1));
+    EXPECT_EQ(std::count(after.begin(), after.end(), std::make_pair(70, 1)), 4);    // 1 + 3
+    EXPECT_EQ(std::count(after.begin(), after.end(), std::make_pair(2000, 1)), 3);  // read at 3
+}
+
+TEST_F(RescueTest, AnImageListsWhatDidNotReadAndAnotherDriveFillsItIn) {
+    auto diskette = Diskette("WORN", {{1, 20000}});
+    CDrive first;
+    auto worn = std::make_shared<MemoryMedium>(diskette->Bytes());
+    worn->Faults().Set(70, Fault::Unreadable);
+    worn->Faults().SetRange(100, 104, Fault::Bad);
+    first.InsertMedium(worn, "first-drive");
+    const std::string out = dir.File("out.img");
+
+    ImagingOutcome r = ImageDiskette(first, out, 1, runner);
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_EQ(Sidecar(out), "unreadable 70\nunreadable 100-104\n");
+    auto bytes = ReadBytes(out);
+    EXPECT_EQ(Sector(bytes, 70), std::vector<std::uint8_t>(kSectorSize, 0));
+    EXPECT_EQ(Sector(bytes, 69), Sector(diskette->Bytes(), 69));
+
+    // A second drive reads all but 70: only the listed sectors are read, and they leave the list.
+    CDrive second;
+    auto better =
+        std::make_shared<LoggingMedium>(std::make_shared<MemoryMedium>(diskette->Bytes()));
+    better->weakSector = 70;
+    better->weakTriesLeft = 100;
+    second.InsertMedium(better, "second-drive");
+    r = ImageDiskette(second, out, 0, runner);
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_TRUE(r.resumed);
+    EXPECT_EQ(r.tried, 6);
+    EXPECT_EQ(r.readNow, 5);
+    EXPECT_EQ(Sidecar(out), "unreadable 70\n");
+    for (const auto& [f, c] : better->reads)
+        EXPECT_TRUE((f >= 1 && f + c <= 64) || (f >= 70 && f + c <= 105)) << f << "+" << c;
+
+    // The last one reads everything: the sidecar goes, the image is the diskette.
+    CDrive third;
+    third.InsertMedium(std::make_shared<MemoryMedium>(diskette->Bytes()), "third-drive");
+    ASSERT_TRUE(ImageDiskette(third, out, 0, runner).Ok());
+    EXPECT_FALSE(std::filesystem::exists(out + ".faults"));
+    EXPECT_EQ(ReadBytes(out), diskette->Bytes());
+    // Complete now, without a sidecar: a further run is refused and changes nothing.
+    r = ImageDiskette(third, out, 0, runner);
+    EXPECT_EQ(r.status, RescueStatus::Refused);
+    EXPECT_EQ(ReadBytes(out), diskette->Bytes());
+}
+
+TEST_F(RescueTest, ImagingRefusesAnotherDisketteAndKeepsWhatAnInterruptedRunRead) {
+    auto diskette = Diskette("ONE", {{1, 3000}});
+    CDrive drive;
+    auto worn = std::make_shared<MemoryMedium>(diskette->Bytes());
+    worn->Faults().Set(2000, Fault::Unreadable);
+    drive.InsertMedium(worn, "drive");
+    const std::string out = dir.File("one.img");
+    runner.cancelAfterReports = 10;  // ten cylinders, then the user stops it
+    ImagingOutcome r = ImageDiskette(drive, out, 0, runner);
+    EXPECT_EQ(r.status, RescueStatus::Interrupted);
+    EXPECT_EQ(Sidecar(out), "unreadable 360-2879\n");
+    EXPECT_EQ(Sector(ReadBytes(out), 359), Sector(diskette->Bytes(), 359));
+    runner.cancelAfterReports = 0;
+
+    CDrive other;
+    other.InsertMedium(Diskette("TWO", {{1, 3000}}), "other");
+    const auto before = ReadBytes(out);
+    r = ImageDiskette(other, out, 0, runner);
+    EXPECT_EQ(r.status, RescueStatus::Refused);
+    EXPECT_NE(r.error.find("label \"TWO\""), std::string::npos) << r.error;
+    EXPECT_EQ(ReadBytes(out), before);
+    EXPECT_EQ(Sidecar(out), "unreadable 360-2879\n");
+
+    // An empty drive leaves no image behind.
+    CDrive empty;
+    auto missing = std::make_shared<ImageMedium>();
+    std::string error;
+    ASSERT_TRUE(missing->Load(dir.File("no-diskette.img"), error));
+    empty.InsertMedium(missing, "empty");
+    EXPECT_FALSE(ImageDiskette(empty, dir.File("none.img"), 0, runner).Ok());
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.img")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.img.faults")));
+}
+
+}  // namespace
+}  // namespace orv::tests
