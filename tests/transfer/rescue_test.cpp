@@ -7,6 +7,7 @@
 #include "support/memory_disk.h"
 #include "support/temp_dir.h"
 #include "transfer/rescue/disk_imaging.h"
+#include "transfer/rescue/image_merge.h"
 #include "transfer_fakes.h"
 
 namespace orv::tests {
@@ -194,6 +195,52 @@ TEST_F(RescueTest, ImagingRefusesAnotherDisketteAndKeepsWhatAnInterruptedRunRead
     EXPECT_FALSE(ImageDiskette(empty, dir.File("none.img"), 0, runner).Ok());
     EXPECT_FALSE(std::filesystem::exists(dir.File("none.img")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("none.img.faults")));
+}
+
+TEST(ChooseCopy, TheMajorityWinsAndATieGoesToTheEarliestInput) {
+    const std::vector<std::uint8_t> a(kSectorSize, 'a'), b(kSectorSize, 'b'), c(kSectorSize, 'c');
+    struct Case {
+        std::vector<const std::uint8_t*> copies;
+        int chosen;
+        bool differ;
+    };
+    const Case cases[] = {
+        {{a.data(), b.data(), b.data()}, 1, true},                      // majority
+        {{a.data(), b.data()}, 0, true},                                // tie: the first
+        {{b.data(), a.data(), a.data(), b.data(), c.data()}, 0, true},  // 2 : 2 : 1
+        {{nullptr, a.data(), a.data()}, 1, false},                      // the first that read
+        {{nullptr, nullptr}, -1, false},                                // nobody read it
+    };
+    for (const Case& c : cases) {
+        bool differ = false;
+        EXPECT_EQ(ChooseCopy(c.copies, differ), c.chosen);
+        EXPECT_EQ(differ, c.differ);
+    }
+}
+
+TEST_F(RescueTest, MergeTakesEachSectorWhereItReadsAndRefusesOtherDiskettes) {
+    auto diskette = Diskette("BOX", {{1, 9000}});
+    const std::string a = Image("a.img", *diskette, "unreadable 70\nunreadable 80-90\n");
+    auto changed = std::make_shared<MemoryMedium>(diskette->Bytes());
+    changed->SectorData(500)[7] ^= 0xFF;
+    const std::string b = Image("b.img", *changed, "unreadable 80-85\n");
+    const std::string c = Image("c.img", *diskette, "unreadable 85\n");
+
+    MergeOutcome r = MergeImages(dir.File("m.img"), {b, a, c}, false, runner);
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_EQ(SectorRangesText(r.differing), "500");
+    EXPECT_EQ(SectorRangesText(r.unreadable), "85");
+    EXPECT_EQ(Sidecar(dir.File("m.img")), "unreadable 85\n");
+    auto merged = ReadBytes(dir.File("m.img"));
+    EXPECT_EQ(Sector(merged, 500), Sector(diskette->Bytes(), 500));  // two against one
+    EXPECT_EQ(Sector(merged, 70), Sector(diskette->Bytes(), 70));
+    EXPECT_EQ(r.takenFrom, (std::vector<int>{2873, 1, 5}));
+
+    const std::string other = Image("other.img", *Diskette("OTHER", {{1, 100}}), "");
+    r = MergeImages(dir.File("n.img"), {a, other}, false, runner);
+    EXPECT_EQ(r.status, RescueStatus::Refused);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("n.img")));
+    EXPECT_TRUE(MergeImages(dir.File("n.img"), {a, other}, true, runner).Ok());
 }
 
 }  // namespace
