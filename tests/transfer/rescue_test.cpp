@@ -7,6 +7,7 @@
 #include "support/memory_disk.h"
 #include "support/temp_dir.h"
 #include "transfer/rescue/disk_imaging.h"
+#include "transfer/rescue/file_rescue.h"
 #include "transfer/rescue/image_merge.h"
 #include "transfer_fakes.h"
 
@@ -241,6 +242,48 @@ TEST_F(RescueTest, MergeTakesEachSectorWhereItReadsAndRefusesOtherDiskettes) {
     EXPECT_EQ(r.status, RescueStatus::Refused);
     EXPECT_FALSE(std::filesystem::exists(dir.File("n.img")));
     EXPECT_TRUE(MergeImages(dir.File("n.img"), {a, other}, true, runner).Ok());
+}
+
+TEST_F(RescueTest, AFileComesBackFromTwoDamagedCopiesOnDifferentDiskettes) {
+    // file2 (3000 bytes, 7 units) lies after file1's 2 units on one diskette, first on the
+    // other: its chain positions sit in other sectors.
+    const auto data = Pattern(3000, 2);
+    auto one = Diskette("ONE", {{1, 600}, {2, 3000}});
+    auto two = Diskette("TWO", {{2, 3000}});
+    const std::string a = Image("a.img", *one, "unreadable 67\nunreadable 71-72\n");  // 1, 5, 6
+    const std::string b = Image("b.img", *two, "unreadable 69-70\n");                 // 5, 6
+    FileRescueRequest request{"file2.bin", dir.File("out.bin"), {a, b}, false};
+
+    FileRescueOutcome r = RescueFile(request, runner);
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_EQ(r.positions, 7u);
+    EXPECT_EQ(r.unread, (std::vector<std::uint32_t>{5, 6}));
+    EXPECT_EQ(r.sources[0].pieces, 4);
+    EXPECT_EQ(r.sources[1].pieces, 1);
+    auto expected = data;
+    std::fill(expected.begin() + ChainPieceOffset(5), expected.end(), std::uint8_t('X'));
+    EXPECT_EQ(ReadBytes(request.target), expected);
+    const auto pieces = ReportPieces(RescueReport(r));
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_EQ(pieces[1].offset, ChainPieceOffset(6));
+    EXPECT_EQ(pieces[1].length, 3000 - ChainPieceOffset(6));
+
+    // An existing target stays; a copy with another date is another file.
+    EXPECT_EQ(RescueFile(request, runner).status, RescueStatus::Refused);
+    MemoryDisk disk;
+    CVolume volume(&disk.Drive());
+    ASSERT_TRUE(QuickFormat(volume, "THREE"));
+    FileRecord later = MakeRecord(2, "file2", "bin", 3000);
+    later.modificationTime += 60;
+    disk.PutFile(volume, later, {64, 65, 66, 67, 68, 69, 70}, data);
+    ASSERT_GE(volume.WriteFat(), 0);
+    const std::string c = Image("c.img", disk.Medium(), "");
+    request.target = dir.File("other.bin");
+    request.images = {a, c};
+    r = RescueFile(request, runner);
+    EXPECT_EQ(r.status, RescueStatus::Refused);
+    EXPECT_NE(r.error.find("size or date"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(request.target));
 }
 
 }  // namespace
