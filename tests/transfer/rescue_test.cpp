@@ -9,6 +9,7 @@
 #include "transfer/rescue/disk_imaging.h"
 #include "transfer/rescue/file_rescue.h"
 #include "transfer/rescue/image_merge.h"
+#include "transfer/rescue/spread_groups.h"
 #include "transfer_fakes.h"
 
 namespace orv::tests {
@@ -284,6 +285,44 @@ TEST_F(RescueTest, AFileComesBackFromTwoDamagedCopiesOnDifferentDiskettes) {
     EXPECT_EQ(r.status, RescueStatus::Refused);
     EXPECT_NE(r.error.find("size or date"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(request.target));
+}
+
+TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {
+    EXPECT_EQ(SpreadPartNumber("1"), 1);
+    EXPECT_EQ(SpreadPartNumber("12"), 12);
+    EXPECT_EQ(SpreadPartNumber("avi"), 0);
+    EXPECT_EQ(SpreadPartNumber("001"), 0);  // a file's own extension, not a part number
+    EXPECT_EQ(SpreadPartNumber(""), 0);
+    const std::int32_t full = 1427653;
+    auto part = [](std::string name, std::uint32_t date, int k, std::int32_t capacity, bool intact,
+                   std::size_t image) {
+        const std::string ext = k == 0 ? "avi" : std::to_string(k);
+        return SpreadPart{name, name + "." + ext, 3000000, date, k, capacity, intact, image, 0};
+    };
+    const std::vector<SpreadPart> parts = {
+        part("movie", 7, 1, full, false, 0),  // a damaged copy of part 1 ...
+        part("movie", 7, 0, full, true, 1),
+        part("other", 7, 1, full, true, 2),  // another file: no part 0 anywhere
+        part("movie", 7, 2, full, true, 3),
+        part("movie", 8, 2, full, true, 4),  // same name, another date: another file
+        part("movie", 7, 1, full, true, 5),  // ... and an intact one
+    };
+    const auto groups = GroupSpreadParts(parts);
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[0].name, "movie.avi");
+    EXPECT_EQ(groups[0].parts, (std::vector<std::size_t>{1, 0, 5, 3}));
+    EXPECT_EQ(groups[0].chosen, (std::vector<std::size_t>{1, 5, 3}));
+    EXPECT_TRUE(groups[0].complete);
+    EXPECT_EQ(groups[1].name, "other");
+    EXPECT_TRUE(groups[1].chosen.empty());
+    EXPECT_FALSE(groups[1].complete);
+    EXPECT_TRUE(groups[2].chosen.empty());  // parts 0 and 1 of that one are missing
+
+    // Without the intact copy of part 1 the file can be collected, but it is not complete.
+    std::vector<SpreadPart> damaged(parts.begin(), parts.begin() + 5);
+    const auto again = GroupSpreadParts(damaged);
+    EXPECT_EQ(again[0].chosen, (std::vector<std::size_t>{1, 0, 3}));
+    EXPECT_FALSE(again[0].complete);
 }
 
 }  // namespace
