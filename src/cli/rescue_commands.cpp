@@ -31,7 +31,7 @@ int ImageCommand(Session& s, const std::string& out, int retries, bool json) {
     const ImagingOutcome r = ImageDiskette(s.drive, out, retries, *s.progress);
     if (r.status == RescueStatus::Refused) return Failed(r);
     // A run that stopped still wrote what it read: the summary says where the image stands.
-    if (r.tried > 0 || r.resumed) {
+    if (r.written) {
         const int read = kSectorCount - int(r.unreadable.count());
         if (json) {
             std::cout << DumpJson({{"sectors", kSectorCount},

@@ -73,6 +73,11 @@ TEST_F(CliRescue, ImageListsWhatDidNotReadGoesOnLaterAndMergesWithAnotherRead) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("m2.img")));
     EXPECT_EQ(Cmd("merge --force " + dir.File("m2.img") + " " + a + " " + other).status, 0);
 
+    // An empty drive: nothing to say about an image that was never made, and none is left.
+    run = Cmd("--drive " + dir.File("no-diskette.img") + " image " + dir.File("x.img"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.img")));
     EXPECT_EQ(Cmd("--drive " + a + " image").status, 2);
     EXPECT_EQ(Cmd("merge " + dir.File("m3.img")).status, 2);
 }

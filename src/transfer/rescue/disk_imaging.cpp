@@ -112,6 +112,7 @@ ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retr
     if (!image.WriteSectors(data.data(), got, error)) return fail(error);
     for (int s : SectorList(got)) faults.Set(s, Fault::None);
     if (!image.WriteSidecar(faults, comment, error)) return fail(error);
+    out.written = true;
     out.unreadable = UnreadableSectors(faults);
     const std::string rest = "\n" + StillToRead(out.unreadable);
     if (read.driveFailure != IoError::None)

@@ -17,6 +17,7 @@ constexpr int kDefaultImageRetries = 3;
 
 struct ImagingOutcome : RescueResult {
     bool resumed = false;  // the image existed with a sidecar
+    bool written = false;  // the image and its sidecar say what was read (so far)
     int tried = 0;         // sectors this run set out to read
     int readNow = 0;       // of them, read by this run
     SectorSet unreadable;  // what the sidecar lists now
