@@ -79,15 +79,20 @@ int RescueCommand(Session& s, const std::string& name, const std::string& target
     request.images = images;
     request.restoreAttributes = !s.options.noRestore;
     const FileRescueOutcome r = RescueFile(request, *s.progress);
-    for (const RescueSource& source : r.sources) {
-        if (!source.note.empty())
-            std::cerr << "orvalis-cli: " << source.path << ": " << source.note << std::endl;
+    auto note = [](const RescueSource& source) {
+        return source.note.empty() ? std::string() : " (" + source.note + ")";
+    };
+    if (!r.Ok()) {
+        // Why an image gave nothing may be why the rescue found no file.
+        for (const RescueSource& source : r.sources)
+            if (!source.note.empty())
+                std::cerr << "orvalis-cli: " << source.path << ": " << source.note << std::endl;
+        return Failed(r);
     }
-    if (!r.Ok()) return Failed(r);
-
     std::printf("%s: %u pieces, %zu unread\n", target.c_str(), r.positions, r.unread.size());
     for (const RescueSource& source : r.sources)
-        std::printf("  %s: %d pieces\n", source.path.c_str(), source.pieces);
+        std::printf("  %s: %d pieces%s\n", source.path.c_str(), source.pieces,
+                    note(source).c_str());
     std::fflush(stdout);
     const BadSectorReport report = RescueReport(r);
     int status = r.unread.empty() ? 0 : 1;

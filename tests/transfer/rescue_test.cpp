@@ -280,7 +280,8 @@ TEST_F(RescueTest, AFileComesBackFromTwoDamagedCopiesOnDifferentDiskettes) {
     ASSERT_GE(volume.WriteFat(), 0);
     const std::string c = Image("c.img", disk.Medium(), "");
     request.target = dir.File("other.bin");
-    request.images = {a, c};
+    // The whole file is had from the first image; the other is looked at all the same.
+    request.images = {Image("whole.img", *two, ""), c};
     r = RescueFile(request, runner);
     EXPECT_EQ(r.status, RescueStatus::Refused);
     EXPECT_NE(r.error.find("size or date"), std::string::npos);

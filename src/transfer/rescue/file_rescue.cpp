@@ -133,21 +133,17 @@ FileRescueOutcome RescueFile(const FileRescueRequest& request, IProgressRunner& 
         return out;
     }
     Gathered g;
+    // Every image is looked at, also once every piece is had: each must hold the same file,
+    // or the user gave one that does not belong.
+    auto worker = [&](IProgressSink& sink) {
+        for (std::size_t i = 0; i < request.images.size() && out.Ok(); ++i) {
+            out.sources.push_back({request.images[i], 0, {}});
+            TakeFromImage(request.images[i], request.name, g, out.sources.back(), sink, out);
+        }
+    };
     runner.RunProgress(RescueProgress("Rescuing file from diskette images, please wait...",
                                       request.target, "%ld of %ld pieces read."),
-                       [&](IProgressSink& sink) {
-                           const long steps = long(request.images.size());
-                           for (long i = 0; i < steps && out.Ok(); ++i) {
-                               out.sources.push_back({request.images[std::size_t(i)], 0, {}});
-                               // Once every piece is had, the rest of the images need not be read.
-                               if (g.found && g.missing == 0) {
-                                   out.sources.back().note = "not needed";
-                                   continue;
-                               }
-                               TakeFromImage(request.images[std::size_t(i)], request.name, g,
-                                             out.sources.back(), sink, out);
-                           }
-                       });
+                       worker);
     if (!out.Ok()) return out;
     if (!g.found) {
         out.Set(RescueStatus::Refused,
