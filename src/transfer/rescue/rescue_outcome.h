@@ -30,15 +30,15 @@ struct RescueResult {
 // cancel question.
 inline ProgressSpec RescueProgress(std::string title, std::string fileLine,
                                    std::string countFormat) {
-    ProgressSpec spec;
-    spec.left = Picture::Diskette;
-    spec.right = Picture::Computer;
-    spec.title = std::move(title);
-    spec.fileLine = std::move(fileLine);
-    spec.countFormat = std::move(countFormat);
-    spec.askBeforeCancel = true;
-    spec.cancelQuestion = "Do you really want to interrupt this action ?";
-    return spec;
+    ProgressSpec display;
+    display.left = Picture::Diskette;
+    display.right = Picture::Computer;
+    display.title = std::move(title);
+    display.fileLine = std::move(fileLine);
+    display.countFormat = std::move(countFormat);
+    display.askBeforeCancel = true;
+    display.cancelQuestion = "Do you really want to interrupt this action ?";
+    return display;
 }
 
 }  // namespace orv
