@@ -135,7 +135,7 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     const std::string evil = Formatted("box/evil.img", "EVIL");
     PutSmallFile(evil, 64, MakeRecord(1, "../../escape", "", 10), Pattern(10, 7));
     PutSmallFile(evil, 65, MakeRecord(2, "..", "", 10), Pattern(10, 8));
-    const auto big = Pattern(std::size_t(BytesInUnits(kUnitCount) + 5000), 9);
+    auto big = Pattern(std::size_t(BytesInUnits(kUnitCount) + 5000), 9);
     const std::string s1 = Formatted("box/s1.img", "S1"), s2 = Formatted("box/sub/s2.img", "S2");
     ASSERT_EQ(Cmd("--drive " + s1 + " --then " + s2 + " --yes add " + Host("big.bin", big)).status,
               0);
@@ -163,6 +163,12 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
         "damaged": 1, "header_unreadable": 1, "unreadable_bytes": 955})"));
     EXPECT_EQ(ReadBytes(a + ".faults").size(), 28u);  // read, never written
 
+    // The second part goes bad in its seventh unit: the whole file carries the filler there,
+    // and the report names the part's own start byte.
+    WriteText(s2 + ".faults", "unreadable 70\n");
+    const std::int32_t part0 = BytesInUnits(kUnitCount);
+    std::fill(big.begin() + part0 + 448 + 5 * 507, big.begin() + part0 + 448 + 6 * 507,
+              std::uint8_t('X'));
     const auto out = dir.Path() / "out";
     run = Cmd("scan --extract " + out.string() + " " + box.string());
     ASSERT_EQ(run.status, 0) << run.err;
@@ -171,6 +177,8 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     EXPECT_EQ(ReadBytes((out / "a" / "notes.txt").string()), notes);
     EXPECT_EQ(Slurp((out / "a" / "notes.txt.report").string()), "Start Byte:   0\r\n      2\r\n");
     EXPECT_EQ(ReadBytes((out / "big.bin").string()), big);
+    EXPECT_EQ(Slurp((out / "big.bin.report").string()),
+              "Start Byte:   " + std::to_string(part0) + "\r\n      6\r\n");
     // Names from a diskette never leave the folder.
     std::vector<std::filesystem::path> escaped;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path()))

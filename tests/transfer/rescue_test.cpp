@@ -6,9 +6,11 @@
 #include "disk/image_medium.h"
 #include "support/memory_disk.h"
 #include "support/temp_dir.h"
+#include "transfer/rescue/box_extract.h"
 #include "transfer/rescue/disk_imaging.h"
 #include "transfer/rescue/file_rescue.h"
 #include "transfer/rescue/image_merge.h"
+#include "transfer/rescue/image_volume.h"
 #include "transfer/rescue/spread_groups.h"
 #include "transfer_fakes.h"
 
@@ -286,6 +288,55 @@ TEST_F(RescueTest, AFileComesBackFromTwoDamagedCopiesOnDifferentDiskettes) {
     EXPECT_EQ(r.status, RescueStatus::Refused);
     EXPECT_NE(r.error.find("size or date"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(request.target));
+}
+
+TEST_F(RescueTest, AnImageOpensAsFarAsItsSystemAreaAllows) {
+    auto diskette = Diskette("STATES", {{1, 5000}, {2, 100}});
+    auto differing = std::make_shared<MemoryMedium>(diskette->Bytes());
+    PutU16(differing->SectorData(15) + 2 * 5, FAT_FREE);  // copy 2 of the table loses a unit
+    const MemoryMedium blank;
+    struct Case {
+        const MemoryMedium& diskette;
+        std::string faults;
+        ImageState state;
+        std::size_t files;  // listed, with a readable header
+        std::size_t headerless;
+    };
+    const Case cases[] = {
+        {*diskette, "", ImageState::Ok, 2, 0},
+        {*diskette, "unreadable 74\n", ImageState::Ok, 1, 1},  // file 2's header
+        {*differing, "", ImageState::CopiesDiffer, 2, 0},      // file 1's own units confirm it
+        {*diskette, "unreadable 0\n", ImageState::Sector0Unreadable, 0, 0},
+        {*diskette, "unreadable 1-3\n", ImageState::NoIdSectors, 0, 0},
+        {*diskette, "bad 4-25\n", ImageState::TableUnreadable, 0, 0},
+        {blank, "", ImageState::NotFormatted, 0, 0},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string path =
+            Image("state" + std::to_string(n++) + ".img", c.diskette, c.faults);
+        ImageVolume image;
+        EXPECT_EQ(image.Open(path), c.files + c.headerless > 0) << path;
+        EXPECT_EQ(image.State(), c.state) << path;
+        EXPECT_EQ(image.Files().size(), c.files) << path;
+        EXPECT_EQ(image.Headerless().size(), c.headerless) << path;
+    }
+    // While one holds it, another is refused and says so.
+    ImageVolume first, second;
+    ASSERT_TRUE(first.Open(dir.File("state0.img")));
+    EXPECT_FALSE(second.Open(dir.File("state0.img")));
+    EXPECT_EQ(second.State(), ImageState::InUse);
+    EXPECT_NE(second.Error().find("in use by another program"), std::string::npos);
+}
+
+TEST(ExtractNames, FoldersAndFilesGetUniqueNamesThatStayInTheirFolder) {
+    EXPECT_EQ(ImageFolderNames({"a/disk.img", "b/disk.IMG", "c/disk.img", "d/raw", "e/.img"}),
+              (std::vector<std::string>{"disk", "disk-2", "disk-3", "raw", ".img"}));
+    std::vector<std::string> taken;
+    EXPECT_EQ(ExtractedName("notes.txt", 1, taken), "notes.txt");
+    EXPECT_EQ(ExtractedName("notes.txt", 2, taken), "notes.txt #2");
+    EXPECT_EQ(ExtractedName("../../x", 3, taken), ".._.._x");
+    EXPECT_EQ(ExtractedName("..", 4, taken), "_..");
 }
 
 TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {
