@@ -5,6 +5,7 @@
 #include "cli/drive_commands.h"
 #include "cli/file_commands.h"
 #include "cli/maintenance_commands.h"
+#include "cli/rescue_commands.h"
 
 namespace orv::cli {
 
@@ -38,6 +39,8 @@ int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
             return CopyAtCommand(s, a.path, a.target, a.position);
         case CommandId::Delete:
             return DeleteCommand(s, a.names);
+        case CommandId::Image:
+            return ImageCommand(s, a.target, a.retries, a.json);
         default:
             return kUsageError;
     }
@@ -47,7 +50,7 @@ int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
 
 int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
     s.user->NewCommand();
-    s.report->SetOptions(a.reportPath, a.mark);
+    s.report->SetOptions(a.reportPath, a.reportJsonPath, a.mark);
     switch (id) {
         case CommandId::MkImage:
             return MkImageCommand(s, a.path);
@@ -55,6 +58,12 @@ int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
             return RepairCreateCommand(s, a.repair);
         case CommandId::RepairApply:
             return RepairApplyCommand(s, a.repair);
+        case CommandId::Merge:
+            return MergeCommand(s, a.target, a.images, a.force);
+        case CommandId::Rescue:
+            return RescueCommand(s, a.path, a.target, a.images, a.reportPath, a.reportJsonPath);
+        case CommandId::Scan:
+            return ScanCommand(s, a.folder, a.extractDir, a.json);
         case CommandId::Close:
             return CloseCommand(s);
         case CommandId::Insert:

@@ -18,10 +18,50 @@ constexpr char kBatchFooter[] =
     "format and service refuse while one is. Without --keep-going the batch stops at the\n"
     "first command that fails. Exit status: 1 when any command failed, else 0.";
 
-void AddReportOptions(CLI::App& cmd, CommandArgs& args) {
+void AddReportFileOptions(CLI::App& cmd, CommandArgs& args) {
     cmd.add_option("--report", args.reportPath, "Save the bad-sector report to this file");
+    cmd.add_option("--report-json", args.reportJsonPath,
+                   "Save the bad-sector report as JSON: name, size, start, and per unreadable "
+                   "piece its chain position, offset in the target and filler length");
+}
+
+void AddReportOptions(CLI::App& cmd, CommandArgs& args) {
+    AddReportFileOptions(cmd, args);
     cmd.add_flag("--mark", args.mark, "Mark unreadable units bad (deletes the damaged file)");
 }
+
+constexpr char kImageFooter[] =
+    "Reads all 2880 sectors of the diskette in the drive, a cylinder per request, into\n"
+    "OUT, each at its place. A sector that fails is read again alone after the whole pass,\n"
+    "up to --retries times; one that never reads stays zero and is listed in OUT.faults, so\n"
+    "that OUT in the drive fails where the diskette failed. Run it again on the same OUT\n"
+    "(later, or with the diskette in another drive) to read only what OUT.faults still\n"
+    "lists. An existing OUT without a sidecar is refused, never overwritten. Exit status:\n"
+    "0 when the run finished (complete or not), 1 failed, refused or interrupted.";
+
+constexpr char kMergeFooter[] =
+    "Each sector comes from the first image that read it (by its sidecar); where readable\n"
+    "copies differ, the copy most images hold wins (a tie: the earliest image), and the\n"
+    "summary lists those sectors. Sectors that no image read are zero and listed in\n"
+    "OUT.faults. The images must be reads of one diskette (label and stamp of their ID\n"
+    "records, where these read); otherwise the merge is refused unless --force.";
+
+constexpr char kRescueFooter[] =
+    "Every piece of NAME comes from the first image where it reads; pieces that no image\n"
+    "reads are filled with 'X' and reported as a copy reports them. The copies must be one\n"
+    "file (same size and date in their headers), each holding the whole file. Exit status:\n"
+    "0 when TARGET is whole, 1 when pieces stay unread (TARGET is written all the same) or\n"
+    "when refused.";
+
+constexpr char kScanFooter[] =
+    "Every file under DIR of exactly 1474560 bytes is an image (with its .faults sidecar);\n"
+    "no image is written, and each is held only while it is read. Reports each image's\n"
+    "label, format date and state, each file's health (every unit is read), and the parts\n"
+    "of spread files found across the images. --extract copies every file out into\n"
+    "OUTDIR/<image name without .img>/<name>, damaged ones with the filler and a\n"
+    "<name>.report beside them, and collects spread files whose parts are all present into\n"
+    "OUTDIR/<name>. Exit status: 0 when the scan ran, whatever the health; 1 when DIR\n"
+    "cannot be read or a file could not be copied out.";
 
 }  // namespace
 
@@ -112,6 +152,36 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
         ->required();
     repairApply->add_option("REPAIRFILE", a.repair.repairFile, "Repair file")->required();
     repairApply->add_option("TARGET", a.repair.file, "Damaged copy to repair")->required();
+
+    auto* image = Add(app, CommandId::Image, "image",
+                      "Read the diskette in the drive into an image file (OUT.faults lists "
+                      "what did not read)");
+    image->add_option("--retries", a.retries, "Tries of a failing sector after the first (3)")
+        ->check(CLI::Range(0, 100));
+    image->add_flag("--json", a.json, "Print the summary as a JSON object");
+    image->add_option("OUT", a.target, "Image to create, or a partial one to fill in")->required();
+    image->footer(kImageFooter);
+
+    auto* merge =
+        Add(app, CommandId::Merge, "merge", "Merge several reads of one diskette into one image");
+    merge->add_flag("--force", a.force, "Merge images of different diskettes all the same");
+    merge->add_option("OUT", a.target, "Image to create (never overwritten)")->required();
+    merge->add_option("IN", a.images, "Images to merge, the preferred first")->required();
+    merge->footer(kMergeFooter);
+
+    auto* rescue = Add(app, CommandId::Rescue, "rescue",
+                       "Rescue one file from several damaged copies of it on images");
+    AddReportFileOptions(*rescue, a);
+    rescue->add_option("NAME", a.path, "Display name of the file")->required();
+    rescue->add_option("TARGET", a.target, "File to create (never overwritten)")->required();
+    rescue->add_option("IMG", a.images, "Images that hold copies of the file")->required();
+    rescue->footer(kRescueFooter);
+
+    auto* scan = Add(app, CommandId::Scan, "scan", "Report the health of a folder of images");
+    scan->add_flag("--json", a.json, "Print a JSON object");
+    scan->add_option("--extract", a.extractDir, "Copy every file out into this folder");
+    scan->add_option("DIR", a.folder, "Folder of images, searched with its subfolders")->required();
+    scan->footer(kScanFooter);
 
     if (scope == CommandScope::CommandLine) {
         auto* batch = Add(app, CommandId::Batch, "batch",

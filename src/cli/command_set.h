@@ -29,6 +29,10 @@ enum class CommandId {
     Service,
     RepairCreate,
     RepairApply,
+    Image,
+    Merge,
+    Rescue,
+    Scan,
     Batch,  // the command line only
     Open,   // a batch line only, as the four below
     Close,
@@ -42,6 +46,7 @@ struct CommandArgs {
     std::string folder;
     std::string position;
     std::string reportPath;
+    std::string reportJsonPath;
     bool mark = false;
     bool json = false;
     std::vector<std::string> files;
@@ -51,6 +56,10 @@ struct CommandArgs {
     RepairArgs repair;
     bool keepGoing = false;
     std::string script = "-";
+    int retries = 3;                  // image
+    bool force = false;               // merge
+    std::vector<std::string> images;  // merge's and rescue's inputs
+    std::string extractDir;           // scan
 };
 
 // Where the commands are offered: on the program's command line (with batch), or on a line of

@@ -2,10 +2,14 @@
 
 #include <iostream>
 
+#include "cli/report_json.h"
+
 namespace orv::cli {
 
-void ConsoleReportPort::SetOptions(std::string savePath, bool mark) {
+void ConsoleReportPort::SetOptions(std::string savePath, std::string jsonPath, bool mark) {
     m_savePath = std::move(savePath);
+    m_jsonPath = std::move(jsonPath);
+    m_jsonReports = nlohmann::json::array();
     m_bMark = mark;
     m_bSaveFailed = false;
 }
@@ -18,6 +22,20 @@ void ConsoleReportPort::ShowBadSectorReport(BadSectorReport& report) {
     std::cerr << std::flush;
     if (!m_savePath.empty() && !SaveBadSectorReport(report, m_savePath, m_user))
         m_bSaveFailed = true;
+    if (!m_jsonPath.empty()) {
+        // One report is an object; several (a spread file damaged on several diskettes, or
+        // several files) are an array of them, in the order they came.
+        m_jsonReports.push_back(ReportJson(report));
+        const nlohmann::json& value =
+            m_jsonReports.size() == 1 ? m_jsonReports.front() : m_jsonReports;
+        std::string error;
+        if (!WriteJsonFile(m_jsonPath, value, error)) {
+            m_user.ShowMessage(
+                Message{"Unable to write into the selected possition.\n" + m_jsonPath, Buttons::Ok,
+                        Icon::None, Answer::None});
+            m_bSaveFailed = true;
+        }
+    }
     if (m_bMark) MarkBadSectors(report, m_user);
 }
 

@@ -33,6 +33,9 @@ bool HostFile::Open(const std::string& path, Mode mode) {
         case Mode::CreateTruncate:
             flags |= O_RDWR | O_CREAT | O_TRUNC;
             break;
+        case Mode::CreateNew:
+            flags |= O_RDWR | O_CREAT | O_EXCL;
+            break;
     }
     const int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return false;

@@ -30,6 +30,7 @@ public:
         Read,            // existing file, reading
         ReadWrite,       // existing file, reading and writing; never created or truncated
         CreateTruncate,  // created, or emptied when it exists
+        CreateNew,       // created; an existing file is refused (errno EEXIST) and kept
     };
     bool Open(const std::string& path, Mode mode);
     bool IsOpen() const { return m_fd.Valid(); }

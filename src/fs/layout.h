@@ -110,4 +110,17 @@ bool DecodeFatSector(const std::uint8_t* sector, std::uint16_t* entries);
 std::int32_t BytesInUnits(std::int32_t units);   // 0, 448, 507n - 59
 std::int32_t UnitsForBytes(std::int32_t bytes);  // 1 for b <= 448, else (b + 58) / 507 + 1
 
+// The piece of a diskette's part of a file that chain position p holds (0 is the header unit,
+// then the further units in ascending order): where it begins in the part's bytes, how many
+// bytes it can hold, and where in its unit's sector it begins.
+constexpr std::int32_t ChainPieceOffset(std::uint32_t position) {
+    return position == 0 ? 0 : kHeaderDataBytes + std::int32_t(position - 1) * kUnitDataBytes;
+}
+constexpr std::int32_t ChainPieceCapacity(std::uint32_t position) {
+    return position == 0 ? kHeaderDataBytes : kUnitDataBytes;
+}
+constexpr int ChainPieceHeader(std::uint32_t position) {
+    return position == 0 ? kHeaderSize : kUnitHeaderSize;
+}
+
 }  // namespace orv

@@ -1,5 +1,7 @@
 #include "transfer/bad_sector_report.h"
 
+#include <algorithm>
+
 #include "disk/host_file.h"
 #include "fs/volume.h"
 #include "ports/text_format.h"
@@ -22,6 +24,19 @@ std::string ReportFileText(const BadSectorReport& report) {
     std::string text = StrFormat("Start Byte:   %ld", long(report.startByte)) + "\r\n";
     for (const std::string& row : ReportRows(report)) text += row + "\r\n";
     return text;
+}
+
+std::vector<BadPiece> ReportPieces(const BadSectorReport& report) {
+    std::vector<BadPiece> pieces;
+    if (!report.badList) return pieces;
+    for (std::uint32_t position : *report.badList) {
+        const std::int32_t inPart = ChainPieceOffset(position);
+        std::int32_t length = ChainPieceCapacity(position);
+        // The part's last piece is filled only as far as the file goes.
+        if (report.partBytes >= 0) length = std::clamp(report.partBytes - inPart, 0, length);
+        pieces.push_back({position, std::int64_t(report.startByte) + inPart, length});
+    }
+    return pieces;
 }
 
 std::string ReportFileSuggestion(const BadSectorReport& report) {

@@ -18,8 +18,20 @@ struct BadSectorReport {
     const std::vector<std::uint32_t>* badList = nullptr;
     CVolume* volume = nullptr;
     int fileNumber = 0;
-    std::int32_t marked = 0;  // set by a confirmed Mark
+    std::int32_t marked = 0;     // set by a confirmed Mark
+    std::uint32_t fileSize = 0;  // the whole file's size
+    // The bytes of the file that this diskette's part gave the target; -1: all its units hold.
+    std::int32_t partBytes = -1;
 };
+
+// One piece of the target that holds filler instead of the file's bytes: the chain position of
+// its unit, where the piece lies in the target, and how many filler bytes it holds.
+struct BadPiece {
+    std::uint32_t position = 0;
+    std::int64_t offset = 0;
+    std::int32_t length = 0;
+};
+std::vector<BadPiece> ReportPieces(const BadSectorReport& report);
 
 constexpr const char* kReportTitle = "Bad sectors on - Diskette 3,5";
 // The explanation above the list, naming the damaged file.

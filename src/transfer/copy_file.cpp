@@ -166,7 +166,7 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
                 return stopped(PassFailureText(rest.failure, target));
             if (rest.result != count - r)
                 return stopped("Unknown error (1), Copying had been interrupt");
-            if (ReportBadSectors(record, record.displayName, badList, at) == 1) {
+            if (ReportBadSectors(record, record.displayName, badList, at, count) == 1) {
                 key.size = 0;
                 key.modificationTime = 0;
             }

@@ -36,11 +36,14 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
 }
 
 int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name,
-                                  std::vector<std::uint32_t>& badList, std::int32_t start) {
+                                  std::vector<std::uint32_t>& badList, std::int32_t start,
+                                  std::int32_t partBytes) {
     const int found = FindFile(key, true);
     BadSectorReport report;
     report.name = name;
     report.startByte = start;
+    report.fileSize = key.size;
+    report.partBytes = partBytes;
     report.badList = &badList;
     report.volume = &m_volume;
     report.fileNumber = found >= 0 ? m_files[std::size_t(found)].fileNumber : 0;

@@ -87,8 +87,10 @@ public:
                          std::int32_t position);
     int CopyToFolder(FileRecord& key, const std::string& folder);
     int DeleteFromDiskette(const FileRecord& key, bool writeTable, bool showMessage);
+    // partBytes: the bytes of the file that this diskette's part gave the target.
     int ReportBadSectors(const FileRecord& key, const std::string& name,
-                         std::vector<std::uint32_t>& badList, std::int32_t start);
+                         std::vector<std::uint32_t>& badList, std::int32_t start,
+                         std::int32_t partBytes);
 
     int ConfirmReplace(const std::string& target, const FileRecord& record);
     int ConfirmBadSectorContinue();

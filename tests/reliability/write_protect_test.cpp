@@ -80,7 +80,7 @@ std::vector<std::pair<std::string, Command>> WritingCommands() {
             rig.user.answers = {Answer::Yes, Answer::No};
             std::vector<std::uint32_t> list{1};
             const FileRecord key = *rig.Listed("gamma.bin");
-            return rig.doc->ReportBadSectors(key, key.displayName, list, 0) == 1 ? 0 : -1;
+            return rig.doc->ReportBadSectors(key, key.displayName, list, 0, -1) == 1 ? 0 : -1;
         });
     });
     for (int full = 0; full <= 1; ++full) {

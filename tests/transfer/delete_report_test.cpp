@@ -134,5 +134,23 @@ TEST(BadSectorReportFile, SaveIntoAMissingFolderTellsTheUser) {
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Start Byte:   0\r\n      3\r\n");
 }
 
+TEST(ReportPieces, OffsetsCountFromThePartsStartAndTheLastPieceEndsWithTheFile) {
+    const std::vector<std::uint32_t> bad{0, 1, 3};
+    BadSectorReport report;
+    report.badList = &bad;
+    report.startByte = 1000;
+    report.partBytes = 448 + 507 * 2 + 100;  // the piece at position 3 holds 100 bytes
+    const auto pieces = ReportPieces(report);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0].offset, 1000);
+    EXPECT_EQ(pieces[0].length, 448);
+    EXPECT_EQ(pieces[1].offset, 1448);
+    EXPECT_EQ(pieces[1].length, 507);
+    EXPECT_EQ(pieces[2].offset, 1000 + 448 + 2 * 507);
+    EXPECT_EQ(pieces[2].length, 100);
+    report.partBytes = -1;  // a part whose units are all full
+    EXPECT_EQ(ReportPieces(report)[2].length, 507);
+}
+
 }  // namespace
 }  // namespace orv::tests

@@ -56,6 +56,7 @@ const TopicEntry kTopics[] = {
     {"cmd-32785", "disk_service.html"},
     {"diskservice", "disk_service.html"},
     {"images", "images.html"},
+    {"imaging", "imaging.html"},
     {"rescue", "rescue.html"},
     {"cmd-57667", "help.html"},
     {"cmd-57669", "help.html"},
@@ -78,6 +79,7 @@ const std::vector<HelpPage>& HelpPages() {
         {"repair_files.html", "Repair files"},
         {"rescue.html", "Rescuing a file from a damaged diskette, step by step"},
         {"images.html", "Diskette image files and .faults sidecars"},
+        {"imaging.html", "A box of worn diskettes: images, merged reads, rescued files"},
         {"help.html", "Using Help; About Orvalis"},
     };
     return pages;

@@ -1,0 +1,37 @@
+// A medium that is only ever read. The rescue tools read worn diskettes and images of them that
+// may be the last copy of someone's files: whatever they do, no write may reach one.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "disk/medium.h"
+
+namespace orv {
+
+class ReadOnlyMedium final : public IMedium {
+public:
+    explicit ReadOnlyMedium(std::shared_ptr<IMedium> inner) : m_inner(std::move(inner)) {}
+
+    bool Read(int first, int count, std::uint8_t* buffer) override {
+        m_bRefusedWrite = false;
+        return m_inner->Read(first, count, buffer);
+    }
+    bool Write(int, int, const std::uint8_t*) override {
+        m_bRefusedWrite = true;
+        return false;
+    }
+    IoError LastError() const override {
+        return m_bRefusedWrite ? IoError::WriteProtected : m_inner->LastError();
+    }
+    std::string Describe() const override { return m_inner->Describe(); }
+    bool Lock(std::string& error) override { return m_inner->Lock(error); }
+    void Unlock() override { m_inner->Unlock(); }
+
+private:
+    std::shared_ptr<IMedium> m_inner;
+    bool m_bRefusedWrite = false;
+};
+
+}  // namespace orv

@@ -1,0 +1,125 @@
+#include "transfer/rescue/disk_imaging.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <vector>
+
+#include "disk/host_file.h"
+#include "fs/layout.h"
+#include "ports/drive_messages.h"
+#include "transfer/rescue/image_identity.h"
+#include "transfer/rescue/output_image.h"
+
+namespace orv {
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// A partial image is filled in only from the diskette it was read from: where both tell their
+// ID record, the records must agree. Reads the drive's system area for it.
+bool SameDiskette(CDrive& drive, OutputImage& image, const FaultMap& faults, std::string& error) {
+    std::vector<std::uint8_t> ours(static_cast<std::size_t>(kImageSize));
+    std::vector<std::uint8_t> theirs(static_cast<std::size_t>(kImageSize));
+    if (!image.ReadAll(ours.data(), error)) return false;
+    SectorSet systemArea, got;
+    for (int s = kSystemAreaFirst; s <= kSystemAreaLast; ++s) systemArea.set(std::size_t(s));
+    DriveReadOutcome read;
+    ReadInDriveOrder(drive, systemArea, 0, theirs.data(), got, nullptr, read);
+    const auto partial = ImageIdentity(ours.data(), ~UnreadableSectors(faults));
+    const auto inDrive = ImageIdentity(theirs.data(), got);
+    if (!partial || !inDrive || *partial == *inDrive) return true;
+    error = "The diskette in the drive (" + IdentityText(*inDrive) + ") is not the one " +
+            image.Path() + " was read from (" + IdentityText(*partial) + "); nothing was written.";
+    return false;
+}
+
+std::string StillToRead(const SectorSet& unreadable) {
+    return std::to_string(unreadable.count()) +
+           " sectors are still unread; reading into the same image again goes on with them.";
+}
+
+}  // namespace
+
+ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retries,
+                             IProgressRunner& runner) {
+    ImagingOutcome out;
+    const auto started = std::chrono::steady_clock::now();
+    const std::string source = drive.Path();
+    auto refuse = [&out](std::string why) {
+        out.Set(RescueStatus::Refused, std::move(why));
+        return out;
+    };
+    auto fail = [&out](std::string why) {
+        out.Set(RescueStatus::Failed, std::move(why));
+        return out;
+    };
+    if (!drive.Medium()) return refuse(DriveFailureText(IoError::NoMedium));
+    if (SameHostFile(source, outPath))
+        return refuse(outPath + " is the diskette in the drive; it is not read into itself.");
+    // Nobody may write on the diskette while it is read, nor on the image while it is filled.
+    DriveLock lock(drive);
+    if (!lock.Held()) return refuse(lock.Error());
+
+    OutputImage image;
+    FaultMap faults;
+    std::string error;
+    if (Exists(outPath)) {
+        if (!image.OpenPartial(outPath, faults, error) ||
+            !SameDiskette(drive, image, faults, error))
+            return refuse(error);
+        out.resumed = true;
+    } else {
+        if (!image.Create(outPath, error)) return refuse(error);
+        // Until the read is over, the sidecar says that nothing was read: a run cut short by
+        // a crash leaves an image that the next run fills in.
+        faults.SetRange(0, kSectorCount - 1, Fault::Unreadable);
+    }
+    const std::string comment = "Sectors that could not be read from " + source +
+                                ".\nReading into this image again tries them anew.";
+    if (!out.resumed && !image.WriteSidecar(faults, comment, error)) {
+        image.Discard();
+        return fail(error);
+    }
+
+    const SectorSet wanted = UnreadableSectors(faults);
+    std::vector<std::uint8_t> data(std::size_t(kImageSize), 0);
+    SectorSet got;
+    DriveReadOutcome read;
+    runner.RunProgress(RescueProgress("Reading the diskette into an image, please wait...", outPath,
+                                      "%ld of %ld sectors read."),
+                       [&](IProgressSink& sink) {
+                           ReadInDriveOrder(drive, wanted, retries, data.data(), got, &sink, read);
+                       });
+    out.tried = int(wanted.count());
+    out.readNow = int(got.count());
+    const bool stopped = read.driveFailure != IoError::None || read.cancelled;
+
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (stopped && got.none() && image.Created()) {
+        image.Discard();  // nothing was read: there is no image to go on with
+        const std::string why = read.cancelled ? std::string("Reading interrupted by user.")
+                                               : DriveFailureText(read.driveFailure);
+        out.Set(read.cancelled ? RescueStatus::Interrupted : RescueStatus::Failed, why);
+        return out;
+    }
+    // The sectors first, then the sidecar that lets them go: a crash between the two leaves
+    // sectors listed that are in fact there, and the next run reads them again.
+    if (!image.WriteSectors(data.data(), got, error)) return fail(error);
+    for (int s : SectorList(got)) faults.Set(s, Fault::None);
+    if (!image.WriteSidecar(faults, comment, error)) return fail(error);
+    out.written = true;
+    out.unreadable = UnreadableSectors(faults);
+    const std::string rest = "\n" + StillToRead(out.unreadable);
+    if (read.driveFailure != IoError::None)
+        out.Set(RescueStatus::Failed, DriveFailureText(read.driveFailure) + rest);
+    else if (read.cancelled)
+        out.Set(RescueStatus::Interrupted, "Reading interrupted by user." + rest);
+    return out;
+}
+
+}  // namespace orv

@@ -1,0 +1,197 @@
+// orvalis-cli image, merge, rescue and scan end to end, on image files with .faults sidecars.
+#include <filesystem>
+
+#include "cli_fixture.h"
+
+namespace orv::tests {
+namespace {
+
+class CliRescue : public Cli {
+protected:
+    std::string Sidecar(const std::string& image) {
+        std::istringstream in(Slurp(image + ".faults"));
+        std::string rules;
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty() && line[0] != '#') rules += line + "\n";
+        return rules;
+    }
+    // A one-unit file put straight into a formatted image, under any name at all.
+    void PutSmallFile(const std::string& image, int sector, const FileRecord& record,
+                      const std::vector<std::uint8_t>& data) {
+        CDrive drive;
+        std::string error;
+        ASSERT_TRUE(drive.Insert(image, error)) << error;
+        CVolume volume(&drive);
+        ASSERT_TRUE(OpenVolume(volume));
+        SectorImage unit{};
+        CVolume::BuildHeader(record, unit.data());
+        std::copy(data.begin(), data.end(), unit.begin() + kHeaderSize);
+        ASSERT_EQ(volume.WriteSector(sector, unit.data()), 0);
+        volume.SetUnits(sector, record.fileNumber, 1);
+        ASSERT_GE(volume.WriteFat(), 0);
+    }
+};
+
+TEST_F(CliRescue, ImageListsWhatDidNotReadGoesOnLaterAndMergesWithAnotherRead) {
+    const std::string a = Formatted("a.img", "WORN");
+    ASSERT_EQ(Cmd("--drive " + a + " add " + Host("doc.bin", Pattern(20000, 1))).status, 0);
+    WriteText(a + ".faults", "unreadable 70\nbad 100-104\n");
+    const std::string out = dir.File("out.img");
+    CliRun run = Cmd("--drive " + a + " image --json " + out);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(
+        nlohmann::json::parse(run.out),
+        nlohmann::json::parse(
+            R"({"sectors": 2880, "read": 2874, "unreadable": [70, 100, 101, 102, 103, 104]})"));
+    EXPECT_EQ(Sidecar(out), "unreadable 70\nunreadable 100-104\n");
+
+    // The diskette, later, in a better drive: only 70 still fails.
+    WriteText(a + ".faults", "unreadable 70\n");
+    run = Cmd("--drive " + a + " image " + out);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("This run read 5 of the 6 sectors still listed"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(Sidecar(out), "unreadable 70\n");
+
+    // A file without a sidecar is no partial image: refused, untouched.
+    const std::string plain = Host("plain.img", Pattern(std::size_t(kImageSize), 2));
+    EXPECT_EQ(Cmd("--drive " + a + " image " + plain).status, 1);
+    EXPECT_EQ(ReadBytes(plain), Pattern(std::size_t(kImageSize), 2));
+
+    // Another read of the diskette, whose faults lie elsewhere, fills in sector 70.
+    const std::string b = Host("b.img", ReadBytes(a));
+    WriteText(b + ".faults", "unreadable 60-69\n");
+    run = Cmd("merge " + dir.File("m.img") + " " + out + " " + b);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("m.img.faults")));
+    EXPECT_EQ(ReadBytes(dir.File("m.img")), ReadBytes(a));
+
+    const std::string other = Formatted("other.img", "OTHER");
+    run = Cmd("merge " + dir.File("m2.img") + " " + a + " " + other);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not reads of one diskette"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("m2.img")));
+    EXPECT_EQ(Cmd("merge --force " + dir.File("m2.img") + " " + a + " " + other).status, 0);
+
+    // An empty drive: nothing to say about an image that was never made, and none is left.
+    run = Cmd("--drive " + dir.File("no-diskette.img") + " image " + dir.File("x.img"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.img")));
+    EXPECT_EQ(Cmd("--drive " + a + " image").status, 2);
+    EXPECT_EQ(Cmd("merge " + dir.File("m3.img")).status, 2);
+}
+
+TEST_F(CliRescue, RescueTakesEachPieceFromTheCopyThatReadsItAndReportsTheRest) {
+    const auto data = Pattern(3000, 3);  // seven units, sectors 64..70 on a fresh diskette
+    const std::string src = Host("doc.bin", data);
+    const std::string a = Formatted("a.img", "ONE"), b = Formatted("b.img", "TWO");
+    for (const std::string& img : {a, b})
+        ASSERT_EQ(Cmd("--drive " + img + " add " + src).status, 0);
+    WriteText(a + ".faults", "unreadable 66\nunreadable 69\n");  // positions 2 and 5
+    WriteText(b + ".faults", "unreadable 67\nunreadable 69\n");  // positions 3 and 5
+    const std::string out = dir.File("out.bin"), report = dir.File("r.txt"),
+                      json = dir.File("r.json");
+    CliRun run = Cmd("rescue --report " + report + " --report-json " + json + " doc.bin " + out +
+                     " " + a + " " + b);
+    EXPECT_EQ(run.status, 1) << run.err;  // position 5 is in neither copy
+    const int offset5 = 448 + 4 * 507;
+    auto expected = data;
+    std::fill(expected.begin() + offset5, expected.begin() + offset5 + 507, std::uint8_t('X'));
+    EXPECT_EQ(ReadBytes(out), expected);
+    EXPECT_EQ(Slurp(report), "Start Byte:   0\r\n      5\r\n");
+    EXPECT_EQ(nlohmann::json::parse(Slurp(json)),
+              nlohmann::json::parse(R"({"name": "doc.bin", "size": 3000, "start": 0,
+                  "bad": [{"position": 5, "offset": 2476, "length": 507}]})"));
+
+    // A copy whose header says another size is another file: refused, nothing written.
+    const std::string c = Formatted("c.img", "THREE");
+    ASSERT_EQ(Cmd("--drive " + c + " add " + Host("doc.bin", Pattern(2000, 4))).status, 0);
+    run = Cmd("rescue doc.bin " + dir.File("none.bin") + " " + a + " " + c);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("size or date"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.bin")));
+
+    // copy --report-json: the filler's place in the target, for each unreadable piece.
+    run = Cmd("--drive " + a + " --answer ok copy doc.bin " + dir.File("back.bin") +
+              " --report-json " + json);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto j = nlohmann::json::parse(Slurp(json));
+    ASSERT_EQ(j["bad"].size(), 2u);
+    EXPECT_EQ(j["bad"][0],
+              nlohmann::json::parse(R"({"position": 2, "offset": 955, "length": 507})"));
+    EXPECT_EQ(j["bad"][1]["offset"], offset5);
+}
+
+TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
+    const auto box = dir.Path() / "box";
+    std::filesystem::create_directories(box / "sub");
+    const std::string a = Formatted("box/a.img", "BOXA");
+    ASSERT_EQ(Cmd("--drive " + a + " add " + Host("notes.txt", Pattern(3000, 5)) + " " +
+                  Host("other.txt", Pattern(100, 6)))
+                  .status,
+              0);
+    WriteText(a + ".faults", "unreadable 66\nunreadable 71\n");  // notes.txt 2; other.txt's header
+    const std::string evil = Formatted("box/evil.img", "EVIL");
+    PutSmallFile(evil, 64, MakeRecord(1, "../../escape", "", 10), Pattern(10, 7));
+    PutSmallFile(evil, 65, MakeRecord(2, "..", "", 10), Pattern(10, 8));
+    auto big = Pattern(std::size_t(BytesInUnits(kUnitCount) + 5000), 9);
+    const std::string s1 = Formatted("box/s1.img", "S1"), s2 = Formatted("box/sub/s2.img", "S2");
+    ASSERT_EQ(Cmd("--drive " + s1 + " --then " + s2 + " --yes add " + Host("big.bin", big)).status,
+              0);
+    WriteText((box / "short.img").string(), "not a diskette");
+
+    CliRun run = Cmd("scan --json " + box.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto j = nlohmann::json::parse(run.out);
+    ASSERT_EQ(j["images"].size(), 4u);
+    const auto& ai = j["images"][0];
+    EXPECT_EQ(ai["path"], a);
+    EXPECT_EQ(ai["label"], "BOXA");
+    EXPECT_EQ(ai["state"], "ok");
+    EXPECT_EQ(ai["files"][0]["name"], "notes.txt");
+    EXPECT_EQ(ai["files"][0]["status"], "damaged");
+    EXPECT_EQ(ai["files"][0]["bad"], nlohmann::json::parse("[2]"));
+    EXPECT_EQ(ai["files"][1]["status"], "header unreadable");
+    EXPECT_TRUE(ai["files"][1]["name"].is_null());
+    ASSERT_EQ(j["spread"].size(), 1u);
+    EXPECT_EQ(j["spread"][0]["name"], "big.bin");
+    EXPECT_EQ(j["spread"][0]["parts"][1], nlohmann::json({{"path", s2}, {"part", 1}}));
+    EXPECT_EQ(j["spread"][0]["complete"], true);
+    EXPECT_EQ(j["not_images"][0]["path"], (box / "short.img").string());
+    EXPECT_EQ(j["totals"], nlohmann::json::parse(R"({"images": 4, "files": 6, "intact": 4,
+        "damaged": 1, "header_unreadable": 1, "unreadable_bytes": 955})"));
+    EXPECT_EQ(ReadBytes(a + ".faults").size(), 28u);  // read, never written
+
+    // The second part goes bad in its seventh unit: the whole file carries the filler there,
+    // and the report names the part's own start byte.
+    WriteText(s2 + ".faults", "unreadable 70\n");
+    const std::int32_t part0 = BytesInUnits(kUnitCount);
+    std::fill(big.begin() + part0 + 448 + 5 * 507, big.begin() + part0 + 448 + 6 * 507,
+              std::uint8_t('X'));
+    const auto out = dir.Path() / "out";
+    run = Cmd("scan --extract " + out.string() + " " + box.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto notes = Pattern(3000, 5);
+    std::fill(notes.begin() + 955, notes.begin() + 955 + 507, std::uint8_t('X'));
+    EXPECT_EQ(ReadBytes((out / "a" / "notes.txt").string()), notes);
+    EXPECT_EQ(Slurp((out / "a" / "notes.txt.report").string()), "Start Byte:   0\r\n      2\r\n");
+    EXPECT_EQ(ReadBytes((out / "big.bin").string()), big);
+    EXPECT_EQ(Slurp((out / "big.bin.report").string()),
+              "Start Byte:   " + std::to_string(part0) + "\r\n      6\r\n");
+    // Names from a diskette never leave the folder.
+    std::vector<std::filesystem::path> escaped;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path()))
+        if (entry.path().filename().string().find("escape") != std::string::npos)
+            escaped.push_back(entry.path());
+    EXPECT_EQ(escaped, std::vector<std::filesystem::path>{out / "evil" / ".._.._escape"});
+    EXPECT_EQ(ReadBytes((out / "evil" / "_..").string()), Pattern(10, 8));
+
+    // Nothing is copied over what is there; and a line of a batch scans as well.
+    EXPECT_EQ(Cmd("scan --extract " + out.string() + " " + box.string()).status, 1);
+    EXPECT_EQ(Batch("", "scan " + box.string() + "\n").status, 0);
+    EXPECT_EQ(Cmd("scan " + dir.File("no-such-folder")).status, 1);
+}
+
+}  // namespace
+}  // namespace orv::tests
