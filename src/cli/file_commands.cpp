@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/line_tokenizer.h"
-#include "disk/host_file.h"
 #include "fs/name_text.h"
+#include "host/host_file.h"
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
 #include "ports/text_format.h"

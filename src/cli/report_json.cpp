@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "disk/host_file.h"
+#include "host/host_file.h"
 
 namespace orv::cli {
 

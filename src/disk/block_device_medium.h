@@ -9,7 +9,7 @@
 
 #include "disk/file_lock.h"
 #include "disk/medium.h"
-#include "disk/unique_fd.h"
+#include "host/unique_fd.h"
 
 namespace orv {
 

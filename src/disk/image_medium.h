@@ -6,7 +6,7 @@
 #include "disk/fault_map.h"
 #include "disk/file_lock.h"
 #include "disk/medium.h"
-#include "disk/unique_fd.h"
+#include "host/unique_fd.h"
 
 namespace orv {
 

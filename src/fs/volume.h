@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "disk/host_file.h"
 #include "disk/sector_device.h"
 #include "fs/fat_table.h"
 #include "fs/file_record.h"
@@ -115,7 +114,6 @@ public:
     int ListFiles(std::vector<FileRecord>& records);
     static void BuildHeader(const FileRecord& record, std::uint8_t* unit);
     static void BuildUnitHeader(const FileRecord& record, std::uint8_t* unit);
-    static void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber);
 
     // Single sectors through the volume's device; 0 or -1.
     int ReadSector(int sector, std::uint8_t* buffer) {

@@ -1,8 +1,6 @@
 // File entries: the header unit of every file, listing, and staging a host file's data.
 #include <cstring>
-#include <filesystem>
 
-#include "fs/name_text.h"
 #include "fs/volume.h"
 
 namespace orv {
@@ -71,22 +69,6 @@ void CVolume::BuildHeader(const FileRecord& r, std::uint8_t* unit) {
 void CVolume::BuildUnitHeader(const FileRecord& r, std::uint8_t* unit) {
     PutU16(unit + f::kNumber, r.fileNumber);
     PutFieldText(unit + f::kExtension, kExtensionWidth, r.extension);
-}
-
-void CVolume::EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber) {
-    const std::filesystem::path p(path);
-    record.name = Utf8Prefix(p.stem().string(), kNameWidth);
-    std::string ext = p.extension().string();
-    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
-    record.extension = Utf8Prefix(ext, kExtensionWidth);
-    HostFileStatus status;
-    if (GetHostFileStatus(path, status)) {
-        record.modificationTime = status.modificationTime;
-        record.attributes = status.attributes;
-        record.size = std::uint32_t(status.size);
-    }
-    record.fileNumber = std::uint16_t(fileNumber);
-    record.partNumber = 0;
 }
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 
 #include "ports/text_format.h"
 #include "transfer/document.h"
+#include "transfer/host_entry.h"
 #include "transfer/operation_block.h"
 
 namespace orv {
@@ -81,7 +82,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
         Notify(User(), StrFormat("%s\n\nFile could not be opened.", path.c_str()));
         return -1;
     }
-    CVolume::EntryFromHostFile(path, record, 0);
+    EntryFromHostFile(path, record, 0);
     if (haveStatus) {
         record.modificationTime = status.modificationTime;
         record.attributes = status.attributes;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "disk/host_file.h"
 #include "fs/volume.h"
+#include "host/host_file.h"
 #include "ports/text_format.h"
 
 namespace orv {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "fs/name_text.h"
+#include "host/host_file.h"
 #include "ports/text_format.h"
 
 namespace orv {

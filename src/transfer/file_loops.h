@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "disk/host_file.h"
 #include "disk/io_error.h"
 #include "fs/file_record.h"
 #include "fs/volume.h"
+#include "host/host_file.h"
 #include "ports/progress_port.h"
 
 namespace orv {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "disk/host_file.h"
 #include "fs/file_record.h"
+#include "host/host_file.h"
 #include "ports/progress_port.h"
 #include "transfer/file_loops.h"
 

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "disk/host_file.h"
+#include "host/host_file.h"
 #include "ports/text_format.h"
 
 namespace orv {
@@ -60,7 +60,8 @@ std::optional<std::int32_t> ParsePosition(const std::string& text, std::string& 
 std::string CheckStartPosition(const std::string& file, std::int32_t position) {
     if (file.empty()) return "Enter file name.";
     HostFileStatus status;
-    if (!GetHostFileStatus(file, status)) return StrFormat("The file %s does not exist.", file.c_str());
+    if (!GetHostFileStatus(file, status))
+        return StrFormat("The file %s does not exist.", file.c_str());
     if (position >= status.size)
         return StrFormat("The entered position %ld exceeds file size.", long(position));
     return {};

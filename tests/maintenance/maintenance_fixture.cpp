@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "host/host_file.h"
+
 namespace orv::tests {
 
 PlacedFile WriteFileToVolume(CVolume& volume, const std::string& name, const std::string& extension,

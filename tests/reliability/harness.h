@@ -12,6 +12,7 @@
 
 #include "disk/drive.h"
 #include "disk/memory_medium.h"
+#include "host/host_file.h"
 #include "support/scripted_user.h"
 #include "support/temp_dir.h"
 #include "transfer/document.h"

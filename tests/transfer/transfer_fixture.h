@@ -10,6 +10,7 @@
 
 #include "disk/drive.h"
 #include "disk/memory_medium.h"
+#include "host/host_file.h"
 #include "support/memory_disk.h"
 #include "support/temp_dir.h"
 #include "transfer/document.h"

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_file.h"
 #include "ports/progress_port.h"
 #include "support/memory_disk.h"
 #include "support/scripted_user.h"

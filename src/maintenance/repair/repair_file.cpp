@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <new>
 
-#include "disk/host_file.h"
 #include "fs/layout.h"
+#include "host/host_file.h"
 #include "maintenance/repair/repair_texts.h"
 #include "ports/text_format.h"
 
@@ -46,14 +46,16 @@ int WriteSectToFile(const RepairList& list, std::vector<std::uint8_t>& output,
         const std::int64_t pos = PiecePosition(k, startByte);
         const bool last = i + 1 == list.size();
         if (length < pos) {
-            Notify(user, StrFormat("Cannot seek at possition %ld in \n%s\nWhich is only %ld B. long.",
-                                   long(pos), sourcePath.c_str(), long(length)));
+            Notify(user,
+                   StrFormat("Cannot seek at possition %ld in \n%s\nWhich is only %ld B. long.",
+                             long(pos), sourcePath.c_str(), long(length)));
             return -1;
         }
         if (!source.Seek(pos)) {
-            Notify(user, StrFormat("Cannot seek at possition %ld in \n%s\nPossibly bad StartByte or "
-                                   "number of bad sector.",
-                                   long(pos), sourcePath.c_str()));
+            Notify(user,
+                   StrFormat("Cannot seek at possition %ld in \n%s\nPossibly bad StartByte or "
+                             "number of bad sector.",
+                             long(pos), sourcePath.c_str()));
             return -1;
         }
         const int n = ReadHostFile(source, piece, kUnitDataBytes);

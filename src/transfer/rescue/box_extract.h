@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "disk/host_file.h"
+#include "host/host_file.h"
 
 namespace orv {
 

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <vector>
 
-#include "disk/host_file.h"
 #include "fs/layout.h"
+#include "host/host_file.h"
 #include "ports/drive_messages.h"
 #include "transfer/rescue/image_identity.h"
 #include "transfer/rescue/output_image.h"

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "disk/host_file.h"
 #include "fs/layout.h"
+#include "host/host_file.h"
 #include "transfer/rescue/image_volume.h"
 
 namespace orv {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <optional>
 
-#include "disk/host_file.h"
+#include "host/host_file.h"
 #include "transfer/rescue/image_identity.h"
 #include "transfer/rescue/image_source.h"
 #include "transfer/rescue/output_image.h"

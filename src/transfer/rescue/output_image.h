@@ -8,7 +8,7 @@
 
 #include "disk/fault_map.h"
 #include "disk/file_lock.h"
-#include "disk/unique_fd.h"
+#include "host/unique_fd.h"
 #include "transfer/rescue/sector_reader.h"
 
 namespace orv {

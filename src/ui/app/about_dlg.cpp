@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "disk/host_file.h"
+#include "host/host_file.h"
 #include "ports/text_format.h"
 #include "ui/app/host_disk.h"
 #include "ui/resources/pictures.h"

@@ -1,9 +1,9 @@
 // The commands that move files: Add..., Add from..., Copy..., Copy at... and Delete.
 #include <QHeaderView>
 
-#include "disk/host_file.h"
-#include "transfer/document.h"
+#include "host/host_file.h"
 #include "ports/text_format.h"
+#include "transfer/document.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/host_disk.h"
 #include "ui/dialogs/file_chooser.h"

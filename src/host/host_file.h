@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "disk/unique_fd.h"
+#include "host/unique_fd.h"
 
 namespace orv {
 

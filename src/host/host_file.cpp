@@ -1,4 +1,4 @@
-#include "disk/host_file.h"
+#include "host/host_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "disk/host_file.h"
+#include "host/host_file.h"
 #include "support/temp_dir.h"
 
 namespace orv {
