@@ -150,7 +150,7 @@ TEST_F(FrameRulesTest, TitleAndStatusFollowOpenAndClose) {
     EXPECT_EQ(frame.windowTitle(), "Orvalis - WORK");
     EXPECT_TRUE(frame.StatusText().endsWith(" KB free on diskette"));
     ASSERT_TRUE(frame.OnCommand(ID_DISKETTE_CLOSE));
-    EXPECT_EQ(frame.windowTitle(), "Orvalis - WORK");  // closing leaves the title
+    EXPECT_EQ(frame.windowTitle(), "[no disk] - Orvalis");
     EXPECT_EQ(list->RowCount(), 0);
 }
 

@@ -5,13 +5,17 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QTimerEvent>
+#include <algorithm>
+#include <optional>
 
+#include "fs/name_text.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/qt_user_port.h"
 #include "ui/dialogs/disk_info_dlg.h"
 #include "ui/frame/command_ids.h"
+#include "ui/frame/command_table.h"
 #include "ui/resources/pictures.h"
 #include "ui/view/context_menu_items.h"
 #include "ui/view/record_sort.h"
@@ -55,6 +59,8 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, &COrvalisView::SortByColumn);
@@ -208,20 +214,94 @@ void COrvalisView::AddRow(const FileRecord& r) {
 
 void COrvalisView::RebuildList() {
     clear();
-    // The document closes itself when, after a failure, it cannot read its diskette again.
-    m_bOpen = m_bOpen && m_doc.IsOpen();
+    FollowDocument();
     for (const FileRecord& r : m_doc.Files()) AddRow(r);
+    m_nSortColumn = -1;
+    ShowSortIndicator();
     emit commandStateChanged();
+}
+
+void COrvalisView::FollowDocument() {
+    // The document closes itself when, after a failure, it cannot read its diskette again.
+    if (m_bOpen && !m_doc.IsOpen()) {
+        m_bOpen = false;
+        ShowTitle();
+    }
+}
+
+void COrvalisView::RefreshList() {
+    FollowDocument();
+    std::vector<const FileRecord*> records;
+    for (const FileRecord& r : m_doc.Files()) records.push_back(&r);
+    OrderRecords(records, m_nSortColumn, m_bSortArrayAscending);
+    ShowRecords(records);
 }
 
 void COrvalisView::SortByColumn(int column) {
     CBusyCursor busy;
+    const bool ascending = SortAscendingNext(column);
     std::vector<const FileRecord*> records;
     for (const FileRecord& r : m_doc.Files()) records.push_back(&r);
     SortRecords(records, column);
+    // "Attributes" does not sort: it shows the file list in reverse, as every rebuild does.
+    const bool sorted = column != COL_ATTRIBUTES && column >= 0 && column < COL_COUNT;
+    m_nSortColumn = sorted ? column : -1;
+    m_bSortArrayAscending = ascending;
+    ShowRecords(records);
+}
+
+namespace {
+
+// What ties a row to its file, as AddRow stores it.
+struct RowIdentity {
+    int number;
+    QByteArray extension;
+    int part;
+    qulonglong size;
+    bool operator==(const RowIdentity&) const = default;
+};
+
+RowIdentity IdentityOf(const QTreeWidgetItem* item) {
+    return {item->data(COL_NAME, kKeyNumberRole).toInt(),
+            item->data(COL_NAME, kKeyExtensionRole).toByteArray(),
+            item->data(COL_NAME, kKeyPartRole).toInt(),
+            item->data(COL_NAME, kKeySizeRole).toULongLong()};
+}
+
+}  // namespace
+
+void COrvalisView::ShowRecords(const std::vector<const FileRecord*>& records) {
+    std::vector<RowIdentity> selected;
+    for (const QTreeWidgetItem* item : selectedItems()) selected.push_back(IdentityOf(item));
+    std::optional<RowIdentity> current;
+    if (currentItem()) current = IdentityOf(currentItem());
+
     clear();
     for (const FileRecord* r : records) AddRow(*r);
+    QTreeWidgetItem* newCurrent = nullptr;
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = topLevelItem(row);
+        const RowIdentity id = IdentityOf(item);
+        if (std::find(selected.begin(), selected.end(), id) != selected.end())
+            item->setSelected(true);
+        if (current && id == *current) newCurrent = item;
+    }
+    if (newCurrent) {
+        setCurrentItem(newCurrent, 0, QItemSelectionModel::NoUpdate);
+        scrollToItem(newCurrent);
+    }
+    ShowSortIndicator();
     emit commandStateChanged();
+}
+
+void COrvalisView::ShowSortIndicator() {
+    if (m_nSortColumn < 0) {
+        header()->setSortIndicator(-1, Qt::AscendingOrder);
+        return;
+    }
+    // The rows show the sorted records in reverse: an ascending sort puts the greatest on top.
+    header()->setSortIndicator(m_nSortColumn,
+                               m_bSortArrayAscending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 std::int64_t COrvalisView::DisketteFreeBytes() const {
@@ -282,7 +362,7 @@ void COrvalisView::OnOpen() {
         m_bOpen = true;
         SetStatusText("Done...");
         ShowFreeSpace();
-        emit titleChanged(QString::fromStdString("Orvalis - " + m_doc.Volume().Ids().label));
+        ShowTitle();
         return;
     }
     if (rc != -4) Say(m_doc.OpenErrorMessage(rc), Buttons::Ok, Icon::Stop);
@@ -293,6 +373,14 @@ void COrvalisView::OnClose() {
     m_doc.CloseDiskette();
     clear();
     m_bOpen = false;
+    ShowTitle();
+}
+
+void COrvalisView::ShowTitle() {
+    // The label as text: a label written by an older program may not be UTF-8.
+    emit titleChanged(
+        m_bOpen ? QString::fromStdString("Orvalis - " + DisplayText(m_doc.Volume().Ids().label))
+                : QString(kNoDiskTitle));
 }
 
 void COrvalisView::OnVerification() {

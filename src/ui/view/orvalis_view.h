@@ -37,7 +37,12 @@ public:
     bool IsOpen() const { return m_bOpen; }
 
     void AddRow(const FileRecord& record);
+    // The rows afresh from the document in reverse file-list order (the newest file on top);
+    // the list is no longer sorted by a column.
     void RebuildList();
+    // The rows afresh from the document in the order the list shows now (sorted by a column or
+    // not), with the same files selected: what follows an operation that only reads.
+    void RefreshList();
     void SortByColumn(int column);
     void ShowFreeSpace();
 
@@ -88,6 +93,15 @@ private:
     void OnPropertiesOne();
     void OnPropertiesMany();
 
+    // Shows the records from the top row down in reverse (each row goes to the top), with the
+    // rows of the files that were selected selected again.
+    void ShowRecords(const std::vector<const FileRecord*>& records);
+    void ShowSortIndicator();
+    // The title names the open diskette's label, or says that none is open.
+    void ShowTitle();
+    // Follows a document that closed itself after a failure it could not undo.
+    void FollowDocument();
+
     void SetStatusText(const std::string& text);
     std::int64_t DisketteFreeBytes() const;
     Answer Say(const std::string& text, Buttons buttons, Icon icon,
@@ -106,6 +120,8 @@ private:
     std::string m_strStartFile;
     int m_nStartFileTimer = 0;  // 0 while no start-file timer runs
     bool m_bStartFileTimerUsed = false;
+    int m_nSortColumn = -1;              // -1: reverse file-list order
+    bool m_bSortArrayAscending = false;  // the order of the sorted records before display
 };
 
 }  // namespace orv

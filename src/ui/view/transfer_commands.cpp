@@ -98,7 +98,7 @@ void COrvalisView::OnCopy() {
         CopyOneFile(rows.front());
     else
         CopyIntoFolder(rows);
-    RebuildList();
+    RefreshList();
 }
 
 void COrvalisView::CopyOneFile(int row) {
@@ -174,7 +174,7 @@ void COrvalisView::OnCopyAt() {
         rc = m_doc.CopyFromDiskette(key, path, false, position);
     }
     if (rc == -1) return;
-    RebuildList();
+    RefreshList();
     Say(StrFormat("File was added to %s\nfrom position %ld", path.c_str(), long(position)),
         Buttons::Ok, Icon::Exclamation);
 }
