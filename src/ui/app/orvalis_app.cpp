@@ -2,7 +2,10 @@
 
 #include "disk/default_drive.h"
 #include "transfer/document.h"
+#include "ui/app/drive_control.h"
 #include "ui/app/qt_user_port.h"
+#include "ui/app/recent_images.h"
+#include "ui/app/udisks_opener.h"
 #include "ui/dialogs/bad_sector_report_dialog.h"
 #include "ui/dialogs/qt_file_chooser.h"
 #include "ui/frame/main_frame.h"
@@ -13,8 +16,11 @@
 namespace orv {
 
 COrvalisApp::COrvalisApp()
-    : m_pChooser(std::make_unique<CQtFileChooser>()),
-      m_pUser(std::make_unique<CQtUserPort>(m_drive, *m_pChooser)),
+    : m_pRecent(std::make_unique<CRecentImages>(RecentImagesFile())),
+      m_pOpener(std::make_unique<CUdisksOpener>()),
+      m_pDriveControl(std::make_unique<CDriveControl>(m_drive, m_pRecent.get(), m_pOpener.get())),
+      m_pChooser(std::make_unique<CQtFileChooser>()),
+      m_pUser(std::make_unique<CQtUserPort>(*m_pDriveControl, *m_pChooser)),
       m_pProgress(std::make_unique<CProgressRunner>(*m_pUser)),
       m_pReport(std::make_unique<CReportPort>(*m_pUser, *m_pChooser)),
       m_pDoc(std::make_unique<COrvalisDoc>(
@@ -31,7 +37,7 @@ bool COrvalisApp::InitInstance(const CommandLine& commandLine) {
     const std::string driveProblem = InsertDrive(commandLine);
 
     m_pFrame = std::make_unique<CMainFrame>();
-    auto* view = new COrvalisView(*m_pDoc, *m_pUser, *m_pChooser);
+    auto* view = new COrvalisView(*m_pDoc, *m_pUser, *m_pChooser, m_pDriveControl.get());
     if (!m_pFrame->Create(view)) return false;
     view->OnInitialUpdate(m_strStartFile);
     m_pFrame->resize(760, 520);
@@ -47,7 +53,7 @@ std::string COrvalisApp::InsertDrive(const CommandLine& commandLine) {
     std::string path = commandLine.drivePath;
     std::string error;
     if (path.empty() && !PrepareDefaultDrive(path, error)) return error;
-    if (!m_drive.Insert(path, error)) return error;
+    if (!m_pDriveControl->Insert(path, error)) return error;
     return {};
 }
 

@@ -7,7 +7,11 @@ namespace orv {
 std::optional<bool> CommandEnabled(int id, const ViewState& s) {
     switch (id) {
         case ID_DISKETTE_OPEN:
+        // What is in the drive changes only while no diskette is open.
         case ID_INSERT_IMAGE:
+        case ID_NEW_IMAGE:
+        case ID_RECENT_IMAGES:
+        case ID_DRIVE_MENU:
             return !s.open;
         case ID_DISKETTE_CLOSE:
         case ID_FILE_ADD:

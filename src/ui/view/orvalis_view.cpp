@@ -12,7 +12,7 @@
 #include "ports/text_format.h"
 #include "transfer/document.h"
 #include "ui/app/busy_cursor.h"
-#include "ui/app/qt_user_port.h"
+#include "ui/app/drive_control.h"
 #include "ui/dialogs/disk_info_dlg.h"
 #include "ui/frame/command_ids.h"
 #include "ui/frame/command_table.h"
@@ -46,8 +46,13 @@ constexpr ColumnSpec kColumns[COL_COUNT] = {
 }  // namespace
 
 COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& chooser,
-                           QWidget* parent)
-    : QTreeWidget(parent), m_doc(doc), m_user(user), m_chooser(chooser) {
+                           CDriveControl* driveControl, QWidget* parent)
+    : QTreeWidget(parent),
+      m_doc(doc),
+      m_user(user),
+      m_chooser(chooser),
+      m_pOwnDriveControl(driveControl ? nullptr : std::make_unique<CDriveControl>(doc.Drive())),
+      m_drive(driveControl ? *driveControl : *m_pOwnDriveControl) {
     m_openPicture = MenuPicture(ID_DISKETTE_OPEN);
     m_closePicture = MenuPicture(ID_DISKETTE_CLOSE);
     setRootIsDecorated(false);
@@ -66,6 +71,8 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
     connect(header(), &QHeaderView::sectionClicked, this, &COrvalisView::SortByColumn);
     connect(this, &QTreeWidget::itemSelectionChanged, this, &COrvalisView::commandStateChanged);
 }
+
+COrvalisView::~COrvalisView() = default;
 
 void COrvalisView::OnInitialUpdate(const std::string& startFile) {
     if (!m_bListCursorSet) {
@@ -100,6 +107,9 @@ bool COrvalisView::HandlesCommand(int id) const {
         case ID_DISKETTE_OPEN:
         case ID_DISKETTE_CLOSE:
         case ID_INSERT_IMAGE:
+        case ID_NEW_IMAGE:
+        case ID_RECENT_IMAGES:
+        case ID_DRIVE_MENU:
         case ID_VERIFICATION:
         case ID_RESTORE_ATTRIBUTES:
         case ID_DISKETTE_INFO:
@@ -140,6 +150,9 @@ bool COrvalisView::ExecuteCommand(int id) {
             break;
         case ID_INSERT_IMAGE:
             OnInsertImage();
+            break;
+        case ID_NEW_IMAGE:
+            OnNewImage();
             break;
         case ID_VERIFICATION:
             OnVerification();
@@ -399,11 +412,6 @@ void COrvalisView::OnDisketteInfo() {
     dlg.SetInfo(volume.Ids().label, volume.Ids().stampTime, volume.FreeBytes(), volume.BadBytes(),
                 volume.SystemBytes(), int(m_doc.Files().size()));
     dlg.exec();
-}
-
-void COrvalisView::OnInsertImage() {
-    if (InsertImageFromChooser(m_doc.Drive(), m_chooser, m_user))
-        SetStatusText("Drive A: " + m_doc.Drive().Path());
 }
 
 void COrvalisView::timerEvent(QTimerEvent* event) {

@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QTreeWidget>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,14 +16,18 @@ class QMenu;
 
 namespace orv {
 
+class CDriveControl;
 class COrvalisDoc;
 class IFileChooser;
 
 class COrvalisView : public QTreeWidget {
     Q_OBJECT
 public:
+    // Without a drive control of the application's the view puts images into the document's
+    // drive itself and remembers none.
     COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& chooser,
-                 QWidget* parent = nullptr);
+                 CDriveControl* driveControl = nullptr, QWidget* parent = nullptr);
+    ~COrvalisView() override;
 
     // Run once before the main window is shown: columns, list cursor, and the start file,
     // which is added one second later.
@@ -56,6 +61,13 @@ public:
     // Fills the context menu for the current state; each item carries its command id as data.
     void BuildContextMenu(QMenu& menu);
 
+    // What sits in drive A: now: the path of the image or device, empty when nothing.
+    std::string DrivePath() const;
+    // Fills a submenu of the menu bar for the current state: Recent images, Drive.
+    void FillSubmenu(int id, QMenu& menu);
+    // Where the drives of the machine are looked for: /sys, or a tree of a test's own.
+    void SetSysRoot(std::string root) { m_strSysRoot = std::move(root); }
+
 signals:
     void statusTextChanged(const QString& text);
     void titleChanged(const QString& title);
@@ -75,6 +87,10 @@ private:
     void OnRestoreAttributes();
     void OnDisketteInfo();
     void OnInsertImage();
+    void OnNewImage();
+    void OnInsertFromMenu(const std::string& path, bool recent);
+    void FillRecentImagesMenu(QMenu& menu);
+    void FillDriveMenu(QMenu& menu);
     void OnStartFileTimer();
     // File transfer commands.
     void OnAdd();
@@ -110,6 +126,9 @@ private:
     COrvalisDoc& m_doc;
     IUserPort& m_user;
     IFileChooser& m_chooser;
+    std::unique_ptr<CDriveControl> m_pOwnDriveControl;  // when the application gave none
+    CDriveControl& m_drive;
+    std::string m_strSysRoot = "/sys";
 
     bool m_bVerifyMark = false;
     bool m_bRestoreMark = true;
