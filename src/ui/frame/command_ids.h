@@ -35,6 +35,9 @@ enum CommandId : int {
     ID_HELP = 57670,
     ID_CONTEXT_HELP = 57669,
     ID_DEFAULT_HELP = 57671,
+    // Keys of the file list.
+    ID_EDIT_COPY = 57634,   // Ctrl+C: the selected files to the clipboard
+    ID_EDIT_PASTE = 57637,  // Ctrl+V: the files on the clipboard onto the diskette
     // Context menu only.
     ID_CONTEXT_ABOUT = 500,
     ID_PROPERTIES_ONE = 501,

@@ -107,11 +107,21 @@ void CMainFrame::BuildMenus() {
             menu->addAction(action);
         }
     }
-    // Del deletes the selected files while Delete is enabled.
-    QAction* del = NewAction(ID_FILE_DELETE, "Delete");
-    del->setShortcut(Qt::Key_Delete);
-    del->setStatusTip({});
-    addAction(del);
+    // Del deletes the selected files while Delete is enabled; Ctrl+C and Ctrl+V carry files
+    // between the list and the desktop's clipboard.
+    const struct {
+        int id;
+        const char* text;
+        QKeySequence key;
+    } keys[] = {{ID_FILE_DELETE, "Delete", QKeySequence(Qt::Key_Delete)},
+                {ID_EDIT_COPY, "Copy to clipboard", QKeySequence::Copy},
+                {ID_EDIT_PASTE, "Paste from clipboard", QKeySequence::Paste}};
+    for (const auto& k : keys) {
+        QAction* action = NewAction(k.id, k.text);
+        action->setShortcut(k.key);
+        action->setStatusTip({});
+        addAction(action);
+    }
 }
 
 QMenu* CMainFrame::NewSubmenu(const MenuItemSpec& item, QMenu* parent) {

@@ -17,10 +17,12 @@ std::optional<bool> CommandEnabled(int id, const ViewState& s) {
         case ID_FILE_ADD:
         case ID_FILE_ADD_FROM:
         case ID_DISKETTE_INFO:
+        case ID_EDIT_PASTE:
             return s.open;
         case ID_FILE_COPY:
         case ID_FILE_DELETE:
         case ID_FILE_COPY_AT:
+        case ID_EDIT_COPY:
             return s.open && s.selected > 0;
         case ID_VERIFICATION:
         case ID_RESTORE_ATTRIBUTES:

@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTimerEvent>
 #include <algorithm>
 #include <optional>
@@ -70,6 +71,14 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, &COrvalisView::SortByColumn);
     connect(this, &QTreeWidget::itemSelectionChanged, this, &COrvalisView::commandStateChanged);
+    // Enter or a double click copies the file, as Copy... does.
+    connect(this, &QTreeWidget::itemActivated, this, [this] { ExecuteCommand(ID_FILE_COPY); });
+    // Files go both ways between the list and the desktop; the list never moves its own rows.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
 }
 
 COrvalisView::~COrvalisView() = default;
@@ -110,6 +119,8 @@ bool COrvalisView::HandlesCommand(int id) const {
         case ID_NEW_IMAGE:
         case ID_RECENT_IMAGES:
         case ID_DRIVE_MENU:
+        case ID_EDIT_COPY:
+        case ID_EDIT_PASTE:
         case ID_VERIFICATION:
         case ID_RESTORE_ATTRIBUTES:
         case ID_DISKETTE_INFO:
@@ -153,6 +164,12 @@ bool COrvalisView::ExecuteCommand(int id) {
             break;
         case ID_NEW_IMAGE:
             OnNewImage();
+            break;
+        case ID_EDIT_COPY:
+            OnCopyToClipboard();
+            break;
+        case ID_EDIT_PASTE:
+            OnPasteFromClipboard();
             break;
         case ID_VERIFICATION:
             OnVerification();

@@ -13,6 +13,8 @@
 #include "ui/view/enable_rules.h"
 
 class QMenu;
+class QMimeData;
+class QTemporaryDir;
 
 namespace orv {
 
@@ -68,6 +70,10 @@ public:
     // Where the drives of the machine are looked for: /sys, or a tree of a test's own.
     void SetSysRoot(std::string root) { m_strSysRoot = std::move(root); }
 
+    // Files from the desktop (dropped or pasted) onto the diskette, with every question of Add.
+    // False when no diskette is open or the data names no local file.
+    bool AddDroppedFiles(const QMimeData& data);
+
 signals:
     void statusTextChanged(const QString& text);
     void titleChanged(const QString& title);
@@ -78,6 +84,10 @@ signals:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Diskette commands.
@@ -94,6 +104,13 @@ private:
     void OnStartFileTimer();
     // File transfer commands.
     void OnAdd();
+    void AddFiles(const std::vector<std::string>& paths);
+    void OnCopyToClipboard();
+    void OnPasteFromClipboard();
+    bool AcceptsDrop(const QMimeData* data) const;
+    // The selected files copied into a fresh temporary folder, which replaces the one in
+    // folder: the URLs for the desktop, or null when nothing was copied.
+    std::unique_ptr<QMimeData> ExportSelection(std::unique_ptr<QTemporaryDir>& folder);
     void OnAddFrom();
     void OnCopy();
     void CopyOneFile(int row);
@@ -129,6 +146,10 @@ private:
     std::unique_ptr<CDriveControl> m_pOwnDriveControl;  // when the application gave none
     CDriveControl& m_drive;
     std::string m_strSysRoot = "/sys";
+    // The files last copied out for the desktop: they must stay until the desktop has read
+    // them, which it may do long after the drop or the paste.
+    std::unique_ptr<QTemporaryDir> m_pDragExport;
+    std::unique_ptr<QTemporaryDir> m_pClipboardExport;
 
     bool m_bVerifyMark = false;
     bool m_bRestoreMark = true;

@@ -2,8 +2,8 @@
 #include <QHeaderView>
 
 #include "disk/host_file.h"
-#include "transfer/document.h"
 #include "ports/text_format.h"
+#include "transfer/document.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/host_disk.h"
 #include "ui/dialogs/file_chooser.h"
@@ -43,6 +43,10 @@ void COrvalisView::OnAdd() {
     request.filter = kAddFilter;
     const std::vector<std::string> paths = m_chooser.Choose(request);
     if (paths.empty()) return;
+    AddFiles(paths);
+}
+
+void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
     {
         CBusyCursor busy;
         for (const std::string& path : paths) {
