@@ -429,6 +429,43 @@ TEST_F(MaintenanceCommandTest, FormatAndDiskServiceRefuseWhileADisketteIsOpen) {
     EXPECT_TRUE(sawService);
 }
 
+TEST_F(MaintenanceCommandTest, AnUnreadableSystemAreaUnderTheSignatureOffersTheFullTest) {
+    disk.Faults().SetRange(1, 63, Fault::Unreadable);
+    user.script.Push(Answer::Yes);
+    bool fullTestChosen = false;
+    {
+        ModalDriver driver;
+        driver.Then([&](QWidget* w) {
+            auto* dlg = qobject_cast<CDiskServiceDlg*>(w);
+            if (!dlg) return false;
+            fullTestChosen = Child<QRadioButton>(*dlg, "fullTest")->isChecked();
+            dlg->reject();
+            return true;
+        });
+        ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+        EXPECT_TRUE(driver.Done());
+    }
+    EXPECT_TRUE(fullTestChosen);
+    EXPECT_FALSE(view.IsOpen());
+    ASSERT_EQ(user.script.Shown().size(), 1u);
+    const Message offer = user.script.Shown()[0];
+    EXPECT_EQ(offer.text.rfind("Diskette is not formated for Orvalis.\n\nIts sector 0 carries the "
+                               "Orvalis signature",
+                               0),
+              0u);
+    EXPECT_EQ(offer.buttons, Buttons::YesNo);
+    EXPECT_EQ(offer.icon, Icon::Question);
+
+    // Without the signature nothing suggests Orvalis files: the error stands as it was.
+    disk.PutRaw(0, SectorImage{});
+    user.script.Push(Answer::Yes);  // open a diskette that seems not formatted for Orvalis
+    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    const Message plain = user.script.Shown().back();
+    EXPECT_EQ(plain.text, "Diskette is not formated for Orvalis.");
+    EXPECT_EQ(plain.buttons, Buttons::Ok);
+    EXPECT_EQ(plain.icon, Icon::Stop);
+}
+
 struct InfoSeen {
     QString title, bad, used, free, label, files;
     int badBar = -1, usedBar = -1, freeBar = -1;

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "fs/name_text.h"
+#include "maintenance/diskservice/service_controller.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
 #include "ui/app/busy_cursor.h"
@@ -26,6 +27,13 @@ namespace orv {
 namespace {
 
 constexpr int kStartFileDelayMs = 1000;
+constexpr const char* kRebuildIdsOffer =
+    "\n\nIts sector 0 carries the Orvalis signature: it was formatted for Orvalis, but its ID "
+    "sectors cannot be read. The full test of Disk service rebuilds them from the files' own "
+    "data; Format would delete the files.\n\nDo you want to run Disk service now ?";
+constexpr const char* kRebuildTableOffer =
+    "\n\nThe full test of Disk service rebuilds the allocation table from the files' own "
+    "data.\n\nDo you want to run Disk service now ?";
 // Item data of the name column that ties a row to its file.
 constexpr int kKeyNumberRole = Qt::UserRole;
 constexpr int kKeyExtensionRole = Qt::UserRole + 1;
@@ -395,8 +403,25 @@ void COrvalisView::OnOpen() {
         ShowTitle();
         return;
     }
-    if (rc != -4) Say(m_doc.OpenErrorMessage(rc), Buttons::Ok, Icon::Stop);
+    if (rc == -4) {
+        m_doc.CloseDiskette();
+        return;
+    }
+    const std::string message = m_doc.OpenErrorMessage(rc);
+    // A diskette formatted for Orvalis whose system area cannot be read still holds its files,
+    // each unit tagged with its owner: the full test rebuilds the rest, where Format would
+    // erase them.
+    const char* offer = rc == -2                            ? kRebuildTableOffer
+                        : rc == -1 && m_doc.SignatureSeen() ? kRebuildIdsOffer
+                                                            : nullptr;
+    if (!offer) {
+        Say(message, Buttons::Ok, Icon::Stop);
+        m_doc.CloseDiskette();
+        return;
+    }
     m_doc.CloseDiskette();
+    if (Say(message + offer, Buttons::YesNo, Icon::Question) == Answer::Yes)
+        OnDiskService(TEST_FULL);
 }
 
 void COrvalisView::OnClose() {

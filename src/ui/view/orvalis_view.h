@@ -119,7 +119,8 @@ private:
     void OnDelete();
     // Maintenance commands.
     void OnFormat();
-    void OnDiskService();
+    // The disk service, with the test type chosen beforehand when one is given.
+    void OnDiskService(int testType = -1);
     void OnCreateRepairFile();
     void OnRepairFile();
     // Context menu only.
