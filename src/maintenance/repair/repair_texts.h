@@ -10,6 +10,7 @@ inline constexpr char kRepairStatus[] = "Repair file copied from a bad diskette"
 
 // The dialog's own boxes (no icon).
 inline constexpr char kSectorRange[] = "Enter sector number between 1 and 2816";
+inline constexpr char kAlreadyListed[] = "Sector %d is already in the list.";
 inline constexpr char kFilesMissing[] = "Enter source and target file first please.";
 inline constexpr char kNotAnInteger[] = "Please enter an integer.";
 inline constexpr char kStartByteRange[] = "Please enter an integer between 0 and 1000000000.";
