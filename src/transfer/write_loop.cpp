@@ -107,8 +107,13 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     record.fileNumber = std::uint16_t(number);
     const FileRecord entry = record;
 
-    const long total = std::max<long>(long(entry.size) / kUnitDataBytes, 1);
-    long done = start == 0 ? 0 : UnitsForBytes(start);
+    // The counter runs over the whole file, also on a further diskette: the units of the bytes
+    // stored so far as one chain would hold them, which never passes the units of the whole.
+    const long total = UnitsForBytes(std::int32_t(entry.size));
+    auto unitsFor = [&entry](std::int64_t stored) {
+        return long(UnitsForBytes(std::int32_t(std::min<std::int64_t>(stored, entry.size))));
+    };
+    long done = start == 0 ? 0 : unitsFor(start);
     if (dialog) dialog->SetPercent(Percent(done, total));
 
     CVolume::BuildHeader(entry, header);
@@ -144,7 +149,6 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
             volume.SetUnits(unit, number, run);
             bytes += headerWritten ? run * kUnitDataBytes : kHeaderDataBytes;
             headerWritten = true;
-            const int written = run;
             cur += run;
             pending -= run;
             if (singles > 0) singles -= run;
@@ -168,7 +172,7 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
                     volume.ReleaseFile(number);
                     return -1;
                 }
-                done += written;
+                done = unitsFor(std::int64_t(start) + bytes);
                 dialog->SetPercent(Percent(done, total));
                 dialog->ShowCounts(done, total);
             }
