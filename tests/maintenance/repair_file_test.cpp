@@ -154,6 +154,7 @@ TEST_F(RepairFileTest, CreatingReportsTheBytesAndLeavesNoFileOnFailure) {
     request.list = {1, 9};
     ASSERT_EQ(CreateRepairFile(request, user), 0);
     EXPECT_EQ(user.Texts().back(), "1003 B copied");
+    EXPECT_EQ(user.Shown().back().icon, Icon::Information);  // a success, not a warning
     EXPECT_EQ(ReadBytes(repairPath).size(), 1003u);
 
     std::filesystem::remove(repairPath);
@@ -181,6 +182,7 @@ TEST_F(RepairFileTest, RepairFileMendsADamagedCopy) {
 
     ASSERT_EQ(RepairFromRepairFile(RepairRequest{list, copyPath, repairPath, 0}, user), 0);
     EXPECT_EQ(user.Texts().back(), "File has been repaired.");
+    EXPECT_EQ(user.Shown().back().icon, Icon::Information);
     EXPECT_EQ(ReadBytes(copyPath), source);
 
     WriteBytes(copyPath, damaged);  // an empty list changes nothing

@@ -15,7 +15,8 @@ inline constexpr char kFilesMissing[] = "Enter source and target file first plea
 inline constexpr char kNotAnInteger[] = "Please enter an integer.";
 inline constexpr char kStartByteRange[] = "Please enter an integer between 0 and 1000000000.";
 
-// The routines' boxes (exclamation); %-fields are filled by the routines.
+// The routines' boxes (exclamation, and information for what went well); %-fields are filled by
+// the routines.
 inline constexpr char kCannotOpenSuffix[] = "\n\nFile could not be opened.";
 inline constexpr char kCannotCreateSuffix[] = " \n\nCould not open or create file.";
 inline constexpr char kWriteSectFailed[] =

@@ -180,7 +180,7 @@ void COrvalisView::OnCopyAt() {
     if (rc == -1) return;
     RefreshList();
     Say(StrFormat("File was added to %s\nfrom position %ld", path.c_str(), long(position)),
-        Buttons::Ok, Icon::Exclamation);
+        Buttons::Ok, Icon::Information);
 }
 
 void COrvalisView::OnDelete() {
