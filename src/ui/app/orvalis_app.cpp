@@ -1,5 +1,7 @@
 #include "ui/app/orvalis_app.h"
 
+#include <QScreen>
+
 #include "disk/default_drive.h"
 #include "transfer/document.h"
 #include "ui/app/drive_control.h"
@@ -14,6 +16,19 @@
 #include "ui/view/orvalis_view.h"
 
 namespace orv {
+
+namespace {
+
+// Room for the list's five columns and some rows, within the screen the window opens on: at a
+// scale of 2 a small screen has few logical pixels.
+QSize FirstWindowSize(const QWidget& window) {
+    const QSize wanted(760, 520);
+    const QScreen* screen = window.screen();
+    if (!screen) return wanted;
+    return wanted.boundedTo(screen->availableGeometry().size() * 0.9);
+}
+
+}  // namespace
 
 COrvalisApp::COrvalisApp()
     : m_pRecent(std::make_unique<CRecentImages>(RecentImagesFile())),
@@ -40,7 +55,7 @@ bool COrvalisApp::InitInstance(const CommandLine& commandLine) {
     auto* view = new COrvalisView(*m_pDoc, *m_pUser, *m_pChooser, m_pDriveControl.get());
     if (!m_pFrame->Create(view)) return false;
     view->OnInitialUpdate(m_strStartFile);
-    m_pFrame->resize(760, 520);
+    m_pFrame->resize(FirstWindowSize(*m_pFrame));
     m_pFrame->show();
     CSplashWnd::ShowSplashScreen(m_pFrame.get());
 
