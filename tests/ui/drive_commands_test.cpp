@@ -104,6 +104,14 @@ TEST_F(DriveCommandsTest, RecentImagesGoBackIntoTheDrive) {
     EXPECT_EQ(drive.Path(), first);
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{first, second}));
 
+    // A missing image is an empty drive, which is nothing to go back to.
+    chooser.replies.push_back({temp.File("absent.img")});
+    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    EXPECT_EQ(drive.Path(), temp.File("absent.img"));
+    EXPECT_EQ(recent.Paths(), (std::vector<std::string>{first, second}));
+    Submenu(ID_RECENT_IMAGES)[0]->trigger();
+    EXPECT_EQ(drive.Path(), first);
+
     // An image that went away is taken off the list; the drive keeps what it holds.
     std::filesystem::remove(second);
     Submenu(ID_RECENT_IMAGES)[1]->trigger();

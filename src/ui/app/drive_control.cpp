@@ -12,9 +12,11 @@ namespace orv {
 
 namespace {
 
-bool IsBlockDevice(const std::string& path) {
+// An image worth offering again: a device has the Drive menu, and a missing file (which the
+// drive takes for an empty one) is nothing to go back to.
+bool IsImageFile(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode);
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace
@@ -24,7 +26,7 @@ CDriveControl::CDriveControl(CDrive& drive, CRecentImages* recent, IDeviceOpener
 
 bool CDriveControl::Insert(const std::string& path, std::string& error) {
     if (m_drive.Insert(path, error)) {
-        if (m_pRecent && !IsBlockDevice(path)) m_pRecent->Add(path);
+        if (m_pRecent && IsImageFile(path)) m_pRecent->Add(path);
         return true;
     }
     if (!m_pOpener || !DeviceAccessDenied(path)) return false;
