@@ -87,10 +87,13 @@ void COrvalisView::FillDriveMenu(QMenu& menu) {
     const std::vector<FloppyDrive> drives = FindFloppyDrives(m_strSysRoot);
     const bool deviceInDrive = std::any_of(drives.begin(), drives.end(),
                                            [&](const auto& d) { return d.device == inDrive; });
-    // The image in the drive stands beside the drives, so that the choice shows what is in.
+    // What the drive holds stands beside the drives, so that the choice shows what is in.
     if (!inDrive.empty() && !deviceInDrive) {
-        addEntry(inDrive, QString::fromStdString(
-                              "Image " + std::filesystem::path(inDrive).filename().string()));
+        const bool device = inDrive.rfind("/dev/", 0) == 0;
+        addEntry(
+            inDrive,
+            QString::fromStdString(
+                device ? inDrive : "Image " + std::filesystem::path(inDrive).filename().string()));
         menu.addSeparator();
     }
     if (drives.empty()) {
