@@ -12,6 +12,7 @@ set(expected
   ${BINDIR}/orvalis
   ${BINDIR}/orvalis-cli
   ${DATADIR}/applications/orvalis.desktop
+  ${DATADIR}/mime/packages/orvalis.xml
   ${DATADIR}/icons/hicolor/scalable/apps/orvalis.svg
   ${MANDIR}/man1/orvalis-cli.1
   ${HELPDIR}/index.html
@@ -23,8 +24,28 @@ foreach(f ${expected})
     message(FATAL_ERROR "not installed: ${f}")
   endif()
 endforeach()
+# The image type: recognised by the signature at byte 3 of sector 0.
+file(READ ${PREFIX}/${DATADIR}/mime/packages/orvalis.xml package)
+if(NOT package MATCHES "<mime-type type=\"([^\"]+)\"")
+  message(FATAL_ERROR "orvalis.xml declares no type")
+endif()
+set(type ${CMAKE_MATCH_1})
+if(NOT package MATCHES "<match type=\"string\" offset=\"3\" value=\"HLVRN\"/>")
+  message(FATAL_ERROR "orvalis.xml does not know the signature")
+endif()
+# Where the desktop's database tool is at hand, the install rebuilt the database with the type,
+# which proves the package well-formed.
+find_program(update_mime update-mime-database)
+if(update_mime)
+  file(STRINGS ${PREFIX}/${DATADIR}/mime/types known)
+  list(FIND known "${type}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the installed type database lacks ${type}")
+  endif()
+endif()
+# The menu entry opens such an image as the drive's.
 file(READ ${PREFIX}/${DATADIR}/applications/orvalis.desktop entry)
-foreach(line "Exec=orvalis %f" "Icon=orvalis" "Type=Application")
+foreach(line "Exec=orvalis --drive %f" "Icon=orvalis" "Type=Application" "MimeType=${type};")
   string(FIND "${entry}" "${line}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "orvalis.desktop lacks \"${line}\"")

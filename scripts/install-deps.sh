@@ -7,6 +7,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   libx11-dev xvfb xauth
+  shared-mime-info
   clang libclang-rt-14-dev
 )
 missing=()

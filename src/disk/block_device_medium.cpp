@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
+#include "disk/device_access.h"
 #include "disk/geometry.h"
 
 namespace orv {
@@ -32,35 +34,49 @@ BlockDeviceMedium::~BlockDeviceMedium() = default;
 
 bool BlockDeviceMedium::Load(const std::string& path, std::string& error) {
     m_path = path;
+    int fd = ::open(path.c_str(), O_RDWR | O_DIRECT | O_CLOEXEC);
+    bool readOnly = false;
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        fd = ::open(path.c_str(), O_RDONLY | O_DIRECT | O_CLOEXEC);
+        readOnly = true;
+    }
+    if (fd < 0) {
+        const int cause = errno;
+        error = path + ": " + std::strerror(cause);
+        if (cause == EACCES || cause == EPERM) error += "\n\n" + DeviceAccessAdvice(path);
+        return false;
+    }
+    return Attach(UniqueFd(fd), path, readOnly, error);
+}
+
+bool BlockDeviceMedium::Attach(UniqueFd fd, const std::string& path, bool readOnly,
+                               std::string& error) {
+    m_path = path;
+    m_fd.Reset();
     if (!m_buffer) {
         error = path + ": out of memory";
         return false;
     }
-    int fd = ::open(path.c_str(), O_RDWR | O_DIRECT | O_CLOEXEC);
-    m_bReadOnly = false;
-    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-        fd = ::open(path.c_str(), O_RDONLY | O_DIRECT | O_CLOEXEC);
-        m_bReadOnly = true;
-    }
-    if (fd < 0) {
+    // Every request must reach the medium, whoever opened the device.
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.Get(), F_SETFL, flags | O_DIRECT) != 0) {
         error = path + ": " + std::strerror(errno);
         return false;
     }
-    m_fd = UniqueFd(fd);
     std::uint64_t size = 0;
-    if (::ioctl(fd, BLKGETSIZE64, &size) != 0) {
+    if (::ioctl(fd.Get(), BLKGETSIZE64, &size) != 0) {
         error = path + ": cannot read the device size: " + std::strerror(errno);
-        m_fd.Reset();
         return false;
     }
     if (size != std::uint64_t(kImageSize)) {
         error = path + ": the device holds " + std::to_string(size) +
                 " bytes; a 1.44 MB diskette holds 1474560";
-        m_fd.Reset();
         return false;
     }
+    m_bReadOnly = readOnly;
     int ro = 0;
-    if (::ioctl(fd, BLKROGET, &ro) == 0 && ro) m_bReadOnly = true;
+    if (::ioctl(fd.Get(), BLKROGET, &ro) == 0 && ro) m_bReadOnly = true;
+    m_fd = std::move(fd);
     return true;
 }
 

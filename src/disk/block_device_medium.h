@@ -21,6 +21,9 @@ public:
     BlockDeviceMedium& operator=(const BlockDeviceMedium&) = delete;
 
     bool Load(const std::string& path, std::string& error);
+    // Takes over a descriptor of the device opened elsewhere (granted through udisks2, say):
+    // switched to O_DIRECT and checked as Load checks the device it opens.
+    bool Attach(UniqueFd fd, const std::string& path, bool readOnly, std::string& error);
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
     IoError LastError() const override { return m_lastError; }

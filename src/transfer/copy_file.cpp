@@ -140,6 +140,8 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         block.record = &record;
         block.fileNumber = number;
         block.byteCount = count;
+        block.copiedBefore = copied;
+        block.copyTotal = size - base;
         if (RunOperation(block, display) != PROGRESS_OK)
             return stopped("Action has been interrupted by user.");
         const std::int32_t r = block.result;
@@ -160,6 +162,8 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
             rest.start = r;
             rest.continueFlag = 1;
             rest.badList = &badList;
+            rest.copiedBefore = copied;
+            rest.copyTotal = size - base;
             if (RunOperation(rest, display) != PROGRESS_OK)
                 return stopped("Action has been interrupted by user.");
             if (rest.failure.hostFile || rest.failure.drive != IoError::None)

@@ -105,6 +105,7 @@ int COrvalisDoc::OpenDiskette() {
         m_bDeviceOpened = true;
     }
     m_bOpen = false;
+    m_bSignatureSeen = false;
     // Nobody else may change the diskette while it is open here, nor between our questions.
     if (!m_lock.Held()) {
         DriveLock lock(m_drive);
@@ -115,6 +116,7 @@ int COrvalisDoc::OpenDiskette() {
         m_lock = std::move(lock);
     }
     const int sector0 = m_volume.CheckSector0();
+    m_bSignatureSeen = sector0 == 0;
     if (sector0 == -2) return -3;
     if (sector0 == -1 &&
         Ask(User(),

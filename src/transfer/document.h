@@ -63,6 +63,9 @@ public:
     int OpenDiskette();
     // What the user is told for an OpenDiskette code (for -5 it names the other program).
     std::string OpenErrorMessage(int code) const;
+    // The last OpenDiskette found the signature in sector 0: the diskette was formatted for
+    // Orvalis, whatever could not be read after it.
+    bool SignatureSeen() const { return m_bSignatureSeen; }
     void CloseDiskette();
     bool IsOpen() const { return m_bOpen; }
     // The open diskette's two table copies differ: its files are listed as their units confirm
@@ -135,6 +138,7 @@ private:
     DriveLock m_lock;  // held from OpenDiskette to CloseDiskette
     std::string m_lockError;
     bool m_bCopiesDiffer = false;  // the open diskette's table copies differ (settled in memory)
+    bool m_bSignatureSeen = false;
     // Deletes made in memory whose table write is still to come (several files deleted at
     // once write the table with the last one): what the diskette held before the first.
     std::optional<DocState> m_pendingDelete;

@@ -26,6 +26,10 @@ struct OperationBlock {
     std::int32_t start = 0;         // add: source position; copy rest: bytes already copied
     std::int32_t continueFlag = 0;  // copy rest: go on past unreadable units
     std::vector<std::uint32_t>* badList = nullptr;
+    // Copy: the bytes of the whole copy before this diskette's part, and all it copies; the
+    // counter shows the whole file's progress (0: the part's own).
+    std::int32_t copiedBefore = 0;
+    std::int32_t copyTotal = 0;
     LoopFailure failure;  // why the loop failed or stopped short
 };
 

@@ -153,8 +153,13 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     // Nothing behind start: only an empty file is stored (as its header unit alone).
     if (firstRead == 0 && !(start == 0 && record.size == 0)) return 0;
 
-    const long total = std::max<long>(long(entry.size) / kUnitDataBytes, 1);
-    long done = start == 0 ? 0 : UnitsForBytes(start);
+    // The counter runs over the whole file, also on a further diskette: the units of the bytes
+    // stored so far as one chain would hold them, which never passes the units of the whole.
+    const long total = UnitsForBytes(std::int32_t(entry.size));
+    auto unitsFor = [&entry](std::int64_t stored) {
+        return long(UnitsForBytes(std::int32_t(std::min<std::int64_t>(stored, entry.size))));
+    };
+    long done = start == 0 ? 0 : unitsFor(start);
     if (dialog) dialog->SetPercent(Percent(done, total));
 
     // The header unit goes alone to the first free unit; every later run takes as many units
@@ -198,7 +203,7 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
                     volume.ReleaseFile(number);
                     return -1;
                 }
-                done += run;
+                done = unitsFor(std::int64_t(start) + bytes);
                 dialog->SetPercent(Percent(done, total));
                 dialog->ShowCounts(done, total);
             }

@@ -35,6 +35,19 @@ TEST(RepairInput, SectorNumbersAreLeadingDigitsWithinOneTo2816) {
     }
 }
 
+TEST(RepairInput, APositionAlreadyListedIsRefusedByItsNumber) {
+    ScriptedUser user;
+    const std::vector<std::string> listed = {"3", "12abc"};
+    EXPECT_TRUE(AcceptNewSectorEntry("4", listed, user));
+    EXPECT_FALSE(AcceptNewSectorEntry(" 12", listed, user));
+    EXPECT_FALSE(AcceptNewSectorEntry("3x", listed, user));
+    EXPECT_FALSE(AcceptNewSectorEntry("0", listed, user));  // the range comes first
+    EXPECT_EQ(user.Texts(), (std::vector<std::string>{"Sector 12 is already in the list.",
+                                                      "Sector 3 is already in the list.",
+                                                      "Enter sector number between 1 and 2816"}));
+    EXPECT_EQ(user.Shown()[0].icon, Icon::None);
+}
+
 TEST(RepairInput, StartByteIsAnIntegerUpToOneBillion) {
     std::string error;
     EXPECT_EQ(ParseStartByte("0", error), 0);
@@ -141,6 +154,7 @@ TEST_F(RepairFileTest, CreatingReportsTheBytesAndLeavesNoFileOnFailure) {
     request.list = {1, 9};
     ASSERT_EQ(CreateRepairFile(request, user), 0);
     EXPECT_EQ(user.Texts().back(), "1003 B copied");
+    EXPECT_EQ(user.Shown().back().icon, Icon::Information);  // a success, not a warning
     EXPECT_EQ(ReadBytes(repairPath).size(), 1003u);
 
     std::filesystem::remove(repairPath);
@@ -168,6 +182,7 @@ TEST_F(RepairFileTest, RepairFileMendsADamagedCopy) {
 
     ASSERT_EQ(RepairFromRepairFile(RepairRequest{list, copyPath, repairPath, 0}, user), 0);
     EXPECT_EQ(user.Texts().back(), "File has been repaired.");
+    EXPECT_EQ(user.Shown().back().icon, Icon::Information);
     EXPECT_EQ(ReadBytes(copyPath), source);
 
     WriteBytes(copyPath, damaged);  // an empty list changes nothing

@@ -82,6 +82,45 @@ TEST_F(AddCopy, AFileLargerThanTheDisketteContinuesOnTheNextWithExtensionOne) {
     EXPECT_EQ(user.prompts.back().text, "Insert diskette with file report.1\nand click OK");
 }
 
+// Every counter of a run: never past its total, never going back, ending at the total, and the
+// total that of the whole file on every diskette.
+void ExpectWholeFileCounts(const std::vector<std::pair<long, long>>& counts, long total) {
+    ASSERT_FALSE(counts.empty());
+    long last = 0;
+    for (const auto& [done, shown] : counts) {
+        EXPECT_EQ(shown, total);
+        EXPECT_LE(done, shown);
+        EXPECT_GE(done, last);
+        last = done;
+    }
+    EXPECT_EQ(last, total);
+}
+
+TEST_F(AddCopy, ProgressCountsTheWholeFileAndNeverPassesItsTotal) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    // 300 000 bytes fill 592 units: 448 bytes in the first, 507 in each further one.
+    EXPECT_EQ(doc->AddFile(HostFile("big.bin", Pattern(300000, 2)), 0), 0);
+    ExpectWholeFileCounts(runner.counts, 592);
+
+    // Spread over two diskettes, the add counts 5 units and the copy 2000 bytes throughout.
+    LeaveFreeUnits(3);
+    auto second = NewDiskette("SECOND");
+    user.inserts.push_back([&] { Insert(second); });
+    runner.counts.clear();
+    EXPECT_EQ(doc->AddFile(HostFile("report.txt", Pattern(2000, 3)), 0), 2);
+    ASSERT_EQ(runner.specs.size(), 3u);
+    ExpectWholeFileCounts(runner.counts, 5);
+
+    Insert(disk);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    user.inserts.push_back([&] { Insert(second); });
+    runner.counts.clear();
+    EXPECT_EQ(CopyBack("report.txt"), Pattern(2000, 3));
+    ExpectWholeFileCounts(runner.counts, 2000);
+    EXPECT_EQ(runner.lastPercent, 100);
+}
+
 TEST_F(AddCopy, CancellingTheNextDiskettePromptKeepsTheFirstPart) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
     LeaveFreeUnits(3);

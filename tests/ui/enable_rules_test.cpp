@@ -24,6 +24,11 @@ struct Rule {
 const Rule kRules[] = {
     {ID_DISKETTE_OPEN, true, false, false, false},
     {ID_INSERT_IMAGE, true, false, false, false},
+    {ID_NEW_IMAGE, true, false, false, false},
+    {ID_RECENT_IMAGES, true, false, false, false},
+    {ID_DRIVE_MENU, true, false, false, false},
+    {ID_EDIT_PASTE, false, true, true, true},
+    {ID_EDIT_COPY, false, false, true, true},
     {ID_DISKETTE_CLOSE, false, true, true, true},
     {ID_FILE_ADD, false, true, true, true},
     {ID_FILE_ADD_FROM, false, true, true, true},
@@ -150,7 +155,7 @@ TEST_F(FrameRulesTest, TitleAndStatusFollowOpenAndClose) {
     EXPECT_EQ(frame.windowTitle(), "Orvalis - WORK");
     EXPECT_TRUE(frame.StatusText().endsWith(" KB free on diskette"));
     ASSERT_TRUE(frame.OnCommand(ID_DISKETTE_CLOSE));
-    EXPECT_EQ(frame.windowTitle(), "Orvalis - WORK");  // closing leaves the title
+    EXPECT_EQ(frame.windowTitle(), "[no disk] - Orvalis");
     EXPECT_EQ(list->RowCount(), 0);
 }
 

@@ -8,6 +8,7 @@
 
 #include "ui/dialogs/bad_sector_report_dialog.h"
 #include "ui/frame/command_ids.h"
+#include "ui/frame/drive_pane.h"
 #include "ui/frame/main_frame.h"
 #include "ui/progress/progress_runner.h"
 #include "ui_harness.h"
@@ -139,6 +140,8 @@ TEST_F(EndToEndTest, AFileSpreadOverTwoImages) {
     ASSERT_TRUE(insert->isEnabled());
     insert->trigger();
     EXPECT_EQ(drive.Path(), first);
+    EXPECT_EQ(frame->DrivePane()->text(), "A: first.img");
+    EXPECT_EQ(frame->DrivePane()->toolTip().toStdString(), first);
     MenuAction(ID_DISKETTE_OPEN)->trigger();
     EXPECT_FALSE(MenuAction(ID_INSERT_IMAGE)->isEnabled());
     SelectName("big.bin");

@@ -196,6 +196,49 @@ TEST_F(MaintenanceDialogTest, FullAndQuickFormatOfAnImageWithFaultsEndInTheirRes
     EXPECT_EQ(facts.freeBytes, 1425684);
 }
 
+TEST_F(MaintenanceDialogTest, FormatNamesTheFilesItWouldDeleteAndAsksFirst) {
+    {
+        CDrive writer;
+        std::string error;
+        ASSERT_TRUE(writer.Insert(image, error)) << error;
+        ScriptedUser quiet;
+        InlineProgress progress;
+        COrvalisDoc doc(writer, DocPorts{&quiet, &progress, nullptr});
+        ASSERT_EQ(doc.OpenDiskette(), 0);
+        for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+            const std::string path = temp.File(name);
+            WriteBytes(path, Pattern(2000, 3));
+            ASSERT_EQ(doc.AddFile(path, 0), 0) << name;
+        }
+    }
+    Insert("");
+    CFormatDlg dlg(drive, user);
+    dlg.show();
+    auto* format = Child<QPushButton>(dlg, "format");
+    user.Push(Answer::No);
+    format->click();
+    ASSERT_EQ(user.Shown().size(), 1u);
+    EXPECT_EQ(user.Shown()[0].text,
+              "This diskette holds 3 file(s).\nFormatting deletes them all.\n\nDo you want to "
+              "format it ?");
+    EXPECT_EQ(user.Shown()[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(user.Shown()[0].defaultButton, Answer::No);
+    EXPECT_FALSE(dlg.Controller().TimerActive());  // nothing started
+    EXPECT_TRUE(format->isEnabled());
+
+    Child<QCheckBox>(dlg, "displayResults")->setChecked(false);
+    user.Push(Answer::Yes);
+    format->click();
+    ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_EQ(Examine(image).freeBytes, 1427712);
+
+    // A diskette without files, or one that cannot be read, formats without the question.
+    Child<QCheckBox>(dlg, "displayResults")->setChecked(false);  // the finishing step set it
+    format->click();
+    ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_EQ(user.Shown().size(), 2u);
+}
+
 TEST_F(MaintenanceDialogTest, CancelDuringAFullFormatStopsItAsInterrupted) {
     std::string error;
     auto gate = std::make_shared<GatedMedium>(LoadMedium(image, error), 1500);
@@ -427,6 +470,43 @@ TEST_F(MaintenanceCommandTest, FormatAndDiskServiceRefuseWhileADisketteIsOpen) {
     EXPECT_TRUE(view.ExecuteCommand(ID_DISK_SERVICE));
     EXPECT_TRUE(sawFormat);
     EXPECT_TRUE(sawService);
+}
+
+TEST_F(MaintenanceCommandTest, AnUnreadableSystemAreaUnderTheSignatureOffersTheFullTest) {
+    disk.Faults().SetRange(1, 63, Fault::Unreadable);
+    user.script.Push(Answer::Yes);
+    bool fullTestChosen = false;
+    {
+        ModalDriver driver;
+        driver.Then([&](QWidget* w) {
+            auto* dlg = qobject_cast<CDiskServiceDlg*>(w);
+            if (!dlg) return false;
+            fullTestChosen = Child<QRadioButton>(*dlg, "fullTest")->isChecked();
+            dlg->reject();
+            return true;
+        });
+        ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+        EXPECT_TRUE(driver.Done());
+    }
+    EXPECT_TRUE(fullTestChosen);
+    EXPECT_FALSE(view.IsOpen());
+    ASSERT_EQ(user.script.Shown().size(), 1u);
+    const Message offer = user.script.Shown()[0];
+    EXPECT_EQ(offer.text.rfind("Diskette is not formated for Orvalis.\n\nIts sector 0 carries the "
+                               "Orvalis signature",
+                               0),
+              0u);
+    EXPECT_EQ(offer.buttons, Buttons::YesNo);
+    EXPECT_EQ(offer.icon, Icon::Question);
+
+    // Without the signature nothing suggests Orvalis files: the error stands as it was.
+    disk.PutRaw(0, SectorImage{});
+    user.script.Push(Answer::Yes);  // open a diskette that seems not formatted for Orvalis
+    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    const Message plain = user.script.Shown().back();
+    EXPECT_EQ(plain.text, "Diskette is not formated for Orvalis.");
+    EXPECT_EQ(plain.buttons, Buttons::Ok);
+    EXPECT_EQ(plain.icon, Icon::Stop);
 }
 
 struct InfoSeen {

@@ -12,6 +12,7 @@
 
 #include "ui/progress/progress_dlg.h"
 #include "ui/progress/progress_runner.h"
+#include "ui/progress/time_left.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -51,6 +52,25 @@ protected:
     QElapsedTimer clock;
     void SetUp() override { clock.start(); }
 };
+
+TEST(TimeLeft, AnEstimateComesFromThePaceSinceTheFirstReport) {
+    using namespace std::chrono_literals;
+    CTimeLeft left;
+    const auto t0 = CTimeLeft::Clock::now();
+    EXPECT_FALSE(left.Update(1000, 3000, t0));        // a further diskette begins at 1000
+    EXPECT_FALSE(left.Update(1400, 3000, t0 + 1s));   // too soon to tell
+    EXPECT_EQ(left.Update(1400, 3000, t0 + 4s), 16);  // 400 in 4 s: 1600 take 16 s
+    EXPECT_EQ(left.Update(3000, 3000, t0 + 9s), 0);
+
+    CTimeLeft stuck;
+    stuck.Update(0, 10, t0);
+    EXPECT_FALSE(stuck.Update(0, 10, t0 + 60s));  // nothing moved: no guess
+
+    EXPECT_EQ(TimeLeftText(0), "");
+    EXPECT_EQ(TimeLeftText(40), "About 40 s left");
+    EXPECT_EQ(TimeLeftText(80), "About 1 min 20 s left");
+    EXPECT_EQ(TimeLeftText(3725), "About 1 h 2 min left");
+}
 
 TEST_F(ProgressDlgTest, TheWorkersResultIsReadAfterOk) {
     int result = 0;

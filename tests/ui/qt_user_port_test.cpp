@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "disk/drive.h"
+#include "ui/app/drive_control.h"
 #include "ui/app/qt_user_port.h"
 #include "ui_harness.h"
 
@@ -42,8 +43,9 @@ ModalDriver::Handler Inspect(BoxLook& look, const QString& click) {
 class QtUserPortTest : public ::testing::Test {
 protected:
     CDrive drive;
+    CDriveControl control{drive};
     ScriptedChooser chooser;
-    CQtUserPort port{drive, chooser};
+    CQtUserPort port{control, chooser};
     ModalDriver driver;
     TempDir temp;
 };

@@ -83,6 +83,37 @@ TEST_F(RepairDialogTest, SectorNumbersOutsideTheDisketteAreRefusedAndTextIsKeptA
     EXPECT_EQ(dlg.Request()->startByte, 0);
 }
 
+TEST_F(RepairDialogTest, EnterInTheOtherFieldsAddsNothingAndAReportFillsTheList) {
+    TempDir temp;
+    CRepairFileDlg dlg(&list, user, chooser, CRepairFileDlg::REPAIR);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    Edit(dlg, "sector")->setText("5");
+    for (const char* field : {"file", "repairFile", "startByte"}) {
+        Edit(dlg, field)->setFocus();
+        QTest::keyClick(Edit(dlg, field), Qt::Key_Return);
+    }
+    EXPECT_TRUE(Entries(dlg).isEmpty());
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(user.Shown().empty());
+    Enter(dlg, "5");
+    Enter(dlg, "5");  // once is enough
+    EXPECT_EQ(Entries(dlg), QStringList{"5"});
+
+    // A saved report replaces the list and brings its start byte.
+    const std::string saved = temp.File("film.avibyd_sec.txt");
+    WriteText(saved, "Start Byte:   955\r\n      3\r\n      7\r\n");
+    chooser.replies.push_back({saved});
+    Button(dlg, "loadReport")->click();
+    EXPECT_EQ(Entries(dlg), (QStringList{"3", "7"}));
+    EXPECT_EQ(Edit(dlg, "startByte")->text(), "955");
+    // Anything else is refused and changes nothing.
+    chooser.replies.push_back({temp.File("missing")});
+    Button(dlg, "loadReport")->click();
+    EXPECT_EQ(Entries(dlg), (QStringList{"3", "7"}));
+    EXPECT_EQ(user.Texts().back(), temp.File("missing") + "\n\nFile could not be opened.");
+}
+
 TEST_F(RepairDialogTest, BrowsingProposesTheRepairFileBesideTheChosenOne) {
     CRepairFileDlg create(&list, user, chooser, CRepairFileDlg::CREATE);
     chooser.replies.push_back({"/home/ann/film.avi"});

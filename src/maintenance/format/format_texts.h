@@ -18,6 +18,8 @@ inline constexpr char kDone[] = "Done...";
 inline constexpr char kInterrupted[] = "Format interrupted";
 
 // Message boxes.
+inline constexpr char kAskDeleteFiles[] =
+    "This diskette holds %d file(s).\nFormatting deletes them all.\n\nDo you want to format it ?";
 inline constexpr char kCannotOpen[] = "Unable to open the diskette. Unexpected error.";
 inline constexpr char kAskStop[] = "Are you sure you want to stop formatting ?";
 inline constexpr char kAskRepairSector0[] =

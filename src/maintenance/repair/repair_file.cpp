@@ -149,7 +149,7 @@ int CreateRepairFile(const RepairRequest& request, IUserPort& user) {
         Notify(user, kCreateFailed);
         return -1;
     }
-    Notify(user, StrFormat("%ld B copied", long(pieces.size())));
+    Notify(user, StrFormat("%ld B copied", long(pieces.size())), Icon::Information);
     return 0;
 }
 
@@ -159,7 +159,7 @@ int RepairFromRepairFile(const RepairRequest& request, IUserPort& user) {
         Notify(user, kNotRepaired);
         return -1;
     }
-    Notify(user, kRepaired);
+    Notify(user, kRepaired, Icon::Information);
     return 0;
 }
 

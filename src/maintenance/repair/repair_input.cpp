@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "maintenance/repair/repair_texts.h"
+#include "ports/text_format.h"
 
 namespace orv {
 
@@ -40,6 +41,19 @@ bool AcceptSectorEntry(const std::string& text, IUserPort& user) {
     if (k >= 1 && k <= kMaxChainPosition) return true;
     Notify(user, repair_text::kSectorRange, Icon::None);
     return false;
+}
+
+bool AcceptNewSectorEntry(const std::string& text, const std::vector<std::string>& listed,
+                          IUserPort& user) {
+    if (!AcceptSectorEntry(text, user)) return false;
+    const int k = SectorNumberFromText(text);
+    for (const std::string& entry : listed) {
+        if (SectorNumberFromText(entry) == k) {
+            Notify(user, StrFormat(repair_text::kAlreadyListed, k), Icon::None);
+            return false;
+        }
+    }
+    return true;
 }
 
 std::optional<std::int32_t> ParseStartByte(const std::string& text, std::string& error) {

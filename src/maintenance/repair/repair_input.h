@@ -23,6 +23,10 @@ int SectorNumberFromText(const std::string& text);
 // The Add button: true when the text may join the list (as typed); otherwise tells the user
 // "Enter sector number between 1 and 2816".
 bool AcceptSectorEntry(const std::string& text, IUserPort& user);
+// The same, and a position already in the list (as its number, "12abc" being 12) is refused
+// with "Sector %d is already in the list.": its piece would only be carried twice.
+bool AcceptNewSectorEntry(const std::string& text, const std::vector<std::string>& listed,
+                          IUserPort& user);
 
 // The start byte: an integer (blanks around it allowed) in 0..1000000000. On failure nullopt
 // and error holds the validation message.

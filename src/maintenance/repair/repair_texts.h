@@ -10,11 +10,13 @@ inline constexpr char kRepairStatus[] = "Repair file copied from a bad diskette"
 
 // The dialog's own boxes (no icon).
 inline constexpr char kSectorRange[] = "Enter sector number between 1 and 2816";
+inline constexpr char kAlreadyListed[] = "Sector %d is already in the list.";
 inline constexpr char kFilesMissing[] = "Enter source and target file first please.";
 inline constexpr char kNotAnInteger[] = "Please enter an integer.";
 inline constexpr char kStartByteRange[] = "Please enter an integer between 0 and 1000000000.";
 
-// The routines' boxes (exclamation); %-fields are filled by the routines.
+// The routines' boxes (exclamation, and information for what went well); %-fields are filled by
+// the routines.
 inline constexpr char kCannotOpenSuffix[] = "\n\nFile could not be opened.";
 inline constexpr char kCannotCreateSuffix[] = " \n\nCould not open or create file.";
 inline constexpr char kWriteSectFailed[] =

@@ -1,8 +1,13 @@
 #include "ui/app/orvalis_app.h"
 
+#include <QScreen>
+
 #include "disk/default_drive.h"
 #include "transfer/document.h"
+#include "ui/app/drive_control.h"
 #include "ui/app/qt_user_port.h"
+#include "ui/app/recent_images.h"
+#include "ui/app/udisks_opener.h"
 #include "ui/dialogs/bad_sector_report_dialog.h"
 #include "ui/dialogs/qt_file_chooser.h"
 #include "ui/frame/main_frame.h"
@@ -12,9 +17,25 @@
 
 namespace orv {
 
+namespace {
+
+// Room for the list's five columns and some rows, within the screen the window opens on: at a
+// scale of 2 a small screen has few logical pixels.
+QSize FirstWindowSize(const QWidget& window) {
+    const QSize wanted(760, 520);
+    const QScreen* screen = window.screen();
+    if (!screen) return wanted;
+    return wanted.boundedTo(screen->availableGeometry().size() * 0.9);
+}
+
+}  // namespace
+
 COrvalisApp::COrvalisApp()
-    : m_pChooser(std::make_unique<CQtFileChooser>()),
-      m_pUser(std::make_unique<CQtUserPort>(m_drive, *m_pChooser)),
+    : m_pRecent(std::make_unique<CRecentImages>(RecentImagesFile())),
+      m_pOpener(std::make_unique<CUdisksOpener>()),
+      m_pDriveControl(std::make_unique<CDriveControl>(m_drive, m_pRecent.get(), m_pOpener.get())),
+      m_pChooser(std::make_unique<CQtFileChooser>()),
+      m_pUser(std::make_unique<CQtUserPort>(*m_pDriveControl, *m_pChooser)),
       m_pProgress(std::make_unique<CProgressRunner>(*m_pUser)),
       m_pReport(std::make_unique<CReportPort>(*m_pUser, *m_pChooser)),
       m_pDoc(std::make_unique<COrvalisDoc>(
@@ -34,10 +55,10 @@ bool COrvalisApp::InitInstance(const CommandLine& commandLine) {
     const std::string driveProblem = InsertDrive(commandLine);
 
     m_pFrame = std::make_unique<CMainFrame>();
-    auto* view = new COrvalisView(*m_pDoc, *m_pUser, *m_pChooser);
+    auto* view = new COrvalisView(*m_pDoc, *m_pUser, *m_pChooser, m_pDriveControl.get());
     if (!m_pFrame->Create(view)) return false;
     view->OnInitialUpdate(m_strStartFile);
-    m_pFrame->resize(760, 520);
+    m_pFrame->resize(FirstWindowSize(*m_pFrame));
     m_pFrame->show();
     CSplashWnd::ShowSplashScreen(m_pFrame.get());
 
@@ -50,7 +71,7 @@ std::string COrvalisApp::InsertDrive(const CommandLine& commandLine) {
     std::string path = commandLine.drivePath;
     std::string error;
     if (path.empty() && !PrepareDefaultDrive(path, error)) return error;
-    if (!m_drive.Insert(path, error)) return error;
+    if (!m_pDriveControl->Insert(path, error)) return error;
     return {};
 }
 

@@ -10,13 +10,16 @@
 
 namespace orv {
 
+class CDriveControl;
 class CMainFrame;
 class COrvalisDoc;
 class COrvalisView;
 class CProgressRunner;
 class CQtFileChooser;
 class CQtUserPort;
+class CRecentImages;
 class CReportPort;
+class IDeviceOpener;
 
 class COrvalisApp {
 public:
@@ -40,6 +43,9 @@ private:
     std::string InsertDrive(const CommandLine& commandLine);
 
     CDrive m_drive;
+    std::unique_ptr<CRecentImages> m_pRecent;
+    std::unique_ptr<IDeviceOpener> m_pOpener;
+    std::unique_ptr<CDriveControl> m_pDriveControl;
     std::unique_ptr<CQtFileChooser> m_pChooser;
     std::unique_ptr<CQtUserPort> m_pUser;
     std::unique_ptr<CProgressRunner> m_pProgress;

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "disk/drive.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/dialog_owner.h"
+#include "ui/app/drive_control.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/frame/command_table.h"
 
@@ -98,7 +98,7 @@ Answer RunBox(const Message& m) {
 
 }  // namespace
 
-CQtUserPort::CQtUserPort(CDrive& drive, IFileChooser& chooser)
+CQtUserPort::CQtUserPort(CDriveControl& drive, IFileChooser& chooser)
     : m_drive(drive), m_chooser(chooser), m_pGuiContext(std::make_unique<QObject>()) {}
 
 CQtUserPort::~CQtUserPort() = default;
@@ -138,17 +138,13 @@ Answer CQtUserPort::AskInsertOnGui(const Message& message) {
     }
 }
 
-bool InsertImageFromChooser(CDrive& drive, IFileChooser& chooser, IUserPort& user) {
+bool InsertImageFromChooser(CDriveControl& drive, IFileChooser& chooser, IUserPort& user) {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::OpenOne;
     request.title = "Insert diskette image";
-    request.filter = "Diskette images (*.img)|*.img|All Files (*.*)|*.*||";
+    request.filter = kImageFilter;
     const std::vector<std::string> chosen = chooser.Choose(request);
-    if (chosen.empty()) return false;
-    std::string error;
-    if (drive.Insert(chosen.front(), error)) return true;
-    Notify(user, error, Icon::Stop);
-    return false;
+    return !chosen.empty() && drive.Insert(chosen.front(), user);
 }
 
 }  // namespace orv

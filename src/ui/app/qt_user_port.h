@@ -10,16 +10,18 @@
 
 namespace orv {
 
-class CDrive;
+class CDriveControl;
 class IFileChooser;
 
 // What the "Insert image..." button offers: another image file for drive A:.
 constexpr const char* kInsertImageButton = "Insert image...";
+// What the file dialogs for diskette images offer.
+constexpr const char* kImageFilter = "Diskette images (*.img)|*.img|All Files (*.*)|*.*||";
 
 class CQtUserPort : public IUserPort {
 public:
     // Must be constructed on the user-interface thread.
-    CQtUserPort(CDrive& drive, IFileChooser& chooser);
+    CQtUserPort(CDriveControl& drive, IFileChooser& chooser);
     ~CQtUserPort() override;
 
     Answer ShowMessage(const Message& message) override;
@@ -31,13 +33,13 @@ private:
     Answer OnGuiThread(const std::function<Answer()>& box);
     Answer AskInsertOnGui(const Message& message);
 
-    CDrive& m_drive;
+    CDriveControl& m_drive;
     IFileChooser& m_chooser;
     std::unique_ptr<QObject> m_pGuiContext;  // lives on the user-interface thread
 };
 
 // Chooses an image file and puts it into the drive; tells the user when it is refused.
 // True when the drive holds the chosen image.
-bool InsertImageFromChooser(CDrive& drive, IFileChooser& chooser, IUserPort& user);
+bool InsertImageFromChooser(CDriveControl& drive, IFileChooser& chooser, IUserPort& user);
 
 }  // namespace orv

@@ -60,6 +60,10 @@ CDiskServiceDlg::~CDiskServiceDlg() {
     LetWorkerEnd();
 }
 
+void CDiskServiceDlg::SelectTestType(int testType) {
+    if (QAbstractButton* radio = m_pTestType->button(testType)) radio->setChecked(true);
+}
+
 void CDiskServiceDlg::OnStart() {
     m_controller.m_nTestType = m_pTestType->checkedId();
     m_controller.Start();

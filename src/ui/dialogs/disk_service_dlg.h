@@ -18,6 +18,9 @@ public:
     ~CDiskServiceDlg() override;
 
     const CDiskServiceController& Controller() const { return m_controller; }
+    // Chooses the test type before the dialog runs (the full test for a diskette whose system
+    // area cannot be read).
+    void SelectTestType(int testType);
     // The picture that the turning drive shows now (140, 141 or 142).
     int TurningIcon() const { return m_nTurningIcon; }
 

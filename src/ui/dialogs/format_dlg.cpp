@@ -9,7 +9,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "maintenance/format/files_on_diskette.h"
 #include "maintenance/format/format_texts.h"
+#include "ports/text_format.h"
+#include "ui/app/busy_cursor.h"
 #include "ui/dialogs/dialog_template.h"
 
 namespace orv {
@@ -21,7 +24,10 @@ enum { QUICK = 0, FULL = 1 };
 }  // namespace
 
 CFormatDlg::CFormatDlg(CDrive& drive, IUserPort& user, QWidget* parent)
-    : CWorkerDialog(parent), m_controller(&drive, user, *this, WorkerLaunch::Thread) {
+    : CWorkerDialog(parent),
+      m_drive(drive),
+      m_user(user),
+      m_controller(&drive, user, *this, WorkerLaunch::Thread) {
     setWindowTitle(format_text::kTitle);
     setProperty("helpTopic", "format");
     const CDialogTemplate t(this, 180, 204);
@@ -97,6 +103,15 @@ void CFormatDlg::OnNoLabel() {
 
 void CFormatDlg::OnFormat() {
     ControlsToMembers();
+    // Quick or full, a format leaves no file behind: the user hears how many first.
+    int files = 0;
+    {
+        CBusyCursor busy;
+        files = FilesOnDiskette(m_drive);
+    }
+    if (files > 0 && Ask(m_user, StrFormat(format_text::kAskDeleteFiles, files), Buttons::YesNo,
+                         Icon::Question, Answer::No) != Answer::Yes)
+        return;
     m_controller.Start();
 }
 

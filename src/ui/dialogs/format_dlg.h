@@ -36,6 +36,8 @@ private:
     QCheckBox* m_pDisplayResults = nullptr;  // 1007
     QPushButton* m_pFormat = nullptr;        // 1000
     QPushButton* m_pClose = nullptr;         // 2
+    CDrive& m_drive;
+    IUserPort& m_user;
     CFormatController m_controller;
 };
 

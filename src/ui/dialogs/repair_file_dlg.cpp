@@ -1,11 +1,13 @@
 #include "ui/dialogs/repair_file_dlg.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 #include "maintenance/repair/repair_texts.h"
+#include "transfer/report_reader.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/dialogs/dialog_template.h"
 #include "ui/dialogs/file_chooser.h"
@@ -16,6 +18,7 @@ namespace orv {
 namespace {
 
 constexpr const char* kAllFilesFilter = "All Files (*.*)|*.*||";
+constexpr const char* kReportFilter = "Bad-sector reports|*.txt;*.json|All Files (*.*)|*.*||";
 
 }  // namespace
 
@@ -45,6 +48,8 @@ CRepairFileDlg::CRepairFileDlg(RepairList* badSectors, IUserPort& user, IFileCho
     add->setDefault(true);
     QPushButton* remove = t.Button("&Remove", 82, 72, 50, 14);
     remove->setObjectName("remove");
+    QPushButton* load = t.Button("&Load report...", 82, 90, 70, 14);
+    load->setObjectName("loadReport");
     t.Icon(IDR_MAINFRAME, 151, 18);
     t.Icon(IDI_DOT_GREEN, 57, 44);
     t.Icon(IDI_DOT_RED, 57, 70);
@@ -76,6 +81,7 @@ CRepairFileDlg::CRepairFileDlg(RepairList* badSectors, IUserPort& user, IFileCho
 
     connect(add, &QPushButton::clicked, this, &CRepairFileDlg::OnAdd);
     connect(remove, &QPushButton::clicked, this, &CRepairFileDlg::OnRemove);
+    connect(load, &QPushButton::clicked, this, &CRepairFileDlg::OnLoadReport);
     connect(browseFile, &QPushButton::clicked, this, &CRepairFileDlg::OnBrowseFile);
     connect(browseRepair, &QPushButton::clicked, this, &CRepairFileDlg::OnBrowseRepairFile);
     connect(ok, &QPushButton::clicked, this, &CRepairFileDlg::accept);
@@ -85,9 +91,43 @@ CRepairFileDlg::CRepairFileDlg(RepairList* badSectors, IUserPort& user, IFileCho
 
 void CRepairFileDlg::OnAdd() {
     const std::string text = m_pSector->text().toStdString();
-    if (AcceptSectorEntry(text, m_user)) m_pList->addItem(QString::fromStdString(text));
+    std::vector<std::string> listed;
+    for (int i = 0; i < m_pList->count(); ++i)
+        listed.push_back(m_pList->item(i)->text().toStdString());
+    if (AcceptNewSectorEntry(text, listed, m_user)) m_pList->addItem(QString::fromStdString(text));
     m_pSector->setFocus();
     m_pSector->selectAll();
+}
+
+void CRepairFileDlg::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    QWidget* focus = focusWidget();
+    if (enter && (focus == m_pFile || focus == m_pRepairFile || focus == m_pStartByte)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CRepairFileDlg::OnLoadReport() {
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::OpenOne;
+    request.title = "Load bad-sector report";
+    request.filter = kReportFilter;
+    const std::vector<std::string> chosen = m_chooser.Choose(request);
+    if (chosen.empty()) return;
+    ReadReport report;
+    std::string error;
+    if (!ReadBadSectorReport(chosen.front(), report, error)) {
+        Notify(m_user, error);
+        return;
+    }
+    // The report replaces what was typed: its positions belong to its start byte.
+    m_pList->clear();
+    for (const std::uint32_t position : report.positions)
+        m_pList->addItem(QString::number(position));
+    m_pStartByte->setText(QString::number(report.startByte));
+    m_pFile->setFocus();
 }
 
 void CRepairFileDlg::OnRemove() {

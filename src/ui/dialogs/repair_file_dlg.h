@@ -32,9 +32,16 @@ public:
     // The Repair button: closes only when both files are named and the start byte validates.
     void accept() override;
 
+protected:
+    // Enter presses Add from the number field and the list only: in the other fields it would
+    // add whatever number was typed last.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void OnAdd();
     void OnRemove();
+    // Fills the list and the start byte from a saved bad-sector report or a --report-json file.
+    void OnLoadReport();
     void OnBrowseFile();
     void OnBrowseRepairFile();
 

@@ -7,7 +7,10 @@ enum CommandId : int {
     // Diskette menu.
     ID_DISKETTE_OPEN = 32773,
     ID_DISKETTE_CLOSE = 32777,
-    ID_INSERT_IMAGE = 32790,  // puts another image file into drive A:
+    ID_INSERT_IMAGE = 32790,   // puts another image file into drive A:
+    ID_NEW_IMAGE = 32791,      // creates a blank image and puts it into drive A:
+    ID_RECENT_IMAGES = 32792,  // submenu: the last images put into drive A:
+    ID_DRIVE_MENU = 32793,     // submenu: the 1.44 MB drives of the machine
     ID_VERIFICATION = 32782,
     ID_RESTORE_ATTRIBUTES = 32783,
     ID_DISKETTE_INFO = 32787,
@@ -32,6 +35,9 @@ enum CommandId : int {
     ID_HELP = 57670,
     ID_CONTEXT_HELP = 57669,
     ID_DEFAULT_HELP = 57671,
+    // Keys of the file list.
+    ID_EDIT_COPY = 57634,   // Ctrl+C: the selected files to the clipboard
+    ID_EDIT_PASTE = 57637,  // Ctrl+V: the files on the clipboard onto the diskette
     // Context menu only.
     ID_CONTEXT_ABOUT = 500,
     ID_PROPERTIES_ONE = 501,

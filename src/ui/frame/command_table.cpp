@@ -10,8 +10,17 @@ const std::vector<MenuSpec>& MenuBarSpec() {
          {
              {ID_DISKETTE_OPEN, "&Open", "Display files which are on diskette.", "Open"},
              {ID_DISKETTE_CLOSE, "C&lose", "Close diskette", "Close"},
+             {},
              {ID_INSERT_IMAGE, "&Insert diskette image...",
               "Put another diskette image into drive A:", ""},
+             {ID_NEW_IMAGE, "&New blank image...",
+              "Create a blank diskette image and put it into drive A:", ""},
+             {ID_RECENT_IMAGES, "Recent i&mages", "Put an image used before into drive A:", "",
+              true},
+             {ID_DRIVE_MENU, "Drive", "Put a 1.44 MB drive of this computer into drive A:", "",
+              true},
+             // The rescue commands over the images (Make image of diskette..., Merge reads...,
+             // Rescue file from copies..., Scan folder of images...) belong here.
              {},
              {ID_VERIFICATION, "&Verification", "Turn On/Off read test after writing on diskette",
               ""},

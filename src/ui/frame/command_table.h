@@ -11,6 +11,7 @@ struct MenuItemSpec {
     const char* text = "";
     const char* prompt = "";
     const char* tooltip = "";  // empty when the command has no toolbar button
+    bool submenu = false;      // the item opens a submenu that the file list fills
 };
 
 struct MenuSpec {

@@ -12,6 +12,7 @@
 #include "ui/app/about_dlg.h"
 #include "ui/frame/command_ids.h"
 #include "ui/frame/command_table.h"
+#include "ui/frame/drive_pane.h"
 #include "ui/frame/help_controller.h"
 #include "ui/frame/lock_indicators.h"
 #include "ui/resources/pictures.h"
@@ -91,6 +92,10 @@ void CMainFrame::BuildMenus() {
                 menu->addSeparator();
                 continue;
             }
+            if (item.submenu) {
+                NewSubmenu(item, menu);
+                continue;
+            }
             QAction* action = NewAction(item.id, item.text);
             if (CommandChecked(item.id, {}).has_value() || item.id == ID_VIEW_TOOLBAR ||
                 item.id == ID_VIEW_STATUS_BAR)
@@ -102,11 +107,35 @@ void CMainFrame::BuildMenus() {
             menu->addAction(action);
         }
     }
-    // Del deletes the selected files while Delete is enabled.
-    QAction* del = NewAction(ID_FILE_DELETE, "Delete");
-    del->setShortcut(Qt::Key_Delete);
-    del->setStatusTip({});
-    addAction(del);
+    // Del deletes the selected files while Delete is enabled; Ctrl+C and Ctrl+V carry files
+    // between the list and the desktop's clipboard.
+    const struct {
+        int id;
+        const char* text;
+        QKeySequence key;
+    } keys[] = {{ID_FILE_DELETE, "Delete", QKeySequence(Qt::Key_Delete)},
+                {ID_EDIT_COPY, "Copy to clipboard", QKeySequence::Copy},
+                {ID_EDIT_PASTE, "Paste from clipboard", QKeySequence::Paste}};
+    for (const auto& k : keys) {
+        QAction* action = NewAction(k.id, k.text);
+        action->setShortcut(k.key);
+        action->setStatusTip({});
+        addAction(action);
+    }
+}
+
+QMenu* CMainFrame::NewSubmenu(const MenuItemSpec& item, QMenu* parent) {
+    QMenu* submenu = parent->addMenu(item.text);
+    QAction* opener = submenu->menuAction();
+    opener->setData(item.id);
+    opener->setStatusTip(item.prompt);
+    m_actions.emplace(item.id, opener);
+    // Filled afresh each time: the recent images and the drives change while the program runs.
+    connect(submenu, &QMenu::aboutToShow, this, [this, submenu, id = item.id] {
+        submenu->clear();
+        if (m_pView) m_pView->FillSubmenu(id, *submenu);
+    });
+    return submenu;
 }
 
 void CMainFrame::BuildToolBar() {
@@ -134,6 +163,8 @@ void CMainFrame::BuildStatusBar() {
     message->setMinimumWidth(1);
     bar->addWidget(message, 1);
     m_panes.push_back(message);
+    m_pDrivePane = new CDrivePane(bar);
+    bar->addPermanentWidget(m_pDrivePane);
     const QFontMetrics fm(bar->font());
     for (const char* text : kIndicatorTexts) {
         auto* pane = new QLabel(bar);
@@ -181,6 +212,7 @@ void CMainFrame::UpdateCommandUI() {
         action->setEnabled(enabled);
         if (action->isCheckable()) action->setChecked(checked);
     }
+    UpdateDrivePane();
 }
 
 bool CMainFrame::OnCommand(int id) {
@@ -236,10 +268,16 @@ bool CMainFrame::event(QEvent* event) {
 }
 
 void CMainFrame::timerEvent(QTimerEvent* event) {
-    if (event->timerId() == m_nIndicatorTimer)
+    if (event->timerId() == m_nIndicatorTimer) {
         UpdateLockPanes();
-    else
+        UpdateDrivePane();
+    } else {
         QMainWindow::timerEvent(event);
+    }
+}
+
+void CMainFrame::UpdateDrivePane() {
+    if (m_pView && m_pDrivePane) m_pDrivePane->ShowPath(m_pView->DrivePath());
 }
 
 void CMainFrame::UpdateLockPanes() {

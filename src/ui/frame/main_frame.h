@@ -8,10 +8,13 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QToolBar;
 
 namespace orv {
 
+struct MenuItemSpec;
+class CDrivePane;
 class CHelpController;
 class COrvalisView;
 
@@ -37,6 +40,7 @@ public:
     bool OnCommand(int id);
 
     QToolBar* ToolBar() const { return m_pToolBar; }
+    CDrivePane* DrivePane() const { return m_pDrivePane; }
     COrvalisView* View() const { return m_pView; }
     CHelpController* Help() const { return m_pHelp; }
 
@@ -51,12 +55,16 @@ private:
     QAction* NewAction(int id, const QString& text);
     void ShowAbout();
     void UpdateLockPanes();
+    // Follows the drive, whose medium a prompt inside an operation may change too.
+    void UpdateDrivePane();
+    QMenu* NewSubmenu(const MenuItemSpec& item, QMenu* parent);
 
     COrvalisView* m_pView = nullptr;
     CHelpController* m_pHelp = nullptr;
     QToolBar* m_pToolBar = nullptr;
     std::multimap<int, QAction*> m_actions;
     std::vector<QLabel*> m_panes;  // message, CAP, NUM, SCRL
+    CDrivePane* m_pDrivePane = nullptr;
     int m_nIndicatorTimer = 0;
 };
 

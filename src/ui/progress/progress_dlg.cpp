@@ -55,6 +55,10 @@ CProgressDlg::CProgressDlg(IUserPort& user, QWidget* parent) : QDialog(parent), 
     m_pProgress->setTextVisible(false);
     m_pCountLine = new QLabel(this);
     m_pCountLine->setGeometry(du.Rect(7, 79, 171, 8));
+    m_pTimeLeft = new QLabel(this);
+    m_pTimeLeft->setObjectName("timeLeft");
+    m_pTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_pTimeLeft->setGeometry(du.Rect(180, 79, 90, 8));
     m_pCancel = new QPushButton("&Storno", this);
     m_pCancel->setGeometry(du.Rect(220, 61, 50, 14));
     m_pCancel->setAutoDefault(false);  // Enter does nothing: the OK button is hidden
@@ -183,6 +187,13 @@ void CProgressDlg::SetPercent(int percent) {
 
 void CProgressDlg::ShowCounts(long done, long total) {
     WaitWhilePaused();
+    const std::optional<long> left = m_timeLeft.Update(done, total, CTimeLeft::Clock::now());
+    if (left) {
+        const QString text = QString::fromStdString(TimeLeftText(*left));
+        QMetaObject::invokeMethod(
+            m_pTimeLeft, [label = m_pTimeLeft, text] { label->setText(text); },
+            Qt::QueuedConnection);
+    }
     if (m_strCountFormat.empty()) return;
     const QString text = QString::fromStdString(FormatCounts(m_strCountFormat, done, total));
     QMetaObject::invokeMethod(

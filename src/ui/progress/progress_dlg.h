@@ -15,6 +15,7 @@
 
 #include "ports/progress_port.h"
 #include "ports/user_port.h"
+#include "ui/progress/time_left.h"
 
 class QEventLoop;
 class QLabel;
@@ -86,6 +87,8 @@ private:
     QProgressBar* m_pProgress = nullptr;  // 1030
     QLabel* m_pFileLine = nullptr;        // 1006
     QLabel* m_pCountLine = nullptr;       // 1007
+    QLabel* m_pTimeLeft = nullptr;        // beside the counter line
+    CTimeLeft m_timeLeft;                 // fed by the worker thread only
     QPushButton* m_pCancel = nullptr;     // 2, "&Storno"
     int m_nAnimationTimer = 0;
 

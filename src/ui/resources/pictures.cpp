@@ -1,6 +1,10 @@
 #include "ui/resources/pictures.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 
 #include "ui/frame/command_ids.h"
@@ -52,15 +56,54 @@ const PictureFile kButtons[] = {
     {ID_CONTEXT_HELP, ":/pictures/button_help.svg", kButton},
 };
 
-QPixmap Render(const char* path, QSize size) {
-    QPixmap pixmap(size);
+// Drawn for the screen's pixels: at a scale of 2 a 32 x 32 picture gets 64 x 64 pixels of its
+// own, not an enlarged bitmap.
+QPixmap Render(const char* path, QSize size, qreal scale) {
+    QPixmap pixmap(size * scale);
     pixmap.fill(Qt::transparent);
     QSvgRenderer renderer{QString(path)};
-    if (!renderer.isValid()) return pixmap;
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
+    renderer.setAspectRatioMode(Qt::KeepAspectRatio);
+    if (renderer.isValid()) {
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+    }
+    pixmap.setDevicePixelRatio(scale);
     return pixmap;
 }
+
+// The scale of the sharpest screen: a picture made once may be shown on any of them.
+qreal ScreenScale() {
+    return qApp ? qApp->devicePixelRatio() : 1.0;
+}
+
+// An icon that draws its SVG afresh for every size and scale asked of it, with a second SVG
+// for the checked state where there is one.
+class CSvgIconEngine final : public QIconEngine {
+public:
+    CSvgIconEngine(const char* off, const char* on) : m_off(off), m_on(on ? on : off) {}
+
+    QIconEngine* clone() const override { return new CSvgIconEngine(*this); }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        QPixmap pixmap = Render(state == QIcon::On ? m_on : m_off, size, scale);
+        if (mode == QIcon::Normal || mode == QIcon::Active) return pixmap;
+        // Greyed out (or selected) as the style draws it for any icon.
+        QStyleOption option;
+        return QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+    }
+
+private:
+    const char* m_off;
+    const char* m_on;
+};
 
 const PictureFile* Find(const PictureFile* begin, const PictureFile* end, int id) {
     for (const PictureFile* p = begin; p != end; ++p)
@@ -82,30 +125,26 @@ QPixmap LoadPicture(int id, QSize size) {
         empty.fill(Qt::transparent);
         return empty;
     }
-    return Render(p->path, size);
+    return Render(p->path, size, ScreenScale());
 }
 
 QIcon ApplicationIcon() {
-    QIcon icon;
-    for (int side : {16, 32, 48, 64}) icon.addPixmap(LoadPicture(IDR_MAINFRAME, QSize(side, side)));
-    return icon;
+    return QIcon(new CSvgIconEngine(":/pictures/application.svg", nullptr));
 }
 
 QIcon ToolbarPicture(int commandId) {
     const PictureFile* p = Find(std::begin(kButtons), std::end(kButtons), commandId);
     if (!p) return {};
-    QIcon icon;
-    icon.addPixmap(Render(p->path, p->size));
-    return icon;
+    return QIcon(new CSvgIconEngine(p->path, nullptr));
 }
 
 QIcon MenuPicture(int commandId) {
-    QIcon icon;
     const bool open = commandId == ID_DISKETTE_OPEN;
-    icon.addPixmap(LoadPicture(open ? IDB_OPEN : IDB_CLOSE), QIcon::Normal, QIcon::Off);
-    icon.addPixmap(LoadPicture(open ? IDB_OPEN_CHECKED : IDB_CLOSE_CHECKED), QIcon::Normal,
-                   QIcon::On);
-    return icon;
+    const PictureFile* off =
+        Find(std::begin(kPictures), std::end(kPictures), open ? IDB_OPEN : IDB_CLOSE);
+    const PictureFile* on = Find(std::begin(kPictures), std::end(kPictures),
+                                 open ? IDB_OPEN_CHECKED : IDB_CLOSE_CHECKED);
+    return QIcon(new CSvgIconEngine(off->path, on->path));
 }
 
 QCursor ListCursor() {

@@ -30,11 +30,12 @@ enum PictureId : int {
     IDI_POSITION = 158,       // the start-position dialog's picture
 };
 
-// The picture at its own size (icons 32 x 32).
+// The picture at its own size (icons 32 x 32), drawn for the screen's scale.
 QPixmap LoadPicture(int id);
-// The picture drawn at the given size.
+// The picture drawn at the given size (in the screen's logical pixels).
 QPixmap LoadPicture(int id, QSize size);
 
+// The icons draw their SVG for whatever size and scale they are shown at.
 QIcon ApplicationIcon();
 // The toolbar button of a command (48 x 45), or a null icon.
 QIcon ToolbarPicture(int commandId);

@@ -7,16 +7,22 @@ namespace orv {
 std::optional<bool> CommandEnabled(int id, const ViewState& s) {
     switch (id) {
         case ID_DISKETTE_OPEN:
+        // What is in the drive changes only while no diskette is open.
         case ID_INSERT_IMAGE:
+        case ID_NEW_IMAGE:
+        case ID_RECENT_IMAGES:
+        case ID_DRIVE_MENU:
             return !s.open;
         case ID_DISKETTE_CLOSE:
         case ID_FILE_ADD:
         case ID_FILE_ADD_FROM:
         case ID_DISKETTE_INFO:
+        case ID_EDIT_PASTE:
             return s.open;
         case ID_FILE_COPY:
         case ID_FILE_DELETE:
         case ID_FILE_COPY_AT:
+        case ID_EDIT_COPY:
             return s.open && s.selected > 0;
         case ID_VERIFICATION:
         case ID_RESTORE_ATTRIBUTES:

@@ -29,12 +29,13 @@ void COrvalisView::OnFormat() {
     dlg.exec();
 }
 
-void COrvalisView::OnDiskService() {
+void COrvalisView::OnDiskService(int testType) {
     if (m_bOpen) {
         Say(kCannotScanOpen, Buttons::Ok, Icon::Exclamation);
         return;
     }
     CDiskServiceDlg dlg(m_doc.Drive(), m_user, window());
+    if (testType >= 0) dlg.SelectTestType(testType);
     dlg.exec();
 }
 

@@ -4,14 +4,20 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTimerEvent>
+#include <algorithm>
+#include <optional>
 
+#include "fs/name_text.h"
+#include "maintenance/diskservice/service_controller.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
 #include "ui/app/busy_cursor.h"
-#include "ui/app/qt_user_port.h"
+#include "ui/app/drive_control.h"
 #include "ui/dialogs/disk_info_dlg.h"
 #include "ui/frame/command_ids.h"
+#include "ui/frame/command_table.h"
 #include "ui/resources/pictures.h"
 #include "ui/view/context_menu_items.h"
 #include "ui/view/record_sort.h"
@@ -21,6 +27,13 @@ namespace orv {
 namespace {
 
 constexpr int kStartFileDelayMs = 1000;
+constexpr const char* kRebuildIdsOffer =
+    "\n\nIts sector 0 carries the Orvalis signature: it was formatted for Orvalis, but its ID "
+    "sectors cannot be read. The full test of Disk service rebuilds them from the files' own "
+    "data; Format would delete the files.\n\nDo you want to run Disk service now ?";
+constexpr const char* kRebuildTableOffer =
+    "\n\nThe full test of Disk service rebuilds the allocation table from the files' own "
+    "data.\n\nDo you want to run Disk service now ?";
 // Item data of the name column that ties a row to its file.
 constexpr int kKeyNumberRole = Qt::UserRole;
 constexpr int kKeyExtensionRole = Qt::UserRole + 1;
@@ -42,8 +55,13 @@ constexpr ColumnSpec kColumns[COL_COUNT] = {
 }  // namespace
 
 COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& chooser,
-                           QWidget* parent)
-    : QTreeWidget(parent), m_doc(doc), m_user(user), m_chooser(chooser) {
+                           CDriveControl* driveControl, QWidget* parent)
+    : QTreeWidget(parent),
+      m_doc(doc),
+      m_user(user),
+      m_chooser(chooser),
+      m_pOwnDriveControl(driveControl ? nullptr : std::make_unique<CDriveControl>(doc.Drive())),
+      m_drive(driveControl ? *driveControl : *m_pOwnDriveControl) {
     m_openPicture = MenuPicture(ID_DISKETTE_OPEN);
     m_closePicture = MenuPicture(ID_DISKETTE_CLOSE);
     setRootIsDecorated(false);
@@ -55,11 +73,23 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, &COrvalisView::SortByColumn);
     connect(this, &QTreeWidget::itemSelectionChanged, this, &COrvalisView::commandStateChanged);
+    // Enter or a double click copies the file, as Copy... does.
+    connect(this, &QTreeWidget::itemActivated, this, [this] { ExecuteCommand(ID_FILE_COPY); });
+    // Files go both ways between the list and the desktop; the list never moves its own rows.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
 }
+
+COrvalisView::~COrvalisView() = default;
 
 void COrvalisView::OnInitialUpdate(const std::string& startFile) {
     if (!m_bListCursorSet) {
@@ -94,6 +124,11 @@ bool COrvalisView::HandlesCommand(int id) const {
         case ID_DISKETTE_OPEN:
         case ID_DISKETTE_CLOSE:
         case ID_INSERT_IMAGE:
+        case ID_NEW_IMAGE:
+        case ID_RECENT_IMAGES:
+        case ID_DRIVE_MENU:
+        case ID_EDIT_COPY:
+        case ID_EDIT_PASTE:
         case ID_VERIFICATION:
         case ID_RESTORE_ATTRIBUTES:
         case ID_DISKETTE_INFO:
@@ -134,6 +169,15 @@ bool COrvalisView::ExecuteCommand(int id) {
             break;
         case ID_INSERT_IMAGE:
             OnInsertImage();
+            break;
+        case ID_NEW_IMAGE:
+            OnNewImage();
+            break;
+        case ID_EDIT_COPY:
+            OnCopyToClipboard();
+            break;
+        case ID_EDIT_PASTE:
+            OnPasteFromClipboard();
             break;
         case ID_VERIFICATION:
             OnVerification();
@@ -208,20 +252,94 @@ void COrvalisView::AddRow(const FileRecord& r) {
 
 void COrvalisView::RebuildList() {
     clear();
-    // The document closes itself when, after a failure, it cannot read its diskette again.
-    m_bOpen = m_bOpen && m_doc.IsOpen();
+    FollowDocument();
     for (const FileRecord& r : m_doc.Files()) AddRow(r);
+    m_nSortColumn = -1;
+    ShowSortIndicator();
     emit commandStateChanged();
+}
+
+void COrvalisView::FollowDocument() {
+    // The document closes itself when, after a failure, it cannot read its diskette again.
+    if (m_bOpen && !m_doc.IsOpen()) {
+        m_bOpen = false;
+        ShowTitle();
+    }
+}
+
+void COrvalisView::RefreshList() {
+    FollowDocument();
+    std::vector<const FileRecord*> records;
+    for (const FileRecord& r : m_doc.Files()) records.push_back(&r);
+    OrderRecords(records, m_nSortColumn, m_bSortArrayAscending);
+    ShowRecords(records);
 }
 
 void COrvalisView::SortByColumn(int column) {
     CBusyCursor busy;
+    const bool ascending = SortAscendingNext(column);
     std::vector<const FileRecord*> records;
     for (const FileRecord& r : m_doc.Files()) records.push_back(&r);
     SortRecords(records, column);
+    // "Attributes" does not sort: it shows the file list in reverse, as every rebuild does.
+    const bool sorted = column != COL_ATTRIBUTES && column >= 0 && column < COL_COUNT;
+    m_nSortColumn = sorted ? column : -1;
+    m_bSortArrayAscending = ascending;
+    ShowRecords(records);
+}
+
+namespace {
+
+// What ties a row to its file, as AddRow stores it.
+struct RowIdentity {
+    int number;
+    QByteArray extension;
+    int part;
+    qulonglong size;
+    bool operator==(const RowIdentity&) const = default;
+};
+
+RowIdentity IdentityOf(const QTreeWidgetItem* item) {
+    return {item->data(COL_NAME, kKeyNumberRole).toInt(),
+            item->data(COL_NAME, kKeyExtensionRole).toByteArray(),
+            item->data(COL_NAME, kKeyPartRole).toInt(),
+            item->data(COL_NAME, kKeySizeRole).toULongLong()};
+}
+
+}  // namespace
+
+void COrvalisView::ShowRecords(const std::vector<const FileRecord*>& records) {
+    std::vector<RowIdentity> selected;
+    for (const QTreeWidgetItem* item : selectedItems()) selected.push_back(IdentityOf(item));
+    std::optional<RowIdentity> current;
+    if (currentItem()) current = IdentityOf(currentItem());
+
     clear();
     for (const FileRecord* r : records) AddRow(*r);
+    QTreeWidgetItem* newCurrent = nullptr;
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = topLevelItem(row);
+        const RowIdentity id = IdentityOf(item);
+        if (std::find(selected.begin(), selected.end(), id) != selected.end())
+            item->setSelected(true);
+        if (current && id == *current) newCurrent = item;
+    }
+    if (newCurrent) {
+        setCurrentItem(newCurrent, 0, QItemSelectionModel::NoUpdate);
+        scrollToItem(newCurrent);
+    }
+    ShowSortIndicator();
     emit commandStateChanged();
+}
+
+void COrvalisView::ShowSortIndicator() {
+    if (m_nSortColumn < 0) {
+        header()->setSortIndicator(-1, Qt::AscendingOrder);
+        return;
+    }
+    // The rows show the sorted records in reverse: an ascending sort puts the greatest on top.
+    header()->setSortIndicator(m_nSortColumn,
+                               m_bSortArrayAscending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 std::int64_t COrvalisView::DisketteFreeBytes() const {
@@ -282,17 +400,42 @@ void COrvalisView::OnOpen() {
         m_bOpen = true;
         SetStatusText("Done...");
         ShowFreeSpace();
-        emit titleChanged(QString::fromStdString("Orvalis - " + m_doc.Volume().Ids().label));
+        ShowTitle();
         return;
     }
-    if (rc != -4) Say(m_doc.OpenErrorMessage(rc), Buttons::Ok, Icon::Stop);
+    if (rc == -4) {
+        m_doc.CloseDiskette();
+        return;
+    }
+    const std::string message = m_doc.OpenErrorMessage(rc);
+    // A diskette formatted for Orvalis whose system area cannot be read still holds its files,
+    // each unit tagged with its owner: the full test rebuilds the rest, where Format would
+    // erase them.
+    const char* offer = rc == -2                            ? kRebuildTableOffer
+                        : rc == -1 && m_doc.SignatureSeen() ? kRebuildIdsOffer
+                                                            : nullptr;
+    if (!offer) {
+        Say(message, Buttons::Ok, Icon::Stop);
+        m_doc.CloseDiskette();
+        return;
+    }
     m_doc.CloseDiskette();
+    if (Say(message + offer, Buttons::YesNo, Icon::Question) == Answer::Yes)
+        OnDiskService(TEST_FULL);
 }
 
 void COrvalisView::OnClose() {
     m_doc.CloseDiskette();
     clear();
     m_bOpen = false;
+    ShowTitle();
+}
+
+void COrvalisView::ShowTitle() {
+    // The label as text: a label written by an older program may not be UTF-8.
+    emit titleChanged(
+        m_bOpen ? QString::fromStdString("Orvalis - " + DisplayText(m_doc.Volume().Ids().label))
+                : QString(kNoDiskTitle));
 }
 
 void COrvalisView::OnVerification() {
@@ -311,11 +454,6 @@ void COrvalisView::OnDisketteInfo() {
     dlg.SetInfo(volume.Ids().label, volume.Ids().stampTime, volume.FreeBytes(), volume.BadBytes(),
                 volume.SystemBytes(), int(m_doc.Files().size()));
     dlg.exec();
-}
-
-void COrvalisView::OnInsertImage() {
-    if (InsertImageFromChooser(m_doc.Drive(), m_chooser, m_user))
-        SetStatusText("Drive A: " + m_doc.Drive().Path());
 }
 
 void COrvalisView::timerEvent(QTimerEvent* event) {

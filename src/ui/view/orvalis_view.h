@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QTreeWidget>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,17 +13,23 @@
 #include "ui/view/enable_rules.h"
 
 class QMenu;
+class QMimeData;
+class QTemporaryDir;
 
 namespace orv {
 
+class CDriveControl;
 class COrvalisDoc;
 class IFileChooser;
 
 class COrvalisView : public QTreeWidget {
     Q_OBJECT
 public:
+    // Without a drive control of the application's the view puts images into the document's
+    // drive itself and remembers none.
     COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& chooser,
-                 QWidget* parent = nullptr);
+                 CDriveControl* driveControl = nullptr, QWidget* parent = nullptr);
+    ~COrvalisView() override;
 
     // Run once before the main window is shown: columns, list cursor, and the start file,
     // which is added one second later.
@@ -37,7 +44,12 @@ public:
     bool IsOpen() const { return m_bOpen; }
 
     void AddRow(const FileRecord& record);
+    // The rows afresh from the document in reverse file-list order (the newest file on top);
+    // the list is no longer sorted by a column.
     void RebuildList();
+    // The rows afresh from the document in the order the list shows now (sorted by a column or
+    // not), with the same files selected: what follows an operation that only reads.
+    void RefreshList();
     void SortByColumn(int column);
     void ShowFreeSpace();
 
@@ -51,6 +63,17 @@ public:
     // Fills the context menu for the current state; each item carries its command id as data.
     void BuildContextMenu(QMenu& menu);
 
+    // What sits in drive A: now: the path of the image or device, empty when nothing.
+    std::string DrivePath() const;
+    // Fills a submenu of the menu bar for the current state: Recent images, Drive.
+    void FillSubmenu(int id, QMenu& menu);
+    // Where the drives of the machine are looked for: /sys, or a tree of a test's own.
+    void SetSysRoot(std::string root) { m_strSysRoot = std::move(root); }
+
+    // Files from the desktop (dropped or pasted) onto the diskette, with every question of Add.
+    // False when no diskette is open or the data names no local file.
+    bool AddDroppedFiles(const QMimeData& data);
+
 signals:
     void statusTextChanged(const QString& text);
     void titleChanged(const QString& title);
@@ -61,6 +84,10 @@ signals:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Diskette commands.
@@ -70,9 +97,20 @@ private:
     void OnRestoreAttributes();
     void OnDisketteInfo();
     void OnInsertImage();
+    void OnNewImage();
+    void OnInsertFromMenu(const std::string& path, bool recent);
+    void FillRecentImagesMenu(QMenu& menu);
+    void FillDriveMenu(QMenu& menu);
     void OnStartFileTimer();
     // File transfer commands.
     void OnAdd();
+    void AddFiles(const std::vector<std::string>& paths);
+    void OnCopyToClipboard();
+    void OnPasteFromClipboard();
+    bool AcceptsDrop(const QMimeData* data) const;
+    // The selected files copied into a fresh temporary folder, which replaces the one in
+    // folder: the URLs for the desktop, or null when nothing was copied.
+    std::unique_ptr<QMimeData> ExportSelection(std::unique_ptr<QTemporaryDir>& folder);
     void OnAddFrom();
     void OnCopy();
     void CopyOneFile(int row);
@@ -81,12 +119,22 @@ private:
     void OnDelete();
     // Maintenance commands.
     void OnFormat();
-    void OnDiskService();
+    // The disk service, with the test type chosen beforehand when one is given.
+    void OnDiskService(int testType = -1);
     void OnCreateRepairFile();
     void OnRepairFile();
     // Context menu only.
     void OnPropertiesOne();
     void OnPropertiesMany();
+
+    // Shows the records from the top row down in reverse (each row goes to the top), with the
+    // rows of the files that were selected selected again.
+    void ShowRecords(const std::vector<const FileRecord*>& records);
+    void ShowSortIndicator();
+    // The title names the open diskette's label, or says that none is open.
+    void ShowTitle();
+    // Follows a document that closed itself after a failure it could not undo.
+    void FollowDocument();
 
     void SetStatusText(const std::string& text);
     std::int64_t DisketteFreeBytes() const;
@@ -96,6 +144,13 @@ private:
     COrvalisDoc& m_doc;
     IUserPort& m_user;
     IFileChooser& m_chooser;
+    std::unique_ptr<CDriveControl> m_pOwnDriveControl;  // when the application gave none
+    CDriveControl& m_drive;
+    std::string m_strSysRoot = "/sys";
+    // The files last copied out for the desktop: they must stay until the desktop has read
+    // them, which it may do long after the drop or the paste.
+    std::unique_ptr<QTemporaryDir> m_pDragExport;
+    std::unique_ptr<QTemporaryDir> m_pClipboardExport;
 
     bool m_bVerifyMark = false;
     bool m_bRestoreMark = true;
@@ -106,6 +161,8 @@ private:
     std::string m_strStartFile;
     int m_nStartFileTimer = 0;  // 0 while no start-file timer runs
     bool m_bStartFileTimerUsed = false;
+    int m_nSortColumn = -1;              // -1: reverse file-list order
+    bool m_bSortArrayAscending = false;  // the order of the sorted records before display
 };
 
 }  // namespace orv

@@ -1,5 +1,7 @@
 #include "ui/view/record_sort.h"
 
+#include <QLocale>
+#include <QString>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -13,20 +15,22 @@ std::array<bool, COL_COUNT>& Directions() {
     return flags;
 }
 
-// Byte order of unsigned characters, case included; a multi-byte character compares by its
-// bytes, which keeps whole characters together.
-int CompareNames(const std::string& a, const std::string& b) {
+int CompareBytes(const std::string& a, const std::string& b) {
     const std::size_t n = std::min(a.size(), b.size());
     const int c = n ? std::memcmp(a.data(), b.data(), n) : 0;
-    if (c != 0) return c;
+    if (c != 0) return c < 0 ? -1 : 1;
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-int CompareBy(int column, const FileRecord& a, const FileRecord& b) {
+bool Sortable(int column) {
+    return column >= 0 && column < COL_COUNT && column != COL_ATTRIBUTES;
+}
+
+int CompareBy(int column, const CNameOrder& names, const FileRecord& a, const FileRecord& b) {
     auto cmp = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
     switch (column) {
         case COL_NAME:
-            return CompareNames(a.displayName, b.displayName);
+            return names.Compare(a.displayName, b.displayName);
         case COL_SIZE:
             return cmp(std::uint32_t(a.size), std::uint32_t(b.size));
         case COL_DATE:
@@ -38,17 +42,39 @@ int CompareBy(int column, const FileRecord& a, const FileRecord& b) {
     }
 }
 
+// The user's language decides where accented letters go; the C locale of a bare environment
+// would compare code points and ignore numbers, so English stands in for it.
+QLocale NameLocale() {
+    const QLocale user;
+    return user.language() == QLocale::C ? QLocale(QLocale::English) : user;
+}
+
 }  // namespace
 
+CNameOrder::CNameOrder() : m_collator(NameLocale()) {
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    m_collator.setNumericMode(true);
+}
+
+int CNameOrder::Compare(const std::string& a, const std::string& b) const {
+    const int c = m_collator.compare(QString::fromStdString(a), QString::fromStdString(b));
+    if (c != 0) return c < 0 ? -1 : 1;
+    return CompareBytes(a, b);
+}
+
+void OrderRecords(std::vector<const FileRecord*>& records, int column, bool ascending) {
+    if (!Sortable(column)) return;
+    const CNameOrder names;
+    std::stable_sort(records.begin(), records.end(), [&](const FileRecord* a, const FileRecord* b) {
+        const int c = CompareBy(column, names, *a, *b);
+        return ascending ? c < 0 : c > 0;
+    });
+}
+
 void SortRecords(std::vector<const FileRecord*>& records, int column) {
-    if (column < 0 || column >= COL_COUNT || column == COL_ATTRIBUTES) return;
+    if (!Sortable(column)) return;
     bool& ascending = Directions()[std::size_t(column)];
-    const bool up = ascending;
-    std::stable_sort(records.begin(), records.end(),
-                     [column, up](const FileRecord* a, const FileRecord* b) {
-                         const int c = CompareBy(column, *a, *b);
-                         return up ? c < 0 : c > 0;
-                     });
+    OrderRecords(records, column, ascending);
     ascending = !ascending;
 }
 

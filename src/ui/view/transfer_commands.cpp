@@ -43,6 +43,10 @@ void COrvalisView::OnAdd() {
     request.filter = kAddFilter;
     const std::vector<std::string> paths = m_chooser.Choose(request);
     if (paths.empty()) return;
+    AddFiles(paths);
+}
+
+void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
     {
         CBusyCursor busy;
         for (const std::string& path : paths) {
@@ -98,7 +102,7 @@ void COrvalisView::OnCopy() {
         CopyOneFile(rows.front());
     else
         CopyIntoFolder(rows);
-    RebuildList();
+    RefreshList();
 }
 
 void COrvalisView::CopyOneFile(int row) {
@@ -174,9 +178,9 @@ void COrvalisView::OnCopyAt() {
         rc = m_doc.CopyFromDiskette(key, path, false, position);
     }
     if (rc == -1) return;
-    RebuildList();
+    RefreshList();
     Say(StrFormat("File was added to %s\nfrom position %ld", path.c_str(), long(position)),
-        Buttons::Ok, Icon::Exclamation);
+        Buttons::Ok, Icon::Information);
 }
 
 void COrvalisView::OnDelete() {

@@ -1,0 +1,22 @@
+// The status-bar pane that says what sits in drive A:: an image by its file name, with its full
+// path in the tooltip, or a device by its path.
+#pragma once
+
+#include <QLabel>
+#include <string>
+
+namespace orv {
+
+class CDrivePane : public QLabel {
+    Q_OBJECT
+public:
+    explicit CDrivePane(QWidget* parent = nullptr);
+    // Shows the path of what is in the drive (empty: nothing is).
+    void ShowPath(const std::string& path);
+
+private:
+    std::string m_strPath;
+    bool m_bShown = false;
+};
+
+}  // namespace orv
