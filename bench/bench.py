@@ -4,8 +4,9 @@
 1. wall time of `orvalis-cli add` of a 1 400 000-byte file onto a formatted image and of copying
    it back, against mcopy into and out of a FAT12 image made by mkfs.fat;
 2. a full format against mkfs.fat;
-3. the modelled drive time and device requests of the add and copy of a file that fills the
-   diskette, against the physical limit (the time for the drive to pass the sectors once).
+3. the modelled drive time and device requests, against the physical limit (the time for the
+   drive to pass the sectors once), of the add and copy of a file that fills the diskette, of
+   listing it, of a quick and a full format, of the full test and of imaging the diskette.
 
 Usage: bench/bench.py [--runs N] [--json PATH] [--cli PATH]
 Prints a table and writes it as JSON (default bench/results.json).
@@ -92,6 +93,11 @@ def main():
         fat_copy = median_time(with_file(fat_blank, fat, ["mcopy", "-i", fat, src, "::file.bin"]),
                                ["mcopy", "-i", fat, "::file.bin", out], a.runs)
         rows.append(("copy back", orv_copy, fat_copy))
+        orv_list = median_time(with_file(orv_blank, orv, [cli, "--drive", orv, "add", src]),
+                               [cli, "--drive", orv, "list"], a.runs)
+        fat_list = median_time(with_file(fat_blank, fat, ["mcopy", "-i", fat, src, "::file.bin"]),
+                               ["mdir", "-i", fat, "::"], a.runs)
+        rows.append(("list", orv_list, fat_list))
         blank = os.path.join(tmp, "blank.img")
 
         def blank_orv():
@@ -108,8 +114,18 @@ def main():
         rows.append(("full format", orv_fmt, fat_fmt))
 
         shutil.copyfile(orv_blank, orv)
-        model_add = stats_of([cli, "--stats", "--drive", orv, "add", full])
-        model_copy = stats_of([cli, "--stats", "--drive", orv, "--no-restore", "copy", "full.bin", out])
+        models = [("add", stats_of([cli, "--stats", "--drive", orv, "add", full]))]
+        models.append(("copy back", stats_of([cli, "--stats", "--drive", orv, "--no-restore",
+                                              "copy", "full.bin", out])))
+        models.append(("list", stats_of([cli, "--stats", "--drive", orv, "list"])))
+        imaged = os.path.join(tmp, "imaged.img")
+        models.append(("image", stats_of([cli, "--stats", "--drive", orv, "image", imaged])))
+        models.append(("full test", stats_of([cli, "--stats", "--drive", orv, "--yes", "service",
+                                              "full"])))
+        models.append(("quick format", stats_of([cli, "--stats", "--drive", orv, "--yes", "format",
+                                                 "--no-results"])))
+        models.append(("full format", stats_of([cli, "--stats", "--drive", orv, "--yes", "format",
+                                                "--full", "--no-results"])))
 
         print(f"{'operation':<18}{'orvalis s':>12}{'mtools s':>12}{'ratio':>8}")
         result = {"runs": a.runs, "wall": [], "model": []}
@@ -118,7 +134,7 @@ def main():
             result["wall"].append({"operation": name, "orvalis_s": o, "fat_s": f, "ratio": o / f})
         print()
         print(f"{'full diskette':<18}{'requests':>10}{'modelled s':>12}{'limit s':>10}{'ratio':>8}")
-        for name, m in (("add", model_add), ("copy back", model_copy)):
+        for name, m in models:
             requests = m["medium_read_requests"] + m["write_requests"]
             ratio = m["modelled_s"] / m["limit_s"]
             print(f"{name:<18}{requests:>10}{m['modelled_s']:>12.1f}{m['limit_s']:>10.1f}{ratio:>8.2f}")

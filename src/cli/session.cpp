@@ -19,6 +19,7 @@ Session::Session(const GlobalOptions& opts) : options(opts) {
     progress = std::make_unique<ConsoleProgressRunner>(*user, ::isatty(STDERR_FILENO) != 0);
     report = std::make_unique<ConsoleReportPort>(*user);
     drive.SetTrackBuffer(true);
+    drive.SetTimed(options.stats);
     doc = std::make_unique<COrvalisDoc>(drive, DocPorts{user.get(), progress.get(), report.get()});
     doc->m_bVerification = options.verify;
     doc->m_bRestoreAttributes = !options.noRestore;

@@ -98,7 +98,7 @@ bool CDrive::Transfer(IMedium& medium, int first, int count, std::uint8_t* readI
     // parts of one request, which succeeds only when every part does.
     for (const SectorRun& run : RotationOrder(first, count, m_lastSector)) {
         const std::size_t offset = std::size_t(run.first - first) * kSectorSize;
-        m_timing.Request(run.first, run.count);
+        if (m_bTimed) m_timing.Request(run.first, run.count);
         bool ok;
         if (readInto) {
             ++m_mediumReadRequests;

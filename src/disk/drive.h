@@ -58,6 +58,9 @@ public:
     // Read-ahead of the rest of a cylinder for single-sector reads (off by default).
     void SetTrackBuffer(bool on);
     const DriveTimingModel& Timing() const { return m_timing; }
+    // Runs the drive timing model on every request (off by default: only --stats and the
+    // benchmarks want its figure).
+    void SetTimed(bool on) { m_bTimed = on; }
 
 private:
     bool MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer, IoError& cause);
@@ -74,6 +77,7 @@ private:
     TrackBuffer m_buffer;
     DriveTimingModel m_timing;
     int m_lastSector = 0;  // where within its track the last transfer ended; 0 unknown
+    bool m_bTimed = false;
     std::atomic<long> m_readRequests{0}, m_readSectors{0}, m_writeRequests{0}, m_writeSectors{0};
     std::atomic<long> m_mediumReadRequests{0}, m_mediumReadSectors{0};
 };

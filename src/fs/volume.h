@@ -93,12 +93,14 @@ public:
     std::int32_t FreeBytes() const;
     std::int32_t BadBytes() const;
     std::int32_t SystemBytes() const;
-    int FindFreeFileNumber() const;      // lowest unused 1..2816, or -1
-    int FindFirstFreeUnit() const;       // sector of the lowest free unit, or -1
-    int FindFreeRun(int& wanted) const;  // first-fit run; its sector, wanted = its length
+    int FindFreeFileNumber() const;  // lowest unused 1..2816, or -1
+    int FindFirstFreeUnit() const;   // sector of the lowest free unit, or -1
+    // First-fit run; its sector, wanted = its length. A caller that knows no unit below the
+    // sector `from` is free (the write loop, which only ever takes units) may start there.
+    int FindFreeRun(int& wanted, int from = kFirstDataSector) const;
     // As FindFreeRun; with verify only a run that reads back whole, or -2 when the drive
     // fails as a whole while testing (see LastError()).
-    int NextRun(int& wanted, bool verify);
+    int NextRun(int& wanted, bool verify, int from = kFirstDataSector);
     int SetUnits(int firstSector, int fileNumber, int count);
     int MarkBad(int sector);
     void ReleaseFile(int fileNumber);

@@ -1,4 +1,5 @@
 // File numbers, free runs, giving units to files and taking them back, space counts.
+#include <algorithm>
 #include <bitset>
 
 #include "fs/volume.h"
@@ -33,10 +34,10 @@ int CVolume::FindFirstFreeUnit() const {
     return -1;
 }
 
-int CVolume::FindFreeRun(int& wanted) const {
+int CVolume::FindFreeRun(int& wanted, int from) const {
     if (wanted < 1) wanted = 1;
     int start = -1, length = 0;
-    for (int u = 0; u < kUnitCount; ++u) {
+    for (int u = std::max(UnitOfSector(from), 0); u < kUnitCount; ++u) {
         if (m_fat.entries[u] != FAT_FREE) {
             if (start >= 0) break;  // a gap ends the run
             continue;
@@ -49,10 +50,10 @@ int CVolume::FindFreeRun(int& wanted) const {
     return SectorOfUnit(start);
 }
 
-int CVolume::NextRun(int& wanted, bool verify) {
+int CVolume::NextRun(int& wanted, bool verify, int from) {
     const int limit = wanted;
     int want = limit;
-    int first = FindFreeRun(want);
+    int first = FindFreeRun(want, from);
     if (!verify) {
         wanted = want;
         return first;
@@ -78,7 +79,7 @@ int CVolume::NextRun(int& wanted, bool verify) {
             return first;
         }
         int again = want;
-        first = FindFreeRun(again);
+        first = FindFreeRun(again, from);
         want = again;
     }
     return -1;

@@ -210,7 +210,8 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
             if (staging.Pending() == 0) break;  // the source is exhausted
         }
         int want = singles > 0 ? 1 : staging.Pending();
-        unit = volume.NextRun(want, verify);
+        // Every unit below the one just tried is taken or bad: the search starts there.
+        unit = volume.NextRun(want, verify, unit);
         if (unit == -2) {
             why.drive = volume.LastError();
             return -1;

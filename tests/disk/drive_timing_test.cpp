@@ -86,6 +86,7 @@ TEST(DriveTimingModel, WholeCylindersInTurnOrderStayNearTheLimit) {
         CDrive drive;
         drive.InsertMedium(medium);
         drive.SetTrackBuffer(true);
+        drive.SetTimed(true);
         std::vector<std::uint8_t> cylinder(36 * kSectorSize);
         for (int first = 36; first < kSectorCount; first += 36) {
             if (write) {
