@@ -53,18 +53,6 @@ private:
     int m_index = 0;
 };
 
-// Byte-exact, or exact outside the units the report lists (which hold 'X').
-bool MatchesWithReport(const Bytes& got, const Bytes& want, const std::vector<std::uint32_t>* bad) {
-    if (got.size() != want.size()) return false;
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        if (got[i] == want[i]) continue;
-        if (!bad || i < std::size_t(kHeaderDataBytes)) return false;
-        const std::uint32_t p = std::uint32_t(1 + (i - kHeaderDataBytes) / kUnitDataBytes);
-        if (std::find(bad->begin(), bad->end(), p) == bad->end() || got[i] != 'X') return false;
-    }
-    return true;
-}
-
 class Sequence {
 public:
     Sequence(std::uint32_t seed, const Medium& blank, const Medium& otherBlank)
