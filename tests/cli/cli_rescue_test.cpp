@@ -71,6 +71,7 @@ TEST_F(CliRescue, ImageListsWhatDidNotReadGoesOnLaterAndMergesWithAnotherRead) {
     run = Cmd("merge " + dir.File("m2.img") + " " + a + " " + other);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("not reads of one diskette"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Use --force"), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("m2.img")));
     EXPECT_EQ(Cmd("merge --force " + dir.File("m2.img") + " " + a + " " + other).status, 0);
 
