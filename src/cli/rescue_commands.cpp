@@ -58,7 +58,8 @@ int ImageCommand(Session& s, const std::string& out, int retries, bool json) {
 
 int MergeCommand(Session& s, const std::string& out, const std::vector<std::string>& inputs,
                  bool force) {
-    const MergeOutcome r = MergeImages(out, inputs, force, *s.progress);
+    MergeOutcome r = MergeImages(out, inputs, force, *s.progress);
+    if (r.otherDiskettes) r.error += "\nUse --force to merge them all the same.";
     if (!r.Ok()) return Failed(r);
     std::printf("%s: %d sectors from %zu images\n", out.c_str(), kSectorCount, inputs.size());
     for (std::size_t i = 0; i < inputs.size(); ++i)

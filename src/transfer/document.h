@@ -103,6 +103,9 @@ public:
     const CVolume& Volume() const { return m_volume; }
     CDrive& Drive() { return m_drive; }
     IUserPort& User() { return m_user; }
+    // The runner of the document's long operations, for the front end's own (the rescue
+    // operations over image files).
+    IProgressRunner& Progress() { return *m_ports.progress; }
     bool DeviceOpened() const { return m_bDeviceOpened; }
 
     bool m_bRestoreAttributes = true;  // "Set attributes and time of a file copied..."

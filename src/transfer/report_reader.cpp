@@ -50,72 +50,93 @@ bool Add(ReadReport& report, std::int64_t position) {
     return true;
 }
 
-bool ParseSavedReport(const std::string& text, ReadReport& report) {
+// One report for each "Start Byte:" line, with the positions below it.
+bool ParseSavedReports(const std::string& text, std::vector<ReadReport>& reports) {
     std::istringstream in(text);
     std::string line;
-    bool started = false;
     while (std::getline(in, line)) {
         const std::string t = Trimmed(line);
         if (t.empty()) continue;
-        if (!started) {
-            if (t.rfind(kStartLabel, 0) != 0) return false;
+        if (t.rfind(kStartLabel, 0) == 0) {
             const auto start = Number(Trimmed(t.substr(std::string(kStartLabel).size())));
             if (!start || !ValidStart(*start)) return false;
-            report.startByte = std::int32_t(*start);
-            started = true;
+            reports.emplace_back().startByte = std::int32_t(*start);
             continue;
         }
         const auto position = Number(t);
-        if (!position || !Add(report, *position)) return false;
+        if (reports.empty() || !position || !Add(reports.back(), *position)) return false;
     }
-    return started;
+    return !reports.empty();
 }
 
-bool ParseJsonReport(const std::string& text, ReadReport& report) {
-    const nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
-    if (doc.is_discarded() || !doc.is_object()) return false;
+bool ParseJsonReport(const nlohmann::json& doc, ReadReport& report) {
+    if (!doc.is_object()) return false;
     const auto start = doc.find("start");
     const auto bad = doc.find("bad");
     if (start == doc.end() || !start->is_number_integer() ||
         !ValidStart(start->get<std::int64_t>()))
         return false;
     if (bad == doc.end() || !bad->is_array()) return false;
+    if (const auto name = doc.find("name"); name != doc.end() && name->is_string())
+        report.name = name->get<std::string>();
     report.startByte = std::int32_t(start->get<std::int64_t>());
-    for (const nlohmann::json& entry : *bad) {
-        const nlohmann::json* position = &entry;
-        if (entry.is_object()) {
-            const auto found = entry.find("position");
-            if (found == entry.end()) return false;
-            position = &*found;
-        }
-        if (!position->is_number_integer() || !Add(report, position->get<std::int64_t>()))
+    for (const nlohmann::json& piece : *bad) {
+        if (!piece.is_object()) return false;
+        const auto position = piece.find("position");
+        if (position == piece.end() || !position->is_number_integer() ||
+            !Add(report, position->get<std::int64_t>()))
             return false;
     }
     return true;
 }
 
+// One object, or an array of them when the command met several damaged parts or files.
+bool ParseJsonReports(const std::string& text, std::vector<ReadReport>& reports) {
+    const nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
+    if (doc.is_discarded()) return false;
+    if (!doc.is_array()) return ParseJsonReport(doc, reports.emplace_back());
+    for (const nlohmann::json& entry : doc)
+        if (!ParseJsonReport(entry, reports.emplace_back())) return false;
+    return !reports.empty();
+}
+
 }  // namespace
 
-bool ReadBadSectorReport(const std::string& path, ReadReport& report, std::string& error) {
+bool ReadBadSectorReports(const std::string& path, std::vector<ReadReport>& reports,
+                          std::string& error) {
     std::ifstream in(path, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) {
         error = path + "\n\nFile could not be opened.";
         return false;
     }
-    ReadReport saved, json;
-    if (ParseSavedReport(text, saved)) {
-        report = saved;
+    std::vector<ReadReport> saved, json;
+    if (ParseSavedReports(text, saved)) {
+        reports = std::move(saved);
         return true;
     }
-    if (ParseJsonReport(text, json)) {
-        report = json;
+    if (ParseJsonReports(text, json)) {
+        reports = std::move(json);
         return true;
     }
     error = path +
             "\n\nis neither a bad-sector report saved by Orvalis nor the --report-json file of a "
-            "copy.";
+            "copy or a rescue.";
     return false;
+}
+
+std::string ReportChoiceText(const ReadReport& report) {
+    std::string text = report.name.empty() ? std::string() : report.name + ", ";
+    text += "start byte " + std::to_string(report.startByte) + ": ";
+    if (report.positions.empty()) return text + "no positions";
+    // A diskette that is all but dead has hundreds: the first few tell the reports apart.
+    constexpr std::size_t kShown = 6;
+    const std::size_t n = report.positions.size();
+    text += n == 1 ? "position " : "positions ";
+    for (std::size_t i = 0; i < std::min(n, kShown); ++i)
+        text += (i ? ", " : "") + std::to_string(report.positions[i]);
+    if (n > kShown) text += " and " + std::to_string(n - kShown) + " more";
+    return text;
 }
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "cli_fixture.h"
+#include "transfer/report_reader.h"
 
 namespace orv::tests {
 namespace {
@@ -70,6 +71,7 @@ TEST_F(CliRescue, ImageListsWhatDidNotReadGoesOnLaterAndMergesWithAnotherRead) {
     run = Cmd("merge " + dir.File("m2.img") + " " + a + " " + other);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("not reads of one diskette"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Use --force"), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("m2.img")));
     EXPECT_EQ(Cmd("merge --force " + dir.File("m2.img") + " " + a + " " + other).status, 0);
 
@@ -103,6 +105,16 @@ TEST_F(CliRescue, RescueTakesEachPieceFromTheCopyThatReadsItAndReportsTheRest) {
     EXPECT_EQ(nlohmann::json::parse(Slurp(json)),
               nlohmann::json::parse(R"({"name": "doc.bin", "size": 3000, "start": 0,
                   "bad": [{"position": 5, "offset": 2476, "length": 507}]})"));
+    // What the repair dialogs' Load report... reads back of it.
+    std::vector<ReadReport> loaded;
+    std::string error;
+    for (const std::string& written : {report, json}) {
+        ASSERT_TRUE(ReadBadSectorReports(written, loaded, error)) << error;
+        ASSERT_EQ(loaded.size(), 1u);
+        EXPECT_EQ(loaded[0].startByte, 0);
+        EXPECT_EQ(loaded[0].positions, std::vector<std::uint32_t>{5});
+    }
+    EXPECT_EQ(loaded[0].name, "doc.bin");
 
     // A copy whose header says another size is another file: refused, nothing written.
     const std::string c = Formatted("c.img", "THREE");
@@ -121,6 +133,25 @@ TEST_F(CliRescue, RescueTakesEachPieceFromTheCopyThatReadsItAndReportsTheRest) {
     EXPECT_EQ(j["bad"][0],
               nlohmann::json::parse(R"({"position": 2, "offset": 955, "length": 507})"));
     EXPECT_EQ(j["bad"][1]["offset"], offset5);
+    ASSERT_TRUE(ReadBadSectorReports(json, loaded, error)) << error;
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].positions, (std::vector<std::uint32_t>{2, 5}));
+
+    // A command that met several damaged files wrote a report for each, all of them loaded.
+    ASSERT_EQ(Cmd("--drive " + a + " add " + Host("two.bin", Pattern(2000, 5))).status, 0);
+    WriteText(a + ".faults", "unreadable 66\nunreadable 73\n");  // doc.bin 2, two.bin 2
+    const std::string all = dir.File("all.json");
+    std::filesystem::create_directories(dir.File("all"));
+    run = Cmd("--drive " + a + " --answer ok --answer ok copy-to " + dir.File("all") +
+              " --report-json " + all);
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(ReadBadSectorReports(all, loaded, error)) << error;
+    ASSERT_EQ(loaded.size(), 2u);
+    for (const ReadReport& r : loaded) {
+        EXPECT_EQ(r.startByte, 0);
+        EXPECT_EQ(r.positions, std::vector<std::uint32_t>{2});
+    }
+    EXPECT_EQ(loaded[0].name + " " + loaded[1].name, "doc.bin two.bin");
 }
 
 TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
@@ -179,6 +210,10 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     EXPECT_EQ(ReadBytes((out / "big.bin").string()), big);
     EXPECT_EQ(Slurp((out / "big.bin.report").string()),
               "Start Byte:   " + std::to_string(part0) + "\r\n      6\r\n");
+    std::vector<ReadReport> loaded;
+    std::string error;
+    ASSERT_TRUE(ReadBadSectorReports((out / "big.bin.report").string(), loaded, error)) << error;
+    EXPECT_EQ(loaded.size(), 1u);
     // Names from a diskette never leave the folder.
     std::vector<std::filesystem::path> escaped;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path()))

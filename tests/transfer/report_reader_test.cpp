@@ -1,5 +1,6 @@
-// Reports read back for the repair dialogs: what Save writes, the JSON of --report-json, and
-// files that are neither.
+// Reports read back for the repair dialogs: what Save writes (one block, or a block for each
+// damaged part of a collected file), the JSON of --report-json (one object, or an array), and
+// files that are neither. The CLI's tests read what the real commands write.
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
@@ -13,10 +14,14 @@ class ReportReaderTest : public ::testing::Test {
 protected:
     bool Read(const std::string& text) {
         WriteText(path, text);
-        return ReadBadSectorReport(path, report, error);
+        reports.clear();
+        if (!ReadBadSectorReports(path, reports, error)) return false;
+        if (!reports.empty()) report = reports.front();
+        return true;
     }
     TempDir temp;
     std::string path = temp.File("report");
+    std::vector<ReadReport> reports;
     ReadReport report;
     std::string error;
 };
@@ -33,6 +38,17 @@ TEST_F(ReportReaderTest, ASavedReportComesBackAsItWasShown) {
     ASSERT_TRUE(Read("\nStart Byte:   0\n      3\n\n      7\n")) << error;
     EXPECT_EQ(report.startByte, 0);
     EXPECT_EQ(report.positions, (std::vector<std::uint32_t>{3, 7}));
+
+    // A file collected from several diskettes: one block for each damaged part.
+    const std::vector<std::uint32_t> second = {6};
+    BadSectorReport part2;
+    part2.startByte = 1427264;
+    part2.badList = &second;
+    ASSERT_TRUE(Read(ReportFileText(saved) + ReportFileText(part2))) << error;
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].startByte, 1427264);
+    EXPECT_EQ(reports[1].positions, second);
+    EXPECT_EQ(ReportChoiceText(reports[1]), "start byte 1427264: position 6");
 }
 
 TEST_F(ReportReaderTest, TheJsonOfACopyGivesItsStartAndPositions) {
@@ -42,8 +58,21 @@ TEST_F(ReportReaderTest, TheJsonOfACopyGivesItsStartAndPositions) {
         << error;
     EXPECT_EQ(report.startByte, 955);
     EXPECT_EQ(report.positions, (std::vector<std::uint32_t>{5, 2}));
+    EXPECT_EQ(report.name, "film.avi");
     ASSERT_TRUE(Read(R"({"start": 0, "bad": []})")) << error;
     EXPECT_TRUE(report.positions.empty());
+
+    // Several diskettes or files met by one command: an array, each with its own start.
+    std::string pieces;
+    for (int p = 1; p <= 7; ++p)
+        pieces += (p > 1 ? ", " : "") + std::string(R"({"position": )") + std::to_string(p) + "}";
+    ASSERT_TRUE(Read(R"([{"name": "a.txt", "size": 9000, "start": 0, "bad": [)" + pieces +
+                     R"(]}, {"name": "b.txt", "size": 40, "start": 0, "bad": []}])"))
+        << error;
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].name, "b.txt");
+    EXPECT_EQ(ReportChoiceText(reports[0]),
+              "a.txt, start byte 0: positions 1, 2, 3, 4, 5, 6 and 1 more");
 }
 
 TEST_F(ReportReaderTest, AnythingElseIsRefusedAndLeavesTheReportAlone) {
@@ -52,15 +81,17 @@ TEST_F(ReportReaderTest, AnythingElseIsRefusedAndLeavesTheReportAlone) {
          {"", "notes\n", "Start Byte: x\n", "Start Byte:   0\n      0\n",
           "Start Byte:   0\n   2817\n", "Start Byte:   0\n  3 4\n", "Start Byte:   -5\n",
           R"({"bad": [{"position": 3}]})", R"({"start": 0, "bad": {"position": 3}})",
-          R"({"start": 0, "bad": [{"offset": 3}]})", R"({"start": 0, "bad": [0]})", "[1, 2]"}) {
+          R"({"start": 0, "bad": [{"offset": 3}]})", R"({"start": 0, "bad": [3]})",
+          R"({"start": 0, "bad": [{"position": 0}]})", "[1, 2]", "[]",
+          R"([{"start": 0, "bad": []}, {"bad": []}])", "      3\nStart Byte:   0\n"}) {
         EXPECT_FALSE(Read(text)) << text;
         EXPECT_EQ(error, path +
                              "\n\nis neither a bad-sector report saved by Orvalis nor the "
-                             "--report-json file of a copy.");
+                             "--report-json file of a copy or a rescue.");
     }
     EXPECT_EQ(report.startByte, 448);
     EXPECT_EQ(report.positions, std::vector<std::uint32_t>{9});
-    EXPECT_FALSE(ReadBadSectorReport(temp.File("missing"), report, error));
+    EXPECT_FALSE(ReadBadSectorReports(temp.File("missing"), reports, error));
     EXPECT_EQ(error, temp.File("missing") + "\n\nFile could not be opened.");
 }
 

@@ -15,6 +15,7 @@
 #include <QWhatsThis>
 
 #include "ui/dialogs/format_dlg.h"
+#include "ui/dialogs/scan_window.h"
 #include "ui/frame/command_ids.h"
 #include "ui/frame/command_table.h"
 #include "ui/frame/help_controller.h"
@@ -155,6 +156,14 @@ TEST_F(FrameTest, HelpTopicsListsThePagesAndFollowsTheChoice) {
 TEST_F(FrameTest, F1OpensTheTopicOfTheMainWindowOrOfTheOpenDialog) {
     QTest::keyClick(&view, Qt::Key_F1);
     EXPECT_EQ(Help().LastTopic(), "main");
+    // A window of its own beside the main one, as a scan's, has its own topic.
+    auto* scan = new CScanWindow(ScanWindowPorts{}, &frame);
+    scan->show();
+    scan->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == scan; }));
+    QTest::keyClick(scan, Qt::Key_F1);
+    EXPECT_EQ(Help().LastTopic(), "scanwindow");
+    scan->close();
 
     CFormatDlg dlg(disk.Drive(), user, &frame);
     ModalDriver driver;

@@ -1,5 +1,6 @@
 // The repair-file dialog in both modes: its sector entry, its browse buttons, its checks on
 // Repair, and a repair file made and applied through the two commands.
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -107,10 +108,32 @@ TEST_F(RepairDialogTest, EnterInTheOtherFieldsAddsNothingAndAReportFillsTheList)
     Button(dlg, "loadReport")->click();
     EXPECT_EQ(Entries(dlg), (QStringList{"3", "7"}));
     EXPECT_EQ(Edit(dlg, "startByte")->text(), "955");
+    // A --report-json file of a command that met several damaged parts: the user picks one.
+    const std::string json = temp.File("r.json");
+    WriteText(json, R"([{"name": "big.bin", "size": 2000000, "start": 0,
+                          "bad": [{"position": 4, "offset": 1969, "length": 507}]},
+                         {"name": "big.bin", "size": 2000000, "start": 1427264,
+                          "bad": [{"position": 6, "offset": 1430247, "length": 507}]}])");
+    QStringList offered;
+    ModalDriver driver;
+    driver.Then([&](QWidget* w) {
+        auto* choice = qobject_cast<QInputDialog*>(w);
+        if (!choice) return false;
+        offered = choice->comboBoxItems();
+        choice->setTextValue(offered.value(1));
+        choice->accept();
+        return true;
+    });
+    chooser.replies.push_back({json});
+    Button(dlg, "loadReport")->click();
+    EXPECT_EQ(offered, (QStringList{"big.bin, start byte 0: position 4",
+                                    "big.bin, start byte 1427264: position 6"}));
+    EXPECT_EQ(Entries(dlg), QStringList{"6"});
+    EXPECT_EQ(Edit(dlg, "startByte")->text(), "1427264");
     // Anything else is refused and changes nothing.
     chooser.replies.push_back({temp.File("missing")});
     Button(dlg, "loadReport")->click();
-    EXPECT_EQ(Entries(dlg), (QStringList{"3", "7"}));
+    EXPECT_EQ(Entries(dlg), QStringList{"6"});
     EXPECT_EQ(user.Texts().back(), temp.File("missing") + "\n\nFile could not be opened.");
 }
 

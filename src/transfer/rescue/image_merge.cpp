@@ -73,8 +73,7 @@ std::string DifferentDiskettes(const std::vector<Input>& inputs) {
         } else if (!(*identity == *first)) {
             return firstPath + " (" + IdentityText(*first) + ") and " + input.path + " (" +
                    IdentityText(*identity) +
-                   ") are not reads of one diskette; nothing was written.\nUse --force to "
-                   "merge them all the same.";
+                   ") are not reads of one diskette; nothing was written.";
         }
     }
     return {};
@@ -136,6 +135,7 @@ MergeOutcome MergeImages(const std::string& outPath, const std::vector<std::stri
     if (const std::string why = DifferentDiskettes(read); !why.empty() && !force) {
         image.Discard();
         out.Set(RescueStatus::Refused, why);
+        out.otherDiskettes = true;
         return out;
     }
 

@@ -15,6 +15,8 @@ struct MergeOutcome : RescueResult {
     std::vector<int> takenFrom;  // sectors taken from each input, in the order given
     SectorSet differing;         // readable copies differed; the majority was taken
     SectorSet unreadable;        // no input read it: zero, and listed in the sidecar
+    // Refused because the inputs are reads of different diskettes: force would merge them.
+    bool otherDiskettes = false;
 };
 
 // Which copy of one sector goes into the merged image: copies[i] is input i's sector, or null

@@ -35,6 +35,8 @@ BadSectorReportDialog::BadSectorReportDialog(BadSectorReport& report, IUserPort&
     auto* save = new QPushButton("&Save", this);  // 1055
     m_pMark = new QPushButton("&Mark", this);     // 1051
     m_pMark->setObjectName("mark");
+    // A file put together from images (a rescue) has no diskette whose units could be marked.
+    m_pMark->setVisible(report.volume != nullptr);
     auto* close = new QPushButton("C&lose", this);  // 2
     close->setDefault(true);
     save->setAutoDefault(false);

@@ -11,6 +11,7 @@
 #include "ui/app/busy_cursor.h"
 #include "ui/dialogs/dialog_template.h"
 #include "ui/dialogs/file_chooser.h"
+#include "ui/dialogs/list_choice.h"
 #include "ui/resources/pictures.h"
 
 namespace orv {
@@ -116,12 +117,24 @@ void CRepairFileDlg::OnLoadReport() {
     request.filter = kReportFilter;
     const std::vector<std::string> chosen = m_chooser.Choose(request);
     if (chosen.empty()) return;
-    ReadReport report;
+    std::vector<ReadReport> reports;
     std::string error;
-    if (!ReadBadSectorReport(chosen.front(), report, error)) {
+    if (!ReadBadSectorReports(chosen.front(), reports, error)) {
         Notify(m_user, error);
         return;
     }
+    // A file spread over several diskettes has a report for each damaged part, and a command
+    // that copied several files one for each: the dialog takes one start byte at a time.
+    std::size_t which = 0;
+    if (reports.size() > 1) {
+        QStringList items;
+        for (const ReadReport& r : reports) items << QString::fromStdString(ReportChoiceText(r));
+        const int index = ChooseFromList(this, "Load bad-sector report",
+                                         "This file holds several reports. Load which one?", items);
+        if (index < 0) return;
+        which = std::size_t(index);
+    }
+    const ReadReport& report = reports[which];
     // The report replaces what was typed: its positions belong to its start byte.
     m_pList->clear();
     for (const std::uint32_t position : report.positions)

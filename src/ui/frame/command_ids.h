@@ -11,6 +11,10 @@ enum CommandId : int {
     ID_NEW_IMAGE = 32791,      // creates a blank image and puts it into drive A:
     ID_RECENT_IMAGES = 32792,  // submenu: the last images put into drive A:
     ID_DRIVE_MENU = 32793,     // submenu: the 1.44 MB drives of the machine
+    ID_MAKE_IMAGE = 32794,     // reads the diskette in drive A: into an image file
+    ID_MERGE_READS = 32795,    // several reads of one diskette into one image
+    ID_RESCUE_FILE = 32796,    // one file from several damaged copies on images
+    ID_SCAN_FOLDER = 32797,    // the health of a folder of images, in a window of its own
     ID_VERIFICATION = 32782,
     ID_RESTORE_ATTRIBUTES = 32783,
     ID_DISKETTE_INFO = 32787,

@@ -79,8 +79,12 @@ void CHelpController::HelpForActive() {
         ShowTopic(TopicOfWidget(modal));
         return;
     }
+    // A window of its own beside the main window (the help window, a scan's window) has a
+    // topic of its own.
     QWidget* active = QApplication::activeWindow();
-    ShowTopic(active && active == m_pWindow ? TopicOfWidget(active) : QString("main"));
+    const bool own =
+        active && active != m_pMainWindow && !active->property("helpTopic").toString().isEmpty();
+    ShowTopic(own ? TopicOfWidget(active) : QString("main"));
 }
 
 QString CHelpController::TopicOfWidget(const QWidget* widget) {

@@ -22,6 +22,9 @@ namespace {
 
 // Wide enough for most paths; longer ones lose their middle, the prompt shows them whole.
 constexpr int kMenuPathWidth = 420;
+// The open diskette is the one in the drive; another may go in only once it is closed.
+constexpr const char* kCannotChangeOpen =
+    "Diskette is open. Close diskette before you put another one into drive A:.";
 
 }  // namespace
 
@@ -117,8 +120,19 @@ void COrvalisView::OnInsertFromMenu(const std::string& path, bool recent) {
         if (CRecentImages* list = m_drive.Recent()) list->Remove(path);
         return;
     }
-    if (m_drive.Insert(path, m_user)) SetStatusText("Drive A: " + DrivePath());
+    PutIntoDrive(path);
+}
+
+bool COrvalisView::PutIntoDrive(const std::string& path) {
+    if (m_bOpen) {
+        Say(kCannotChangeOpen, Buttons::Ok, Icon::Exclamation);
+        return false;
+    }
+    if (path == DrivePath()) return true;
+    const bool inserted = m_drive.Insert(path, m_user);
+    if (inserted) SetStatusText("Drive A: " + DrivePath());
     emit commandStateChanged();
+    return inserted;
 }
 
 }  // namespace orv

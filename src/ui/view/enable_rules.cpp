@@ -30,6 +30,12 @@ std::optional<bool> CommandEnabled(int id, const ViewState& s) {
         case ID_DISK_SERVICE:
         case ID_CREATE_REPAIR_FILE:
         case ID_REPAIR_FILE:
+        // Make image refuses with a message of its own while a diskette is open, as Format
+        // does; the other three only read image files and need no drive.
+        case ID_MAKE_IMAGE:
+        case ID_MERGE_READS:
+        case ID_RESCUE_FILE:
+        case ID_SCAN_FOLDER:
             return true;
         default:
             return std::nullopt;

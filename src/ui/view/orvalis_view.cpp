@@ -141,6 +141,10 @@ bool COrvalisView::HandlesCommand(int id) const {
         case ID_DISK_SERVICE:
         case ID_CREATE_REPAIR_FILE:
         case ID_REPAIR_FILE:
+        case ID_MAKE_IMAGE:
+        case ID_MERGE_READS:
+        case ID_RESCUE_FILE:
+        case ID_SCAN_FOLDER:
         case ID_CONTEXT_ABOUT:
         case ID_PROPERTIES_ONE:
         case ID_PROPERTIES_MANY:
@@ -214,6 +218,18 @@ bool COrvalisView::ExecuteCommand(int id) {
             break;
         case ID_REPAIR_FILE:
             OnRepairFile();
+            break;
+        case ID_MAKE_IMAGE:
+            OnMakeImage();
+            break;
+        case ID_MERGE_READS:
+            OnMergeReads();
+            break;
+        case ID_RESCUE_FILE:
+            OnRescueFile();
+            break;
+        case ID_SCAN_FOLDER:
+            OnScanFolder();
             break;
         case ID_CONTEXT_ABOUT:
             emit aboutRequested();

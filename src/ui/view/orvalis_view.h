@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPointer>
 #include <QTreeWidget>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@ namespace orv {
 
 class CDriveControl;
 class COrvalisDoc;
+class CScanWindow;
 class IFileChooser;
 
 class COrvalisView : public QTreeWidget {
@@ -99,6 +101,9 @@ private:
     void OnInsertImage();
     void OnNewImage();
     void OnInsertFromMenu(const std::string& path, bool recent);
+    // Puts an image or device into the drive while no diskette is open, telling the user why
+    // not otherwise; true when the drive holds it.
+    bool PutIntoDrive(const std::string& path);
     void FillRecentImagesMenu(QMenu& menu);
     void FillDriveMenu(QMenu& menu);
     void OnStartFileTimer();
@@ -123,6 +128,14 @@ private:
     void OnDiskService(int testType = -1);
     void OnCreateRepairFile();
     void OnRepairFile();
+    // Rescue commands over image files.
+    void OnMakeImage();
+    void OnMergeReads();
+    void OnRescueFile();
+    void OnScanFolder();
+    // True, with the user told so, when one of the paths is the image of the open diskette,
+    // which this program holds until Close.
+    bool RefuseOpenImage(const std::vector<std::string>& paths);
     // Context menu only.
     void OnPropertiesOne();
     void OnPropertiesMany();
@@ -151,6 +164,8 @@ private:
     // them, which it may do long after the drop or the paste.
     std::unique_ptr<QTemporaryDir> m_pDragExport;
     std::unique_ptr<QTemporaryDir> m_pClipboardExport;
+    // The window of the last scan, while it is open.
+    QPointer<CScanWindow> m_pScanWindow;
 
     bool m_bVerifyMark = false;
     bool m_bRestoreMark = true;
