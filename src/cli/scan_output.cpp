@@ -70,6 +70,16 @@ nlohmann::json ScanJson(const ScanOutcome& scan) {
               {"unreadable_bytes", t.unreadableBytes}}}};
 }
 
+// The name padded to 40 characters: printf's width counts bytes, and a name with accents would
+// push the columns after it out of line.
+static std::string NameColumn(const std::string& name) {
+    constexpr std::size_t kWidth = 40;
+    std::size_t characters = 0;
+    for (unsigned char c : name)
+        if ((c & 0xC0) != 0x80) ++characters;
+    return name + std::string(characters < kWidth ? kWidth - characters : 0, ' ');
+}
+
 void PrintScanTable(const ScanOutcome& scan, std::ostream& out) {
     for (const ScannedImage& image : scan.images) {
         out << image.path << "  ";
@@ -89,8 +99,8 @@ void PrintScanTable(const ScanOutcome& scan, std::ostream& out) {
                                  int(f.record.fileNumber), "?", Positions(f.bad).c_str());
                 continue;
             }
-            out << StrFormat("  #%-5d %-40s %9lu  %-17s %s", int(f.record.fileNumber),
-                             f.record.displayName.c_str(),
+            out << StrFormat("  #%-5d %s %9lu  %-17s %s", int(f.record.fileNumber),
+                             NameColumn(f.record.displayName).c_str(),
                              static_cast<unsigned long>(f.record.size), f.record.dateText.c_str(),
                              FileHealthText(f.health));
             if (f.part > 0) out << StrFormat(" (part %d)", f.part);
