@@ -5,8 +5,6 @@
 #include <filesystem>
 
 #include "disk/geometry.h"
-#include "ui/app/drive_control.h"
-#include "ui/app/recent_images.h"
 #include "ui/frame/command_ids.h"
 #include "ui_harness.h"
 
@@ -43,7 +41,7 @@ TEST(RecentImages, TenNewestFirstKeptInTheFile) {
     EXPECT_EQ(memory.Paths(), std::vector<std::string>{temp.File("here.img")});
 }
 
-class DriveCommandsTest : public ::testing::Test {
+class DriveCommandsTest : public ImageDriveViewTest {
 protected:
     void SetUp() override {
         MakeFormattedImage(first, "FIRST");
@@ -57,16 +55,7 @@ protected:
         return {actions.begin(), actions.end()};
     }
 
-    TempDir temp;
     std::string first = temp.File("first.img");
-    CDrive drive;
-    HookedUser user;
-    ScriptedChooser chooser;
-    InlineProgress progress;
-    COrvalisDoc doc{drive, DocPorts{&user, &progress, nullptr}};
-    CRecentImages recent{temp.File("recent-images")};
-    CDriveControl control{drive, &recent};
-    COrvalisView view{doc, user, chooser, &control};
     QMenu menu;
 };
 

@@ -7,8 +7,6 @@
 #include <QTreeWidget>
 #include <filesystem>
 
-#include "ui/app/drive_control.h"
-#include "ui/app/recent_images.h"
 #include "ui/dialogs/scan_window.h"
 #include "ui/frame/command_ids.h"
 #include "ui_harness.h"
@@ -16,7 +14,7 @@
 namespace orv::tests {
 namespace {
 
-class RescueCommandsTest : public ::testing::Test {
+class RescueCommandsTest : public ImageDriveViewTest {
 protected:
     void SetUp() override { view.OnInitialUpdate({}); }
 
@@ -61,16 +59,7 @@ protected:
         filter->setCurrentIndex(filter->findText(text));
     }
 
-    TempDir temp;
     const std::filesystem::file_time_type stamp = std::filesystem::file_time_type::clock::now();
-    CDrive drive;
-    HookedUser user;
-    ScriptedChooser chooser;
-    InlineProgress progress;
-    COrvalisDoc doc{drive, DocPorts{&user, &progress, nullptr}};
-    CRecentImages recent{temp.File("recent-images")};
-    CDriveControl control{drive, &recent};
-    COrvalisView view{doc, user, chooser, &control};
 };
 
 TEST_F(RescueCommandsTest, TheScanWindowListsImagesAndFilesFiltersThemAndExtractsEverything) {

@@ -20,6 +20,8 @@
 #include "support/scripted_user.h"
 #include "support/temp_dir.h"
 #include "transfer/document.h"
+#include "ui/app/drive_control.h"
+#include "ui/app/recent_images.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/view/orvalis_view.h"
 
@@ -117,6 +119,21 @@ protected:
     // The frame tests hand the view over to a main window.
     std::unique_ptr<COrvalisView> owner = std::make_unique<COrvalisView>(doc, user, chooser);
     COrvalisView& view = *owner;
+};
+
+// The window over drive A: as the program runs it: image files put in through the drive control,
+// which keeps the recent images in a file of the test's own.
+class ImageDriveViewTest : public ::testing::Test {
+protected:
+    TempDir temp;
+    CDrive drive;
+    HookedUser user;
+    ScriptedChooser chooser;
+    InlineProgress progress;
+    COrvalisDoc doc{drive, DocPorts{&user, &progress, nullptr}};
+    CRecentImages recent{temp.File("recent-images")};
+    CDriveControl control{drive, &recent};
+    COrvalisView view{doc, user, chooser, &control};
 };
 
 }  // namespace orv::tests
