@@ -10,6 +10,7 @@ void ConsoleReportPort::SetOptions(std::string savePath, std::string jsonPath, b
     m_savePath = std::move(savePath);
     m_jsonPath = std::move(jsonPath);
     m_jsonReports = nlohmann::json::array();
+    m_savedText.clear();
     m_bMark = mark;
     m_bSaveFailed = false;
 }
@@ -20,7 +21,11 @@ void ConsoleReportPort::ShowBadSectorReport(BadSectorReport& report) {
               << "Start Byte: " << report.startByte << "\n";
     for (const std::string& row : ReportRows(report)) std::cerr << row << "\n";
     std::cerr << std::flush;
-    if (!m_savePath.empty() && !SaveBadSectorReport(report, m_savePath, m_user))
+    // Several reports of one command (a spread file damaged on several diskettes, or copy-to's
+    // files) go into the file one block after the other, as a scan's extraction writes them:
+    // the later one must not wipe out the earlier.
+    m_savedText += ReportFileText(report);
+    if (!m_savePath.empty() && !SaveReportText(m_savedText, m_savePath, m_user))
         m_bSaveFailed = true;
     if (!m_jsonPath.empty()) {
         // One report is an object; several (a spread file damaged on several diskettes, or

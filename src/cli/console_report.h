@@ -26,6 +26,7 @@ private:
     // The reports of the command so far: one copy may report a part on each diskette, and
     // copy-to one for each file.
     nlohmann::json m_jsonReports = nlohmann::json::array();
+    std::string m_savedText;  // the --report file's blocks so far
     bool m_bMark = false;
     bool m_bSaveFailed = false;
 };

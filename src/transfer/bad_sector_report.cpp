@@ -44,7 +44,10 @@ std::string ReportFileSuggestion(const BadSectorReport& report) {
 }
 
 bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path, IUserPort& user) {
-    const std::string text = ReportFileText(report);
+    return SaveReportText(ReportFileText(report), path, user);
+}
+
+bool SaveReportText(const std::string& text, const std::string& path, IUserPort& user) {
     HostFile file;
     if (!file.Open(path, HostFile::Mode::CreateTruncate) ||
         !file.Write(reinterpret_cast<const std::uint8_t*>(text.data()), long(text.size())) ||

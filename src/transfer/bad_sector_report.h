@@ -44,6 +44,8 @@ std::string ReportFileText(const BadSectorReport& report);
 std::string ReportFileSuggestion(const BadSectorReport& report);
 // Save: writes the report file; on failure tells the user. True when written.
 bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path, IUserPort& user);
+// Writes report file text (the blocks of one or more reports, one after the other), as Save does.
+bool SaveReportText(const std::string& text, const std::string& path, IUserPort& user);
 // Mark: asks first; on Yes marks the listed units bad in the table in memory and sets marked.
 // True when the units were marked.
 bool MarkBadSectors(BadSectorReport& report, IUserPort& user);

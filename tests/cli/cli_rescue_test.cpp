@@ -142,8 +142,9 @@ TEST_F(CliRescue, RescueTakesEachPieceFromTheCopyThatReadsItAndReportsTheRest) {
     WriteText(a + ".faults", "unreadable 66\nunreadable 73\n");  // doc.bin 2, two.bin 2
     const std::string all = dir.File("all.json");
     std::filesystem::create_directories(dir.File("all"));
+    const std::string allText = dir.File("all.txt");
     run = Cmd("--drive " + a + " --answer ok --answer ok copy-to " + dir.File("all") +
-              " --report-json " + all);
+              " --report-json " + all + " --report " + allText);
     ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_TRUE(ReadBadSectorReports(all, loaded, error)) << error;
     ASSERT_EQ(loaded.size(), 2u);
@@ -152,6 +153,9 @@ TEST_F(CliRescue, RescueTakesEachPieceFromTheCopyThatReadsItAndReportsTheRest) {
         EXPECT_EQ(r.positions, std::vector<std::uint32_t>{2});
     }
     EXPECT_EQ(loaded[0].name + " " + loaded[1].name, "doc.bin two.bin");
+    // The text report keeps both too: the second file's report does not wipe out the first.
+    ASSERT_TRUE(ReadBadSectorReports(allText, loaded, error)) << error;
+    EXPECT_EQ(loaded.size(), 2u);
 }
 
 TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
