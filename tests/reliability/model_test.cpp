@@ -388,10 +388,25 @@ private:
         Medium clone = Clone(Opened());
         const ReadBack back = ReadBackDiskette(clone, false);
         if (back.finalCode != 0) return Fail("the open diskette does not open for a reader");
-        std::set<std::string> docNames, readerNames;
-        for (const FileRecord& r : m_rig.doc->Files()) docNames.insert(r.displayName);
+        std::set<std::string> readerNames;
         for (const auto& [name, file] : back.files) readerNames.insert(name);
-        if (docNames != readerNames) return Fail("the document lists other files than a reader");
+        for (const FileRecord& r : m_rig.doc->Files()) {
+            if (readerNames.erase(r.displayName)) continue;
+            // A sector that went unreadable and came free with its file's delete still takes
+            // writes (no read test before writing here): a header written there is lost to
+            // any reader, and the reader says so. That is the medium's loss, not ours.
+            std::vector<int> sectors;
+            if (m_rig.doc->Volume().CollectUnits(r.fileNumber, sectors) > 0 &&
+                Opened().Faults().At(sectors.front()) == Fault::Unreadable &&
+                !back.messages.empty()) {
+                if (auto it = Model().find(r.displayName); it != Model().end())
+                    it->second.certain = false;
+                continue;
+            }
+            return Fail("the document lists " + r.displayName + ", a reader does not");
+        }
+        if (!readerNames.empty())
+            return Fail("a reader lists " + *readerNames.begin() + ", the document does not");
         for (const auto& [name, file] : back.files) {
             auto it = Model().find(name);
             if (it == Model().end())
