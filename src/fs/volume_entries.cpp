@@ -20,8 +20,11 @@ int CVolume::ReadEntry(int fileNumber, FileRecord& record) {
 int CVolume::ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record) {
     std::array<std::uint8_t, kSectorSize> s;
     if (ReadSector(SectorOfUnit(headerUnit), s.data()) != 0) return -1;
-    // The table says whose units these are; a header that disagrees must not send a later
-    // delete or copy to another file.
+    // A header unit carries its file's number. One that carries another (overwritten by a
+    // format cut short, or by another file while the table was wrong) holds no header of this
+    // file: its name and size would be whatever bytes lie there, so it counts as a header that
+    // does not read, and Disk service sorts the units out by their tags.
+    if (OwnerTag(s.data()) != fileNumber) return -1;
     record.fileNumber = std::uint16_t(fileNumber);
     record.extension = FieldText(s.data() + f::kExtension, kExtensionWidth);
     record.partNumber = s[f::kPart];

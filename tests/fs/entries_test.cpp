@@ -106,16 +106,25 @@ TEST_F(Entries, UnreadableHeaderLeavesTheFileOutAndItsUnitsAlone) {
 
 TEST_F(Entries, HeaderContentCannotMisleadTheListing) {
     SectorImage header;
-    header.fill('A');               // no NUL in any text field
-    PutU16(header.data(), 0xFFFF);  // a file number that disagrees with the table
+    header.fill('A');  // no NUL in any text field
+    PutU16(header.data(), 3);
     disk.PutRaw(64 + 50, header);
     volume.SetUnits(64 + 50, 3, 1);
+    // A unit the table gives to file 4 that carries another number (overwritten by a format cut
+    // short): its bytes are no header of file 4, so file 4 counts as unreadable, not as a file
+    // named by whatever lies there.
+    PutU16(header.data(), 0xFFFF);
+    disk.PutRaw(64 + 60, header);
+    volume.SetUnits(64 + 60, 4, 1);
 
     std::vector<FileRecord> records;
-    ASSERT_EQ(volume.ListFiles(records), 1);
+    ASSERT_EQ(volume.ListFiles(records), -2);
+    ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].name, std::string(49, 'A'));
     EXPECT_EQ(records[0].extension, "AAA");
-    EXPECT_EQ(records[0].fileNumber, 3) << "the record must name the file the table knows";
+    EXPECT_EQ(records[0].fileNumber, 3);
+    FileRecord record;
+    EXPECT_EQ(volume.ReadEntry(4, record), -1);
 }
 
 // The full test drops files whose time lies ahead of the clock, so a file added a moment ago
