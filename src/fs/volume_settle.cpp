@@ -65,6 +65,18 @@ int CVolume::SettleDifferingCopies(std::vector<FileRecord>* unsettled) {
             if (loaded[std::size_t(u)] == number || (*copy1)[std::size_t(u)] == number ||
                 (*copy2)[std::size_t(u)] == number)
                 c.candidates.push_back(u);
+        // A file's header is its lowest unit, so only a unit that is the lowest of the file in
+        // one of the tables can be it. Any other unit carrying the file's tag holds data: where
+        // the header unit was overwritten or cannot be read, taking the next one would list a
+        // file named and sized by its data bytes.
+        std::set<int> lowest;
+        const FatArray* tables[] = {&loaded, copy1.get(), copy2.get()};
+        for (const FatArray* table : tables)
+            for (int u = 0; u < kUnitCount; ++u)
+                if ((*table)[std::size_t(u)] == number) {
+                    lowest.insert(u);
+                    break;
+                }
         // The header unit names the file; every further unit repeats its first five bytes.
         std::array<std::uint8_t, kUnitHeaderSize> tag{};
         bool header = false;
@@ -77,7 +89,7 @@ int CVolume::SettleDifferingCopies(std::vector<FileRecord>* unsettled) {
                 continue;
             }
             if (!header) {
-                if (OwnerTag(s.data()) != number) continue;
+                if (OwnerTag(s.data()) != number || !lowest.count(u)) continue;
                 header = true;
                 std::copy(s.begin(), s.begin() + kUnitHeaderSize, tag.begin());
                 c.record.extension = FieldText(s.data() + rec::header::kExtension, kExtensionWidth);
