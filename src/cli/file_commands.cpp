@@ -167,17 +167,25 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
     return ReportPartialAdd(file, *position, outcome);
 }
 
+// A copy's reports went wrong when one could not be saved, or when a mark the user asked for
+// never reached the diskette (the damaged file could not be deleted).
+static bool ReportsFailed(const Session& s, int failedMarksBefore) {
+    return s.report->SaveFailed() || s.doc->FailedMarks() > failedMarksBefore;
+}
+
 int CopyCommand(Session& s, const std::string& name, const std::string& target) {
     if (!s.Open()) return 1;
+    const int marks = s.doc->FailedMarks();
     auto key = s.FindByName(name);
     if (!key) return 1;
     if (AskRoom(s, *key, target, Buttons::YesNo) != Answer::Yes) return 1;
     const int rc = s.doc->CopyFromDiskette(*key, target, true, -1);
-    return rc == 0 && !s.report->SaveFailed() ? 0 : 1;
+    return rc == 0 && !ReportsFailed(s, marks) ? 0 : 1;
 }
 
 int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string> names) {
     if (!s.Open()) return 1;
+    const int marks = s.doc->FailedMarks();
     // No names: every file in the list, as after selecting all of them.
     if (names.empty())
         for (const FileRecord& r : s.doc->Files()) names.push_back("#" + r.numberText);
@@ -201,7 +209,7 @@ int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string
         if (s.doc->CopyToFolder(*key, folder) == -1) ++failed;
     }
     if (failed > 0) Notify(*s.user, StrFormat("%d file(s) was not copied.", failed));
-    return failed > 0 || skipped || s.report->SaveFailed() ? 1 : 0;
+    return failed > 0 || skipped || ReportsFailed(s, marks) ? 1 : 0;
 }
 
 int CopyAtCommand(Session& s, const std::string& name, const std::string& target,
@@ -219,10 +227,11 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
     if (!s.Open()) return 1;
     auto key = s.FindByName(name);
     if (!key) return 1;
+    const int marks = s.doc->FailedMarks();
     if (s.doc->CopyFromDiskette(*key, target, false, *position) == -1) return 1;
     Notify(*s.user,
            StrFormat("File was added to %s\nfrom position %ld", target.c_str(), long(*position)));
-    return s.report->SaveFailed() ? 1 : 0;
+    return ReportsFailed(s, marks) ? 1 : 0;
 }
 
 int DeleteCommand(Session& s, const std::vector<std::string>& names) {

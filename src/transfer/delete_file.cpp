@@ -52,6 +52,7 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
     if (!report.marked) return 0;
     if (RefuseWhileCopiesDiffer()) {
         RollBack(before);
+        ++m_failedMarks;
         return 0;
     }
     for (;;) {
@@ -68,6 +69,7 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
     // The file stays, with the units that Mark took: a later table write must not shorten its
     // chain and shift every byte behind the first mark.
     RollBack(before);
+    ++m_failedMarks;
     return 0;
 }
 

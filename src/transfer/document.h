@@ -71,6 +71,10 @@ public:
     // The open diskette's two table copies differ: its files are listed as their units confirm
     // them, and nothing is written on it until the disk service has repaired it.
     bool CopiesDiffer() const { return m_bCopiesDiffer; }
+    // Marks of bad units that the user confirmed but that never reached the diskette (the
+    // damaged file's delete failed or was refused), counted over the document's life: a
+    // caller that asked for the mark tells its own failure from this.
+    int FailedMarks() const { return m_failedMarks; }
 
     // List position of the first record whose display name matches the key's (and with exact
     // also its size and number texts); -1 when none. Case-insensitive.
@@ -141,6 +145,7 @@ private:
     DriveLock m_lock;  // held from OpenDiskette to CloseDiskette
     std::string m_lockError;
     bool m_bCopiesDiffer = false;  // the open diskette's table copies differ (settled in memory)
+    int m_failedMarks = 0;
     bool m_bSignatureSeen = false;
     // Deletes made in memory whose table write is still to come (several files deleted at
     // once write the table with the last one): what the diskette held before the first.

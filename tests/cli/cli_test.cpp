@@ -128,6 +128,14 @@ TEST_F(Cli, MarkDeletesTheDamagedFileAndKeepsTheBadUnitOutOfUse) {
     EXPECT_TRUE(ListJson(img).empty());
     const auto info = nlohmann::json::parse(Cmd("--drive " + img + " info --json").out);
     EXPECT_EQ(info["bad"].get<int>(), 507);
+
+    // A mark that cannot reach a protected diskette is no success: exit 1, the file stays.
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("doc.txt", Pattern(5000, 1))).status, 0);
+    WriteText(img + ".faults", "unreadable 67\nwrite-protected\n");
+    const CliRun refused =
+        Cmd("--drive " + img + " --yes copy doc.txt " + dir.File("back2.txt") + " --mark");
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_EQ(ListJson(img).size(), 1u);
 }
 
 TEST_F(Cli, RefusalsAndErrorsGiveTheirExitStatus) {

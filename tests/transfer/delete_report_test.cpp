@@ -59,13 +59,15 @@ TEST_F(DeleteAndReport, AFailedDeleteAfterMarkGivesTheUnitsBackToTheFile) {
     ASSERT_EQ(protectedDoc.OpenDiskette(), 0);
     FileRecord key = protectedDoc.Files()[0];
     EXPECT_EQ(protectedDoc.CopyFromDiskette(key, dir.File("out.bin"), false, -1), 0);
-    EXPECT_TRUE(user.Saw("File dmg.bin could not be delete, Floppy disk is probably protect for "
-                         "writing\n\nRepeat ?"));
+    EXPECT_TRUE(
+        user.Saw("File dmg.bin could not be delete, Floppy disk is probably protect for "
+                 "writing\n\nRepeat ?"));
     // The file is still whole in the table: every unit carries its number.
     const int number = key.fileNumber;
     for (int sector : units)
         EXPECT_EQ(protectedDoc.Volume().Fat().entries[std::size_t(UnitOfSector(sector))], number);
     EXPECT_EQ(protectedDoc.Files().size(), 1u);
+    EXPECT_EQ(protectedDoc.FailedMarks(), 1);  // the caller that asked for the mark is told
 }
 
 TEST_F(DeleteAndReport, ClosingTheReportWithoutMarkDeletesNothing) {
