@@ -68,14 +68,17 @@ TEST_F(Cli, ABatchKeepsOneDriveAndOneDocumentAcrossItsLines) {
     EXPECT_EQ(goes.out.find("Results"), std::string::npos);
 
     // Without a terminal a retry question ends: a delete after Mark on a write-protected
-    // diskette is asked about three times with Yes, then No, in each command anew.
+    // diskette is asked about three times with Yes, then No, in each command anew (each of
+    // which fails: the mark never reached the diskette).
     const std::string c = Formatted("c.img", "LOCKED");
     ASSERT_EQ(Cmd("--drive " + c + " add " + Host("doc.txt", Pattern(5000, 3))).status, 0);
     WriteText(c + ".faults", "unreadable 66\nwrite-protected\n");
-    const CliRun locked =
-        Batch("--drive " + c + " --yes", "copy doc.txt " + dir.File("b1") + " --mark\n" +
-                                             "copy doc.txt " + dir.File("b2") + " --mark\n");
+    const CliRun locked = Batch("--drive " + c + " --yes",
+                                "copy doc.txt " + dir.File("b1") + " --mark\n" + "copy doc.txt " +
+                                    dir.File("b2") + " --mark\n",
+                                "--keep-going");
     ASSERT_NE(locked.status, 124) << "the question came back for ever";
+    EXPECT_EQ(locked.status, 1);
     std::size_t asked = 0;
     for (std::size_t at = locked.err.find("Repeat ?"); at != std::string::npos;
          at = locked.err.find("Repeat ?", at + 1))
