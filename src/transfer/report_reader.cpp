@@ -1,10 +1,7 @@
 #include "transfer/report_reader.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <limits>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 
@@ -33,17 +30,14 @@ std::optional<std::int64_t> Number(const std::string& text) {
     return value;
 }
 
-bool ValidPosition(std::int64_t p) {
-    return p >= 1 && p <= kUnitCount;
+}  // namespace
+
+bool IsReportStart(std::int64_t start) {
+    return start >= 0 && start <= std::numeric_limits<std::int32_t>::max();
 }
 
-bool ValidStart(std::int64_t s) {
-    return s >= 0 && s <= std::numeric_limits<std::int32_t>::max();
-}
-
-// Each position once: a repair file carries a piece per entry, and one piece is enough.
-bool Add(ReadReport& report, std::int64_t position) {
-    if (!ValidPosition(position)) return false;
+bool AddReportPosition(ReadReport& report, std::int64_t position) {
+    if (position < 1 || position > kUnitCount) return false;
     const auto p = std::uint32_t(position);
     if (std::find(report.positions.begin(), report.positions.end(), p) == report.positions.end())
         report.positions.push_back(p);
@@ -52,6 +46,7 @@ bool Add(ReadReport& report, std::int64_t position) {
 
 // One report for each "Start Byte:" line, with the positions below it.
 bool ParseSavedReports(const std::string& text, std::vector<ReadReport>& reports) {
+    const std::size_t before = reports.size();
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
@@ -59,70 +54,15 @@ bool ParseSavedReports(const std::string& text, std::vector<ReadReport>& reports
         if (t.empty()) continue;
         if (t.rfind(kStartLabel, 0) == 0) {
             const auto start = Number(Trimmed(t.substr(std::string(kStartLabel).size())));
-            if (!start || !ValidStart(*start)) return false;
+            if (!start || !IsReportStart(*start)) return false;
             reports.emplace_back().startByte = std::int32_t(*start);
             continue;
         }
         const auto position = Number(t);
-        if (reports.empty() || !position || !Add(reports.back(), *position)) return false;
-    }
-    return !reports.empty();
-}
-
-bool ParseJsonReport(const nlohmann::json& doc, ReadReport& report) {
-    if (!doc.is_object()) return false;
-    const auto start = doc.find("start");
-    const auto bad = doc.find("bad");
-    if (start == doc.end() || !start->is_number_integer() ||
-        !ValidStart(start->get<std::int64_t>()))
-        return false;
-    if (bad == doc.end() || !bad->is_array()) return false;
-    if (const auto name = doc.find("name"); name != doc.end() && name->is_string())
-        report.name = name->get<std::string>();
-    report.startByte = std::int32_t(start->get<std::int64_t>());
-    for (const nlohmann::json& piece : *bad) {
-        if (!piece.is_object()) return false;
-        const auto position = piece.find("position");
-        if (position == piece.end() || !position->is_number_integer() ||
-            !Add(report, position->get<std::int64_t>()))
+        if (reports.size() == before || !position || !AddReportPosition(reports.back(), *position))
             return false;
     }
-    return true;
-}
-
-// One object, or an array of them when the command met several damaged parts or files.
-bool ParseJsonReports(const std::string& text, std::vector<ReadReport>& reports) {
-    const nlohmann::json doc = nlohmann::json::parse(text, nullptr, false);
-    if (doc.is_discarded()) return false;
-    if (!doc.is_array()) return ParseJsonReport(doc, reports.emplace_back());
-    for (const nlohmann::json& entry : doc)
-        if (!ParseJsonReport(entry, reports.emplace_back())) return false;
-    return !reports.empty();
-}
-
-}  // namespace
-
-bool ReadBadSectorReports(const std::string& path, std::vector<ReadReport>& reports,
-                          std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.good() && !in.eof()) {
-        error = path + "\n\nFile could not be opened.";
-        return false;
-    }
-    std::vector<ReadReport> saved, json;
-    if (ParseSavedReports(text, saved)) {
-        reports = std::move(saved);
-        return true;
-    }
-    if (ParseJsonReports(text, json)) {
-        reports = std::move(json);
-        return true;
-    }
-    error = path +
-            "\n\nis neither a bad-sector report saved by Orvalis nor the --report-json file of a "
-            "copy or a rescue.";
-    return false;
+    return reports.size() > before;
 }
 
 std::string ReportChoiceText(const ReadReport& report) {

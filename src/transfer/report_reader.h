@@ -1,9 +1,9 @@
-// A copy's report read back for the repair dialogs. Two writers make them: Save of the
-// bad-sector report ("Start Byte:   N", then one chain position a line; a file collected from
-// several diskettes by a scan gets such a block for each damaged part, one after the other),
-// and --report-json of copy and rescue ({"name", "size", "start", "bad": [{"position",
-// "offset", "length"}]}, or an array of such objects when one command met unreadable units on
-// several diskettes or in several files).
+// A copy's report read back for the repair dialogs. Save of the bad-sector report writes
+// "Start Byte:   N" and then one chain position a line; a file collected from several diskettes
+// by a scan gets such a block for each damaged part, one after the other. The front ends also
+// read the --report-json file of copy and rescue ({"name", "size", "start", "bad":
+// [{"position", "offset", "length"}]}, or an array of such objects) with their own JSON reader,
+// and hold its values to the same rules through the checks below.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +18,15 @@ struct ReadReport {
     std::vector<std::uint32_t> positions;  // 1..2816, each once, in the report's order
 };
 
-// Every report the file holds, in the file's order. False with what to tell the user when the
-// file cannot be read or is neither kind of report; reports is left as it was then.
-bool ReadBadSectorReports(const std::string& path, std::vector<ReadReport>& reports,
-                          std::string& error);
+// Every report of the saved format that text holds, appended in the text's order. False when
+// the text is not such a report (reports may then hold a part of it).
+bool ParseSavedReports(const std::string& text, std::vector<ReadReport>& reports);
+
+// A start byte is a byte count of a file.
+bool IsReportStart(std::int64_t start);
+// Adds a chain position (1..2816) once: a repair file carries one piece for each. False when
+// it is no chain position.
+bool AddReportPosition(ReadReport& report, std::int64_t position);
 
 // "film.avi, start byte 0: positions 3, 7": one report, for a choice among several.
 std::string ReportChoiceText(const ReadReport& report);

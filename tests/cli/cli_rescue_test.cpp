@@ -105,16 +105,11 @@ TEST_F(CliRescue, RescueTakesEachPieceFromTheCopyThatReadsItAndReportsTheRest) {
     EXPECT_EQ(nlohmann::json::parse(Slurp(json)),
               nlohmann::json::parse(R"({"name": "doc.bin", "size": 3000, "start": 0,
                   "bad": [{"position": 5, "offset": 2476, "length": 507}]})"));
-    // What the repair dialogs' Load report... reads back of it.
+    // What the repair dialogs' Load report... reads back of the saved report.
     std::vector<ReadReport> loaded;
-    std::string error;
-    for (const std::string& written : {report, json}) {
-        ASSERT_TRUE(ReadBadSectorReports(written, loaded, error)) << error;
-        ASSERT_EQ(loaded.size(), 1u);
-        EXPECT_EQ(loaded[0].startByte, 0);
-        EXPECT_EQ(loaded[0].positions, std::vector<std::uint32_t>{5});
-    }
-    EXPECT_EQ(loaded[0].name, "doc.bin");
+    ASSERT_TRUE(ParseSavedReports(Slurp(report), loaded));
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].positions, std::vector<std::uint32_t>{5});
 
     // A copy whose header says another size is another file: refused, nothing written.
     const std::string c = Formatted("c.img", "THREE");
@@ -133,9 +128,7 @@ TEST_F(CliRescue, RescueTakesEachPieceFromTheCopyThatReadsItAndReportsTheRest) {
     EXPECT_EQ(j["bad"][0],
               nlohmann::json::parse(R"({"position": 2, "offset": 955, "length": 507})"));
     EXPECT_EQ(j["bad"][1]["offset"], offset5);
-    ASSERT_TRUE(ReadBadSectorReports(json, loaded, error)) << error;
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0].positions, (std::vector<std::uint32_t>{2, 5}));
+    EXPECT_EQ(j["bad"][1]["position"], 5);
 
     // A command that met several damaged files wrote a report for each, all of them loaded.
     ASSERT_EQ(Cmd("--drive " + a + " add " + Host("two.bin", Pattern(2000, 5))).status, 0);
@@ -146,15 +139,19 @@ TEST_F(CliRescue, RescueTakesEachPieceFromTheCopyThatReadsItAndReportsTheRest) {
     run = Cmd("--drive " + a + " --answer ok --answer ok copy-to " + dir.File("all") +
               " --report-json " + all + " --report " + allText);
     ASSERT_EQ(run.status, 0) << run.err;
-    ASSERT_TRUE(ReadBadSectorReports(all, loaded, error)) << error;
-    ASSERT_EQ(loaded.size(), 2u);
-    for (const ReadReport& r : loaded) {
-        EXPECT_EQ(r.startByte, 0);
-        EXPECT_EQ(r.positions, std::vector<std::uint32_t>{2});
+    const auto both = nlohmann::json::parse(Slurp(all));
+    ASSERT_TRUE(both.is_array());
+    ASSERT_EQ(both.size(), 2u);
+    for (const auto& r : both) {
+        EXPECT_EQ(r["start"], 0);
+        ASSERT_EQ(r["bad"].size(), 1u);
+        EXPECT_EQ(r["bad"][0]["position"], 2);
     }
-    EXPECT_EQ(loaded[0].name + " " + loaded[1].name, "doc.bin two.bin");
+    EXPECT_EQ(both[0]["name"].get<std::string>() + " " + both[1]["name"].get<std::string>(),
+              "doc.bin two.bin");
     // The text report keeps both too: the second file's report does not wipe out the first.
-    ASSERT_TRUE(ReadBadSectorReports(allText, loaded, error)) << error;
+    loaded.clear();
+    ASSERT_TRUE(ParseSavedReports(Slurp(allText), loaded));
     EXPECT_EQ(loaded.size(), 2u);
 }
 
@@ -215,8 +212,7 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     EXPECT_EQ(Slurp((out / "big.bin.report").string()),
               "Start Byte:   " + std::to_string(part0) + "\r\n      6\r\n");
     std::vector<ReadReport> loaded;
-    std::string error;
-    ASSERT_TRUE(ReadBadSectorReports((out / "big.bin.report").string(), loaded, error)) << error;
+    ASSERT_TRUE(ParseSavedReports(Slurp((out / "big.bin.report").string()), loaded));
     EXPECT_EQ(loaded.size(), 1u);
     // Names from a diskette never leave the folder.
     std::vector<std::filesystem::path> escaped;

@@ -7,11 +7,11 @@
 #include <QPushButton>
 
 #include "maintenance/repair/repair_texts.h"
-#include "transfer/report_reader.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/dialogs/dialog_template.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/dialogs/list_choice.h"
+#include "ui/dialogs/report_file.h"
 #include "ui/resources/pictures.h"
 
 namespace orv {
@@ -119,7 +119,7 @@ void CRepairFileDlg::OnLoadReport() {
     if (chosen.empty()) return;
     std::vector<ReadReport> reports;
     std::string error;
-    if (!ReadBadSectorReports(chosen.front(), reports, error)) {
+    if (!LoadBadSectorReports(chosen.front(), reports, error)) {
         Notify(m_user, error);
         return;
     }
