@@ -49,6 +49,10 @@ public:
             std::cout << "  Uncertain files (compare them with the originals):\n";
             for (const std::string& name : t.uncertainFiles) std::cout << "    " << name << "\n";
         }
+        if (!t.damagedFiles.empty()) {
+            std::cout << "  Damaged files (chain positions a copy reports):\n";
+            for (const std::string& name : t.damagedFiles) std::cout << "    " << name << "\n";
+        }
         std::cout << std::flush;
     }
     void CloseDialog() override {}

@@ -10,13 +10,17 @@
 namespace orv {
 
 // What a worker leaves for the finishing step: the byte balance and the label of the diskette,
-// and the files that a full test rebuilt without knowing for sure which units are theirs.
+// the files that a full test rebuilt without knowing for sure which units are theirs, and those
+// it found damaged.
 struct WorkerResults {
     std::int32_t freeBytes = 0;
     std::int32_t systemBytes = 0;
     std::int32_t badBytes = 0;
     std::string label;
     std::vector<std::string> uncertainFiles;  // "name.ext (#n)"
+    // Files that keep units which do not hold their data: "name.ext (#n): 3, 7" (chain
+    // positions a copy reports).
+    std::vector<std::string> damagedFiles;
 };
 
 class IWorkerDialog {

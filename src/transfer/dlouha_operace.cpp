@@ -42,6 +42,13 @@ private:
     long m_shown = 0;
 };
 
+// The tag the copied units must carry: the record's, under the number the block names.
+ChainTag CopyTag(const OperationBlock& op) {
+    ChainTag tag = op.record ? ChainTag::Of(*op.record) : ChainTag::NumberOnly(op.fileNumber);
+    tag.number = std::uint16_t(op.fileNumber);
+    return tag;
+}
+
 }  // namespace
 
 int DlouhaOperace(WorkerBlock* block) {
@@ -52,17 +59,16 @@ int DlouhaOperace(WorkerBlock* block) {
     if (sink && op.copyTotal > 0 && op.operation != OP_ADD) sink = &whole.emplace(*sink, op);
     switch (op.operation) {
         case OP_COPY:
-            op.result = ReadFileFromDiskette(volume, op.fileNumber, *op.file, op.byteCount, 0,
-                                             false, nullptr, sink, &op.failure);
+            op.result = ReadFileFromDiskette(volume, CopyTag(op), *op.file, op.byteCount, 0, false,
+                                             nullptr, sink, &op.failure);
             break;
         case OP_ADD:
             op.result = WriteFileToDiskette(volume, *op.file, op.start, *op.record, sink,
                                             op.document->m_bVerification, &op.failure);
             break;
         case OP_COPY_REST:
-            op.result =
-                ReadFileFromDiskette(volume, op.fileNumber, *op.file, op.byteCount, op.start,
-                                     op.continueFlag != 0, op.badList, sink, &op.failure);
+            op.result = ReadFileFromDiskette(volume, CopyTag(op), *op.file, op.byteCount, op.start,
+                                             op.continueFlag != 0, op.badList, sink, &op.failure);
             break;
         default:
             Notify(op.document->User(), "Unknown error (2), in function DlouhaOperace()");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "disk/io_error.h"
+#include "fs/chain_reader.h"
 #include "fs/file_record.h"
 #include "fs/volume.h"
 #include "host/host_file.h"
@@ -32,10 +33,12 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
                                  LoopFailure* failure = nullptr);
 
 // Writes up to count bytes of the file's chain to the target: the bytes written by this call,
-// or -1. already > 0 resumes behind the units that a first pass delivered; with continuePast,
-// unreadable units give 507 bytes of 'X' and their chain positions go to badList. A drive that
-// fails as a whole (no diskette) or a target that refuses the data stops the loop.
-std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& target,
+// or -1 (also when the header unit does not read or is not the file's). already > 0 resumes
+// behind the units that a first pass delivered. A unit that does not read, or does not carry
+// the tag, stops the first pass; with continuePast it gives 507 bytes of 'X' and its chain
+// position goes to badList. A drive that fails as a whole (no diskette) or a target that
+// refuses the data stops the loop.
+std::int32_t ReadFileFromDiskette(CVolume& volume, const ChainTag& tag, HostFile& target,
                                   std::int32_t count, std::int32_t already, bool continuePast,
                                   std::vector<std::uint32_t>* badList, IProgressSink* dialog,
                                   LoopFailure* failure = nullptr);

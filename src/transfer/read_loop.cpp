@@ -1,5 +1,6 @@
 // The read loop: the file's units in ascending order, one unit per request, filler for units
-// that cannot be read when the caller chose to go on past them.
+// that cannot be read, or that do not carry the file's tag, when the caller chose to go on past
+// them.
 #include <algorithm>
 #include <cstring>
 
@@ -19,15 +20,15 @@ void Report(IProgressSink* dialog, long done, long capacity) {
 
 }  // namespace
 
-std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& target,
+std::int32_t ReadFileFromDiskette(CVolume& volume, const ChainTag& tag, HostFile& target,
                                   std::int32_t count, std::int32_t already, bool continuePast,
                                   std::vector<std::uint32_t>* badList, IProgressSink* dialog,
                                   LoopFailure* failure) {
     LoopFailure local;
     LoopFailure& why = failure ? *failure : local;
     why = LoopFailure{};
-    std::vector<int> units;
-    const int n = volume.CollectUnits(fileNumber, units);
+    CChainReader chain(volume, tag);
+    const int n = chain.Count();
     if (n < 0) return -1;
     if (badList) badList->clear();
     const long capacity = BytesInUnits(n);
@@ -44,8 +45,10 @@ std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& tar
         const std::int32_t behind = std::max(already - kHeaderDataBytes, 0);
         position = 1 + (behind + kUnitDataBytes - 1) / kUnitDataBytes;
     } else {
-        if (volume.ReadSector(units[0], sector.data()) != 0) {
-            if (IsDriveFailure(volume.LastError())) why.drive = volume.LastError();
+        const UnitRead header = chain.Read(0, sector.data());
+        if (header != UnitRead::Own) {
+            if (header == UnitRead::Unreadable && chain.DriveFailed())
+                why.drive = chain.LastError();
             return -1;
         }
         const int k = std::min(count, kHeaderDataBytes);
@@ -59,10 +62,11 @@ std::int32_t ReadFileFromDiskette(CVolume& volume, int fileNumber, HostFile& tar
     }
 
     for (int p = position; p < n && written < count; ++p) {
-        if (volume.ReadSector(units[std::size_t(p)], sector.data()) != 0) {
+        const UnitRead how = chain.Read(std::uint32_t(p), sector.data());
+        if (how != UnitRead::Own) {
             // An empty drive is not a diskette full of bad units: stop rather than fill.
-            if (IsDriveFailure(volume.LastError())) {
-                why.drive = volume.LastError();
+            if (how == UnitRead::Unreadable && chain.DriveFailed()) {
+                why.drive = chain.LastError();
                 break;
             }
             if (!continuePast) break;

@@ -228,5 +228,59 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     EXPECT_EQ(Cmd("scan " + dir.File("no-such-folder")).status, 1);
 }
 
+// Images made by another tool: where a sector never read there is a hole (zeros, a reader's
+// 0xF6 filler) and nothing beside the image says so. The units' owner tags do.
+TEST_F(CliRescue, HolesInImagesAreReportedAsUnreadableAndFilledFromAnotherCopy) {
+    const auto data = Pattern(3000, 7);  // seven units, sectors 64..70 on a fresh diskette
+    const std::string a = Formatted("a.img", "ONE");
+    ASSERT_EQ(Cmd("--drive " + a + " add " + Host("doc.bin", data)).status, 0);
+    const std::string b = dir.File("b.img");
+    std::filesystem::copy_file(a, b);
+    auto hole = [](const std::string& image, int sector, std::uint8_t fill) {
+        auto bytes = ReadBytes(image);
+        std::fill_n(bytes.begin() + long(sector) * kSectorSize, kSectorSize, fill);
+        WriteBytes(image, bytes);
+    };
+    hole(a, 66, 0x00);  // position 2
+    hole(b, 68, 0xF6);  // position 4
+
+    const std::string json = dir.File("r.json"), back = dir.File("back.bin");
+    CliRun run =
+        Cmd("--drive " + a + " --answer ok copy doc.bin " + back + " --report-json " + json);
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto expected = data;
+    std::fill_n(expected.begin() + 955, 507, std::uint8_t('X'));
+    EXPECT_EQ(ReadBytes(back), expected);
+    EXPECT_EQ(nlohmann::json::parse(Slurp(json))["bad"],
+              nlohmann::json::parse(R"([{"position": 2, "offset": 955, "length": 507}])"));
+
+    const auto box = dir.Path() / "box";
+    std::filesystem::create_directories(box);
+    std::filesystem::copy_file(a, box / "a.img");
+    std::filesystem::copy_file(b, box / "b.img");
+    run = Cmd("scan --json " + box.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto scan = nlohmann::json::parse(run.out);
+    ASSERT_EQ(scan["images"].size(), 2u);
+    EXPECT_EQ(scan["images"][0]["files"][0]["status"], "damaged");
+    EXPECT_EQ(scan["images"][0]["files"][0]["bad"], nlohmann::json::parse("[2]"));
+    EXPECT_EQ(scan["images"][1]["files"][0]["bad"], nlohmann::json::parse("[4]"));
+
+    // Each hole is filled from the copy that holds the file's own unit there.
+    const std::string rescued = dir.File("rescued.bin");
+    run = Cmd("rescue doc.bin " + rescued + " " + a + " " + b);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(rescued), data);
+
+    // The full test keeps the hole as the file's, names the file, and the copy still reports.
+    run = Cmd("--drive " + a + " --yes service full");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("doc.bin (#1): 2"), std::string::npos) << run.out;
+    std::filesystem::remove(back);
+    run = Cmd("--drive " + a + " --answer ok copy doc.bin " + back + " --report-json " + json);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(back), expected);
+}
+
 }  // namespace
 }  // namespace orv::tests

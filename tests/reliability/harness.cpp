@@ -139,7 +139,8 @@ struct WorkerRig {
     tests::ScriptedUser user;
     tests::RecordingWorkerDialog dialog;
     WorkerOutcome Outcome(int result) const {
-        return {result, user.Texts(), dialog.m_results.uncertainFiles};
+        return {result, user.Texts(), dialog.m_results.uncertainFiles,
+                dialog.m_results.damagedFiles};
     }
 };
 
@@ -192,7 +193,8 @@ ReadBack ReadBackDiskette(const Medium& medium, bool allowFullTest) {
         const std::int32_t capacity = std::max(volume.ChainCapacity(r.fileNumber), 0);
         const std::int32_t count = std::min<std::int64_t>(r.size, capacity);
         const std::int32_t n =
-            ReadFileFromDiskette(volume, r.fileNumber, out, count, 0, true, &file.badList, nullptr);
+            ReadFileFromDiskette(volume, ChainTag::Of(r), out, count, 0, true, &file.badList,
+                                 nullptr);
         out.Close();
         file.headerUnreadable = n < 0;
         if (n >= 0) file.bytes = tests::ReadBytes(target);

@@ -77,6 +77,7 @@ struct WorkerOutcome {
     int result = -1;
     std::vector<std::string> messages;
     std::vector<std::string> uncertainFiles;  // a full test's results: "name.ext (#n)"
+    std::vector<std::string> damagedFiles;    // "name.ext (#n): 3, 7"
 };
 // The workers run in place on a drive that holds medium, every question answered with its
 // default button (the reserve-copy question of the full test defaults to No).

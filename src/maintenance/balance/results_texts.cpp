@@ -15,8 +15,15 @@ ResultsTexts MakeResultsTexts(const std::string& title, const WorkerResults& res
     texts.freeBytes = GroupDigits(results.freeBytes);
     texts.label = label;
     texts.uncertainFiles = results.uncertainFiles;
-    if (!texts.uncertainFiles.empty())
-        texts.extraLine = StrFormat(kUncertainFilesLine, int(texts.uncertainFiles.size()));
+    texts.damagedFiles = results.damagedFiles;
+    const int uncertain = int(texts.uncertainFiles.size());
+    const int damaged = int(texts.damagedFiles.size());
+    if (uncertain > 0 && damaged > 0)
+        texts.extraLine = StrFormat(kUncertainAndDamagedLine, uncertain, damaged);
+    else if (uncertain > 0)
+        texts.extraLine = StrFormat(kUncertainFilesLine, uncertain);
+    else if (damaged > 0)
+        texts.extraLine = StrFormat(kDamagedFilesLine, damaged);
     return texts;
 }
 

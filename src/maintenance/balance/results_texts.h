@@ -10,6 +10,9 @@ namespace orv {
 
 inline constexpr char kTotalBytesText[] = "1 427 712";
 inline constexpr char kUncertainFilesLine[] = "Uncertain files: %d (see the message)";
+inline constexpr char kDamagedFilesLine[] = "Damaged files: %d (see the message)";
+inline constexpr char kUncertainAndDamagedLine[] =
+    "Uncertain files: %d, damaged files: %d (see the messages)";
 
 struct ResultsTexts {
     std::string title;
@@ -18,10 +21,12 @@ struct ResultsTexts {
     std::string badBytes;
     std::string freeBytes;
     std::string label;
-    // Empty, unless a full test rebuilt files without knowing for sure which units are theirs:
-    // then it counts them, and uncertainFiles names them ("name.ext (#n)").
+    // Empty, unless a full test rebuilt files without knowing for sure which units are theirs,
+    // or found files with units that do not hold their data: then it counts them, and
+    // uncertainFiles ("name.ext (#n)") and damagedFiles ("name.ext (#n): 3, 7") name them.
     std::string extraLine;
     std::vector<std::string> uncertainFiles;
+    std::vector<std::string> damagedFiles;
 };
 
 ResultsTexts MakeResultsTexts(const std::string& title, const WorkerResults& results,

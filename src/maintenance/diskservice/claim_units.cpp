@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "maintenance/diskservice/blank_claims.h"
 #include "maintenance/diskservice/plausible_header.h"
 #include "maintenance/diskservice/unreadable_claims.h"
 
@@ -95,7 +96,8 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
         auto it = lost.tagged.find(number);
         const std::vector<TaggedUnit>& tagged = it == lost.tagged.end() ? none : it->second;
         // A file of the table without lost units can gain only unreadable ones.
-        if (tagged.empty() && (lost.unreadable.empty() || known[std::size_t(number)].empty()))
+        if (tagged.empty() &&
+            ((lost.unreadable.empty() && lost.blank.empty()) || known[std::size_t(number)].empty()))
             continue;
         FileClaim claim;
         claim.number = number;
@@ -106,6 +108,15 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
     std::sort(claims.begin(), claims.end(),
               [](const FileClaim& a, const FileClaim& b) { return a.header < b.header; });
     GiveUnreadableUnits(lost.unreadable, claims);
+    GiveBlankUnits(lost.blank, claims);
+    std::vector<int> unowned(lost.unreadable.begin(), lost.unreadable.end());
+    unowned.insert(unowned.end(), lost.blank.begin(), lost.blank.end());
+    std::sort(unowned.begin(), unowned.end());
+    std::vector<int> tagged;
+    for (const auto& [number, units] : lost.tagged)
+        for (const TaggedUnit& t : units) tagged.push_back(t.unit);
+    std::sort(tagged.begin(), tagged.end());
+    MarkGapsUncertain(unowned, tagged, claims);
 
     std::vector<int> uncertain;
     for (const FileClaim& c : claims) {

@@ -24,17 +24,20 @@ struct TaggedUnit {
 struct LostUnits {
     std::map<int, std::vector<TaggedUnit>> tagged;  // by the file number of the tag, ascending
     std::vector<int> unreadable;                    // units that failed two reads, ascending
+    std::vector<int> blank;  // units that read but name no owner (a hole, filler), ascending
 };
 
 // Enters into the table the lost units that belong to files; the entries of the others stay
 // as they are. A file takes as header unit its lowest unit that the table knows, or else its
 // lowest tagged unit that holds a plausible header; above it, its units that the table knows,
 // then its tagged units (lowest first, no more than its size needs), then unreadable units
-// where it still lacks one (GiveUnreadableUnits). Returns the numbers of the files whose units
+// where it still lacks one (GiveUnreadableUnits), then blank units between its own
+// (GiveBlankUnits). Returns the numbers of the files whose units
 // could not be told for sure, ascending: tagged units were left over beyond what the size
 // needs or below its header (a deleted file with the same number and extension left them, or
 // the real header no longer reads and a data unit passes for one), another header with its
-// number but another extension lies above its own, or GiveUnreadableUnits found it uncertain.
+// number but another extension lies above its own, GiveUnreadableUnits or GiveBlankUnits found
+// it uncertain, or it still lacks units where a lost unit went to no file (MarkGapsUncertain).
 std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost);
 
 }  // namespace orv

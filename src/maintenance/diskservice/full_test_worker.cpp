@@ -1,6 +1,7 @@
 // The full test: finds the ID sectors or lays down a new system area, reads the table or
 // rebuilds it from the unit headers, and writes table and ID sectors anew.
 #include "fs/volume.h"
+#include "maintenance/diskservice/damaged_files.h"
 #include "maintenance/diskservice/full_test_steps.h"
 #include "maintenance/diskservice/make_room.h"
 #include "maintenance/diskservice/resolve_units.h"
@@ -98,6 +99,14 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     // equal again.
     volume.MarkAllFatDirty(true);
 
+    // A unit the table gives to a file stays the file's, whatever it holds: taken from it, every
+    // later byte would move. The user learns which files a copy will report.
+    dialog.SetStatus(kCheckingFiles);
+    std::vector<std::string> damaged;
+    const int checked = FindDamagedFiles(volume, dialog, 60, 79, damaged);
+    if (checked == -2) return run.Notice(DriveFailureText(volume.LastError()), Icon::Stop);
+    if (checked != 0) return Interrupted(run);
+
     // Every unit that failed its reads was taken for bad: if the drive itself has stopped
     // reading, the table built from that would give up every file. Nothing is written then.
     std::array<std::uint8_t, kSectorSize> probe;
@@ -123,6 +132,8 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     std::vector<std::string> names = UncertainFileNames(volume, uncertain);
     if (!names.empty()) Notify(user, UncertainFilesMessage(names), Icon::Exclamation);
     dialog.m_results.uncertainFiles = std::move(names);
+    if (!damaged.empty()) Notify(user, DamagedFilesMessage(damaged), Icon::Exclamation);
+    dialog.m_results.damagedFiles = std::move(damaged);
     return run.EndWithResults();
 }
 

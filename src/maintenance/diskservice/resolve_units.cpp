@@ -39,13 +39,16 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog, std::vector<int>
                 t.header = IsPlausibleHeader(s.data());
                 t.size = HeaderSize(s.data());
                 lost.tagged[owner].push_back(t);
+            } else {
+                lost.blank.push_back(unit);
             }
         }
         if (dialog.m_nState == -1) return -1;
     }
     const std::vector<int> unsure = ClaimLostUnits(volume, lost);
     if (uncertain) uncertain->insert(uncertain->end(), unsure.begin(), unsure.end());
-    // What no file took: an unreadable unit is bad, anything else free.
+    // What no file took: an unreadable unit is bad, anything else free (a blank unit too: it
+    // reads, so it takes a write).
     for (int u : lost.unreadable)
         if (fat.entries[std::size_t(u)] == FAT_UNKNOWN) fat.Set(u, FAT_BAD);
     for (int u = 0; u < kUnitCount; ++u)

@@ -10,12 +10,12 @@
 namespace orv {
 
 // Gives every unit whose entry is FAT_UNKNOWN its owner from what the unit holds. A unit tagged
-// 10001..12816 keeps its tag. Units tagged with a file number, and units that fail two reads,
-// go to the files that need them (ClaimLostUnits); an unreadable unit that no file needs
-// becomes FAT_BAD, every other unit FAT_FREE. The numbers of the files whose units could not be
-// told for sure are appended to uncertain when it is given.
-// 0; -1 when the user asked to stop; -2 when the drive failed as a whole (the volume's
-// LastError says why). After -1 or -2 the table is unusable.
+// 10001..12816 keeps its tag. Units tagged with a file number, units that fail two reads and
+// units that read but name no owner go to the files that need them (ClaimLostUnits); an
+// unreadable unit that no file needs becomes FAT_BAD, every other unit FAT_FREE. The numbers of the
+// files whose units could not be told for sure are appended to uncertain when it is given. 0; -1
+// when the user asked to stop; -2 when the drive failed as a whole (the volume's LastError says
+// why). After -1 or -2 the table is unusable.
 int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog,
                         std::vector<int>* uncertain = nullptr);
 

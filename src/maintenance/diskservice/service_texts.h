@@ -17,6 +17,7 @@ inline constexpr char kRepairingShort[] = "Repairing #0 sector.";
 inline constexpr char kSearchingFat[] = "Serching for FAT sectors.";
 inline constexpr char kSearchingFragments[] = "Serching for lost file fragments.";
 inline constexpr char kWritingFat[] = "Writing FAT sectors.";
+inline constexpr char kCheckingFiles[] = "Checking the sectors of every file.";
 inline constexpr char kFinishing[] = "Disk test is now finishing.";
 inline constexpr char kTestDone[] = "Test is done.";
 
@@ -83,6 +84,13 @@ inline constexpr char kCannotWriteIds[] =
 inline constexpr char kUncertainFiles[] =
     "Full test has rebuilt these files, but it can't tell for sure\nwhich sectors belong to "
     "them:\n\n%s\nTheir data can be wrong. Please, compare them with the original files.";
+// Files that keep units which do not hold their data (%s: one "name.ext (#n): positions" line
+// per file).
+inline constexpr char kDamagedFiles[] =
+    "Full test has found sectors of these files that do not hold their data\n(they cannot be "
+    "read, or hold something else: a hole in an image,\nanother file's data):\n\n%s\nA copy "
+    "of such a file fills those sectors with X and reports them.\nA repair file or a rescue "
+    "from another copy can bring them back.";
 inline constexpr char kAndMoreFiles[] = "... and %d more files\n";
 
 }  // namespace orv::service_text

@@ -14,9 +14,9 @@ struct TablePlace {
     int sector = 0;  // table sector 0..10
 };
 
-// The table positions that the volume's ID record names (after ReadFat) and that lie in the data area on a
-// unit that holds file data: a table copy whose sector reads and is valid gives the unit to a
-// file (or an owner tag), or the unit's own first two bytes name one while the unit holds no
+// The table positions that the volume's ID record names (after ReadFat) and that lie in the data
+// area on a unit that holds file data: a table copy whose sector reads and is valid gives the unit
+// to a file (or an owner tag), or the unit's own first two bytes name one while the unit holds no
 // valid table sector. copy1 and copy2 are the two copies as read raw (ReadFatCopyRaw).
 std::vector<TablePlace> TablePositionsOnFileData(CVolume& volume, const FatArray& copy1,
                                                  const FatArray& copy2);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "fs/chain_reader.h"
 #include "fs/layout.h"
 #include "transfer/bad_sector_report.h"
 #include "transfer/rescue/box_extract.h"
-#include "transfer/rescue/chain_reader.h"
 
 namespace orv {
 
@@ -134,7 +134,8 @@ ScannedFile BoxScanner::ScanFile(CVolume& volume, const FileRecord* record, int 
     }
     std::uint32_t next = 0;
     bool stopped = false;
-    ReadChain(volume, number, [&](std::uint32_t p, const std::uint8_t* piece) {
+    const ChainTag tag = record ? ChainTag::Of(*record) : ChainTag::NumberOnly(number);
+    ReadChain(volume, tag, [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
         next = p + 1;
         const std::int32_t length = PieceLength(partBytes, p);
         if (!piece) {
@@ -290,8 +291,8 @@ void BoxScanner::CollectSpreadFile(const SpreadGroup& group) {
         const std::int64_t partBytes = std::min<std::int64_t>(part.capacity, group.size - at);
         std::vector<std::uint32_t> bad;
         bool failed = false;
-        const int n = ReadChain(volume.Volume(), seen.fileNumber,
-                                [&](std::uint32_t p, const std::uint8_t* piece) {
+        const int n = ReadChain(volume.Volume(), ChainTag::Of(*now),
+                                [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
                                     if (!piece) bad.push_back(p);
                                     failed = !writer.Write(piece, PieceLength(partBytes, p), error);
                                     return !failed && !Cancelled();

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fs/chain_reader.h"
 #include "fs/layout.h"
 #include "host/host_file.h"
 #include "transfer/rescue/image_volume.h"
@@ -76,19 +77,21 @@ void TakeFromImage(const std::string& path, const std::string& name, Gathered& g
                                            " (their size or date differ); nothing was written.");
         return;
     }
-    CVolume& volume = image.Volume();
-    std::vector<int> units;
-    volume.CollectUnits(r->fileNumber, units);
+    // A unit that reads but is not the file's (a hole another tool left in the image, another
+    // file's unit) is as missing as one that does not read: a later image may hold it.
+    CChainReader chain(image.Volume(), ChainTag::Of(*r));
+    const std::uint32_t units = std::uint32_t(std::max(chain.Count(), 0));
     std::array<std::uint8_t, kSectorSize> sector;
-    for (std::uint32_t p = 0; p < g.have.size() && p < units.size(); ++p) {
+    for (std::uint32_t p = 0; p < g.have.size() && p < units; ++p) {
         if (g.have[p]) continue;
         if (sink.CancelRequested()) {
             out.Set(RescueStatus::Interrupted, "Action has been interrupted by user.");
             return;
         }
-        if (volume.ReadSector(units[p], sector.data()) != 0) {
-            if (!IsDriveFailure(volume.LastError())) continue;
-            source.note = IoErrorText(volume.LastError());
+        const UnitRead how = chain.Read(p, sector.data());
+        if (how != UnitRead::Own) {
+            if (how == UnitRead::NotOwn || !chain.DriveFailed()) continue;
+            source.note = IoErrorText(chain.LastError());
             return;
         }
         const std::int32_t at = ChainPieceOffset(p);

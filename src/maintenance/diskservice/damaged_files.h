@@ -1,0 +1,24 @@
+// The files that keep units which do not hold their data: units that do not read, and units
+// that read but do not carry the file's tag (a hole another tool left in an image, another
+// file's unit that the table gives to this one). The table keeps them as the file's, so that
+// every later byte stays in its place; the user is told which files a copy will report.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fs/volume.h"
+#include "ports/worker_dialog_port.h"
+
+namespace orv {
+
+// Reads every unit of every listed file, moving the dialog's progress bar from `from` to `to`.
+// Appends "name.ext (#n): 3, 7" (the chain positions) for each damaged file. 0; -1 when the
+// user asked to stop; -2 when the drive failed as a whole (the volume's LastError says why).
+int FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
+                     std::vector<std::string>& names);
+
+// The message that names them (at most a screenful; the rest is counted).
+std::string DamagedFilesMessage(const std::vector<std::string>& names);
+
+}  // namespace orv
