@@ -43,7 +43,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     AddOutcome local;
     AddOutcome& result = outcome ? *outcome : local;
     result = AddOutcome{};
-    if (!CheckSameDiskette() || RefuseWhileCopiesDiffer()) return -1;
+    if (!CheckSameDiskette() || RefuseReadOnlyMedium() || RefuseWhileCopiesDiffer()) return -1;
 
     FileRecord record;
     HostFileStatus status;
