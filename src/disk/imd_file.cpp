@@ -17,7 +17,6 @@ namespace {
 
 constexpr char kSignature[] = "IMD ";
 constexpr std::size_t kSignatureSize = sizeof kSignature - 1;
-constexpr int kTracks = kCylinders * kHeads;
 
 // Where a sector stands among the copies of it that the file holds: a flux reader may record a
 // sector more than once (a track read again, a sector seen twice in one turn).

@@ -66,6 +66,14 @@ TEST_F(Cli, ImageDiskFileReadsAsItsDisketteAndRefusesEveryWrite) {
         EXPECT_EQ(ReadBytes(imd), before);
     }
 
+    // Nor does it take the rest of a file spread from a full diskette.
+    const std::string full = Formatted("full.img", "FULL");
+    ASSERT_EQ(Cmd("--drive " + full + " add " + Host("fill.bin", Pattern(1420000, 4))).status, 0);
+    run = Cmd("--drive " + full + " --then " + imd + " --answer yes add " + dir.File("big.bin"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(mergeHint), std::string::npos) << run.err;
+    EXPECT_EQ(ReadBytes(imd), before);
+
     // Among the images of a box, found by its content.
     run = Cmd("scan --json " + dir.File("box"));
     ASSERT_EQ(run.status, 0) << run.err;
