@@ -11,6 +11,7 @@
 #include <string>
 
 #include "disk/drive.h"
+#include "disk/imd_file.h"
 #include "disk/memory_medium.h"
 #include "maintenance/diskservice/service_workers.h"
 #include "maintenance/diskservice/system_parts_test.h"
@@ -140,7 +141,7 @@ std::vector<std::uint8_t> CompactInput(const std::vector<std::uint8_t>& image, i
 
 namespace {
 
-void ExerciseMedium(const std::shared_ptr<MemoryMedium>& medium) {
+void ExerciseMedium(const std::shared_ptr<IMedium>& medium) {
     CDrive drive;
     drive.InsertMedium(medium);
     {
@@ -174,6 +175,16 @@ void ExerciseMedium(const std::shared_ptr<MemoryMedium>& medium) {
     }
 }
 
+// The ImageDisk file goes to the hard disk first: the drive finds it by its content there, as
+// it finds a user's.
+void ExerciseImdFile(const std::uint8_t* data, std::size_t size) {
+    const std::string path = Host().File("input.imd");
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    std::string error;
+    if (const auto medium = LoadMedium(path, error)) ExerciseMedium(medium);
+}
+
 }  // namespace
 
 void ExerciseImage(std::vector<std::uint8_t> image) {
@@ -181,6 +192,10 @@ void ExerciseImage(std::vector<std::uint8_t> image) {
 }
 
 void ExerciseInput(const std::uint8_t* data, std::size_t size) {
+    if (HasImdSignature(data, size)) {
+        ExerciseImdFile(data, size);
+        return;
+    }
     static const auto medium = std::make_shared<MemoryMedium>();
     FillImageFromInput(data, size, medium->Bytes().data());
     medium->Restart();

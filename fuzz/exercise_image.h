@@ -1,7 +1,8 @@
 // Everything the program does with a diskette it is handed, run on an image made from
 // arbitrary bytes: open and list it, copy every file, the system parts test, the full test,
 // and afterwards open, add and delete once more. Shared by the fuzzer and the replay of the
-// inputs it found.
+// inputs it found. An input that begins with "IMD " is an ImageDisk file instead, put into the
+// drive as the program puts one there, and the same is run on it.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +33,8 @@ const std::vector<std::uint8_t>& FormattedBase();
 void ExerciseImage(std::vector<std::uint8_t> image);
 
 // ExerciseImage on the image made from the input, in one medium kept for every call: the
-// fuzzer's entry, spared a fresh 1.44 MB image (and its page faults) per input.
+// fuzzer's entry, spared a fresh 1.44 MB image (and its page faults) per input. An ImageDisk
+// input goes through the file's reader instead (one that it refuses ends there).
 void ExerciseInput(const std::uint8_t* data, std::size_t size);
 
 }  // namespace orv::fuzz

@@ -1,5 +1,5 @@
-// libFuzzer entry: arbitrary bytes become a diskette image (see exercise_image.h) that is
-// opened, listed, copied, tested and repaired.
+// libFuzzer entry: arbitrary bytes become a diskette image or an ImageDisk file (see
+// exercise_image.h) that is opened, listed, copied, tested and repaired.
 #include <cstddef>
 #include <cstdint>
 

@@ -117,7 +117,7 @@ int InfoCommand(Session& s, bool json) {
 }
 
 int AddCommand(Session& s, const std::vector<std::string>& files) {
-    if (!s.Open()) return 1;
+    if (!s.Open() || s.doc->RefuseReadOnlyMedium()) return 1;
     int status = 0;
     for (const std::string& path : files) {
         const std::int64_t free = FreeOnDiskette(s);
@@ -152,7 +152,7 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
         Notify(*s.user, problem, Icon::None);
         return 1;
     }
-    if (!s.Open()) return 1;
+    if (!s.Open() || s.doc->RefuseReadOnlyMedium()) return 1;
     const std::int64_t free = FreeOnDiskette(s);
     const std::int64_t rest = HostFileSize(file) - *position;
     if (free < rest &&
@@ -235,7 +235,7 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
 }
 
 int DeleteCommand(Session& s, const std::vector<std::string>& names) {
-    if (!s.Open()) return 1;
+    if (!s.Open() || s.doc->RefuseReadOnlyMedium()) return 1;
     std::vector<FileRecord> keys;
     for (const std::string& name : names) {
         auto key = s.FindByName(name);

@@ -4,11 +4,13 @@
 
 #include "disk/block_device_medium.h"
 #include "disk/image_medium.h"
+#include "disk/imd_medium.h"
 #include "disk/rotation_order.h"
 
 namespace orv {
 
 std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error) {
+    if (IsImdFile(path)) return LoadImdMedium(path, error);
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
         auto dev = std::make_shared<BlockDeviceMedium>();
@@ -75,6 +77,11 @@ std::string CDrive::Path() const {
 std::shared_ptr<IMedium> CDrive::Medium() const {
     std::lock_guard lock(m_mutex);
     return m_medium;
+}
+
+std::string CDrive::WriteRefusal() const {
+    const auto medium = Medium();
+    return medium ? medium->WriteRefusal() : std::string();
 }
 
 namespace {

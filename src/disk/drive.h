@@ -37,6 +37,8 @@ public:
     void Eject();
     std::string Path() const;
     std::shared_ptr<IMedium> Medium() const;
+    // Why the medium in the drive never takes a write (IMedium::WriteRefusal); empty when it may.
+    std::string WriteRefusal() const;
 
     // Each succeeds or fails as a whole; on failure *cause (when given) says why.
     bool Read(int first, int count, std::uint8_t* buffer, IoError* cause = nullptr);
@@ -115,7 +117,8 @@ private:
     std::string m_error;
 };
 
-// Loads the medium for a path: a block device when the path names one, an image file otherwise.
+// Loads the medium for a path: an ImageDisk file when the file says it is one, a block device
+// when the path names one, an image file otherwise.
 std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error);
 
 }  // namespace orv

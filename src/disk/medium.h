@@ -20,6 +20,10 @@ public:
     virtual IoError LastError() const { return IoError::None; }
     // A short human-readable name: the path of the image or device.
     virtual std::string Describe() const = 0;
+    // Empty when the medium may take writes. Otherwise it never does (an ImageDisk file), and
+    // this says why, for the user: an operation that would write is refused with it before it
+    // begins, rather than failing at its first write.
+    virtual std::string WriteRefusal() const { return {}; }
 
     // Holds the image or device for this program until Unlock: another program that tries is
     // refused, and while another program holds it, every request here fails with InUse. False

@@ -26,6 +26,7 @@ public:
         return m_bRefusedWrite ? IoError::WriteProtected : m_inner->LastError();
     }
     std::string Describe() const override { return m_inner->Describe(); }
+    std::string WriteRefusal() const override { return m_inner->WriteRefusal(); }
     bool Lock(std::string& error) override { return m_inner->Lock(error); }
     void Unlock() override { m_inner->Unlock(); }
 

@@ -43,7 +43,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     AddOutcome local;
     AddOutcome& result = outcome ? *outcome : local;
     result = AddOutcome{};
-    if (!CheckSameDiskette() || RefuseWhileCopiesDiffer()) return -1;
+    if (!CheckSameDiskette() || RefuseReadOnlyMedium() || RefuseWhileCopiesDiffer()) return -1;
 
     FileRecord record;
     HostFileStatus status;
@@ -127,6 +127,8 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
             break;
         }
         partOnOpenDiskette = false;
+        // One that never takes a write is told as such, and another is asked for in its place.
+        if (RefuseReadOnlyMedium()) continue;
         record.extension = StrFormat("%d", partIndex + 1);
         block = OperationBlock{};
         block.operation = OP_ADD;

@@ -60,6 +60,11 @@ bool SaveReportText(const std::string& text, const std::string& path, IUserPort&
 }
 
 bool MarkBadSectors(BadSectorReport& report, IUserPort& user) {
+    if (!report.markRefusal.empty()) {
+        Notify(user, report.markRefusal);
+        report.markRefused = true;
+        return false;
+    }
     if (Ask(user,
             "Damaged file will be deleted\nand bad sectors will be marked as bad.\n\nDo you really "
             "want to continue?",

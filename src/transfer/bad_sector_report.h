@@ -22,6 +22,10 @@ struct BadSectorReport {
     std::uint32_t fileSize = 0;  // the whole file's size
     // The bytes of the file that this diskette's part gave the target; -1: all its units hold.
     std::int32_t partBytes = -1;
+    // Why no mark can reach this diskette (it takes no writes); empty when it can. A Mark is
+    // refused with it before anything is marked, and markRefused says so afterwards.
+    std::string markRefusal;
+    bool markRefused = false;
 };
 
 // One piece of the target that holds filler instead of the file's bytes: the chain position of
@@ -47,7 +51,7 @@ bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path,
 // Writes report file text (the blocks of one or more reports, one after the other), as Save does.
 bool SaveReportText(const std::string& text, const std::string& path, IUserPort& user);
 // Mark: asks first; on Yes marks the listed units bad in the table in memory and sets marked.
-// True when the units were marked.
+// True when the units were marked. On a diskette that takes no writes it only says why.
 bool MarkBadSectors(BadSectorReport& report, IUserPort& user);
 
 // The report dialog of a front end: shows the report and lets the user Save and Mark until

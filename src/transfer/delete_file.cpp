@@ -14,10 +14,11 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
         m_pendingDelete.reset();
         RollBack(before);
     };
-    const int found =
-        CheckSameDiskette() && !(showMessage ? RefuseWhileCopiesDiffer() : m_bCopiesDiffer)
-            ? FindFile(key, true)
-            : -1;
+    auto refused = [&] {
+        return showMessage ? RefuseReadOnlyMedium() || RefuseWhileCopiesDiffer()
+                           : !m_drive.WriteRefusal().empty() || m_bCopiesDiffer;
+    };
+    const int found = CheckSameDiskette() && !refused() ? FindFile(key, true) : -1;
     if (found < 0) {
         abandon();
         return -1;
@@ -47,8 +48,10 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
     report.badList = &badList;
     report.volume = &m_volume;
     report.fileNumber = found >= 0 ? m_files[std::size_t(found)].fileNumber : 0;
+    report.markRefusal = m_drive.WriteRefusal();
     const DocState before = Save();
     if (m_ports.report) m_ports.report->ShowBadSectorReport(report);
+    if (report.markRefused) ++m_failedMarks;
     if (!report.marked) return 0;
     if (RefuseWhileCopiesDiffer()) {
         RollBack(before);

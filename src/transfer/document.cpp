@@ -99,6 +99,13 @@ bool COrvalisDoc::RefuseWhileCopiesDiffer() {
     return true;
 }
 
+bool COrvalisDoc::RefuseReadOnlyMedium() {
+    const std::string refusal = m_drive.WriteRefusal();
+    if (refusal.empty()) return false;
+    Notify(User(), refusal);
+    return true;
+}
+
 int COrvalisDoc::OpenDiskette() {
     if (!m_bDeviceOpened) {
         m_volume.OpenDevice();

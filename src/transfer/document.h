@@ -99,6 +99,11 @@ public:
                          std::vector<std::uint32_t>& badList, std::int32_t start,
                          std::int32_t partBytes);
 
+    // True, with the user told why, when the medium in the drive never takes a write (an
+    // ImageDisk file). A command that writes asks this before its own questions; the
+    // document's operations that write ask it again before they touch anything.
+    bool RefuseReadOnlyMedium();
+
     int ConfirmReplace(const std::string& target, const FileRecord& record);
     int ConfirmBadSectorContinue();
 

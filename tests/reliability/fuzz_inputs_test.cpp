@@ -6,9 +6,14 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <numeric>
+#include <random>
+
+#include "disk/imd_file.h"
 #include "fs/volume.h"
 #include "fuzz/exercise_image.h"
 #include "reliability/harness.h"
+#include "support/imd_writer.h"
 #include "support/memory_disk.h"
 
 namespace orv::reliability {
@@ -32,7 +37,7 @@ void ReplayAll(const fs::path& dir, const char* figure) {
     for (const fs::path& file : FilesIn(dir)) {
         SCOPED_TRACE(file.string());
         const Bytes input = tests::ReadBytes(file.string());
-        fuzz::ExerciseImage(fuzz::ImageFromInput(input.data(), input.size()));
+        fuzz::ExerciseInput(input.data(), input.size());
         ++replayed;
     }
     ReportFigure(figure, replayed);
@@ -62,6 +67,43 @@ Bytes Compact(const Bytes& image, bool formattedBase) {
     return input;
 }
 
+// The formatted base as a flux reader may have recorded it off a worn diskette: sectors out of
+// order, files' units lost in every way the format records, a track missing and one cut short,
+// the maps, the tracks out of order and second reads of two sectors.
+tests::ImdLayout WornImdLayout(const Bytes& image) {
+    using tests::ImdSector;
+    tests::ImdLayout layout;
+    std::mt19937 rng(3);
+    for (int t = 0; t < tests::kImdTracks; ++t) {
+        auto& order = layout.order[std::size_t(t)];
+        order.resize(kSectorsPerTrack);
+        std::iota(order.begin(), order.end(), 1);
+        std::rotate(order.begin(), order.begin() + t % kSectorsPerTrack, order.end());
+    }
+    std::shuffle(layout.order[7].begin(), layout.order[7].end(), rng);
+    layout.order[10].resize(12);
+    layout.sectors[66] = ImdSector::DataError;
+    layout.sectors[67] = ImdSector::Deleted;
+    layout.sectors[70] = ImdSector::Unavailable;
+    layout.sectors[72] = ImdSector::DeletedDataError;
+    layout.sectors[75] = ImdSector::WrongId;
+    for (int s = 90; s < 108; ++s) layout.sectors[std::size_t(s)] = ImdSector::Absent;
+    layout.cylinderMap[3] = true;
+    layout.headMap[4] = true;
+    layout.trackOrder.resize(tests::kImdTracks);
+    std::iota(layout.trackOrder.begin(), layout.trackOrder.end(), 0);
+    std::shuffle(layout.trackOrder.begin(), layout.trackOrder.end(), rng);
+    auto copyOf = [&](int sector) {
+        const auto at = image.begin() + std::ptrdiff_t(sector) * kSectorSize;
+        return Bytes(at, at + kSectorSize);
+    };
+    layout.extras.push_back({65, ImdSector::DataError, copyOf(65)});
+    Bytes changed = copyOf(68);
+    changed[100] ^= 0xFF;
+    layout.extras.push_back({68, ImdSector::Data, changed});
+    return layout;
+}
+
 TEST(FuzzInputs, SeedsDescribeTheDiskettesTheyCameFrom) {
     // The formatted base itself is the one-byte input 0x01.
     const Bytes one{1};
@@ -79,12 +121,35 @@ TEST(FuzzInputs, SeedsDescribeTheDiskettesTheyCameFrom) {
     EXPECT_EQ(back.finalCode, 0);
     EXPECT_EQ(back.files.size(), 3u);
 
+    // The ImageDisk seeds: the base as it is, and worn.
+    const Bytes imd = tests::WriteImd(image);
+    const Bytes wornImd = tests::WriteImd(image, WornImdLayout(image));
+    ImdDiskette read;
+    std::string error;
+    ASSERT_TRUE(ParseImd(imd.data(), imd.size(), read, error)) << error;
+    EXPECT_TRUE(read.data == image);
+    EXPECT_TRUE(read.readable.all());
+    ASSERT_TRUE(ParseImd(wornImd.data(), wornImd.size(), read, error)) << error;
+    // Lost: 66, 68 (its reads differ), 70, 72, 75, the track of 90..107 and 6 of track 10.
+    EXPECT_EQ(read.readable.count(), std::size_t(kSectorCount - 5 - 18 - 6));
+    for (std::size_t s = 0; s < std::size_t(kSectorCount); ++s)
+        if (read.readable[s]) {
+            EXPECT_TRUE(std::equal(image.begin() + long(s) * kSectorSize,
+                                   image.begin() + long(s + 1) * kSectorSize,
+                                   read.data.begin() + long(s) * kSectorSize))
+                << "sector " << s;
+        }
+    // The fuzzer takes inputs of up to 64 KiB.
+    EXPECT_LE(wornImd.size(), 65536u);
+
     const char* dir = std::getenv("ORVALIS_WRITE_FUZZ_SEEDS");
     if (!dir) return;
     auto write = [&](const std::string& name, const Bytes& bytes) {
         tests::WriteBytes((fs::path(dir) / name).string(), bytes);
     };
     write("formatted-with-files", one);
+    write("imd-formatted-with-files", imd);
+    write("imd-worn", wornImd);
     write("formatted-with-files-whole-system-area", fuzz::CompactInput(image, 64));
     {
         // Blank diskette, quick format: the system area on zero bytes.

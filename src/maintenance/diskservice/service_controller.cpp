@@ -21,6 +21,12 @@ CDiskServiceController::~CDiskServiceController() {
 
 bool CDiskServiceController::Start() {
     if (m_nState != 1) return false;
+    // The system parts test only reads; it turns its offers of a repair into the same refusal.
+    const bool writes = m_nTestType == TEST_REPAIR0 || m_nTestType == TEST_FULL;
+    if (writes && m_pDrive && !m_pDrive->WriteRefusal().empty()) {
+        Notify(m_user, m_pDrive->WriteRefusal());
+        return false;
+    }
     m_view.SetBusy(true);
     m_view.SetStatus(service_text::kScanning);
     if (m_nTestType < TEST_REPAIR0 || m_nTestType > TEST_FULL) {

@@ -21,7 +21,8 @@ public:
     std::int32_t m_nTestType = TEST_REPAIR0;
 
     // The Start button. False when no test started: "Radio Error !!!" or "Process Error !!!"
-    // was shown and the dialog closed.
+    // was shown and the dialog closed, or a test that writes was refused on a medium that never
+    // takes a write (the user told why; the dialog stays).
     bool Start();
     void Tick() override;
 

@@ -1,11 +1,22 @@
 #include "maintenance/diskservice/service_workers.h"
 
+#include <string>
+
 #include "maintenance/diskservice/service_run.h"
 #include "maintenance/diskservice/system_parts_test.h"
 
 namespace orv {
 
 using namespace service_text;
+
+namespace {
+
+// What a question that offers a repair found: its text before the question itself.
+std::string FindingOf(const std::string& offer) {
+    return offer.substr(0, offer.rfind("\n\n"));
+}
+
+}  // namespace
 
 int RepairSector0Worker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     ServiceRun run(drive, dialog, user);
@@ -33,6 +44,14 @@ int SystemPartsTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user,
                           std::int32_t& testType) {
     ServiceRun run(drive, dialog, user);
     if (!run.Open()) return -1;
+    // On a medium that never takes a write no repair is offered: the user is told what was
+    // found and how to get an image that can be repaired.
+    const std::string refusal = drive ? drive->WriteRefusal() : std::string();
+    auto offerRepair = [&](const char* offer) {
+        if (refusal.empty()) return run.Confirm(offer);
+        Notify(user, FindingOf(offer) + "\n\n" + refusal);
+        return false;
+    };
     bool mayRepeat = true;
     for (;;) {
         const int code = SystemPartsTest(run.Volume(), dialog);
@@ -67,11 +86,11 @@ int SystemPartsTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user,
                 break;  // sector 0 unreadable, below
         }
         if (offer) {
-            if (run.Confirm(offer)) testType = TEST_FULL;
+            if (offerRepair(offer)) testType = TEST_FULL;
             return run.EndWithNothing();
         }
 
-        if (!run.Confirm(kAskRepairSector0)) {
+        if (!offerRepair(kAskRepairSector0)) {
             dialog.SetProgress(100);
             return run.EndWithNothing();
         }

@@ -14,6 +14,11 @@ CFormatController::~CFormatController() {
 
 bool CFormatController::Start() {
     if (m_nState != 1) return false;
+    if (const std::string refusal = m_pDrive ? m_pDrive->WriteRefusal() : std::string();
+        !refusal.empty()) {
+        Notify(m_user, refusal);
+        return false;
+    }
     // Everything the worker may overwrite is set before it starts: a worker that ended before
     // these writes would otherwise never get its finishing step.
     m_results = WorkerResults{};

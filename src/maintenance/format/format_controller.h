@@ -19,7 +19,8 @@ public:
     // The label edit is enabled exactly when the no-label box is clear.
     bool LabelEnabled() const { return m_options.noLabel == 0; }
 
-    // The Format button. False when the worker could not be started (nothing changed then).
+    // The Format button. False when the worker could not be started, or the medium never takes
+    // a write (the user told why); nothing changed then.
     bool Start();
     void Tick() override;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "disk/imd_file.h"
 #include "fs/chain_reader.h"
 #include "fs/layout.h"
 #include "transfer/bad_sector_report.h"
@@ -33,8 +34,8 @@ bool IsImgName(const fs::path& path) {
     return ext == ".img";
 }
 
-// Every image under the folder (by path), and the .img files that are none. False when the
-// folder cannot be read.
+// Every image under the folder (by path: a file of 1 474 560 bytes or an ImageDisk file), and
+// the .img files that are none. False when the folder cannot be read.
 bool FindImages(const std::string& folder, std::vector<std::string>& images,
                 std::vector<SkippedFile>& skipped, std::string& error) {
     std::error_code ec;
@@ -53,7 +54,7 @@ bool FindImages(const std::string& folder, std::vector<std::string>& images,
         if (!it->is_regular_file(fileEc)) continue;
         const std::uintmax_t size = it->file_size(fileEc);
         if (fileEc) continue;
-        if (size == std::uintmax_t(kImageSize))
+        if (size == std::uintmax_t(kImageSize) || IsImdFile(it->path().string()))
             images.push_back(it->path().string());
         else if (IsImgName(it->path()))
             skipped.push_back({it->path().string(), size});

@@ -15,8 +15,10 @@ class IFileChooser;
 
 // What the "Insert image..." button offers: another image file for drive A:.
 constexpr const char* kInsertImageButton = "Insert image...";
-// What the file dialogs for diskette images offer.
-constexpr const char* kImageFilter = "Diskette images (*.img)|*.img|All Files (*.*)|*.*||";
+// What the file dialogs for diskette images offer: ImageDisk files go into the drive and into
+// the rescue commands as images do.
+constexpr const char* kImageFilter =
+    "Diskette images (*.img, *.imd)|*.img;*.imd;*.IMD|All Files (*.*)|*.*||";
 
 class CQtUserPort : public IUserPort {
 public:

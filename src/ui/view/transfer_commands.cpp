@@ -36,6 +36,7 @@ std::string BiggerThanDiskText(const std::string& name, std::int64_t need,
 }  // namespace
 
 void COrvalisView::OnAdd() {
+    if (m_doc.RefuseReadOnlyMedium()) return;
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::OpenMany;
     request.title = "Select file(s)";
@@ -47,6 +48,7 @@ void COrvalisView::OnAdd() {
 }
 
 void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
+    if (m_doc.RefuseReadOnlyMedium()) return;
     {
         CBusyCursor busy;
         for (const std::string& path : paths) {
@@ -69,6 +71,7 @@ void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
 }
 
 void COrvalisView::OnAddFrom() {
+    if (m_doc.RefuseReadOnlyMedium()) return;
     StartFromDialog dlg(m_user, m_chooser, true, "Insert position where add from.", this);
     if (dlg.exec() != QDialog::Accepted) return;
     const std::int32_t position = dlg.Position();
@@ -189,6 +192,7 @@ void COrvalisView::OnDelete() {
         Say(kSelectFirst, Buttons::Ok, Icon::Exclamation);
         return;
     }
+    if (m_doc.RefuseReadOnlyMedium()) return;
     if (Say("Are you sure you want to delete the file(s).", Buttons::YesNo, Icon::Question) !=
         Answer::Yes)
         return;
