@@ -9,6 +9,7 @@ packages=(
   libx11-dev xvfb xauth
   shared-mime-info
   clang libclang-rt-14-dev
+  libfuse3-dev fuse3 gddrescue
 )
 missing=()
 for p in "${packages[@]}"; do
