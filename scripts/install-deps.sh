@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libx11-dev xvfb xauth
   shared-mime-info
+  gddrescue
   clang libclang-rt-14-dev
   libfuse3-dev fuse3 gddrescue
 )

@@ -40,7 +40,7 @@ int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
         case CommandId::Delete:
             return DeleteCommand(s, a.names);
         case CommandId::Image:
-            return ImageCommand(s, a.target, a.retries, a.json);
+            return ImageCommand(s, a.target, a.retries, a.json, a.mapfile);
         default:
             return kUsageError;
     }
@@ -67,7 +67,7 @@ int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
         case CommandId::Close:
             return CloseCommand(s);
         case CommandId::Insert:
-            return InsertCommand(s, a.path);
+            return InsertCommand(s, a.path, a.mapfile);
         case CommandId::Eject:
             return EjectCommand(s);
         case CommandId::None:

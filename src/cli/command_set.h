@@ -60,6 +60,7 @@ struct CommandArgs {
     bool force = false;               // merge
     std::vector<std::string> images;  // merge's and rescue's inputs
     std::string extractDir;           // scan
+    std::string mapfile;              // image's record; insert's mapfile
 };
 
 // Where the commands are offered: on the program's command line (with batch), or on a line of

@@ -33,7 +33,7 @@ bool Session::EnsureDrive() {
         std::cerr << "orvalis-cli: " << error << std::endl;
         return false;
     }
-    if (!drive.Insert(path, error)) {
+    if (!drive.Insert(path, error, MediumOptions{options.mapfile})) {
         std::cerr << "orvalis-cli: " << error << std::endl;
         return false;
     }

@@ -18,6 +18,7 @@ namespace orv::cli {
 
 struct GlobalOptions {
     std::string drive;
+    std::string mapfile;  // of the --drive image; empty: one beside it, if any
     std::vector<std::string> then;
     std::vector<std::string> answers;
     bool yes = false;

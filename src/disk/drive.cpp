@@ -9,21 +9,34 @@
 
 namespace orv {
 
-std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error) {
-    if (IsImdFile(path)) return LoadImdMedium(path, error);
+std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error,
+                                    const MediumOptions& options) {
+    if (IsImdFile(path)) {
+        if (!options.mapfile.empty()) {
+            error = path + " is an ImageDisk file, which records what read itself: the mapfile " +
+                    options.mapfile + " was not used, and nothing was done.";
+            return nullptr;
+        }
+        return LoadImdMedium(path, error);
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+        if (!options.mapfile.empty()) {
+            error = path + " is a drive, not an image: the mapfile " + options.mapfile +
+                    " describes an image, and nothing was done.";
+            return nullptr;
+        }
         auto dev = std::make_shared<BlockDeviceMedium>();
         if (!dev->Load(path, error)) return nullptr;
         return dev;
     }
     auto image = std::make_shared<ImageMedium>();
-    if (!image->Load(path, error)) return nullptr;
+    if (!image->Load(path, error, options.mapfile)) return nullptr;
     return image;
 }
 
-bool CDrive::Insert(const std::string& path, std::string& error) {
-    auto medium = LoadMedium(path, error);
+bool CDrive::Insert(const std::string& path, std::string& error, const MediumOptions& options) {
+    auto medium = LoadMedium(path, error, options);
     if (!medium) return false;
     InsertMedium(std::move(medium), path);
     return true;

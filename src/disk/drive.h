@@ -28,11 +28,17 @@ struct DriveStats {
     double modelledMs = 0.0;  // the drive timing model's figure for the medium requests
 };
 
+// How a medium is loaded. mapfile names the ddrescue mapfile of an image; empty: one beside the
+// image is looked for (images only, never for block devices).
+struct MediumOptions {
+    std::string mapfile;
+};
+
 class CDrive {
 public:
     // Puts the image file or block device at path into the drive. On failure the drive keeps
     // what it had and error tells the user why.
-    bool Insert(const std::string& path, std::string& error);
+    bool Insert(const std::string& path, std::string& error, const MediumOptions& options = {});
     void InsertMedium(std::shared_ptr<IMedium> medium, std::string path = {});
     void Eject();
     std::string Path() const;
@@ -118,7 +124,10 @@ private:
 };
 
 // Loads the medium for a path: an ImageDisk file when the file says it is one, a block device
-// when the path names one, an image file otherwise.
-std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error);
+// when the path names one, an image file otherwise (with its mapfile: the one options names, or
+// one beside it). A block device or an ImageDisk file with a mapfile named is refused: a mapfile
+// describes an image.
+std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error,
+                                    const MediumOptions& options = {});
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "disk/ddrescue_map.h"
 #include "disk/imd_file.h"
 #include "fs/chain_reader.h"
 #include "fs/layout.h"
@@ -35,8 +36,26 @@ bool IsImgName(const fs::path& path) {
     return ext == ".img";
 }
 
-// Every image under the folder (by path: a file of 1 474 560 bytes or an ImageDisk file), and
-// the .img files that are none. False when the folder cannot be read.
+// An image: a file of 1 474 560 bytes, an ImageDisk file, or a shorter one (ddrescue leaves its output short when
+// the last sectors fail) that a mapfile beside it describes and that holds every sector the
+// mapfile gives as read. A mapfile or a sidecar is never one.
+bool IsCandidateImage(const fs::path& path, std::uintmax_t size) {
+    if (size == std::uintmax_t(kImageSize) || IsImdFile(path.string())) return true;
+    if (size > std::uintmax_t(kImageSize) || path.extension() == ".map" ||
+        path.extension() == ".faults")
+        return false;
+    const std::string mapfile = FindMapfile(path.string());
+    if (mapfile.empty()) return false;
+    DdrescueMap map;
+    std::string error;
+    if (!ReadMapfile(mapfile, map, error)) return true;  // the scan tells why it does not open
+    int last = kSectorCount - 1;
+    while (last >= 0 && !map.readable.test(std::size_t(last))) --last;
+    return std::uintmax_t(last + 1) * kSectorSize <= size;
+}
+
+// Every image under the folder (by path), and the .img files that are none. False when the
+// folder cannot be read.
 bool FindImages(const std::string& folder, std::vector<std::string>& images,
                 std::vector<SkippedFile>& skipped, std::string& error) {
     std::error_code ec;
@@ -55,7 +74,7 @@ bool FindImages(const std::string& folder, std::vector<std::string>& images,
         if (!it->is_regular_file(fileEc)) continue;
         const std::uintmax_t size = it->file_size(fileEc);
         if (fileEc) continue;
-        if (size == std::uintmax_t(kImageSize) || IsImdFile(it->path().string()))
+        if (IsCandidateImage(it->path(), size))
             images.push_back(it->path().string());
         else if (IsImgName(it->path()))
             skipped.push_back({it->path().string(), size});

@@ -67,6 +67,8 @@ public:
 
     // What sits in drive A: now: the path of the image or device, empty when nothing.
     std::string DrivePath() const;
+    // The ddrescue mapfile that says what of the image in the drive reads; empty: none.
+    std::string DriveMapfile() const;
     // Fills a submenu of the menu bar for the current state: Recent images, Drive.
     void FillSubmenu(int id, QMenu& menu);
     // Where the drives of the machine are looked for: /sys, or a tree of a test's own.
@@ -150,6 +152,7 @@ private:
     void FollowDocument();
 
     void SetStatusText(const std::string& text);
+    std::string DriveStatusText() const;  // "Drive A: PATH", and the mapfile that it reads by
     std::int64_t DisketteFreeBytes() const;
     Answer Say(const std::string& text, Buttons buttons, Icon icon,
                Answer defaultButton = Answer::None);
