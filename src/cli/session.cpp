@@ -42,7 +42,8 @@ bool Session::EnsureDrive() {
 }
 
 bool Session::Open() {
-    if (doc->IsOpen()) return true;
+    // Names are looked up in the list: it must be what the diskette holds now.
+    if (doc->IsOpen()) return doc->ReadAgainWhenBack();
     const int rc = doc->OpenDiskette();
     if (rc == 0) return true;
     if (rc != -4) Notify(*user, doc->OpenErrorMessage(rc));

@@ -73,8 +73,7 @@ int COrvalisDoc::CopyToFolder(FileRecord& key, const std::string& folder) {
 
 int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
                                   std::int32_t position) {
-    if (!CheckSameDiskette()) return -1;
-    const int found = FindFile(key, true);
+    const int found = FindChosenFile(key);
     if (found < 0) return -1;
     // A copy of the record: the list may lose it (delete after Mark) or change (next part).
     FileRecord record = m_files[std::size_t(found)];

@@ -18,7 +18,18 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
         return showMessage ? RefuseReadOnlyMedium() || RefuseWhileCopiesDiffer()
                            : !m_drive.WriteRefusal().empty() || m_bCopiesDiffer;
     };
-    const int found = CheckSameDiskette() && !refused() ? FindFile(key, true) : -1;
+    const bool deletesPending = m_pendingDelete.has_value();
+    int found = FindChosenFile(key);
+    if (found >= 0 && deletesPending && !m_pendingDelete) {
+        // The diskette left the drive and was read again: the files deleted in memory before
+        // this one are on it still, and the table write here would not take them along.
+        if (showMessage)
+            Notify(User(),
+                   "The diskette left the drive before its table was written: the files "
+                   "deleted before this one are still on it.\nDelete them again.");
+        found = -1;
+    }
+    if (found >= 0 && refused()) found = -1;
     if (found < 0) {
         abandon();
         return -1;

@@ -108,6 +108,28 @@ TEST_F(DeleteAndReport, DeletingSeveralFilesWritesTheTableOnceAtTheEnd) {
     EXPECT_TRUE(doc->Files().empty());
 }
 
+// A diskette that leaves the drive in the middle of a delete of several files is read again
+// when it comes back: the deletes kept in memory are gone with that, and the delete that was to
+// write the table refuses rather than leave them undone unsaid.
+TEST_F(DeleteAndReport, ADisketteThatLeftDuringADeleteOfSeveralFilesKeepsThemAll) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    for (const char* name : {"a.txt", "b.txt"})
+        ASSERT_EQ(doc->AddFile(HostFile(name, Pattern(700, 1)), 0), 0);
+    std::vector<FileRecord> keys(doc->Files().begin(), doc->Files().end());
+    EXPECT_EQ(doc->DeleteFromDiskette(keys[0], false, true), 0);
+    drive.Eject();
+    Insert(disk);
+    EXPECT_EQ(doc->DeleteFromDiskette(keys[1], true, true), -1);
+    EXPECT_TRUE(
+        user.Saw("The diskette left the drive before its table was written: the files "
+                 "deleted before this one are still on it.\nDelete them again."));
+    EXPECT_NE(Listed("a.txt"), nullptr);
+    EXPECT_NE(Listed("b.txt"), nullptr);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    EXPECT_EQ(doc->Files().size(), 2u);
+}
+
 TEST(BadSectorReportFile, ListsTheStartByteAndEveryPositionRightAligned) {
     std::vector<std::uint32_t> bad{1, 12};
     BadSectorReport report;

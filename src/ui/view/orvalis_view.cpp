@@ -243,6 +243,7 @@ bool COrvalisView::ExecuteCommand(int id) {
         default:
             return false;
     }
+    if (m_bOpen && RowsOutdated()) RebuildList();
     emit commandStateChanged();
     return true;
 }
@@ -270,6 +271,7 @@ void COrvalisView::RebuildList() {
     clear();
     FollowDocument();
     for (const FileRecord& r : m_doc.Files()) AddRow(r);
+    m_rowsReading = m_doc.ListReadings();
     m_nSortColumn = -1;
     ShowSortIndicator();
     emit commandStateChanged();
@@ -281,6 +283,10 @@ void COrvalisView::FollowDocument() {
         m_bOpen = false;
         ShowTitle();
     }
+}
+
+bool COrvalisView::RowsOutdated() const {
+    return m_doc.ListReadings() != m_rowsReading;
 }
 
 void COrvalisView::RefreshList() {
@@ -325,10 +331,15 @@ RowIdentity IdentityOf(const QTreeWidgetItem* item) {
 }  // namespace
 
 void COrvalisView::ShowRecords(const std::vector<const FileRecord*>& records) {
+    // A selection is kept only within one reading of the list: in another, the same number,
+    // part and size may be another file.
     std::vector<RowIdentity> selected;
-    for (const QTreeWidgetItem* item : selectedItems()) selected.push_back(IdentityOf(item));
     std::optional<RowIdentity> current;
-    if (currentItem()) current = IdentityOf(currentItem());
+    if (!RowsOutdated()) {
+        for (const QTreeWidgetItem* item : selectedItems()) selected.push_back(IdentityOf(item));
+        if (currentItem()) current = IdentityOf(currentItem());
+    }
+    m_rowsReading = m_doc.ListReadings();
 
     clear();
     for (const FileRecord* r : records) AddRow(*r);
