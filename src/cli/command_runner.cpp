@@ -5,6 +5,7 @@
 #include "cli/drive_commands.h"
 #include "cli/file_commands.h"
 #include "cli/maintenance_commands.h"
+#include "cli/report_paths.h"
 #include "cli/rescue_commands.h"
 
 namespace orv::cli {
@@ -61,6 +62,7 @@ int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
         case CommandId::Merge:
             return MergeCommand(s, a.target, a.images, a.force);
         case CommandId::Rescue:
+            if (RefuseReportPaths(s, id, a)) return 1;
             return RescueCommand(s, a.path, a.target, a.images, a.reportPath, a.reportJsonPath);
         case CommandId::Scan:
             return ScanCommand(s, a.folder, a.extractDir, a.json);
@@ -76,7 +78,7 @@ int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
         default:
             break;
     }
-    if (!s.EnsureDrive()) return 1;
+    if (!s.EnsureDrive() || RefuseReportPaths(s, id, a)) return 1;
     return RunDriveCommand(s, id, a);
 }
 

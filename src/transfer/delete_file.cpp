@@ -60,6 +60,7 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
     report.volume = &m_volume;
     report.fileNumber = found >= 0 ? m_files[std::size_t(found)].fileNumber : 0;
     report.markRefusal = m_drive.WriteRefusal();
+    report.drivePath = m_drive.Path();
     const DocState before = Save();
     if (m_ports.report) m_ports.report->ShowBadSectorReport(report);
     if (report.markRefused) ++m_failedMarks;

@@ -118,6 +118,36 @@ TEST_F(Cli, CopyPastInjectedBadSectorsSavesTheReport) {
     EXPECT_EQ(ListJson(img).size(), 1u);  // no --mark: the file stays
 }
 
+// A report replaces the file it is written to: the diskette's image, through any name, an image
+// that a rescue reads and the copy's own target are refused before anything is read or written.
+TEST_F(Cli, AReportIsNeverWrittenOverTheDisketteOrAFileTheCommandUses) {
+    const std::string img = Formatted("a.img", "GUARD");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("doc.txt", Pattern(5000, 2))).status, 0);
+    WriteText(img + ".faults", "unreadable 66\n");
+    const std::string link = dir.File("link.img");
+    ASSERT_EQ(::link(img.c_str(), link.c_str()), 0);
+    const auto before = ReadBytes(img);
+    const std::string back = dir.File("back.txt");
+    const std::string cases[] = {
+        "copy doc.txt " + back + " --report " + img,
+        "copy doc.txt " + back + " --report-json " + link,
+        "copy-to " + dir.Path().string() + " --report " + dir.File("./a.img"),
+        "rescue --report " + img + " doc.txt " + back + " " + img,
+    };
+    for (const std::string& command : cases) {
+        const CliRun run = Cmd("--drive " + img + " --yes " + command);
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_NE(run.err.find("the report would replace it"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadBytes(img), before) << command;
+        EXPECT_FALSE(std::filesystem::exists(back)) << command;
+    }
+    const CliRun self = Cmd("--drive " + img + " --yes copy-at doc.txt " +
+                            Host("t", Pattern(10, 1)) + " 0 --report " + dir.File("t"));
+    EXPECT_EQ(self.status, 1);
+    EXPECT_NE(self.err.find("is the file it writes"), std::string::npos) << self.err;
+    EXPECT_EQ(ReadBytes(dir.File("t")), Pattern(10, 1));
+}
+
 TEST_F(Cli, MarkDeletesTheDamagedFileAndKeepsTheBadUnitOutOfUse) {
     const std::string img = Formatted("a.img", "MARK");
     ASSERT_EQ(Cmd("--drive " + img + " add " + Host("doc.txt", Pattern(5000, 1))).status, 0);
