@@ -33,13 +33,13 @@ int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
             }
             return AddFromCommand(s, a.position, a.files.front());
         case CommandId::Copy:
-            return CopyCommand(s, a.path, a.target);
+            return CopyCommand(s, a.path, a.target, a.byNumber);
         case CommandId::CopyTo:
-            return CopyToCommand(s, a.folder, a.names);
+            return CopyToCommand(s, a.folder, a.names, a.byNumber);
         case CommandId::CopyAt:
-            return CopyAtCommand(s, a.path, a.target, a.position);
+            return CopyAtCommand(s, a.path, a.target, a.position, a.byNumber);
         case CommandId::Delete:
-            return DeleteCommand(s, a.names);
+            return DeleteCommand(s, a.names, a.byNumber);
         case CommandId::Image:
             return ImageCommand(s, a.target, a.retries, a.json);
         default:

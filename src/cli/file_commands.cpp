@@ -9,6 +9,7 @@
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
 #include "ports/text_format.h"
+#include "transfer/folder_copy_names.h"
 #include "transfer/start_position.h"
 
 namespace orv::cli {
@@ -173,26 +174,28 @@ static bool ReportsFailed(const Session& s, int failedMarksBefore) {
     return s.report->SaveFailed() || s.doc->FailedMarks() > failedMarksBefore;
 }
 
-int CopyCommand(Session& s, const std::string& name, const std::string& target) {
+int CopyCommand(Session& s, const std::string& name, const std::string& target, bool byNumber) {
     if (!s.Open()) return 1;
     const int marks = s.doc->FailedMarks();
-    auto key = s.FindByName(name);
+    auto key = s.FindByName(name, byNumber);
     if (!key) return 1;
     if (AskRoom(s, *key, target, Buttons::YesNo) != Answer::Yes) return 1;
     const int rc = s.doc->CopyFromDiskette(*key, target, true, -1);
     return rc == 0 && !ReportsFailed(s, marks) ? 0 : 1;
 }
 
-int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string> names) {
+int CopyToCommand(Session& s, const std::string& folder, const std::vector<std::string>& names,
+                  bool byNumber) {
     if (!s.Open()) return 1;
     const int marks = s.doc->FailedMarks();
     // No names: every file in the list, as after selecting all of them.
-    if (names.empty())
-        for (const FileRecord& r : s.doc->Files()) names.push_back("#" + r.numberText);
+    std::vector<std::optional<FileRecord>> keys;
+    if (names.empty()) keys.assign(s.doc->Files().begin(), s.doc->Files().end());
+    for (const std::string& name : names) keys.push_back(s.FindByName(name, byNumber));
     int failed = 0;
     bool skipped = false;
-    for (const std::string& name : names) {
-        auto key = s.FindByName(name);
+    CFolderCopyNames given(folder);
+    for (std::optional<FileRecord>& key : keys) {
         if (!key) {
             ++failed;
             continue;
@@ -206,14 +209,14 @@ int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string
             skipped = true;
             break;
         }
-        if (s.doc->CopyToFolder(*key, folder) == -1) ++failed;
+        if (s.doc->CopyToFolder(*key, folder, &given) == -1) ++failed;
     }
     if (failed > 0) Notify(*s.user, StrFormat("%d file(s) was not copied.", failed));
     return failed > 0 || skipped || ReportsFailed(s, marks) ? 1 : 0;
 }
 
 int CopyAtCommand(Session& s, const std::string& name, const std::string& target,
-                  const std::string& positionText) {
+                  const std::string& positionText, bool byNumber) {
     std::string error;
     const auto position = ParsePosition(positionText, error);
     if (!position) {
@@ -225,7 +228,7 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
         return 1;
     }
     if (!s.Open()) return 1;
-    auto key = s.FindByName(name);
+    auto key = s.FindByName(name, byNumber);
     if (!key) return 1;
     const int marks = s.doc->FailedMarks();
     if (s.doc->CopyFromDiskette(*key, target, false, *position) == -1) return 1;
@@ -234,11 +237,11 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
     return ReportsFailed(s, marks) ? 1 : 0;
 }
 
-int DeleteCommand(Session& s, const std::vector<std::string>& names) {
+int DeleteCommand(Session& s, const std::vector<std::string>& names, bool byNumber) {
     if (!s.Open() || s.doc->RefuseReadOnlyMedium()) return 1;
     std::vector<FileRecord> keys;
     for (const std::string& name : names) {
-        auto key = s.FindByName(name);
+        auto key = s.FindByName(name, byNumber);
         if (!key) return 1;
         keys.push_back(*key);
     }

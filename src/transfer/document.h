@@ -19,6 +19,7 @@
 namespace orv {
 
 struct OperationBlock;
+class CFolderCopyNames;
 
 enum : int { DISKETTE_CANCELLED = 25, DISKETTE_READY = 26 };
 
@@ -101,7 +102,10 @@ public:
     // position -1: new file; 0: append; above 0: write from there. 0 copied, -1 not.
     int CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
                          std::int32_t position);
-    int CopyToFolder(FileRecord& key, const std::string& folder);
+    // With names (one for all the files of one command), each file gets its own name, and no
+    // file that the command wrote is offered for replacing; the path used goes to *path.
+    int CopyToFolder(FileRecord& key, const std::string& folder, CFolderCopyNames* names = nullptr,
+                     std::string* path = nullptr);
     int DeleteFromDiskette(const FileRecord& key, bool writeTable, bool showMessage);
     // partBytes: the bytes of the file that this diskette's part gave the target.
     int ReportBadSectors(const FileRecord& key, const std::string& name,
@@ -171,6 +175,7 @@ private:
     bool m_bCopiesDiffer = false;  // the open diskette's table copies differ (settled in memory)
     int m_failedMarks = 0;
     bool m_bSignatureSeen = false;
+    bool m_bTargetOpened = false;      // the last CopyFromDiskette created or opened its target
     std::uint64_t m_driveChanges = 0;  // the drive's changes when the diskette was last read
     bool m_bPromptAnswered = false;    // an insert prompt was answered since then
     long m_listReadings = 0;

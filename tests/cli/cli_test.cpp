@@ -263,6 +263,29 @@ TEST_F(Cli, AnExactNameWinsAndANameEqualOnlyInCaseIsRefused) {
     EXPECT_EQ(ListJson(img).size(), 3u);
 }
 
+// '#1' is file number 1 and, here, also the name of file number 2: a command that would have to
+// guess is refused naming both, and --number names a file by its number alone.
+TEST_F(Cli, ANameThatIsAnotherFilesNumberIsAmbiguousAndNumberSaysWhichIsMeant) {
+    const std::string img = Formatted("a.img", "HASH");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("first", Pattern(100, 1)) + " '" +
+                  Host("#1", Pattern(200, 2)) + "'")
+                  .status,
+              0);
+    const CliRun ambiguous = Cmd("--drive " + img + " --yes delete '#1'");
+    EXPECT_EQ(ambiguous.status, 1);
+    EXPECT_NE(ambiguous.err.find("'#1' is ambiguous"), std::string::npos) << ambiguous.err;
+    EXPECT_NE(ambiguous.err.find("  first  #1\n  #1  #2\n"), std::string::npos) << ambiguous.err;
+    EXPECT_EQ(ambiguous.err.find("Are you sure"), std::string::npos);
+    EXPECT_EQ(Cmd("--drive " + img + " copy-at --number x " + Host("t", {}) + " 0").status, 1);
+
+    ASSERT_EQ(Cmd("--drive " + img + " copy --number 2 " + dir.File("two")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("two")), Pattern(200, 2));
+    ASSERT_EQ(Cmd("--drive " + img + " --yes delete --number 1").status, 0);
+    // With no file number 1 left, '#1' is the name.
+    ASSERT_EQ(Cmd("--drive " + img + " copy '#1' " + dir.File("named")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("named")), Pattern(200, 2));
+}
+
 TEST_F(Cli, JsonCarriesNamesAndLabelsThatAreNotUtf8AsText) {
     // Bytes of an 8-bit code page, as older programs stored them.
     const std::string img = Formatted("a.img", "X");

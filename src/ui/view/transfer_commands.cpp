@@ -4,6 +4,7 @@
 #include "host/host_file.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
+#include "transfer/folder_copy_names.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/host_disk.h"
 #include "ui/dialogs/file_chooser.h"
@@ -141,6 +142,7 @@ void COrvalisView::CopyIntoFolder(const std::vector<int>& rows) {
     if (folder.empty() || folder.back() != '/') folder += '/';
 
     int failed = 0;
+    CFolderCopyNames given(folder);
     for (int row : rows) {
         FileRecord key = KeyFromRow(row);
         const std::int64_t room = HostFreeSpace(folder);
@@ -151,7 +153,7 @@ void COrvalisView::CopyIntoFolder(const std::vector<int>& rows) {
             if (a == Answer::Cancel) break;
             if (a != Answer::Yes) continue;
         }
-        if (m_doc.CopyToFolder(key, folder) == -1) ++failed;
+        if (m_doc.CopyToFolder(key, folder, &given) == -1) ++failed;
     }
     if (failed > 0)
         Say(StrFormat("%d file(s) was not copied.", failed), Buttons::Ok, Icon::Exclamation);
