@@ -164,7 +164,11 @@ TEST_F(TransferCommandsTest, CopyIntoAFolderCopiesEverySelectedFile) {
     Open();
     AddToDiskette("a.bin", 800);
     AddToDiskette("b.bin", 1800);
-    Select({0, 1});
+    // Two names that show alike: each file keeps a name of its own, and nothing asks to
+    // replace a file of this copy.
+    AddToDiskette("q\x01", 300);
+    AddToDiskette("q?", 400);
+    Select({0, 1, 2, 3});
     std::filesystem::create_directory(temp.Path() / "out");
     chooser.replies.push_back({(temp.Path() / "out").string()});
     ASSERT_TRUE(view.ExecuteCommand(ID_FILE_COPY));
@@ -172,6 +176,8 @@ TEST_F(TransferCommandsTest, CopyIntoAFolderCopiesEverySelectedFile) {
     EXPECT_EQ(chooser.requests[0].title, "Select folder where to copy...");
     EXPECT_EQ(ReadBytes(temp.File("out/a.bin")), Pattern(800, 1));
     EXPECT_EQ(ReadBytes(temp.File("out/b.bin")), Pattern(1800, 1));
+    EXPECT_EQ(ReadBytes(temp.File("out/q?")), Pattern(400, 1));
+    EXPECT_EQ(ReadBytes(temp.File("out/q? #3")), Pattern(300, 1));
     EXPECT_TRUE(user.script.Shown().empty());
 }
 
