@@ -149,7 +149,8 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
         Notify(*s.user, error, Icon::None);
         return 1;
     }
-    if (const std::string problem = CheckStartPosition(file, *position); !problem.empty()) {
+    if (const std::string problem = CheckStartPosition(file, *position, StartUse::AddFrom);
+        !problem.empty()) {
         Notify(*s.user, problem, Icon::None);
         return 1;
     }
@@ -223,7 +224,8 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
         Notify(*s.user, error, Icon::None);
         return 1;
     }
-    if (const std::string problem = CheckStartPosition(target, *position); !problem.empty()) {
+    if (const std::string problem = CheckStartPosition(target, *position, StartUse::CopyAt);
+        !problem.empty()) {
         Notify(*s.user, problem, Icon::None);
         return 1;
     }

@@ -238,6 +238,10 @@ TEST_F(Cli, AddFromAndCopyAtRepairTheTailOfAFile) {
     ASSERT_EQ(at.status, 0) << at.err;
     EXPECT_NE(at.err.find("File was added to " + target), std::string::npos);
     EXPECT_EQ(ReadBytes(target), data);
+    // The advised way to finish the add: the rest goes at the end of the first 1000 bytes.
+    const std::string head = Host("head.bin", {data.begin(), data.begin() + 1000});
+    ASSERT_EQ(Cmd("--drive " + img + " copy-at tail.bin " + head + " 1000").status, 0);
+    EXPECT_EQ(ReadBytes(head), data);
     EXPECT_EQ(Cmd("--drive " + img + " add --from 3000 " + src).status, 1);
     EXPECT_EQ(Cmd("--drive " + img + " add --from 12x " + src).status, 1);
 }
