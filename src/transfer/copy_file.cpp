@@ -108,7 +108,10 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
     std::int32_t at = base;
     bool more = size - base > here;
     std::int32_t copied = 0;
-    int part = 0;
+    // A further part copied on its own (the user said Yes above) goes on with the parts that
+    // follow it, never with those before it.
+    int part =
+        here < size && IsFurtherPart(record.extension) ? std::atoi(record.extension.c_str()) : 0;
 
     HostFile file;
     const bool opened = position == -1 ? file.Open(target, HostFile::Mode::CreateTruncate)
