@@ -42,6 +42,12 @@ int ReportPartialAdd(const std::string& path, std::int32_t start, const AddOutco
     return 1;
 }
 
+// A second file of a name is no failure, but names will need its number from now on.
+void NoteSameName(const AddOutcome& outcome) {
+    if (const std::string note = SameNameNote(outcome); !note.empty())
+        std::cerr << "orvalis-cli: note: " << note << std::endl;
+}
+
 std::int64_t FreeOnDiskette(Session& s) {
     return s.doc->DeviceOpened() ? s.doc->Volume().FreeBytes() : -1;
 }
@@ -137,6 +143,7 @@ int AddCommand(Session& s, const std::vector<std::string>& files) {
         }
         AddOutcome outcome;
         if (s.doc->AddFile(path, 0, &outcome) == -1) return 1;
+        NoteSameName(outcome);
         if (ReportPartialAdd(path, 0, outcome) != 0) status = 1;
     }
     return status;
@@ -166,6 +173,7 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
         return 1;
     AddOutcome outcome;
     if (s.doc->AddFile(file, *position, &outcome) == -1) return 1;
+    NoteSameName(outcome);
     return ReportPartialAdd(file, *position, outcome);
 }
 

@@ -43,7 +43,15 @@ struct SpreadFile {
 struct AddOutcome {
     bool complete = false;
     std::int32_t stored = 0;
+    // The diskette held a file of the same name already (names compare as FindFile compares
+    // them): its number, and the name, so that a front end can say that both are there now.
+    int sameNameNumber = 0;
+    std::string name;
 };
+
+// What the user is told after an add that put a second file of a name onto the diskette; empty
+// when the name was new there.
+std::string SameNameNote(const AddOutcome& outcome);
 
 struct DocPorts {
     IUserPort* user = nullptr;

@@ -219,6 +219,15 @@ TEST_F(Cli, DeleteAsksFirstAndRemovesTheNamedFiles) {
               0);
     EXPECT_EQ(Cmd("--drive " + img + " --answer no delete a.txt").status, 1);
     EXPECT_EQ(ListJson(img).size(), 3u);
+    // A second a.txt goes on, with a note (the status stays 0).
+    std::filesystem::create_directory(dir.Path() / "other");
+    const CliRun again = Cmd("--drive " + img + " add " + Host("other/a.txt", {4}));
+    EXPECT_EQ(again.status, 0);
+    EXPECT_NE(again.err.find("orvalis-cli: note: The diskette already held a file named a.txt "
+                             "(#1); both are on it now."),
+              std::string::npos)
+        << again.err;
+    EXPECT_EQ(Cmd("--drive " + img + " --yes delete --number 4").status, 0);
     const CliRun del = Cmd("--drive " + img + " --yes delete A.TXT '#3'");
     ASSERT_EQ(del.status, 0) << del.err;
     const auto list = ListJson(img);

@@ -84,6 +84,24 @@ TEST_F(TransferCommandsTest, AddAnsweredCancelStopsTheBatch) {
     EXPECT_EQ(progress.runs, 1);
 }
 
+TEST_F(TransferCommandsTest, AddOfASecondFileOfANameSaysSoInTheStatusBar) {
+    Open();
+    AddToDiskette("a.txt", 100);
+    std::vector<QString> statuses;
+    QObject::connect(&view, &COrvalisView::statusTextChanged,
+                     [&](const QString& text) { statuses.push_back(text); });
+    std::filesystem::create_directory(temp.Path() / "other");
+    chooser.replies.push_back({HostFile("other/a.txt", 200, 2)});
+    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_ADD));
+    EXPECT_EQ(doc.Files().size(), 2u);
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_TRUE(statuses.back().endsWith(
+        " KB free on diskette. The diskette already held a file named a.txt (#1); both are on it "
+        "now."))
+        << statuses.back().toStdString();
+    EXPECT_TRUE(user.script.Shown().empty());
+}
+
 TEST_F(TransferCommandsTest, AddWithACancelledDialogAddsNothing) {
     Open();
     chooser.replies.push_back({});

@@ -373,8 +373,9 @@ std::int64_t COrvalisView::DisketteFreeBytes() const {
     return m_doc.DeviceOpened() ? m_doc.Volume().FreeBytes() : -1;
 }
 
-void COrvalisView::ShowFreeSpace() {
-    SetStatusText(StrFormat("%ld KB free on diskette", long(DisketteFreeBytes() / 1024)));
+void COrvalisView::ShowFreeSpace(const std::string& note) {
+    const std::string free = StrFormat("%ld KB free on diskette", long(DisketteFreeBytes() / 1024));
+    SetStatusText(note.empty() ? free : free + ". " + note);
 }
 
 FileRecord COrvalisView::KeyFromRow(int row) const {
@@ -500,13 +501,14 @@ void COrvalisView::OnStartFileTimer() {
     OnOpen();
     if (!m_bOpen) return;
     int rc = 0;
+    AddOutcome outcome;
     {
         CBusyCursor busy;
-        rc = m_doc.AddFile(m_strStartFile, 0);
+        rc = m_doc.AddFile(m_strStartFile, 0, &outcome);
     }
     if (rc == -1) return;
     RebuildList();
-    ShowFreeSpace();
+    ShowFreeSpace(SameNameNote(outcome));
 }
 
 // --- Context menu and properties ----------------------------------------------------------

@@ -53,7 +53,8 @@ public:
     // not), with the same files selected: what follows an operation that only reads.
     void RefreshList();
     void SortByColumn(int column);
-    void ShowFreeSpace();
+    // With a note, the note follows the free space (a second file of a name just added).
+    void ShowFreeSpace(const std::string& note = {});
 
     // The key record of a row: its name, size and number texts.
     FileRecord KeyFromRow(int row) const;

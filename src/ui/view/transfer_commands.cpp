@@ -50,6 +50,7 @@ void COrvalisView::OnAdd() {
 
 void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
     if (m_doc.RefuseReadOnlyMedium()) return;
+    std::string notes;
     {
         CBusyCursor busy;
         for (const std::string& path : paths) {
@@ -64,11 +65,14 @@ void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
                 if (a == Answer::Cancel) break;
                 if (a != Answer::Yes) continue;
             }
-            if (m_doc.AddFile(path, 0) == -1) break;
+            AddOutcome outcome;
+            if (m_doc.AddFile(path, 0, &outcome) == -1) break;
+            if (const std::string note = SameNameNote(outcome); !note.empty())
+                notes += (notes.empty() ? "" : " ") + note;
         }
     }
     RebuildList();
-    ShowFreeSpace();
+    ShowFreeSpace(notes);
 }
 
 void COrvalisView::OnAddFrom() {
@@ -87,13 +91,14 @@ void COrvalisView::OnAddFrom() {
         if (a != Answer::Yes) return;
     }
     int rc = 0;
+    AddOutcome outcome;
     {
         CBusyCursor busy;
-        rc = m_doc.AddFile(path, position);
+        rc = m_doc.AddFile(path, position, &outcome);
     }
     if (rc == -1) return;
     RebuildList();
-    ShowFreeSpace();
+    ShowFreeSpace(SameNameNote(outcome));
 }
 
 void COrvalisView::OnCopy() {
