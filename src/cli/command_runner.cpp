@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "cli/console_progress.h"
 #include "cli/drive_commands.h"
 #include "cli/file_commands.h"
 #include "cli/maintenance_commands.h"
@@ -49,7 +50,9 @@ int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
 
 }  // namespace
 
-int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
+namespace {
+
+int RunOneCommand(Session& s, CommandId id, const CommandArgs& a) {
     s.user->NewCommand();
     s.report->SetOptions(a.reportPath, a.reportJsonPath, a.mark);
     switch (id) {
@@ -80,6 +83,15 @@ int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
     }
     if (!s.EnsureDrive() || RefuseReportPaths(s, id, a)) return 1;
     return RunDriveCommand(s, id, a);
+}
+
+}  // namespace
+
+int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
+    const int status = RunOneCommand(s, id, a);
+    // A signal held back while the command wrote ends the program now that it is done.
+    EndIfSignalled();
+    return status;
 }
 
 }  // namespace orv::cli

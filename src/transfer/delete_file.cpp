@@ -36,7 +36,15 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
     }
     const int number = m_files[std::size_t(found)].fileNumber;
     if (!m_pendingDelete) m_pendingDelete = Save();
-    if (m_volume.DeleteFile(number, writeTable) != 0) {
+    int deleted = -1;
+    const auto release = [&] { deleted = m_volume.DeleteFile(number, writeTable); };
+    // The table goes to both copies; a program ended between them leaves a diskette that
+    // refuses writes until the full test.
+    if (writeTable && m_ports.progress)
+        m_ports.progress->RunWhole(release);
+    else
+        release();
+    if (deleted != 0) {
         abandon();
         if (showMessage)
             Notify(User(), "Could not delete file.\nDiskette may be locked or damaged.");
