@@ -27,7 +27,8 @@ bool IsTerminal(int fd);
 
 class ConsoleProgressRunner final : public IProgressRunner {
 public:
-    ConsoleProgressRunner(IUserPort& user, bool showProgress) : m_user(user), m_bShow(showProgress) {}
+    ConsoleProgressRunner(IUserPort& user, bool showProgress)
+        : m_user(user), m_bShow(showProgress) {}
     int RunProgress(const ProgressSpec& display,
                     const std::function<void(IProgressSink&)>& worker) override;
     void RunWhole(const std::function<void()>& step) override;
