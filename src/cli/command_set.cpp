@@ -26,6 +26,12 @@ void AddReportFileOptions(CLI::App& cmd, CommandArgs& args) {
                    "piece its chain position, offset in the target and filler length");
 }
 
+// A file literally named "#3" and file number 3 are both "#3": --number says which is meant.
+void AddNumberFlag(CLI::App& cmd, CommandArgs& args) {
+    cmd.add_flag("--number", args.byNumber,
+                 "NAME is a file number, as list shows it (never a file's name)");
+}
+
 void AddReportOptions(CLI::App& cmd, CommandArgs& args) {
     AddReportFileOptions(cmd, args);
     cmd.add_flag("--mark", args.mark, "Mark unreadable units bad (deletes the damaged file)");
@@ -105,6 +111,7 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
     auto* copy = Add(app, CommandId::Copy, "copy", "Copy one file from the diskette to TARGET");
     copy->add_option("NAME", a.path, "Display name or #NUMBER")->required();
     copy->add_option("TARGET", a.target, "File to create")->required();
+    AddNumberFlag(*copy, a);
     AddReportOptions(*copy, a);
 
     auto* copyTo =
@@ -113,6 +120,7 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
         ->required()
         ->check(CLI::ExistingDirectory);
     copyTo->add_option("NAME", a.names, "Display names or #NUMBERs; none: every file");
+    AddNumberFlag(*copyTo, a);
     AddReportOptions(*copyTo, a);
 
     auto* copyAt = Add(app, CommandId::CopyAt, "copy-at",
@@ -120,11 +128,12 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
     copyAt->add_option("NAME", a.path, "Display name or #NUMBER")->required();
     copyAt->add_option("TARGET", a.target, "Existing file")->required();
     copyAt->add_option("POS", a.position, "Byte position")->required();
+    AddNumberFlag(*copyAt, a);
     AddReportOptions(*copyAt, a);
 
-    Add(app, CommandId::Delete, "delete", "Delete files from the diskette")
-        ->add_option("NAME", a.names, "Display names or #NUMBERs")
-        ->required();
+    auto* del = Add(app, CommandId::Delete, "delete", "Delete files from the diskette");
+    del->add_option("NAME", a.names, "Display names or #NUMBERs")->required();
+    AddNumberFlag(*del, a);
 
     auto* format = Add(app, CommandId::Format, "format",
                        "Format the diskette for Orvalis (quick unless --full)");

@@ -49,6 +49,7 @@ struct CommandArgs {
     std::string reportJsonPath;
     bool mark = false;
     bool json = false;
+    bool byNumber = false;  // --number: every NAME is a file number
     std::vector<std::string> files;
     std::vector<std::string> names;
     FormatArgs format;
