@@ -1,6 +1,6 @@
 # What `cmake --install` lays out under the prefix: both programs, the man page of the command
 # line program, and for the desktop program its menu entry, its icon, its help pages and the
-# type of its diskette images, which the menu entry opens (orvalis --drive IMAGE).
+# type of its diskette images, which the menu entry opens (orvalis --open=IMAGE).
 install(TARGETS orvalis-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/orvalis-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
@@ -21,6 +21,16 @@ if(ORVALIS_BUILD_GUI)
       if(NOT DEFINED ENV{DESTDIR} OR \"\$ENV{DESTDIR}\" STREQUAL \"\")
         execute_process(COMMAND ${ORVALIS_UPDATE_MIME_DATABASE}
                         \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime\"
+                        OUTPUT_QUIET ERROR_QUIET)
+      endif()")
+  endif()
+  # The file manager learns which program opens the type from the desktop entries' cache.
+  find_program(ORVALIS_UPDATE_DESKTOP_DATABASE update-desktop-database)
+  if(ORVALIS_UPDATE_DESKTOP_DATABASE)
+    install(CODE "
+      if(NOT DEFINED ENV{DESTDIR} OR \"\$ENV{DESTDIR}\" STREQUAL \"\")
+        execute_process(COMMAND ${ORVALIS_UPDATE_DESKTOP_DATABASE}
+                        \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\"
                         OUTPUT_QUIET ERROR_QUIET)
       endif()")
   endif()

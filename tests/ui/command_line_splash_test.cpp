@@ -29,6 +29,12 @@ TEST(CommandLine, DriveAndStartFile) {
     EXPECT_TRUE(cl.error.empty());
     EXPECT_FALSE(ParseCommandLine({"--drive"}).error.empty());
     EXPECT_EQ(ParseCommandLine({"--drive=/dev/fd0"}).drivePath, "/dev/fd0");
+    // The menu entry's "--open=%f": a file manager's image is opened; without one, a plain start.
+    EXPECT_EQ(ParseCommandLine({"--open=/tmp/b.img"}).openPath, "/tmp/b.img");
+    const CommandLine plain = ParseCommandLine({"--open="});
+    EXPECT_TRUE(plain.openPath.empty() && plain.error.empty() && plain.file.empty());
+    EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+    EXPECT_TRUE(ParseCommandLine({"--version"}).version);
 }
 
 TEST(CommandLine, TheStoredNameKeepsTheFolder) {

@@ -34,6 +34,22 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             cl.drivePath = arg.substr(8);
             continue;
         }
+        if (arg.rfind("--open=", 0) == 0) {
+            cl.openPath = arg.substr(7);
+            continue;
+        }
+        if (arg == "--open") {
+            if (i + 1 < args.size()) cl.openPath = args[++i];
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            cl.help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            cl.version = true;
+            continue;
+        }
         if (IsSwitch(arg)) {
             const std::string word = arg.substr(arg[1] == '-' ? 2 : 1);
             if (word == "Embedding" || word == "Automation") cl.splash = false;
@@ -45,6 +61,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
     }
     return cl;
+}
+
+std::string UsageText() {
+    return "Usage: orvalis [--drive PATH] [--open=PATH] [FILE]\n"
+           "Keeps files on worn 1.44 MB diskettes and rescues them from damaged ones.\n\n"
+           "  --drive PATH   what is in drive A: (an image file, an ImageDisk file or a block\n"
+           "                 device); default $ORVALIS_DRIVE or "
+           "~/.local/share/orvalis/drive-a.img\n"
+           "  --open=PATH    put PATH into drive A: and open its diskette (empty: a plain start)\n"
+           "  FILE           a file to add to the diskette one second after the start\n"
+           "  --help         this text\n"
+           "  --version      the version\n";
 }
 
 std::string StoredFilePath(const std::string& path) {

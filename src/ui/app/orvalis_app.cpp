@@ -1,6 +1,7 @@
 #include "ui/app/orvalis_app.h"
 
 #include <QScreen>
+#include <QTimer>
 
 #include "disk/default_drive.h"
 #include "transfer/document.h"
@@ -10,6 +11,7 @@
 #include "ui/app/udisks_opener.h"
 #include "ui/dialogs/bad_sector_report_dialog.h"
 #include "ui/dialogs/qt_file_chooser.h"
+#include "ui/frame/command_ids.h"
 #include "ui/frame/main_frame.h"
 #include "ui/progress/progress_runner.h"
 #include "ui/splash/splash_wnd.h"
@@ -63,12 +65,17 @@ bool COrvalisApp::InitInstance(const CommandLine& commandLine) {
     CSplashWnd::ShowSplashScreen(m_pFrame.get());
 
     if (!commandLine.error.empty()) Notify(*m_pUser, commandLine.error);
-    if (!driveProblem.empty()) Notify(*m_pUser, driveProblem, Icon::Stop);
+    if (!driveProblem.empty()) {
+        Notify(*m_pUser, driveProblem, Icon::Stop);
+    } else if (!commandLine.openPath.empty()) {
+        // Once the window stands: the open may ask (a diskette not formatted) and lists the files.
+        QTimer::singleShot(0, view, [view] { view->ExecuteCommand(ID_DISKETTE_OPEN); });
+    }
     return true;
 }
 
 std::string COrvalisApp::InsertDrive(const CommandLine& commandLine) {
-    std::string path = commandLine.drivePath;
+    std::string path = commandLine.openPath.empty() ? commandLine.drivePath : commandLine.openPath;
     std::string error;
     if (path.empty() && !PrepareDefaultDrive(path, error)) return error;
     if (!m_pDriveControl->Insert(path, error)) return error;
