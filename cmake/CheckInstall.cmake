@@ -14,6 +14,7 @@ set(expected
   ${DATADIR}/applications/orvalis.desktop
   ${DATADIR}/mime/packages/orvalis.xml
   ${DATADIR}/icons/hicolor/scalable/apps/orvalis.svg
+  ${DATADIR}/metainfo/org.orvalis.Orvalis.metainfo.xml
   ${MANDIR}/man1/orvalis-cli.1
   ${HELPDIR}/index.html
   ${HELPDIR}/rescue.html
@@ -51,6 +52,16 @@ if(update_desktop)
   string(FIND "${cache}" "${type}=orvalis.desktop" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the desktop entries' cache does not give ${type} to orvalis.desktop")
+  endif()
+endif()
+# Software centres take the AppStream description only when it validates.
+find_program(appstreamcli appstreamcli)
+if(appstreamcli)
+  execute_process(COMMAND ${appstreamcli} validate --no-net
+                          ${PREFIX}/${DATADIR}/metainfo/org.orvalis.Orvalis.metainfo.xml
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "the AppStream description does not validate: ${out}")
   endif()
 endif()
 # The menu entry opens such an image as the drive's.

@@ -7,7 +7,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libssl-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   libx11-dev xvfb xauth
-  shared-mime-info desktop-file-utils
+  shared-mime-info desktop-file-utils appstream
   gddrescue
   clang libclang-rt-14-dev
   libfuse3-dev fuse3 gddrescue
