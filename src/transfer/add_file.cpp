@@ -39,7 +39,8 @@ std::string AddFailureText(const LoopFailure& failure, const std::string& path,
 
 }  // namespace
 
-int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome) {
+int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome,
+                         AddSpread spread) {
     AddOutcome local;
     AddOutcome& result = outcome ? *outcome : local;
     result = AddOutcome{};
@@ -97,6 +98,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     block.file = &source;
     block.record = &record;
     block.start = start;
+    block.wholeOnly = spread == AddSpread::Never;
     const ProgressSpec display = AddProgressSpec(path);
     const DocState before = Save();
     if (RunOperation(block, display) != PROGRESS_OK) {
@@ -105,6 +107,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
         return -1;
     }
     if (block.result < 0) {
+        result.failure = block.failure;
         RollBack(before);
         Notify(User(), AddFailureText(block.failure, path, record.size));
         return -1;
@@ -143,6 +146,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
             return -1;
         }
         if (block.result < 0) {
+            result.failure = block.failure;
             RollBack(beforePart);
             Notify(User(), AddFailureText(block.failure, path, record.size));
             // A file that changed meanwhile cannot go on; otherwise nothing of this part was

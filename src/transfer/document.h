@@ -15,6 +15,7 @@
 #include "ports/progress_port.h"
 #include "ports/user_port.h"
 #include "transfer/bad_sector_report.h"
+#include "transfer/file_loops.h"
 
 namespace orv {
 
@@ -38,11 +39,17 @@ struct SpreadFile {
 };
 
 // How far an add got: the bytes of the source behind the start position that are on
-// diskettes now, and whether that is all of it.
+// diskettes now, and whether that is all of it; for an add that failed, why, where the loop
+// could tell.
 struct AddOutcome {
     bool complete = false;
     std::int32_t stored = 0;
+    LoopFailure failure;
 };
+
+// Whether an add that fills the diskette goes on on further diskettes (the user is asked for
+// each), or fails and stores nothing (a program that cannot ask for another diskette).
+enum class AddSpread { OntoFurtherDiskettes, Never };
 
 struct DocPorts {
     IUserPort* user = nullptr;
@@ -88,11 +95,16 @@ public:
                             SpreadFile* spread = nullptr);
 
     // 0 all on this diskette; 2 spread over several (or stopped at a change); -1 failed.
-    int AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome = nullptr);
+    int AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome = nullptr,
+                AddSpread spread = AddSpread::OntoFurtherDiskettes);
     // position -1: new file; 0: append; above 0: write from there. 0 copied, -1 not.
     int CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
                          std::int32_t position);
-    int CopyToFolder(FileRecord& key, const std::string& folder);
+    // taken: the names in the folder that earlier files of the same run went to; a file whose
+    // name is among them goes under its name and number ("notes.txt #7"), so that two files of
+    // one name both arrive.
+    int CopyToFolder(FileRecord& key, const std::string& folder,
+                     std::vector<std::string>* taken = nullptr);
     int DeleteFromDiskette(const FileRecord& key, bool writeTable, bool showMessage);
     // partBytes: the bytes of the file that this diskette's part gave the target.
     int ReportBadSectors(const FileRecord& key, const std::string& name,
