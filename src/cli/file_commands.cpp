@@ -191,6 +191,7 @@ int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string
         for (const FileRecord& r : s.doc->Files()) names.push_back("#" + r.numberText);
     int failed = 0;
     bool skipped = false;
+    std::vector<std::string> taken;  // two files of one name must not land on one target
     for (const std::string& name : names) {
         auto key = s.FindByName(name);
         if (!key) {
@@ -206,7 +207,7 @@ int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string
             skipped = true;
             break;
         }
-        if (s.doc->CopyToFolder(*key, folder) == -1) ++failed;
+        if (s.doc->CopyToFolder(*key, folder, &taken) == -1) ++failed;
     }
     if (failed > 0) Notify(*s.user, StrFormat("%d file(s) was not copied.", failed));
     return failed > 0 || skipped || ReportsFailed(s, marks) ? 1 : 0;

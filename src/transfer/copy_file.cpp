@@ -6,6 +6,7 @@
 #include "transfer/document.h"
 #include "transfer/host_names.h"
 #include "transfer/operation_block.h"
+#include "transfer/rescue/box_extract.h"
 
 namespace orv {
 
@@ -65,10 +66,13 @@ int COrvalisDoc::ConfirmBadSectorContinue() {
                : 0;
 }
 
-int COrvalisDoc::CopyToFolder(FileRecord& key, const std::string& folder) {
+int COrvalisDoc::CopyToFolder(FileRecord& key, const std::string& folder,
+                              std::vector<std::string>* taken) {
     std::string dir = folder;
     if (!dir.empty() && dir.back() != '/') dir += '/';
-    return CopyFromDiskette(key, dir + SafeHostName(key.displayName), true, -1);
+    const std::string name = taken ? ExtractedName(key.displayName, key.fileNumber, *taken)
+                                   : SafeHostName(key.displayName);
+    return CopyFromDiskette(key, dir + name, true, -1);
 }
 
 int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
