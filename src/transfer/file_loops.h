@@ -14,6 +14,9 @@
 
 namespace orv {
 
+// What a copy gives for each byte of a unit that does not read or is not the file's: 'X'.
+constexpr std::uint8_t kCopyFiller = 0x58;
+
 // Why a loop returned -1 or stopped short; all clear when a unit could not be read, the user
 // cancelled, or a diskette that was full stopped an add that may go on on another.
 struct LoopFailure {
