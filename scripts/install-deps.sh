@@ -4,10 +4,11 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev googletest
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libssl-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   libx11-dev xvfb xauth
   shared-mime-info
+  gddrescue
   clang libclang-rt-14-dev
   libfuse3-dev fuse3 gddrescue
 )

@@ -2,9 +2,11 @@
 
 #include <iostream>
 
+#include "cli/console_progress.h"
 #include "cli/drive_commands.h"
 #include "cli/file_commands.h"
 #include "cli/maintenance_commands.h"
+#include "cli/report_paths.h"
 #include "cli/rescue_commands.h"
 
 namespace orv::cli {
@@ -32,15 +34,15 @@ int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
             }
             return AddFromCommand(s, a.position, a.files.front());
         case CommandId::Copy:
-            return CopyCommand(s, a.path, a.target);
+            return CopyCommand(s, a.path, a.target, a.byNumber);
         case CommandId::CopyTo:
-            return CopyToCommand(s, a.folder, a.names);
+            return CopyToCommand(s, a.folder, a.names, a.byNumber);
         case CommandId::CopyAt:
-            return CopyAtCommand(s, a.path, a.target, a.position);
+            return CopyAtCommand(s, a.path, a.target, a.position, a.byNumber);
         case CommandId::Delete:
-            return DeleteCommand(s, a.names);
+            return DeleteCommand(s, a.names, a.byNumber);
         case CommandId::Image:
-            return ImageCommand(s, a.target, a.retries, a.json);
+            return ImageCommand(s, a.target, a.retries, a.json, a.mapfile);
         default:
             return kUsageError;
     }
@@ -48,7 +50,9 @@ int RunDriveCommand(Session& s, CommandId id, const CommandArgs& a) {
 
 }  // namespace
 
-int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
+namespace {
+
+int RunOneCommand(Session& s, CommandId id, const CommandArgs& a) {
     s.user->NewCommand();
     s.report->SetOptions(a.reportPath, a.reportJsonPath, a.mark);
     switch (id) {
@@ -61,13 +65,14 @@ int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
         case CommandId::Merge:
             return MergeCommand(s, a.target, a.images, a.force);
         case CommandId::Rescue:
+            if (RefuseReportPaths(s, id, a)) return 1;
             return RescueCommand(s, a.path, a.target, a.images, a.reportPath, a.reportJsonPath);
         case CommandId::Scan:
             return ScanCommand(s, a.folder, a.extractDir, a.json);
         case CommandId::Close:
             return CloseCommand(s);
         case CommandId::Insert:
-            return InsertCommand(s, a.path);
+            return InsertCommand(s, a.path, a.mapfile);
         case CommandId::Eject:
             return EjectCommand(s);
         case CommandId::None:
@@ -76,8 +81,17 @@ int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
         default:
             break;
     }
-    if (!s.EnsureDrive()) return 1;
+    if (!s.EnsureDrive() || RefuseReportPaths(s, id, a)) return 1;
     return RunDriveCommand(s, id, a);
+}
+
+}  // namespace
+
+int RunCommand(Session& s, CommandId id, const CommandArgs& a) {
+    const int status = RunOneCommand(s, id, a);
+    // A signal held back while the command wrote ends the program now that it is done.
+    EndIfSignalled();
+    return status;
 }
 
 }  // namespace orv::cli

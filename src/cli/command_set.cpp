@@ -12,6 +12,7 @@ constexpr char kBatchFooter[] =
     "  open          open the diskette in the drive\n"
     "  close         close the open diskette\n"
     "  insert PATH   put another image or device into the drive; an open diskette stays open\n"
+    "                (--mapfile FILE: the image's ddrescue mapfile, else one beside it)\n"
     "  eject         leave the drive empty\n"
     "Words are quoted as in a shell; # at the start of a word begins a comment, so a file\n"
     "number is written '#3'. A command that needs the diskette opens it when none is open;\n"
@@ -25,6 +26,12 @@ void AddReportFileOptions(CLI::App& cmd, CommandArgs& args) {
                    "piece its chain position, offset in the target and filler length");
 }
 
+// A file literally named "#3" and file number 3 are both "#3": --number says which is meant.
+void AddNumberFlag(CLI::App& cmd, CommandArgs& args) {
+    cmd.add_flag("--number", args.byNumber,
+                 "NAME is a file number, as list shows it (never a file's name)");
+}
+
 void AddReportOptions(CLI::App& cmd, CommandArgs& args) {
     AddReportFileOptions(cmd, args);
     cmd.add_flag("--mark", args.mark, "Mark unreadable units bad (deletes the damaged file)");
@@ -36,15 +43,20 @@ constexpr char kImageFooter[] =
     "up to --retries times; one that never reads stays zero and is listed in OUT.faults, so\n"
     "that OUT in the drive fails where the diskette failed. Run it again on the same OUT\n"
     "(later, or with the diskette in another drive) to read only what OUT.faults still\n"
-    "lists. An existing OUT without a sidecar is refused, never overwritten. Exit status:\n"
-    "0 when the run finished (complete or not), 1 failed, refused or interrupted.";
+    "lists. With --mapfile MAP the run is recorded in MAP, a GNU ddrescue mapfile, instead\n"
+    "of OUT.faults (what never read as '-', which 'ddrescue -d -r3 DEVICE OUT MAP' tries\n"
+    "again), and an existing OUT goes on from MAP: every sector not '+' is read, also into\n"
+    "the short image that ddrescue leaves. An existing OUT without its sidecar (or MAP) is\n"
+    "refused, never overwritten. Exit status: 0 when the run finished (complete or not),\n"
+    "1 failed, refused or interrupted.";
 
 constexpr char kMergeFooter[] =
-    "Each sector comes from the first image that read it (by its sidecar); where readable\n"
-    "copies differ, the copy most images hold wins (a tie: the earliest image), and the\n"
-    "summary lists those sectors. Sectors that no image read are zero and listed in\n"
-    "OUT.faults. The images must be reads of one diskette (label and stamp of their ID\n"
-    "records, where these read); otherwise the merge is refused unless --force.";
+    "Each sector comes from the first image that read it (by its sidecar, or by its ddrescue\n"
+    "mapfile IMAGE.map or STEM.map beside it); where readable copies differ, the copy most\n"
+    "images hold wins (a tie: the earliest image), and the summary lists those sectors.\n"
+    "Sectors that no image read are zero and listed in OUT.faults. The images must be reads\n"
+    "of one diskette (label and stamp of their ID records, where these read); otherwise the\n"
+    "merge is refused unless --force.";
 
 constexpr char kRescueFooter[] =
     "Every piece of NAME comes from the first image where it reads; pieces that no image\n"
@@ -54,14 +66,15 @@ constexpr char kRescueFooter[] =
     "when refused.";
 
 constexpr char kScanFooter[] =
-    "Every file under DIR of exactly 1474560 bytes is an image (with its .faults sidecar);\n"
-    "no image is written, and each is held only while it is read. Reports each image's\n"
-    "label, format date and state, each file's health (every unit is read), and the parts\n"
-    "of spread files found across the images. --extract copies every file out into\n"
-    "OUTDIR/<image name without .img>/<name>, damaged ones with the filler and a\n"
-    "<name>.report beside them, and collects spread files whose parts are all present into\n"
-    "OUTDIR/<name>. Exit status: 0 when the scan ran, whatever the health; 1 when DIR\n"
-    "cannot be read or a file could not be copied out.";
+    "Every file under DIR of exactly 1474560 bytes is an image (with its .faults sidecar and\n"
+    "its ddrescue mapfile IMAGE.map or STEM.map, when there is one), and so is a shorter\n"
+    "file that such a mapfile describes; no image is written, and each is held only while\n"
+    "it is read. Reports each image's label, format date and state, each file's health\n"
+    "(every unit is read), and the parts of spread files found across the images.\n"
+    "--extract copies every file out into OUTDIR/<image name without .img>/<name>, damaged\n"
+    "ones with the filler and a <name>.report beside them, and collects spread files whose\n"
+    "parts are all present into OUTDIR/<name>. Exit status: 0 when the scan ran, whatever\n"
+    "the health; 1 when DIR cannot be read or a file could not be copied out.";
 
 }  // namespace
 
@@ -98,6 +111,7 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
     auto* copy = Add(app, CommandId::Copy, "copy", "Copy one file from the diskette to TARGET");
     copy->add_option("NAME", a.path, "Display name or #NUMBER")->required();
     copy->add_option("TARGET", a.target, "File to create")->required();
+    AddNumberFlag(*copy, a);
     AddReportOptions(*copy, a);
 
     auto* copyTo =
@@ -106,6 +120,7 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
         ->required()
         ->check(CLI::ExistingDirectory);
     copyTo->add_option("NAME", a.names, "Display names or #NUMBERs; none: every file");
+    AddNumberFlag(*copyTo, a);
     AddReportOptions(*copyTo, a);
 
     auto* copyAt = Add(app, CommandId::CopyAt, "copy-at",
@@ -113,11 +128,12 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
     copyAt->add_option("NAME", a.path, "Display name or #NUMBER")->required();
     copyAt->add_option("TARGET", a.target, "Existing file")->required();
     copyAt->add_option("POS", a.position, "Byte position")->required();
+    AddNumberFlag(*copyAt, a);
     AddReportOptions(*copyAt, a);
 
-    Add(app, CommandId::Delete, "delete", "Delete files from the diskette")
-        ->add_option("NAME", a.names, "Display names or #NUMBERs")
-        ->required();
+    auto* del = Add(app, CommandId::Delete, "delete", "Delete files from the diskette");
+    del->add_option("NAME", a.names, "Display names or #NUMBERs")->required();
+    AddNumberFlag(*del, a);
 
     auto* format = Add(app, CommandId::Format, "format",
                        "Format the diskette for Orvalis (quick unless --full)");
@@ -159,6 +175,9 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
     image->add_option("--retries", a.retries, "Tries of a failing sector after the first (3)")
         ->check(CLI::Range(0, 100));
     image->add_flag("--json", a.json, "Print the summary as a JSON object");
+    image->add_option("--mapfile", a.mapfile,
+                      "Record the run in this GNU ddrescue mapfile instead of OUT.faults (and go "
+                      "on from it)");
     image->add_option("OUT", a.target, "Image to create, or a partial one to fill in")->required();
     image->footer(kImageFooter);
 
@@ -193,10 +212,13 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
     }
     Add(app, CommandId::Open, "open", "Open the diskette in the drive");
     Add(app, CommandId::Close, "close", "Close the open diskette");
-    Add(app, CommandId::Insert, "insert",
-        "Put an image file or block device into the drive; an open diskette stays open")
-        ->add_option("PATH", a.path, "Image file or block device")
-        ->required();
+    auto* insert = Add(app, CommandId::Insert, "insert",
+                       "Put an image file or block device into the drive; an open diskette "
+                       "stays open");
+    insert->add_option("PATH", a.path, "Image file or block device")->required();
+    insert->add_option("--mapfile", a.mapfile,
+                       "The image's GNU ddrescue mapfile (default: PATH.map or STEM.map beside "
+                       "it)");
     Add(app, CommandId::Eject, "eject", "Leave the drive empty");
 }
 
@@ -204,6 +226,9 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options) {
     app.add_option("--drive", options.drive,
                    "What is in drive A: (image file or block device); default $ORVALIS_DRIVE or "
                    "~/.local/share/orvalis/drive-a.img");
+    app.add_option("--mapfile", options.mapfile,
+                   "GNU ddrescue mapfile of the --drive image: only its finished ('+') sectors "
+                   "read (default: IMAGE.map or STEM.map beside the image)");
     app.add_option("--then", options.then,
                    "Diskette images to insert, in order, at each insert-diskette prompt")
         ->take_all();

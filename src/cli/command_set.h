@@ -49,6 +49,7 @@ struct CommandArgs {
     std::string reportJsonPath;
     bool mark = false;
     bool json = false;
+    bool byNumber = false;  // --number: every NAME is a file number
     std::vector<std::string> files;
     std::vector<std::string> names;
     FormatArgs format;
@@ -60,6 +61,7 @@ struct CommandArgs {
     bool force = false;               // merge
     std::vector<std::string> images;  // merge's and rescue's inputs
     std::string extractDir;           // scan
+    std::string mapfile;              // image's record; insert's mapfile
 };
 
 // Where the commands are offered: on the program's command line (with batch), or on a line of

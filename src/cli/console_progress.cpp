@@ -13,20 +13,36 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupts = 0;
 volatile std::sig_atomic_t g_armed = 0;
+volatile std::sig_atomic_t g_whole = 0;      // inside RunWhole
+volatile std::sig_atomic_t g_terminate = 0;  // a signal that ends the program once it is safe
 std::atomic<IWorkerDialog*> g_stopTarget{nullptr};
 
-extern "C" void OnInterrupt(int) {
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Ctrl-C asks to cancel what runs; SIGTERM and SIGHUP cancel it without asking and end the
+// program once it has stopped cleanly. Outside an operation that writes, each ends the
+// program at once, as it would without a handler.
+extern "C" void OnEndingSignal(int signal) {
+    const bool interrupt = signal == SIGINT;
     if (IWorkerDialog* dialog = g_stopTarget.load()) {
         std::int32_t running = 0;
         dialog->m_nState.compare_exchange_strong(running, -1);
+        if (!interrupt) g_terminate = signal;
         return;
     }
-    if (!g_armed) {
-        std::signal(SIGINT, SIG_DFL);
-        std::raise(SIGINT);
+    if (g_armed) {
+        if (interrupt)
+            g_interrupts = g_interrupts + 1;
+        else
+            g_terminate = signal;
         return;
     }
-    g_interrupts = g_interrupts + 1;
+    if (g_whole) {
+        g_terminate = signal;
+        return;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 // The worker's side: reports are printed, and every report waits while the cancel question
@@ -100,7 +116,27 @@ private:
 }  // namespace
 
 void InstallInterruptHandler() {
-    std::signal(SIGINT, OnInterrupt);
+    struct sigaction action {};
+    action.sa_handler = OnEndingSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : kEndingSignals) sigaddset(&action.sa_mask, signal);
+    action.sa_flags = SA_RESTART;
+    for (int signal : kEndingSignals) {
+        // A signal that the caller chose to ignore (nohup) stays ignored.
+        struct sigaction old {};
+        if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+void EndIfSignalled() {
+    const int signal = g_terminate;
+    if (signal == 0) return;
+    std::cout.flush();
+    std::cerr << "orvalis-cli: ended by signal " << signal
+              << " once the operation had finished cleanly" << std::endl;
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 void ArmInterrupt(bool on) {
@@ -142,6 +178,10 @@ int ConsoleProgressRunner::RunProgress(const ProgressSpec& display,
             std::unique_lock lock(mutex);
             if (ended.wait_for(lock, std::chrono::milliseconds(20), [&] { return done; })) break;
         }
+        if (g_terminate && !cancelled) {
+            sink.RequestCancel();
+            cancelled = true;
+        }
         if (!TakeInterrupt() || cancelled) continue;
         if (!display.askBeforeCancel) {
             sink.RequestCancel();
@@ -162,6 +202,12 @@ int ConsoleProgressRunner::RunProgress(const ProgressSpec& display,
     ArmInterrupt(false);
     sink.Finish();
     return cancelled && sink.CancelSeen() ? PROGRESS_CANCELLED : PROGRESS_OK;
+}
+
+void ConsoleProgressRunner::RunWhole(const std::function<void()>& step) {
+    g_whole = g_whole + 1;
+    step();
+    g_whole = g_whole - 1;
 }
 
 }  // namespace orv::cli

@@ -13,7 +13,11 @@
 namespace orv::cli {
 
 // Ctrl-C: while a long operation runs it is a request to cancel, otherwise it ends the program.
+// SIGTERM and SIGHUP cancel a long operation without asking. None of the three ends the program
+// in the middle of a write that RunWhole runs, nor of a long operation: a signal that comes
+// then ends it when EndIfSignalled is called after the command.
 void InstallInterruptHandler();
+void EndIfSignalled();
 bool TakeInterrupt();  // true once per Ctrl-C received since the last call
 void ArmInterrupt(bool on);
 // While a format or disk service runs, Ctrl-C is its dialog's Cancel: a running worker is asked
@@ -23,9 +27,11 @@ bool IsTerminal(int fd);
 
 class ConsoleProgressRunner final : public IProgressRunner {
 public:
-    ConsoleProgressRunner(IUserPort& user, bool showProgress) : m_user(user), m_bShow(showProgress) {}
+    ConsoleProgressRunner(IUserPort& user, bool showProgress)
+        : m_user(user), m_bShow(showProgress) {}
     int RunProgress(const ProgressSpec& display,
                     const std::function<void(IProgressSink&)>& worker) override;
+    void RunWhole(const std::function<void()>& step) override;
 
 private:
     IUserPort& m_user;

@@ -33,11 +33,11 @@ void ConsoleReportPort::ShowBadSectorReport(BadSectorReport& report) {
         m_jsonReports.push_back(ReportJson(report));
         const nlohmann::json& value =
             m_jsonReports.size() == 1 ? m_jsonReports.front() : m_jsonReports;
-        std::string error;
-        if (!WriteJsonFile(m_jsonPath, value, error)) {
-            m_user.ShowMessage(
-                Message{"Unable to write into the selected possition.\n" + m_jsonPath, Buttons::Ok,
-                        Icon::None, Answer::None});
+        std::string cause;
+        bool removed = false;
+        if (!WriteReportFile(m_jsonPath, DumpJson(value) + "\n", cause, removed)) {
+            m_user.ShowMessage(Message{ReportWriteFailureText(m_jsonPath, removed), Buttons::Ok,
+                                       Icon::None, Answer::None});
             m_bSaveFailed = true;
         }
     }

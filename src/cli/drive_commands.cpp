@@ -33,9 +33,9 @@ int CloseCommand(Session& s) {
     return 0;
 }
 
-int InsertCommand(Session& s, const std::string& path) {
+int InsertCommand(Session& s, const std::string& path, const std::string& mapfile) {
     std::string error;
-    if (!s.drive.Insert(path, error)) {
+    if (!s.drive.Insert(path, error, MediumOptions{mapfile})) {
         std::cerr << "orvalis-cli: " << error << std::endl;
         return 1;
     }

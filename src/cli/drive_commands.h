@@ -18,7 +18,7 @@ int OpenCommand(Session& s);
 int CloseCommand(Session& s);
 // Only the drive changes; an open diskette stays open, and the next command that touches it
 // finds out whether the drive still holds it.
-int InsertCommand(Session& s, const std::string& path);
+int InsertCommand(Session& s, const std::string& path, const std::string& mapfile = {});
 int EjectCommand(Session& s);
 
 }  // namespace orv::cli

@@ -9,6 +9,7 @@
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
 #include "ports/text_format.h"
+#include "transfer/folder_copy_names.h"
 #include "transfer/start_position.h"
 
 namespace orv::cli {
@@ -39,6 +40,12 @@ int ReportPartialAdd(const std::string& path, std::int32_t start, const AddOutco
               << "; to add the rest, insert another diskette and run: add --from " << next << " "
               << QuoteWord(path) << std::endl;
     return 1;
+}
+
+// A second file of a name is no failure, but names will need its number from now on.
+void NoteSameName(const AddOutcome& outcome) {
+    if (const std::string note = SameNameNote(outcome); !note.empty())
+        std::cerr << "orvalis-cli: note: " << note << std::endl;
 }
 
 std::int64_t FreeOnDiskette(Session& s) {
@@ -136,6 +143,7 @@ int AddCommand(Session& s, const std::vector<std::string>& files) {
         }
         AddOutcome outcome;
         if (s.doc->AddFile(path, 0, &outcome) == -1) return 1;
+        NoteSameName(outcome);
         if (ReportPartialAdd(path, 0, outcome) != 0) status = 1;
     }
     return status;
@@ -148,7 +156,8 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
         Notify(*s.user, error, Icon::None);
         return 1;
     }
-    if (const std::string problem = CheckStartPosition(file, *position); !problem.empty()) {
+    if (const std::string problem = CheckStartPosition(file, *position, StartUse::AddFrom);
+        !problem.empty()) {
         Notify(*s.user, problem, Icon::None);
         return 1;
     }
@@ -164,6 +173,7 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
         return 1;
     AddOutcome outcome;
     if (s.doc->AddFile(file, *position, &outcome) == -1) return 1;
+    NoteSameName(outcome);
     return ReportPartialAdd(file, *position, outcome);
 }
 
@@ -173,27 +183,28 @@ static bool ReportsFailed(const Session& s, int failedMarksBefore) {
     return s.report->SaveFailed() || s.doc->FailedMarks() > failedMarksBefore;
 }
 
-int CopyCommand(Session& s, const std::string& name, const std::string& target) {
+int CopyCommand(Session& s, const std::string& name, const std::string& target, bool byNumber) {
     if (!s.Open()) return 1;
     const int marks = s.doc->FailedMarks();
-    auto key = s.FindByName(name);
+    auto key = s.FindByName(name, byNumber);
     if (!key) return 1;
     if (AskRoom(s, *key, target, Buttons::YesNo) != Answer::Yes) return 1;
     const int rc = s.doc->CopyFromDiskette(*key, target, true, -1);
     return rc == 0 && !ReportsFailed(s, marks) ? 0 : 1;
 }
 
-int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string> names) {
+int CopyToCommand(Session& s, const std::string& folder, const std::vector<std::string>& names,
+                  bool byNumber) {
     if (!s.Open()) return 1;
     const int marks = s.doc->FailedMarks();
     // No names: every file in the list, as after selecting all of them.
-    if (names.empty())
-        for (const FileRecord& r : s.doc->Files()) names.push_back("#" + r.numberText);
+    std::vector<std::optional<FileRecord>> keys;
+    if (names.empty()) keys.assign(s.doc->Files().begin(), s.doc->Files().end());
+    for (const std::string& name : names) keys.push_back(s.FindByName(name, byNumber));
     int failed = 0;
     bool skipped = false;
-    std::vector<std::string> taken;  // two files of one name must not land on one target
-    for (const std::string& name : names) {
-        auto key = s.FindByName(name);
+    CFolderCopyNames given(folder);
+    for (std::optional<FileRecord>& key : keys) {
         if (!key) {
             ++failed;
             continue;
@@ -207,26 +218,27 @@ int CopyToCommand(Session& s, const std::string& folder, std::vector<std::string
             skipped = true;
             break;
         }
-        if (s.doc->CopyToFolder(*key, folder, &taken) == -1) ++failed;
+        if (s.doc->CopyToFolder(*key, folder, &given) == -1) ++failed;
     }
     if (failed > 0) Notify(*s.user, StrFormat("%d file(s) was not copied.", failed));
     return failed > 0 || skipped || ReportsFailed(s, marks) ? 1 : 0;
 }
 
 int CopyAtCommand(Session& s, const std::string& name, const std::string& target,
-                  const std::string& positionText) {
+                  const std::string& positionText, bool byNumber) {
     std::string error;
     const auto position = ParsePosition(positionText, error);
     if (!position) {
         Notify(*s.user, error, Icon::None);
         return 1;
     }
-    if (const std::string problem = CheckStartPosition(target, *position); !problem.empty()) {
+    if (const std::string problem = CheckStartPosition(target, *position, StartUse::CopyAt);
+        !problem.empty()) {
         Notify(*s.user, problem, Icon::None);
         return 1;
     }
     if (!s.Open()) return 1;
-    auto key = s.FindByName(name);
+    auto key = s.FindByName(name, byNumber);
     if (!key) return 1;
     const int marks = s.doc->FailedMarks();
     if (s.doc->CopyFromDiskette(*key, target, false, *position) == -1) return 1;
@@ -235,11 +247,11 @@ int CopyAtCommand(Session& s, const std::string& name, const std::string& target
     return ReportsFailed(s, marks) ? 1 : 0;
 }
 
-int DeleteCommand(Session& s, const std::vector<std::string>& names) {
+int DeleteCommand(Session& s, const std::vector<std::string>& names, bool byNumber) {
     if (!s.Open() || s.doc->RefuseReadOnlyMedium()) return 1;
     std::vector<FileRecord> keys;
     for (const std::string& name : names) {
-        auto key = s.FindByName(name);
+        auto key = s.FindByName(name, byNumber);
         if (!key) return 1;
         keys.push_back(*key);
     }

@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     using namespace orv::cli;
     CLI::App app{
         "Orvalis: files on worn 3.5\" 1.44 MB diskettes, from the command line.\n"
-        "Drive A: is an image file (with an optional IMAGE.faults sidecar) or a block "
-        "device."};
+        "Drive A: is an image file (with an optional IMAGE.faults sidecar and GNU ddrescue "
+        "mapfile) or a block device."};
     app.require_subcommand(1);
     app.fallthrough(false);
     GlobalOptions options;

@@ -1,10 +1,5 @@
 #include "cli/report_json.h"
 
-#include <cerrno>
-#include <cstring>
-
-#include "host/host_file.h"
-
 namespace orv::cli {
 
 nlohmann::json ReportJson(const BadSectorReport& report) {
@@ -23,16 +18,12 @@ std::string DumpJson(const nlohmann::json& value) {
 }
 
 bool WriteJsonFile(const std::string& path, const nlohmann::json& value, std::string& error) {
-    const std::string text = DumpJson(value) + "\n";
-    HostFile file;
-    const bool written =
-        file.Open(path, HostFile::Mode::CreateTruncate) &&
-        file.Write(reinterpret_cast<const std::uint8_t*>(text.data()), long(text.size()));
-    if (!file.Close() || !written) {
-        error = "Could not write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    std::string cause;
+    bool removed = false;
+    if (WriteReportFile(path, DumpJson(value) + "\n", cause, removed)) return true;
+    error = "Could not write " + path + ": " + cause +
+            (removed ? "; it could not be written whole and was removed" : "");
+    return false;
 }
 
 }  // namespace orv::cli

@@ -10,7 +10,7 @@
 namespace orv::cli {
 
 nlohmann::json ReportJson(const BadSectorReport& report);
-// Writes value to path; false with the reason in error.
+// Writes value to path; false with the reason in error (a file left part-written is removed).
 bool WriteJsonFile(const std::string& path, const nlohmann::json& value, std::string& error);
 // A name or label is always shown as text, but a second guard keeps a byte that is not UTF-8
 // from ending the program in the middle of a listing.

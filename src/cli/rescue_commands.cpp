@@ -27,8 +27,9 @@ std::string Listed(const SectorSet& sectors) {
 
 }  // namespace
 
-int ImageCommand(Session& s, const std::string& out, int retries, bool json) {
-    const ImagingOutcome r = ImageDiskette(s.drive, out, retries, *s.progress);
+int ImageCommand(Session& s, const std::string& out, int retries, bool json,
+                 const std::string& mapfile) {
+    const ImagingOutcome r = ImageDiskette(s.drive, out, retries, *s.progress, mapfile);
     if (r.status == RescueStatus::Refused) return Failed(r);
     // A run that stopped still wrote what it read: the summary says where the image stands.
     if (r.written) {
@@ -42,8 +43,8 @@ int ImageCommand(Session& s, const std::string& out, int retries, bool json) {
             std::printf("%s: %d sectors, %d read, %d unreadable", out.c_str(), kSectorCount, read,
                         int(r.unreadable.count()));
             if (r.unreadable.any())
-                std::printf(" (listed in %s): %s", FaultSidecarPath(out).c_str(),
-                            SectorRangesText(r.unreadable).c_str());
+                std::printf(mapfile.empty() ? " (listed in %s): %s" : " ('-' in %s): %s",
+                            r.record.c_str(), SectorRangesText(r.unreadable).c_str());
             if (r.resumed)
                 std::printf("\nThis run read %d of the %d sectors still listed, in %.1f s.\n",
                             r.readNow, r.tried, r.seconds);

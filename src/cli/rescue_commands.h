@@ -10,7 +10,8 @@
 
 namespace orv::cli {
 
-int ImageCommand(Session& s, const std::string& out, int retries, bool json);
+int ImageCommand(Session& s, const std::string& out, int retries, bool json,
+                 const std::string& mapfile);
 int MergeCommand(Session& s, const std::string& out, const std::vector<std::string>& inputs,
                  bool force);
 int RescueCommand(Session& s, const std::string& name, const std::string& target,

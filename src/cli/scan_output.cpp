@@ -17,7 +17,8 @@ nlohmann::json FileJson(const ScannedFile& f) {
             {"number", f.record.fileNumber},
             {"part", f.part},
             {"status", FileHealthText(f.health)},
-            {"bad", f.bad}};
+            {"bad", f.bad},
+            {"sha256", f.sha256.empty() ? nlohmann::json() : nlohmann::json(f.sha256)}};
 }
 
 std::string Positions(const std::vector<std::uint32_t>& bad) {
@@ -49,10 +50,12 @@ nlohmann::json ScanJson(const ScanOutcome& scan) {
         for (std::size_t i : group.parts)
             parts.push_back(
                 {{"path", scan.images[scan.parts[i].image].path}, {"part", scan.parts[i].part}});
-        spread.push_back({{"name", group.name},
-                          {"size", group.size},
-                          {"parts", std::move(parts)},
-                          {"complete", group.complete}});
+        spread.push_back(
+            {{"name", group.name},
+             {"size", group.size},
+             {"parts", std::move(parts)},
+             {"complete", group.complete},
+             {"sha256", group.sha256.empty() ? nlohmann::json() : nlohmann::json(group.sha256)}});
     }
     nlohmann::json notImages = nlohmann::json::array();
     for (const SkippedFile& f : scan.notImages)

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <iostream>
 
 #include "disk/default_drive.h"
@@ -33,7 +35,7 @@ bool Session::EnsureDrive() {
         std::cerr << "orvalis-cli: " << error << std::endl;
         return false;
     }
-    if (!drive.Insert(path, error)) {
+    if (!drive.Insert(path, error, MediumOptions{options.mapfile})) {
         std::cerr << "orvalis-cli: " << error << std::endl;
         return false;
     }
@@ -42,7 +44,8 @@ bool Session::EnsureDrive() {
 }
 
 bool Session::Open() {
-    if (doc->IsOpen()) return true;
+    // Names are looked up in the list: it must be what the diskette holds now.
+    if (doc->IsOpen()) return doc->ReadAgainWhenBack();
     const int rc = doc->OpenDiskette();
     if (rc == 0) return true;
     if (rc != -4) Notify(*user, doc->OpenErrorMessage(rc));
@@ -50,27 +53,63 @@ bool Session::Open() {
     return false;
 }
 
-std::optional<FileRecord> Session::FindByName(const std::string& name) const {
+namespace {
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+void PrintCandidates(const std::vector<const FileRecord*>& found) {
+    for (const FileRecord* r : found)
+        std::cerr << "  " << r->displayName << "  #" << r->numberText << "\n";
+    std::cerr << std::flush;
+}
+
+}  // namespace
+
+std::optional<FileRecord> Session::FindByName(const std::string& name, bool byNumber) const {
+    if (byNumber && !AllDigits(name)) {
+        std::cerr << "orvalis-cli: --number takes a file number, not '" << name << "'" << std::endl;
+        return std::nullopt;
+    }
+    // "#N" is file number N, unless a file bears that very name: then it names both.
+    const std::string number = byNumber                            ? name
+                               : name.size() > 1 && name[0] == '#' ? name.substr(1)
+                                                                   : "";
+    const FileRecord* numbered = nullptr;
     std::vector<const FileRecord*> exact, folded;
-    const bool byNumber = name.size() > 1 && name[0] == '#';
     for (const FileRecord& r : doc->Files()) {
-        if (byNumber ? r.numberText == name.substr(1) : r.displayName == name)
+        if (AllDigits(number) && r.numberText == number) numbered = &r;
+        if (byNumber) continue;
+        if (r.displayName == name)
             exact.push_back(&r);
-        else if (!byNumber && EqualsNoCase(r.displayName, name))
+        else if (EqualsNoCase(r.displayName, name))
             folded.push_back(&r);
     }
+    if (numbered && !exact.empty() && (exact.size() > 1 || exact.front() != numbered)) {
+        // Guessing could copy or delete the wrong file.
+        std::cerr << "orvalis-cli: '" << name << "' is ambiguous: it is the number of "
+                  << numbered->displayName << " (#" << numbered->numberText
+                  << ") and the name of another file; name the one meant by its number "
+                     "with --number:\n";
+        if (std::find(exact.begin(), exact.end(), numbered) == exact.end())
+            exact.insert(exact.begin(), numbered);
+        PrintCandidates(exact);
+        return std::nullopt;
+    }
+    if (numbered) return *numbered;
     const std::vector<const FileRecord*>& found = exact.empty() ? folded : exact;
     if (found.size() == 1) return *found.front();
     if (found.empty()) {
-        std::cerr << "orvalis-cli: no file '" << name << "' on the diskette" << std::endl;
+        std::cerr << "orvalis-cli: no file " << (byNumber ? "number " : "") << "'" << name
+                  << "' on the diskette" << std::endl;
         return std::nullopt;
     }
     // Guessing could copy or delete the wrong file; the number names each one.
     std::cerr << "orvalis-cli: '" << name << "' names " << found.size()
               << " files; give the exact name or the number:\n";
-    for (const FileRecord* r : found)
-        std::cerr << "  " << r->displayName << "  #" << r->numberText << "\n";
-    std::cerr << std::flush;
+    PrintCandidates(found);
     return std::nullopt;
 }
 

@@ -18,6 +18,7 @@ namespace orv::cli {
 
 struct GlobalOptions {
     std::string drive;
+    std::string mapfile;  // of the --drive image; empty: one beside it, if any
     std::vector<std::string> then;
     std::vector<std::string> answers;
     bool yes = false;
@@ -39,9 +40,10 @@ struct Session {
     // when it is not open.
     bool Open();
     // The listed file for NAME or "#N" (file number). An exact (case-sensitive) display name
-    // wins; otherwise the one file whose name differs only in case. None, with the reason
-    // printed, when no file or several files answer to NAME.
-    std::optional<FileRecord> FindByName(const std::string& name) const;
+    // wins; otherwise the one file whose name differs only in case. With byNumber, NAME is a
+    // file number alone. None, with the reason printed, when no file or several files answer
+    // to NAME: also when "#N" is both a file's name and another file's number.
+    std::optional<FileRecord> FindByName(const std::string& name, bool byNumber = false) const;
 
     GlobalOptions options;
     CDrive drive;

@@ -9,21 +9,61 @@
 
 namespace orv {
 
-std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error) {
-    if (IsImdFile(path)) return LoadImdMedium(path, error);
+std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error,
+                                    const MediumOptions& options) {
+    if (IsImdFile(path)) {
+        if (!options.mapfile.empty()) {
+            error = path + " is an ImageDisk file, which records what read itself: the mapfile " +
+                    options.mapfile + " was not used, and nothing was done.";
+            return nullptr;
+        }
+        return LoadImdMedium(path, error);
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+        if (!options.mapfile.empty()) {
+            error = path + " is a drive, not an image: the mapfile " + options.mapfile +
+                    " describes an image, and nothing was done.";
+            return nullptr;
+        }
         auto dev = std::make_shared<BlockDeviceMedium>();
         if (!dev->Load(path, error)) return nullptr;
         return dev;
     }
     auto image = std::make_shared<ImageMedium>();
-    if (!image->Load(path, error)) return nullptr;
+    if (!image->Load(path, error, options.mapfile)) return nullptr;
     return image;
 }
 
-bool CDrive::Insert(const std::string& path, std::string& error) {
-    auto medium = LoadMedium(path, error);
+namespace {
+
+// Two paths of one medium: the same file however spelled, or nodes of the same block device.
+bool SameMedium(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    if (S_ISBLK(sa.st_mode) && S_ISBLK(sb.st_mode)) return sa.st_rdev == sb.st_rdev;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace
+
+void CDrive::ReleaseHeldOut(const std::string& path) {
+    std::erase_if(m_heldOut, [&](HeldOut& held) {
+        if (!SameMedium(held.path, path)) return false;
+        held.medium->Unlock();
+        return true;
+    });
+}
+
+bool CDrive::Insert(const std::string& path, std::string& error, const MediumOptions& options) {
+    {
+        // The medium coming back is opened anew, and its hold must be free for it (a device
+        // may even refuse a second open while the first one lasts).
+        std::lock_guard lock(m_mutex);
+        ReleaseHeldOut(path);
+    }
+    auto medium = LoadMedium(path, error, options);
     if (!medium) return false;
     InsertMedium(std::move(medium), path);
     return true;
@@ -33,15 +73,28 @@ void CDrive::InsertMedium(std::shared_ptr<IMedium> medium, std::string path) {
     std::lock_guard io(m_ioMutex);
     m_buffer.Drop();
     std::lock_guard lock(m_mutex);
-    // A held drive holds what comes into it: the old medium lets go first (it may be the same
-    // file opened anew), and a new one that another program has refuses every request.
+    // A held drive holds what comes into it, and keeps holding what leaves it: the same file
+    // opened anew takes the hold over (the old one lets go first), and a new one that another
+    // program has refuses every request.
     if (m_locks > 0) {
-        if (m_medium) m_medium->Unlock();
+        if (m_medium) {
+            if (SameMedium(m_path, path))
+                m_medium->Unlock();
+            else
+                m_heldOut.push_back(HeldOut{m_medium, m_path});
+        }
+        ReleaseHeldOut(path);
         std::string ignored;
         if (medium) medium->Lock(ignored);
     }
     m_medium = std::move(medium);
     m_path = std::move(path);
+    ++m_changes;
+}
+
+std::uint64_t CDrive::Changes() const {
+    std::lock_guard lock(m_mutex);
+    return m_changes;
 }
 
 bool CDrive::Lock(std::string& error) {
@@ -56,7 +109,10 @@ bool CDrive::Lock(std::string& error) {
 
 void CDrive::Unlock() {
     std::lock_guard lock(m_mutex);
-    if (m_locks > 0 && --m_locks == 0 && m_medium) m_medium->Unlock();
+    if (m_locks == 0 || --m_locks > 0) return;
+    if (m_medium) m_medium->Unlock();
+    for (HeldOut& held : m_heldOut) held.medium->Unlock();
+    m_heldOut.clear();
 }
 
 void CDrive::SetTrackBuffer(bool on) {

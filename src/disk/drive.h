@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "disk/drive_timing.h"
 #include "disk/medium.h"
@@ -28,11 +29,17 @@ struct DriveStats {
     double modelledMs = 0.0;  // the drive timing model's figure for the medium requests
 };
 
+// How a medium is loaded. mapfile names the ddrescue mapfile of an image; empty: one beside the
+// image is looked for (images only, never for block devices).
+struct MediumOptions {
+    std::string mapfile;
+};
+
 class CDrive {
 public:
     // Puts the image file or block device at path into the drive. On failure the drive keeps
     // what it had and error tells the user why.
-    bool Insert(const std::string& path, std::string& error);
+    bool Insert(const std::string& path, std::string& error, const MediumOptions& options = {});
     void InsertMedium(std::shared_ptr<IMedium> medium, std::string path = {});
     void Eject();
     std::string Path() const;
@@ -53,10 +60,15 @@ public:
     void DropBuffer();
 
     // Holds the medium in the drive, and whatever is put into the drive while held, for this
-    // program (counted: each Lock that succeeded needs its Unlock). False, with a message naming
-    // the other program where it is known, when another program has it.
+    // program (counted: each Lock that succeeded needs its Unlock). A medium taken out of a held
+    // drive stays held until the last Unlock, so that nobody else changes it while it is out;
+    // putting the same image or device in again passes its hold on. False, with a message
+    // naming the other program where it is known, when another program has it.
     bool Lock(std::string& error);
     void Unlock();
+    // Counts every change of what the drive holds (insert, eject): a diskette that left the
+    // drive may have been written elsewhere before it came back.
+    std::uint64_t Changes() const;
 
     DriveStats Stats() const;
     void ResetStats();
@@ -73,11 +85,20 @@ private:
     bool Transfer(IMedium& medium, int first, int count, std::uint8_t* readInto,
                   const std::uint8_t* writeFrom, IoError& cause);
 
+    struct HeldOut {
+        std::shared_ptr<IMedium> medium;
+        std::string path;
+    };
+    // Lets go of the media taken out while held that are the medium at path.
+    void ReleaseHeldOut(const std::string& path);
+
     mutable std::mutex m_mutex;  // guards the slot
     std::shared_ptr<IMedium> m_medium;
     std::string m_path;
-    int m_locks = 0;               // guarded by m_mutex
-    mutable std::mutex m_ioMutex;  // one request at a time through the buffer and the model
+    int m_locks = 0;                 // guarded by m_mutex
+    std::vector<HeldOut> m_heldOut;  // guarded by m_mutex
+    std::uint64_t m_changes = 0;     // guarded by m_mutex
+    mutable std::mutex m_ioMutex;    // one request at a time through the buffer and the model
     bool m_bTrackBuffer = false;
     TrackBuffer m_buffer;
     DriveTimingModel m_timing;
@@ -121,7 +142,10 @@ private:
 };
 
 // Loads the medium for a path: an ImageDisk file when the file says it is one, a block device
-// when the path names one, an image file otherwise.
-std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error);
+// when the path names one, an image file otherwise (with its mapfile: the one options names, or
+// one beside it). A block device or an ImageDisk file with a mapfile named is refused: a mapfile
+// describes an image.
+std::shared_ptr<IMedium> LoadMedium(const std::string& path, std::string& error,
+                                    const MediumOptions& options = {});
 
 }  // namespace orv

@@ -18,6 +18,13 @@ Fault FaultMap::At(int sector) const {
     return m_faults[sector];
 }
 
+void FaultMap::SetReadable(int sector, bool readable) {
+    const Fault f = At(sector);
+    const bool writeFails = f == Fault::Unwritable || f == Fault::Bad;
+    Set(sector, readable ? (writeFails ? Fault::Unwritable : Fault::None)
+                         : (writeFails ? Fault::Bad : Fault::Unreadable));
+}
+
 void FaultMap::Clear() {
     m_faults.fill(Fault::None);
     m_bWriteProtected = false;

@@ -21,6 +21,8 @@ public:
     void Set(int sector, Fault fault);
     void SetRange(int first, int last, Fault fault);
     Fault At(int sector) const;
+    // Makes reads of the sector fail or work, keeping whether its writes fail.
+    void SetReadable(int sector, bool readable);
     void SetWriteProtected(bool on) { m_bWriteProtected = on; }
     bool WriteProtected() const { return m_bWriteProtected; }
     void Clear();

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <vector>
 
+#include "disk/ddrescue_map.h"
 #include "disk/geometry.h"
 
 namespace orv {
@@ -55,11 +56,31 @@ bool ImageMedium::LoadFaults(std::string& error) {
     m_faults.Clear();
     const std::string sidecar = FaultSidecarPath(m_path);
     std::string text;
-    return !ReadWholeFile(sidecar, text) || FaultMap::Parse(text, sidecar, m_faults, error);
+    if (ReadWholeFile(sidecar, text) && !FaultMap::Parse(text, sidecar, m_faults, error))
+        return false;
+    m_mapfile = m_namedMapfile.empty() ? FindMapfile(m_path) : m_namedMapfile;
+    if (m_mapfile.empty()) return true;
+    struct stat st {};
+    if (::stat(m_mapfile.c_str(), &st) != 0) {
+        error =
+            m_mapfile + ": the mapfile of " + m_path + " cannot be found: " + std::strerror(errno);
+        return false;
+    }
+    DdrescueMap map;
+    if (!ReadMapfile(m_mapfile, map, error)) {
+        error += " (the ddrescue mapfile of " + m_path + ")";
+        return false;
+    }
+    // The mapfile decides what reads; the sidecar keeps what fails writes.
+    for (int s = 0; s < kSectorCount; ++s)
+        m_faults.SetReadable(s, map.readable.test(std::size_t(s)));
+    return true;
 }
 
-bool ImageMedium::Load(const std::string& path, std::string& error) {
+bool ImageMedium::Load(const std::string& path, std::string& error, const std::string& mapfile) {
     m_path = path;
+    m_namedMapfile = mapfile;
+    m_mapfile.clear();
     m_fd.Reset();
     m_lock.Closed();
     m_bReadOnly = false;
@@ -75,11 +96,15 @@ bool ImageMedium::Load(const std::string& path, std::string& error) {
         error = path + ": not a regular file";
         return false;
     }
-    if (st.st_size != kImageSize) {
+    if (!SizeFits(st.st_size)) {
         error = path +
                 ": a diskette image must be exactly 1474560 bytes (2880 sectors of 512), "
                 "this file has " +
                 std::to_string(st.st_size) + " bytes";
+        if (m_mapfile.empty() && st.st_size < kImageSize)
+            error +=
+                " (a shorter image, as ddrescue leaves one, is taken with the mapfile that "
+                "says what it holds: IMAGE.map or STEM.map beside it)";
         return false;
     }
     if (!Open()) {
@@ -99,7 +124,7 @@ bool ImageMedium::EnsureOpen() {
 bool ImageMedium::Open() {
     if (m_path.empty()) return false;
     struct stat st {};
-    if (::stat(m_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != kImageSize)
+    if (::stat(m_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !SizeFits(st.st_size))
         return false;
     int fd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
     m_bReadOnly = false;
@@ -109,7 +134,14 @@ bool ImageMedium::Open() {
     }
     if (fd < 0) return false;
     m_fd = UniqueFd(fd);
+    // What a short image lacks never reads (a partial last sector included).
+    for (int s = int(st.st_size / kSectorSize); s < kSectorCount; ++s)
+        m_faults.SetReadable(s, false);
     return true;
+}
+
+bool ImageMedium::SizeFits(std::int64_t size) const {
+    return size == kImageSize || (!m_mapfile.empty() && size >= 0 && size < kImageSize);
 }
 
 bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {

@@ -9,8 +9,8 @@
 #include "fs/layout.h"
 #include "host/host_file.h"
 #include "mount/io_errno.h"
+#include "transfer/folder_copy_names.h"
 #include "transfer/host_entry.h"
-#include "transfer/rescue/box_extract.h"
 
 namespace orv::mount {
 
@@ -52,10 +52,10 @@ void CDisketteFolder::Rebuild() {
     m_byName.clear();
     m_images.clear();
     // As copy-to names them: two files of one name both appear, the later with its number.
-    std::vector<std::string> taken;
+    CFolderCopyNames names({});
     for (const FileRecord& record : m_doc.Files()) {
         Entry entry;
-        entry.name = ExtractedName(record.displayName, record.fileNumber, taken);
+        entry.name = names.PathFor(record);
         entry.record = record;
         entry.bytes = m_doc.BytesOnDiskette(record);
         std::vector<int> sectors;

@@ -32,6 +32,10 @@ int main(int argc, char** argv) {
     if (!ec) options.source = source.lexically_normal().string();
     const std::filesystem::path point = std::filesystem::absolute(options.mountPoint, ec);
     if (!ec) options.mountPoint = point.lexically_normal().string();
+    if (!options.mapfile.empty()) {
+        const std::filesystem::path mapfile = std::filesystem::absolute(options.mapfile, ec);
+        if (!ec) options.mapfile = mapfile.lexically_normal().string();
+    }
 
     CBackground background;
     if (!options.foreground && !background.Start(error)) {

@@ -17,6 +17,8 @@ void TakeOptionList(const std::string& list, MountOptions& options) {
             options.readWrite = false;
         else if (option == "filler")
             options.filler = true;
+        else if (option.compare(0, 8, "mapfile=") == 0)
+            options.mapfile = option.substr(8);
         else
             options.fuseOptions.push_back(option);
     }
@@ -69,7 +71,8 @@ std::string MountUsage(const std::string& program) {
     return "usage: " + program +
            " SOURCE MOUNTPOINT [-o OPTIONS] [-f] [-d]\n"
            "Shows the files of an Orvalis diskette as a folder. SOURCE is what drive A: takes:\n"
-           "an image file (with its .faults sidecar), an ImageDisk file or a block device.\n"
+           "an image file (with its .faults sidecar and ddrescue mapfile), an ImageDisk file or a\n"
+           "block device.\n"
            "Unmount with: fusermount3 -u MOUNTPOINT\n"
            "\n"
            "  -f          stay in the foreground (otherwise the program returns once mounted)\n"
@@ -77,6 +80,8 @@ std::string MountUsage(const std::string& program) {
            "  -o rw       files can be added (cp) and deleted (rm); read-only by default\n"
            "  -o filler   a piece that does not read reads as 'X' bytes, as a copy fills it,\n"
            "              instead of failing with EIO\n"
+           "  -o mapfile=FILE  the image's GNU ddrescue mapfile (otherwise one beside the\n"
+           "              image is taken, as orvalis-cli takes it)\n"
            "  -o OPTION   any other option goes to libfuse (allow_other, ...)\n"
            "  -h, --help  this text;  -V, --version  the version\n";
 }

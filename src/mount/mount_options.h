@@ -15,6 +15,7 @@ struct MountOptions {
     bool debug = false;      // libfuse's debug output (implies the foreground)
     bool readWrite = false;  // -o rw; the default is the kernel's read-only mount
     bool filler = false;     // -o filler: unreadable pieces read as a copy fills them
+    std::string mapfile;     // -o mapfile=FILE: the image's ddrescue mapfile, named
     std::vector<std::string> fuseOptions;
     bool help = false;
     bool version = false;

@@ -51,7 +51,7 @@ int RunMount(const MountOptions& options, CBackground* background) {
     CDrive drive;
     drive.SetTrackBuffer(true);
     std::string error;
-    if (!drive.Insert(options.source, error)) {
+    if (!drive.Insert(options.source, error, MediumOptions{options.mapfile})) {
         log.Say(error);
         return 1;
     }

@@ -40,6 +40,9 @@ public:
     // ended by then, having seen the flag or not).
     virtual int RunProgress(const ProgressSpec& display,
                             const std::function<void(IProgressSink&)>& worker) = 0;
+    // Runs a short write that must not be cut in the middle (both copies of the table): a
+    // front end holds back, until it has returned, whatever would end the program.
+    virtual void RunWhole(const std::function<void()>& step) { step(); }
 };
 
 }  // namespace orv

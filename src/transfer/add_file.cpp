@@ -39,6 +39,12 @@ std::string AddFailureText(const LoopFailure& failure, const std::string& path,
 
 }  // namespace
 
+std::string SameNameNote(const AddOutcome& outcome) {
+    if (outcome.sameNameNumber == 0) return {};
+    return StrFormat("The diskette already held a file named %s (#%d); both are on it now.",
+                     outcome.name.c_str(), outcome.sameNameNumber);
+}
+
 int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome,
                          AddSpread spread) {
     AddOutcome local;
@@ -90,6 +96,13 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     }
     record.size = std::uint32_t(std::max<std::int64_t>(length, 0));
     record.partNumber = 0;
+    {
+        FileRecord shown = record;
+        FormatRecord(shown);
+        result.name = shown.displayName;
+        const int same = FindFile(shown, false);
+        if (same >= 0) result.sameNameNumber = m_files[std::size_t(same)].fileNumber;
+    }
     const std::int32_t rest = std::int32_t(record.size) - start;
 
     OperationBlock block;

@@ -1,6 +1,9 @@
 #include "transfer/bad_sector_report.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 #include "fs/volume.h"
 #include "host/host_file.h"
@@ -44,19 +47,47 @@ std::string ReportFileSuggestion(const BadSectorReport& report) {
 }
 
 bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path, IUserPort& user) {
+    if (!report.drivePath.empty() && SameHostFile(path, report.drivePath)) {
+        Notify(user, StrFormat("%s\n\nis the diskette in the drive. Orvalis does not write a "
+                               "report over it.",
+                               path.c_str()));
+        return false;
+    }
     return SaveReportText(ReportFileText(report), path, user);
 }
 
-bool SaveReportText(const std::string& text, const std::string& path, IUserPort& user) {
+bool WriteReportFile(const std::string& path, const std::string& text, std::string& cause,
+                     bool& removed) {
+    removed = false;
     HostFile file;
-    if (!file.Open(path, HostFile::Mode::CreateTruncate) ||
-        !file.Write(reinterpret_cast<const std::uint8_t*>(text.data()), long(text.size())) ||
-        !file.Close()) {
-        user.ShowMessage(Message{"Unable to write into the selected possition.\n" + path,
-                                 Buttons::Ok, Icon::None, Answer::None});
+    if (!file.Open(path, HostFile::Mode::CreateTruncate)) {
+        cause = std::strerror(errno);
         return false;
     }
-    return true;
+    const bool written =
+        file.Write(reinterpret_cast<const std::uint8_t*>(text.data()), long(text.size()));
+    const bool closed = file.Close();
+    if (written && closed) return true;
+    cause = std::strerror(errno);
+    // Only what this write made: never a device or anything else that is not a plain file.
+    HostFileStatus status;
+    std::error_code ignored;
+    removed = GetHostFileStatus(path, status) && std::filesystem::remove(path, ignored);
+    return false;
+}
+
+std::string ReportWriteFailureText(const std::string& path, bool removed) {
+    return "Unable to write into the selected possition.\n" + path +
+           (removed ? "\n\nThe report could not be written whole; the file was removed." : "");
+}
+
+bool SaveReportText(const std::string& text, const std::string& path, IUserPort& user) {
+    std::string cause;
+    bool removed = false;
+    if (WriteReportFile(path, text, cause, removed)) return true;
+    user.ShowMessage(
+        Message{ReportWriteFailureText(path, removed), Buttons::Ok, Icon::None, Answer::None});
+    return false;
 }
 
 bool MarkBadSectors(BadSectorReport& report, IUserPort& user) {

@@ -26,6 +26,8 @@ struct BadSectorReport {
     // refused with it before anything is marked, and markRefused says so afterwards.
     std::string markRefusal;
     bool markRefused = false;
+    // The image or device in the drive: Save never writes a report over it.
+    std::string drivePath;
 };
 
 // One piece of the target that holds filler instead of the file's bytes: the chain position of
@@ -46,10 +48,18 @@ std::vector<std::string> ReportRows(const BadSectorReport& report);
 std::string ReportFileText(const BadSectorReport& report);
 // The file name the Save dialog proposes: the name followed by "byd_sec.txt".
 std::string ReportFileSuggestion(const BadSectorReport& report);
-// Save: writes the report file; on failure tells the user. True when written.
+// Save: writes the report file; on failure, or for the drive's own image, tells the user.
+// True when written.
 bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path, IUserPort& user);
 // Writes report file text (the blocks of one or more reports, one after the other), as Save does.
 bool SaveReportText(const std::string& text, const std::string& path, IUserPort& user);
+// Writes text as the whole of the file at path. A regular file that could not be written whole
+// is removed again (removed), so that no empty or cut report passes for a saved one; false
+// then, with the system's reason in cause.
+bool WriteReportFile(const std::string& path, const std::string& text, std::string& cause,
+                     bool& removed);
+// What the user is told when a report could not be written to path.
+std::string ReportWriteFailureText(const std::string& path, bool removed);
 // Mark: asks first; on Yes marks the listed units bad in the table in memory and sets marked.
 // True when the units were marked. On a diskette that takes no writes it only says why.
 bool MarkBadSectors(BadSectorReport& report, IUserPort& user);

@@ -4,9 +4,8 @@
 
 #include "ports/text_format.h"
 #include "transfer/document.h"
-#include "transfer/host_names.h"
+#include "transfer/folder_copy_names.h"
 #include "transfer/operation_block.h"
-#include "transfer/rescue/box_extract.h"
 
 namespace orv {
 
@@ -66,19 +65,21 @@ int COrvalisDoc::ConfirmBadSectorContinue() {
                : 0;
 }
 
-int COrvalisDoc::CopyToFolder(FileRecord& key, const std::string& folder,
-                              std::vector<std::string>* taken) {
-    std::string dir = folder;
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    const std::string name = taken ? ExtractedName(key.displayName, key.fileNumber, *taken)
-                                   : SafeHostName(key.displayName);
-    return CopyFromDiskette(key, dir + name, true, -1);
+int COrvalisDoc::CopyToFolder(FileRecord& key, const std::string& folder, CFolderCopyNames* names,
+                              std::string* path) {
+    CFolderCopyNames single(folder);
+    CFolderCopyNames& given = names ? *names : single;
+    const std::string target = given.PathFor(key);
+    if (path) *path = target;
+    const int rc = CopyFromDiskette(key, target, true, -1);
+    if (m_bTargetOpened) given.Wrote(target);
+    return rc;
 }
 
 int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
                                   std::int32_t position) {
-    if (!CheckSameDiskette()) return -1;
-    const int found = FindFile(key, true);
+    m_bTargetOpened = false;
+    const int found = FindChosenFile(key);
     if (found < 0) return -1;
     // A copy of the record: the list may lose it (delete after Mark) or change (next part).
     FileRecord record = m_files[std::size_t(found)];
@@ -107,7 +108,10 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
     std::int32_t at = base;
     bool more = size - base > here;
     std::int32_t copied = 0;
-    int part = 0;
+    // A further part copied on its own (the user said Yes above) goes on with the parts that
+    // follow it, never with those before it.
+    int part =
+        here < size && IsFurtherPart(record.extension) ? std::atoi(record.extension.c_str()) : 0;
 
     HostFile file;
     const bool opened = position == -1 ? file.Open(target, HostFile::Mode::CreateTruncate)
@@ -116,6 +120,7 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         Notify(User(), StrFormat("%s \n\nCould not open or create file.", target.c_str()));
         return -1;
     }
+    m_bTargetOpened = true;
     const bool seeked = position == -1  ? file.Seek(0)
                         : position == 0 ? file.SeekEnd()
                                         : file.Seek(position);

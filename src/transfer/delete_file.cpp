@@ -18,14 +18,33 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
         return showMessage ? RefuseReadOnlyMedium() || RefuseWhileCopiesDiffer()
                            : !m_drive.WriteRefusal().empty() || m_bCopiesDiffer;
     };
-    const int found = CheckSameDiskette() && !refused() ? FindFile(key, true) : -1;
+    const bool deletesPending = m_pendingDelete.has_value();
+    int found = FindChosenFile(key);
+    if (found >= 0 && deletesPending && !m_pendingDelete) {
+        // The diskette left the drive and was read again: the files deleted in memory before
+        // this one are on it still, and the table write here would not take them along.
+        if (showMessage)
+            Notify(User(),
+                   "The diskette left the drive before its table was written: the files "
+                   "deleted before this one are still on it.\nDelete them again.");
+        found = -1;
+    }
+    if (found >= 0 && refused()) found = -1;
     if (found < 0) {
         abandon();
         return -1;
     }
     const int number = m_files[std::size_t(found)].fileNumber;
     if (!m_pendingDelete) m_pendingDelete = Save();
-    if (m_volume.DeleteFile(number, writeTable) != 0) {
+    int deleted = -1;
+    const auto release = [&] { deleted = m_volume.DeleteFile(number, writeTable); };
+    // The table goes to both copies; a program ended between them leaves a diskette that
+    // refuses writes until the full test.
+    if (writeTable && m_ports.progress)
+        m_ports.progress->RunWhole(release);
+    else
+        release();
+    if (deleted != 0) {
         abandon();
         if (showMessage)
             Notify(User(), "Could not delete file.\nDiskette may be locked or damaged.");
@@ -49,6 +68,7 @@ int COrvalisDoc::ReportBadSectors(const FileRecord& key, const std::string& name
     report.volume = &m_volume;
     report.fileNumber = found >= 0 ? m_files[std::size_t(found)].fileNumber : 0;
     report.markRefusal = m_drive.WriteRefusal();
+    report.drivePath = m_drive.Path();
     const DocState before = Save();
     if (m_ports.report) m_ports.report->ShowBadSectorReport(report);
     if (report.markRefused) ++m_failedMarks;

@@ -42,17 +42,58 @@ void COrvalisDoc::RollBack(const DocState& before) {
     if (m_volume.SystemWrites() != before.systemWrites) Reload();
 }
 
-bool COrvalisDoc::Reload() {
+bool COrvalisDoc::Reload(const char* failure) {
     const std::string label = m_volume.Ids().label;
     m_volume.ResetVolume();
     if (m_volume.FindIdSectors() != 0 || m_volume.Ids().label != label || !LoadFiles()) {
         CloseDiskette();
-        Notify(User(),
-               "Orvalis could not read the diskette again after the failure.\nOpen the diskette "
-               "again to see what it holds.");
+        Notify(User(), failure);
         return false;
     }
     return true;
+}
+
+bool COrvalisDoc::ReadAgainIfItLeft() {
+    if (m_drive.Changes() == m_driveChanges && !m_bPromptAnswered) return true;
+    // Deletes kept in memory for a table write still to come cannot be trusted to the
+    // table read now; the delete that was to write it refuses (DeleteFromDiskette).
+    m_pendingDelete.reset();
+    return Reload(
+        "Orvalis could not read the diskette again after it came back into the drive.\nOpen "
+        "the diskette again to see what it holds.");
+}
+
+bool COrvalisDoc::ReadAgainWhenBack() {
+    if (!m_bOpen) return false;
+    if (m_drive.Changes() == m_driveChanges && !m_bPromptAnswered) return true;
+    // Another diskette in the drive: the operation that needs the opened one asks for it.
+    if (!SameDisketteInDrive()) return true;
+    return ReadAgainIfItLeft();
+}
+
+namespace {
+
+bool SameEntry(const FileRecord& a, const FileRecord& b) {
+    return a.name == b.name && a.extension == b.extension &&
+           a.modificationTime == b.modificationTime && a.attributes == b.attributes &&
+           a.size == b.size && a.fileNumber == b.fileNumber && a.partNumber == b.partNumber;
+}
+
+}  // namespace
+
+int COrvalisDoc::FindChosenFile(const FileRecord& key) {
+    const int listed = FindFile(key, true);
+    const std::optional<FileRecord> chosen =
+        listed >= 0 ? std::optional<FileRecord>(m_files[std::size_t(listed)]) : std::nullopt;
+    if (!CheckSameDiskette()) return -1;
+    const int found = FindFile(key, true);
+    if (found >= 0 && chosen && SameEntry(*chosen, m_files[std::size_t(found)])) return found;
+    if (chosen)
+        Notify(User(), StrFormat("%s is no longer on the diskette as it was listed: the diskette "
+                                 "left the drive, and its files have been read again.\nChoose "
+                                 "the file again.",
+                                 chosen->displayName.c_str()));
+    return -1;
 }
 
 namespace {
@@ -88,6 +129,9 @@ bool COrvalisDoc::LoadFiles() {
                "you want to use this file(s).");
     for (FileRecord& record : files) FormatRecord(record);
     m_files = std::move(files);
+    ++m_listReadings;
+    m_driveChanges = m_drive.Changes();
+    m_bPromptAnswered = false;
     return true;
 }
 
@@ -197,8 +241,9 @@ int COrvalisDoc::CheckSameDiskette() {
             "the new one",
             Buttons::OkCancel, Icon::Exclamation, Answer::None};
         if (m_user.AskInsertDiskette(prompt) != Answer::Ok) return 0;
+        m_bPromptAnswered = true;
     }
-    return 1;
+    return ReadAgainIfItLeft() ? 1 : 0;
 }
 
 int COrvalisDoc::AskNextDiskette(int partIndex) {

@@ -20,6 +20,7 @@
 namespace orv {
 
 struct OperationBlock;
+class CFolderCopyNames;
 
 enum : int { DISKETTE_CANCELLED = 25, DISKETTE_READY = 26 };
 
@@ -44,8 +45,16 @@ struct SpreadFile {
 struct AddOutcome {
     bool complete = false;
     std::int32_t stored = 0;
+    // The diskette held a file of the same name already (names compare as FindFile compares
+    // them): its number, and the name, so that a front end can say that both are there now.
+    int sameNameNumber = 0;
+    std::string name;
     LoopFailure failure;
 };
+
+// What the user is told after an add that put a second file of a name onto the diskette; empty
+// when the name was new there.
+std::string SameNameNote(const AddOutcome& outcome);
 
 // Whether an add that fills the diskette goes on on further diskettes (the user is asked for
 // each), or fails and stores nothing (a program that cannot ask for another diskette).
@@ -89,6 +98,15 @@ public:
     static void FormatRecord(FileRecord& record);
     std::int32_t BytesOnDiskette(const FileRecord& key) const;
     int CheckSameDiskette();  // 1 same diskette; 0 the user gave up
+    // A diskette that left the drive (an insert, an eject, an answered insert prompt) may have
+    // been written elsewhere before it came back, whatever the lock: once the opened diskette is
+    // in the drive again, its table and files are read again before anything uses them. False
+    // when that failed (the document is then closed and the user told so). Also done by
+    // CheckSameDiskette; a front end that names files by the list calls it first.
+    bool ReadAgainWhenBack();
+    // Counts the readings of the file list (open, and every reading again): a front end that
+    // shows the list rebuilds it when this changed.
+    long ListReadings() const { return m_listReadings; }
     int AskNextDiskette(int partIndex);
     // With spread, a part that does not belong to that file is refused and asked for again.
     int AskDisketteWithPart(int part, const std::string& name, int& position,
@@ -100,11 +118,10 @@ public:
     // position -1: new file; 0: append; above 0: write from there. 0 copied, -1 not.
     int CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
                          std::int32_t position);
-    // taken: the names in the folder that earlier files of the same run went to; a file whose
-    // name is among them goes under its name and number ("notes.txt #7"), so that two files of
-    // one name both arrive.
-    int CopyToFolder(FileRecord& key, const std::string& folder,
-                     std::vector<std::string>* taken = nullptr);
+    // With names (one for all the files of one command), each file gets its own name, and no
+    // file that the command wrote is offered for replacing; the path used goes to *path.
+    int CopyToFolder(FileRecord& key, const std::string& folder, CFolderCopyNames* names = nullptr,
+                     std::string* path = nullptr);
     int DeleteFromDiskette(const FileRecord& key, bool writeTable, bool showMessage);
     // partBytes: the bytes of the file that this diskette's part gave the target.
     int ReportBadSectors(const FileRecord& key, const std::string& name,
@@ -142,8 +159,18 @@ private:
     DocState Save() const;
     void RollBack(const DocState& before);
     // Reads the open diskette's ID sectors, table and file list again, without questions;
-    // when that fails the document is closed and the user told so. True when re-read.
-    bool Reload();
+    // when that fails the document is closed and the user told why (failure). True when re-read.
+    bool Reload(const char* failure = kReloadAfterFailure);
+    static constexpr const char* kReloadAfterFailure =
+        "Orvalis could not read the diskette again after the failure.\nOpen the diskette again "
+        "to see what it holds.";
+    // The opened diskette is in the drive: reads it again when it may have left since the last
+    // reading. False when the document had to close.
+    bool ReadAgainIfItLeft();
+    // The file the user chose (from the list before the operation) with the diskette in the
+    // drive checked, and still what the list showed: a diskette read again may hold another
+    // file under the same number. Its list position, or -1 (told unless the key was not listed).
+    int FindChosenFile(const FileRecord& key);
     // Reads the table (settling copies that differ) and the file list, telling the user what
     // they must know; false when the table cannot be read.
     bool LoadFiles();
@@ -164,6 +191,10 @@ private:
     bool m_bCopiesDiffer = false;  // the open diskette's table copies differ (settled in memory)
     int m_failedMarks = 0;
     bool m_bSignatureSeen = false;
+    bool m_bTargetOpened = false;      // the last CopyFromDiskette created or opened its target
+    std::uint64_t m_driveChanges = 0;  // the drive's changes when the diskette was last read
+    bool m_bPromptAnswered = false;    // an insert prompt was answered since then
+    long m_listReadings = 0;
     // Deletes made in memory whose table write is still to come (several files deleted at
     // once write the table with the last one): what the diskette held before the first.
     std::optional<DocState> m_pendingDelete;

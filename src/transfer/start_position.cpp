@@ -57,13 +57,13 @@ std::optional<std::int32_t> ParsePosition(const std::string& text, std::string& 
     return std::int32_t(value);
 }
 
-std::string CheckStartPosition(const std::string& file, std::int32_t position) {
+std::string CheckStartPosition(const std::string& file, std::int32_t position, StartUse use) {
     if (file.empty()) return "Enter file name.";
     HostFileStatus status;
     if (!GetHostFileStatus(file, status))
         return StrFormat("The file %s does not exist.", file.c_str());
-    if (position >= status.size)
-        return StrFormat("The entered position %ld exceeds file size.", long(position));
+    const bool beyond = use == StartUse::CopyAt ? position > status.size : position >= status.size;
+    if (beyond) return StrFormat("The entered position %ld exceeds file size.", long(position));
     return {};
 }
 

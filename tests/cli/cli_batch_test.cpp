@@ -1,4 +1,7 @@
 // orvalis-cli batch: one drive and one document across the lines of a script.
+#include <random>
+#include <set>
+
 #include "cli_fixture.h"
 
 namespace orv::tests {
@@ -85,6 +88,67 @@ TEST_F(Cli, ABatchKeepsOneDriveAndOneDocumentAcrossItsLines) {
         ++asked;
     EXPECT_EQ(asked, 8u);
     EXPECT_NE(locked.err.find("Repeat ?\n  [Yes/No] -> No"), std::string::npos);
+}
+
+// Seeded rounds of files whose names show alike or become one host name (control characters
+// shown as '?', next to '?', '_' and '#'): copy-to gives every file a name of its own, and no
+// copy replaces another of the same command, whatever the replace question would have taken.
+TEST_F(Cli, CopyToGivesEveryFileItsOwnNameWhateverTheNamesShow) {
+    const std::string img = Formatted("names.img", "NAMES");
+    std::mt19937 rng(22);
+    const std::string alphabet = "a?\x01\x1f_# 5";
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    constexpr int kRounds = 12;
+    std::string script;
+    std::vector<std::vector<std::vector<std::uint8_t>>> contents(kRounds);
+    for (int round = 0; round < kRounds; ++round) {
+        const auto from = dir.Path() / ("src" + std::to_string(round));
+        const auto out = dir.Path() / ("out" + std::to_string(round));
+        std::filesystem::create_directory(from);
+        std::filesystem::create_directory(out);
+        std::set<std::string> names;
+        const int files = pick(2, 7);
+        while (int(names.size()) < files) {
+            std::string name;
+            for (int i = pick(1, 3); i > 0; --i) name += alphabet[std::size_t(pick(0, 7))];
+            if (name.find_first_not_of(' ') != std::string::npos && name.back() != ' ' &&
+                name[0] != '#')
+                names.insert(name);
+        }
+        script += "format --no-results\nadd";
+        for (const std::string& name : names) {
+            contents[std::size_t(round)].push_back(
+                Pattern(std::size_t(pick(0, 900)), std::uint32_t(round * 100 + pick(0, 99))));
+            WriteBytes((from / name).string(), contents[std::size_t(round)].back());
+            script += " '" + (from / name).string() + "'";
+        }
+        script += "\ncopy-to " + out.string() + "\nclose\n";
+    }
+    const CliRun run = Batch("--drive " + img + " --yes", script);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (int round = 0; round < kRounds; ++round) {
+        std::multiset<std::vector<std::uint8_t>> want(contents[std::size_t(round)].begin(),
+                                                      contents[std::size_t(round)].end());
+        std::multiset<std::vector<std::uint8_t>> got;
+        for (const auto& entry :
+             std::filesystem::directory_iterator(dir.Path() / ("out" + std::to_string(round))))
+            got.insert(ReadBytes(entry.path().string()));
+        EXPECT_EQ(got, want) << "round " << round;
+    }
+
+    // Another name of a file this copy wrote (here a link; a file system that folds case does
+    // the same) is no file to replace either.
+    const std::string two = Formatted("two.img", "TWO");
+    ASSERT_EQ(Cmd("--drive " + two + " add " + Host("a", Pattern(10, 1)) + " " +
+                  Host("b", Pattern(20, 2)))
+                  .status,
+              0);
+    const auto out = dir.Path() / "linked";
+    std::filesystem::create_directory(out);
+    std::filesystem::create_symlink("a", out / "b");
+    ASSERT_EQ(Cmd("--drive " + two + " --yes copy-to " + out.string()).status, 0);
+    EXPECT_EQ(ReadBytes((out / "a").string()), Pattern(10, 1));
+    EXPECT_EQ(ReadBytes((out / "b #2").string()), Pattern(20, 2));
 }
 
 }  // namespace

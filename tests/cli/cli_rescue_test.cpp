@@ -167,6 +167,7 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     const std::string evil = Formatted("box/evil.img", "EVIL");
     PutSmallFile(evil, 64, MakeRecord(1, "../../escape", "", 10), Pattern(10, 7));
     PutSmallFile(evil, 65, MakeRecord(2, "..", "", 10), Pattern(10, 8));
+    PutSmallFile(evil, 66, MakeRecord(3, "back\\slash", "txt", 10), Pattern(10, 10));
     auto big = Pattern(std::size_t(BytesInUnits(kUnitCount) + 5000), 9);
     const std::string s1 = Formatted("box/s1.img", "S1"), s2 = Formatted("box/sub/s2.img", "S2");
     ASSERT_EQ(Cmd("--drive " + s1 + " --then " + s2 + " --yes add " + Host("big.bin", big)).status,
@@ -191,9 +192,23 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     EXPECT_EQ(j["spread"][0]["parts"][1], nlohmann::json({{"path", s2}, {"part", 1}}));
     EXPECT_EQ(j["spread"][0]["complete"], true);
     EXPECT_EQ(j["not_images"][0]["path"], (box / "short.img").string());
-    EXPECT_EQ(j["totals"], nlohmann::json::parse(R"({"images": 4, "files": 6, "intact": 4,
+    EXPECT_TRUE(ai["files"][0]["sha256"].is_null());  // damaged: no fixity to keep
+    EXPECT_EQ(j["totals"], nlohmann::json::parse(R"({"images": 4, "files": 7, "intact": 5,
         "damaged": 1, "header_unreadable": 1, "unreadable_bytes": 955})"));
     EXPECT_EQ(ReadBytes(a + ".faults").size(), 28u);  // read, never written
+
+    // A spread file collected whole is listed in the extraction folder's own SHA256SUMS, and
+    // the JSON of its set carries the whole file's digest.
+    const auto whole = dir.Path() / "whole";
+    run = Cmd("scan --json --extract " + whole.string() + " " + box.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string topSums = Slurp((whole / "SHA256SUMS").string());
+    EXPECT_EQ(topSums, nlohmann::json::parse(run.out)["spread"][0]["sha256"].get<std::string>() +
+                           "  big.bin\n");
+    EXPECT_EQ(
+        std::system(
+            ("cd " + whole.string() + " && sha256sum --quiet --strict -c SHA256SUMS").c_str()),
+        0);
 
     // The second part goes bad in its seventh unit: the whole file carries the filler there,
     // and the report names the part's own start byte.
@@ -217,10 +232,26 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     // Names from a diskette never leave the folder.
     std::vector<std::filesystem::path> escaped;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.Path()))
-        if (entry.path().filename().string().find("escape") != std::string::npos)
+        if (entry.path().parent_path().parent_path() != whole &&
+            entry.path().filename().string().find("escape") != std::string::npos)
             escaped.push_back(entry.path());
     EXPECT_EQ(escaped, std::vector<std::filesystem::path>{out / "evil" / ".._.._escape"});
     EXPECT_EQ(ReadBytes((out / "evil" / "_..").string()), Pattern(10, 8));
+    // Fixity: the folder's SHA256SUMS lists its files extracted whole, as sha256sum checks
+    // them (a backslash in a name escaped as GNU sha256sum escapes it), and the JSON gives the
+    // same digests.
+    const std::string sums = Slurp((out / "evil" / "SHA256SUMS").string());
+    EXPECT_NE(sums.find("\\"), std::string::npos) << sums;
+    EXPECT_EQ(std::system(("cd " + (out / "evil").string() +
+                           " && sha256sum --quiet --strict -c SHA256SUMS >/dev/null")
+                              .c_str()),
+              0)
+        << sums;
+    EXPECT_NE(sums.find("  .._.._escape\n"), std::string::npos) << sums;
+    const auto& dots = j["images"][1]["files"][1];  // evil.img, file 2: ".."
+    ASSERT_EQ(dots["name"], "..");
+    EXPECT_NE(sums.find(dots["sha256"].get<std::string>() + "  _..\n"), std::string::npos) << sums;
+    EXPECT_FALSE(std::filesystem::exists(out / "a" / "SHA256SUMS"));  // nothing there is whole
 
     // Nothing is copied over what is there; and a line of a batch scans as well.
     EXPECT_EQ(Cmd("scan --extract " + out.string() + " " + box.string()).status, 1);

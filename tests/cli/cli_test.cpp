@@ -123,6 +123,36 @@ TEST_F(Cli, CopyPastInjectedBadSectorsSavesTheReport) {
     EXPECT_EQ(ListJson(img).size(), 1u);  // no --mark: the file stays
 }
 
+// A report replaces the file it is written to: the diskette's image, through any name, an image
+// that a rescue reads and the copy's own target are refused before anything is read or written.
+TEST_F(Cli, AReportIsNeverWrittenOverTheDisketteOrAFileTheCommandUses) {
+    const std::string img = Formatted("a.img", "GUARD");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("doc.txt", Pattern(5000, 2))).status, 0);
+    WriteText(img + ".faults", "unreadable 66\n");
+    const std::string link = dir.File("link.img");
+    ASSERT_EQ(::link(img.c_str(), link.c_str()), 0);
+    const auto before = ReadBytes(img);
+    const std::string back = dir.File("back.txt");
+    const std::string cases[] = {
+        "copy doc.txt " + back + " --report " + img,
+        "copy doc.txt " + back + " --report-json " + link,
+        "copy-to " + dir.Path().string() + " --report " + dir.File("./a.img"),
+        "rescue --report " + img + " doc.txt " + back + " " + img,
+    };
+    for (const std::string& command : cases) {
+        const CliRun run = Cmd("--drive " + img + " --yes " + command);
+        EXPECT_EQ(run.status, 1) << command;
+        EXPECT_NE(run.err.find("the report would replace it"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadBytes(img), before) << command;
+        EXPECT_FALSE(std::filesystem::exists(back)) << command;
+    }
+    const CliRun self = Cmd("--drive " + img + " --yes copy-at doc.txt " +
+                            Host("t", Pattern(10, 1)) + " 0 --report " + dir.File("t"));
+    EXPECT_EQ(self.status, 1);
+    EXPECT_NE(self.err.find("is the file it writes"), std::string::npos) << self.err;
+    EXPECT_EQ(ReadBytes(dir.File("t")), Pattern(10, 1));
+}
+
 TEST_F(Cli, MarkDeletesTheDamagedFileAndKeepsTheBadUnitOutOfUse) {
     const std::string img = Formatted("a.img", "MARK");
     ASSERT_EQ(Cmd("--drive " + img + " add " + Host("doc.txt", Pattern(5000, 1))).status, 0);
@@ -194,6 +224,15 @@ TEST_F(Cli, DeleteAsksFirstAndRemovesTheNamedFiles) {
               0);
     EXPECT_EQ(Cmd("--drive " + img + " --answer no delete a.txt").status, 1);
     EXPECT_EQ(ListJson(img).size(), 3u);
+    // A second a.txt goes on, with a note (the status stays 0).
+    std::filesystem::create_directory(dir.Path() / "other");
+    const CliRun again = Cmd("--drive " + img + " add " + Host("other/a.txt", {4}));
+    EXPECT_EQ(again.status, 0);
+    EXPECT_NE(again.err.find("orvalis-cli: note: The diskette already held a file named a.txt "
+                             "(#1); both are on it now."),
+              std::string::npos)
+        << again.err;
+    EXPECT_EQ(Cmd("--drive " + img + " --yes delete --number 4").status, 0);
     const CliRun del = Cmd("--drive " + img + " --yes delete A.TXT '#3'");
     ASSERT_EQ(del.status, 0) << del.err;
     const auto list = ListJson(img);
@@ -213,6 +252,10 @@ TEST_F(Cli, AddFromAndCopyAtRepairTheTailOfAFile) {
     ASSERT_EQ(at.status, 0) << at.err;
     EXPECT_NE(at.err.find("File was added to " + target), std::string::npos);
     EXPECT_EQ(ReadBytes(target), data);
+    // The advised way to finish the add: the rest goes at the end of the first 1000 bytes.
+    const std::string head = Host("head.bin", {data.begin(), data.begin() + 1000});
+    ASSERT_EQ(Cmd("--drive " + img + " copy-at tail.bin " + head + " 1000").status, 0);
+    EXPECT_EQ(ReadBytes(head), data);
     EXPECT_EQ(Cmd("--drive " + img + " add --from 3000 " + src).status, 1);
     EXPECT_EQ(Cmd("--drive " + img + " add --from 12x " + src).status, 1);
 }
@@ -236,6 +279,29 @@ TEST_F(Cli, AnExactNameWinsAndANameEqualOnlyInCaseIsRefused) {
     EXPECT_NE(both.err.find("  README.TXT  #1\n  readme.txt  #2\n"), std::string::npos) << both.err;
     EXPECT_EQ(both.err.find("Are you sure"), std::string::npos);
     EXPECT_EQ(ListJson(img).size(), 3u);
+}
+
+// '#1' is file number 1 and, here, also the name of file number 2: a command that would have to
+// guess is refused naming both, and --number names a file by its number alone.
+TEST_F(Cli, ANameThatIsAnotherFilesNumberIsAmbiguousAndNumberSaysWhichIsMeant) {
+    const std::string img = Formatted("a.img", "HASH");
+    ASSERT_EQ(Cmd("--drive " + img + " add " + Host("first", Pattern(100, 1)) + " '" +
+                  Host("#1", Pattern(200, 2)) + "'")
+                  .status,
+              0);
+    const CliRun ambiguous = Cmd("--drive " + img + " --yes delete '#1'");
+    EXPECT_EQ(ambiguous.status, 1);
+    EXPECT_NE(ambiguous.err.find("'#1' is ambiguous"), std::string::npos) << ambiguous.err;
+    EXPECT_NE(ambiguous.err.find("  first  #1\n  #1  #2\n"), std::string::npos) << ambiguous.err;
+    EXPECT_EQ(ambiguous.err.find("Are you sure"), std::string::npos);
+    EXPECT_EQ(Cmd("--drive " + img + " copy-at --number x " + Host("t", {}) + " 0").status, 1);
+
+    ASSERT_EQ(Cmd("--drive " + img + " copy --number 2 " + dir.File("two")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("two")), Pattern(200, 2));
+    ASSERT_EQ(Cmd("--drive " + img + " --yes delete --number 1").status, 0);
+    // With no file number 1 left, '#1' is the name.
+    ASSERT_EQ(Cmd("--drive " + img + " copy '#1' " + dir.File("named")).status, 0);
+    EXPECT_EQ(ReadBytes(dir.File("named")), Pattern(200, 2));
 }
 
 TEST_F(Cli, JsonCarriesNamesAndLabelsThatAreNotUtf8AsText) {

@@ -41,6 +41,18 @@ TEST(DriveLock, OneProgramAtATimeHoldsAnImageAndKeepsItAcrossAReinsert) {
         EXPECT_FALSE(DriveLock(third).Held());
         EXPECT_TRUE(mine.Write(5, 1, sector));
 
+        // Taken out of the held drive, for another image or none, it stays held; back in the
+        // drive (by another spelling of its path), it is this program's again.
+        const std::string second = dir.File("second.img");
+        ASSERT_TRUE(CreateBlankImage(second, error)) << error;
+        ASSERT_TRUE(mine.Insert(second, error)) << error;
+        EXPECT_FALSE(DriveLock(third).Held());
+        mine.Eject();
+        EXPECT_FALSE(DriveLock(third).Held());
+        ASSERT_TRUE(mine.Insert(dir.File("./disk.img"), error)) << error;
+        EXPECT_TRUE(mine.Write(5, 1, sector));
+        EXPECT_FALSE(DriveLock(third).Held());
+
         // What comes into a held drive while another program has it refuses every request.
         ASSERT_TRUE(other.Insert(dir.File("none.img"), error));  // an empty drive
         {

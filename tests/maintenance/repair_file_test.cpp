@@ -173,10 +173,11 @@ TEST_F(RepairFileTest, CreatingReportsTheBytesAndLeavesNoFileOnFailure) {
 TEST_F(RepairFileTest, RepairFileMendsADamagedCopy) {
     const RepairList list = {2, 5, 9};
     ASSERT_EQ(CreateRepairFile(RepairRequest{list, sourcePath, repairPath, 0}, user), 0);
-    // The copy lost those pieces (filled with zeros).
+    // The copy lost those pieces (filled with 'X', as a copy fills them).
     std::vector<std::uint8_t> damaged = source;
     for (std::uint32_t k : list)
-        for (int i = 0; i < 507 && 507 * int(k) - 59 + i < 5000; ++i) damaged[507 * k - 59 + i] = 0;
+        for (int i = 0; i < 507 && 507 * int(k) - 59 + i < 5000; ++i)
+            damaged[507 * k - 59 + i] = 'X';
     const std::string copyPath = dir.File("copy.avi");
     WriteBytes(copyPath, damaged);
 
@@ -188,12 +189,21 @@ TEST_F(RepairFileTest, RepairFileMendsADamagedCopy) {
     WriteBytes(copyPath, damaged);  // an empty list changes nothing
     ASSERT_EQ(RepairFromRepairFile(RepairRequest{{}, copyPath, repairPath, 0}, user), 0);
     EXPECT_EQ(ReadBytes(copyPath), damaged);
+
+    // A copy cut short after its filler at position 5 takes the pieces past its end, joined on.
+    const std::vector<std::uint8_t> shortCopy(damaged.begin(), damaged.begin() + 507 * 6 - 59);
+    WriteBytes(copyPath, shortCopy);
+    ASSERT_EQ(CreateRepairFile(RepairRequest{{2, 5, 6, 7, 8, 9}, sourcePath, repairPath, 0}, user),
+              0);
+    ASSERT_EQ(
+        RepairFromRepairFile(RepairRequest{{2, 5, 6, 7, 8, 9}, copyPath, repairPath, 0}, user), 0);
+    EXPECT_EQ(ReadBytes(copyPath), source);
 }
 
 TEST_F(RepairFileTest, RepairFileThatDoesNotFitChangesNothing) {
     ASSERT_EQ(CreateRepairFile(RepairRequest{{2, 5}, sourcePath, repairPath, 0}, user), 0);
     const std::string copyPath = dir.File("copy.avi");
-    const std::vector<std::uint8_t> damaged(5000, 0);
+    const std::vector<std::uint8_t> damaged(5000, 'X');
     WriteBytes(copyPath, damaged);
 
     // Three entries, two pieces: the second is followed by nothing.
@@ -207,14 +217,26 @@ TEST_F(RepairFileTest, RepairFileThatDoesNotFitChangesNothing) {
     EXPECT_EQ(texts[texts.size() - 2], "Cannot read sector 7 from source file.");
     EXPECT_EQ(ReadBytes(copyPath), damaged);
 
-    // A position past the end of the target.
-    WriteBytes(copyPath, std::vector<std::uint8_t>(1000, 0));
+    // Good bytes where a piece would go (a wrong list, start byte or target): every such
+    // position is named, and nothing is written.
+    std::vector<std::uint8_t> good = damaged;
+    good[955 + 100] = 0;
+    good[2476] = 'x';
+    WriteBytes(copyPath, good);
     EXPECT_EQ(RepairFromRepairFile(RepairRequest{{2, 5}, copyPath, repairPath, 0}, user), -1);
-    EXPECT_EQ(texts.size() + 2, user.Texts().size());
-    EXPECT_EQ(user.Texts()[texts.size()],
-              "Cannot write sector 5 to target file (2476 B).\n"
-              "Possibly incorrect bad sectors list");
-    EXPECT_EQ(ReadBytes(copyPath), std::vector<std::uint8_t>(1000, 0));
+    EXPECT_EQ(user.Texts()[user.Texts().size() - 2],
+              "The target holds its own bytes, not the filler of a copy, at the position(s) 2, "
+              "5.\nThe list, the start byte or the target is not the one of this repair file. "
+              "Nothing was written.");
+    EXPECT_EQ(ReadBytes(copyPath), good);
+
+    // Past the end of a target cut short, a piece that would leave a stretch unfilled.
+    WriteBytes(copyPath, std::vector<std::uint8_t>(1000, 'X'));
+    EXPECT_EQ(RepairFromRepairFile(RepairRequest{{2, 5}, copyPath, repairPath, 0}, user), -1);
+    EXPECT_EQ(user.Texts()[user.Texts().size() - 2],
+              "The position(s) 5 lie past the end of the target (1000 B), with bytes before them "
+              "that no piece fills.\nNothing was written.");
+    EXPECT_EQ(ReadBytes(copyPath), std::vector<std::uint8_t>(1000, 'X'));
 
     EXPECT_EQ(RepairFromRepairFile(RepairRequest{{2}, dir.File("none"), repairPath, 0}, user), -1);
     EXPECT_EQ(user.Texts()[user.Texts().size() - 2],
@@ -242,7 +264,7 @@ TEST(RepairEndToEnd, DamagedCopyFromADisketteIsMadeWhole) {
         if (!ok) bad.push_back(std::uint32_t(k));
         const std::size_t offset = k == 0 ? kHeaderSize : kUnitHeaderSize;
         const std::size_t n = std::min(kSectorSize - offset, file.data.size() - copy.size());
-        for (std::size_t i = 0; i < n; ++i) copy.push_back(ok ? unit[offset + i] : 0);
+        for (std::size_t i = 0; i < n; ++i) copy.push_back(ok ? unit[offset + i] : 'X');
     }
     ASSERT_EQ(bad, (RepairList{3, 17}));
     ASSERT_NE(copy, file.data);

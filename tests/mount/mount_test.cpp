@@ -304,6 +304,30 @@ TEST_F(MountTest, ADamagedFileFailsWhereItsPiecesFailAndFillerGivesWhatCopyWrite
     EXPECT_TRUE(ReadBytes(In("worn.bin")) == ReadBytes(copy));
 }
 
+// An image that ddrescue read: what its mapfile says did not read fails as a bad piece, with
+// the mapfile found beside the image as the command line finds it, or named.
+TEST_F(MountTest, AnImageThatDdrescueReadFailsWhereItsMapfileSaysItDidNotRead) {
+    const std::string image = Formatted("d.img", "RESCUED");
+    ASSERT_EQ(Cmd("--drive " + image + " add " + Host("film.avi", Pattern(4000, 3))).status, 0);
+    const int lost = ChainSectors(ReadBytes(image), 1).at(2);
+    const std::string map = "# Mapfile. Created by GNU ddrescue\n0 +\n0 " +
+                            std::to_string(lost * kSectorSize) + " +\n" +
+                            std::to_string(lost * kSectorSize) + " 512 -\n" +
+                            std::to_string((lost + 1) * kSectorSize) + " " +
+                            std::to_string((kSectorCount - lost - 1) * kSectorSize) + " +\n";
+    for (const std::string& where : {image + ".map", dir.File("runs.map")}) {
+        SCOPED_TRACE(where);
+        WriteText(where, map);
+        const std::string option = where == image + ".map" ? "" : "-o mapfile=" + where;
+        if (!MountIt(image, option)->Mounted()) return;
+        char bad[16] = {};
+        EXPECT_EQ(::getxattr(In("film.avi").c_str(), "user.orvalis.bad", bad, sizeof bad), 1);
+        EXPECT_STREQ(bad, "2");
+        mount->Unmount();
+        fs::remove(where);
+    }
+}
+
 TEST_F(MountTest, FilesGoOnThroughTheAddAndAwayThroughTheDeleteAndNothingElseChanges) {
     const std::string image = Formatted("d.img", "WRITE");
     ASSERT_EQ(Cmd("--drive " + image + " add " + Host("keep.txt", Pattern(3000, 1)) + " " +

@@ -1,14 +1,18 @@
 // Seeded random sessions: one document, open from the first step to the last, that adds,
 // copies, deletes, marks bad, closes and reopens, while the drive changes under it: the tab is
 // flipped, the diskette is pulled and put back, another diskette goes in (with the drive told,
-// or only physically, as on a real drive), and units go bad. After every step the volume in
+// or only physically, as on a real drive), units go bad, and while the open diskette is out of
+// the drive another machine replaces one of its files by one that takes the same number and
+// units (the table stays as it was). After every step the volume in
 // memory must hold what the diskette's bytes hold, no diskette that the step had no business
 // with may have changed, and every file that a reader lists must copy back as the plain model
 // says (with filler only where a report names the unit). A failing sequence prints its seed;
 // ORVALIS_MODEL_SEED=N replays it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <set>
 #include <sstream>
@@ -22,7 +26,7 @@ namespace {
 // What the sequences did, over all of them.
 struct Tally {
     long adds = 0, copies = 0, deletes = 0, marks = 0, reopens = 0, swaps = 0, wear = 0;
-    long protects = 0, ejects = 0, strangers = 0, checks = 0;
+    long protects = 0, ejects = 0, strangers = 0, meddles = 0, checks = 0;
 };
 Tally g_tally;
 
@@ -92,8 +96,10 @@ public:
                 Protect();
             else if (op < 92)
                 PullOrPutBack();
-            else
+            else if (op < 96)
                 Stranger();
+            else
+                Meddle();
             if (m_error.empty()) Verify(before, opened);
         }
         if (m_error.empty()) FinalCheck();
@@ -168,7 +174,7 @@ private:
     // unreadable units and showed the report.
     bool CopyOne(const std::string& name) {
         auto it = Model().find(name);
-        if (it == Model().end()) {
+        if (it == Model().end() && !Stale()) {
             Fail(name + " is listed but the model has no such file");
             return false;
         }
@@ -180,6 +186,10 @@ private:
         ++g_tally.copies;
         if (rc != 0) {
             if (!Shown(shown)) Fail("copy of " + name + " failed without a message");
+            return reported;
+        }
+        if (it == Model().end()) {
+            Fail("copy of " + name + " delivered the file that replaced it");
             return reported;
         }
         if (!MatchesWithReport(got, it->second.bytes,
@@ -208,6 +218,8 @@ private:
         ++g_tally.deletes;
         if (rc == 0) {
             if (m_rig.Listed(name)) return Fail(name + " deleted but still listed");
+            if (!Model().count(name))
+                return Fail("delete of " + name + " took the file that replaced it");
             Model().erase(name);
         } else if (!Shown(shown)) {
             Fail("delete of " + name + " failed without a message");
@@ -372,6 +384,53 @@ private:
         }
     }
 
+    // While the open diskette is out of the drive (the drive was told it left), another machine
+    // writes one of its files anew under another name and with other bytes, in the same units
+    // with the same tags: the table is the same, only the file's own units differ.
+    void Meddle() {
+        if (!m_bEjected || !m_rig.doc->IsOpen()) return PullOrPutBack();
+        if (Stale()) return;  // the list does not say what the diskette holds
+        const FileRecord* r = RandomListed();
+        if (!r || r->size == 0) return;
+        std::vector<int> sectors;
+        if (m_rig.doc->Volume().CollectUnits(r->fileNumber, sectors) <= 0) return;
+        FileRecord other = *r;
+        other.name = "w" + std::to_string(m_names++);
+        other.modificationTime += 3600;
+        COrvalisDoc::FormatRecord(other);
+        const Bytes bytes = Data(r->size, m_seed * 1000 + std::uint32_t(m_names));
+        m_log << " meddle " << r->displayName << " -> " << other.displayName;
+        ++g_tally.meddles;
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < sectors.size(); ++i) {
+            std::uint8_t* unit = Opened().SectorData(sectors[i]);
+            const std::size_t offset = i == 0 ? kHeaderSize : kUnitHeaderSize;
+            const std::size_t room = i == 0 ? kHeaderDataBytes : kUnitDataBytes;
+            std::memset(unit, 0, kSectorSize);
+            if (i == 0)
+                CVolume::BuildHeader(other, unit);
+            else
+                CVolume::BuildUnitHeader(other, unit);
+            const std::size_t n = std::min(room, bytes.size() - at);
+            std::copy_n(bytes.begin() + std::ptrdiff_t(at), n, unit + offset);
+            at += n;
+        }
+        const auto was = Model().find(r->displayName);
+        const bool certain = was == Model().end() || was->second.certain;
+        if (was != Model().end()) Model().erase(was);
+        Model()[other.displayName] = {bytes, certain};
+        m_bMeddled = true;
+        m_meddledReading = m_rig.doc->ListReadings();
+    }
+    // The document still lists what the diskette held before another machine changed it: it
+    // has not seen the diskette come back yet.
+    bool Stale() {
+        if (m_bMeddled && m_rig.doc->IsOpen() && m_rig.doc->ListReadings() == m_meddledReading)
+            return true;
+        m_bMeddled = false;
+        return false;
+    }
+
     // After every step: the diskettes the step had no business with are untouched; the
     // volume in memory holds what the open diskette's bytes say; and a reader of the open
     // diskette lists what the document lists, each file as the model has it.
@@ -384,6 +443,7 @@ private:
         if (!m_rig.doc->IsOpen()) return;
         const std::string why = VolumeMatchesDiskette(m_rig.doc->Volume(), Opened().Bytes());
         if (!why.empty()) return Fail("memory and diskette differ: " + why);
+        if (Stale()) return;
 
         Medium clone = Clone(Opened());
         const ReadBack back = ReadBackDiskette(clone, false);
@@ -447,6 +507,8 @@ private:
     DisketteModel m_models[2];
     int m_current = 0;  // the diskette the document opened last
     bool m_bEjected = false;
+    bool m_bMeddled = false;
+    long m_meddledReading = 0;
     int m_names = 0;
     int m_step = 0;
     std::string m_error;
@@ -485,6 +547,7 @@ TEST(ModelTest, RandomSessionsKeepMemoryDisketteAndModelInStep) {
     ReportFigure("model_protect_flips", g_tally.protects);
     ReportFigure("model_pulls", g_tally.ejects);
     ReportFigure("model_strangers", g_tally.strangers);
+    ReportFigure("model_meddles", g_tally.meddles);
     ReportFigure("model_checks", g_tally.checks);
 }
 

@@ -300,6 +300,41 @@ TEST_F(AddCopy, CopyingAFurtherPartAloneAsksFirst) {
     EXPECT_EQ(user.shown.back().text.rfind("r.1 appears to be a part of big file", 0), 0u);
 }
 
+// Copied anyway, a later part is followed by the parts after it, in order: never by an earlier
+// one appended behind it.
+TEST_F(AddCopy, AFurtherPartCopiedAnywayIsFollowedOnlyByThePartsAfterIt) {
+    auto second = NewDiskette("SECOND"), third = NewDiskette("THIRD");
+    Insert(second);
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    doc->CloseDiskette();
+    Insert(disk);
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    const auto data = Pattern(5000, 4);
+    user.inserts.push_back([&] { Insert(second); });
+    user.inserts.push_back([&] { Insert(third); });
+    ASSERT_EQ(doc->AddFile(HostFile("r.txt", data), 0), 2);
+    ASSERT_NE(Listed("r.2"), nullptr);
+
+    Insert(second);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    const std::size_t part1 = std::size_t(doc->Volume().ChainCapacity(Listed("r.1")->fileNumber));
+    const std::size_t prompts = user.prompts.size();
+    user.answers = {Answer::Yes};
+    user.inserts.push_back([&] { Insert(third); });
+    const auto got = CopyBack("r.1");
+    ASSERT_GT(user.prompts.size(), prompts);
+    EXPECT_EQ(user.prompts[prompts].text, "Insert diskette with file r.2\nand click OK");
+    for (std::size_t i = prompts; i < user.prompts.size(); ++i)
+        EXPECT_EQ(user.prompts[i].text.find("r.1"), std::string::npos) << user.prompts[i].text;
+    // Parts 1 and 2 in their order: what lies behind the first part's 1462 bytes.
+    ASSERT_GE(got.size(), data.size() - 1462);
+    EXPECT_TRUE(std::equal(data.begin() + 1462, data.end(), got.begin()));
+    EXPECT_EQ(part1, 1462u);
+}
+
 TEST_F(AddCopy, CopyAtAPositionPutsAPartAddedFromThatPositionBackInPlace) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
     const auto data = Pattern(600, 4);

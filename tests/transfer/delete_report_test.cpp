@@ -1,3 +1,8 @@
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
 #include "transfer/bad_sector_report.h"
 #include "transfer_fixture.h"
 
@@ -108,6 +113,28 @@ TEST_F(DeleteAndReport, DeletingSeveralFilesWritesTheTableOnceAtTheEnd) {
     EXPECT_TRUE(doc->Files().empty());
 }
 
+// A diskette that leaves the drive in the middle of a delete of several files is read again
+// when it comes back: the deletes kept in memory are gone with that, and the delete that was to
+// write the table refuses rather than leave them undone unsaid.
+TEST_F(DeleteAndReport, ADisketteThatLeftDuringADeleteOfSeveralFilesKeepsThemAll) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    for (const char* name : {"a.txt", "b.txt"})
+        ASSERT_EQ(doc->AddFile(HostFile(name, Pattern(700, 1)), 0), 0);
+    std::vector<FileRecord> keys(doc->Files().begin(), doc->Files().end());
+    EXPECT_EQ(doc->DeleteFromDiskette(keys[0], false, true), 0);
+    drive.Eject();
+    Insert(disk);
+    EXPECT_EQ(doc->DeleteFromDiskette(keys[1], true, true), -1);
+    EXPECT_TRUE(
+        user.Saw("The diskette left the drive before its table was written: the files "
+                 "deleted before this one are still on it.\nDelete them again."));
+    EXPECT_NE(Listed("a.txt"), nullptr);
+    EXPECT_NE(Listed("b.txt"), nullptr);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    EXPECT_EQ(doc->Files().size(), 2u);
+}
+
 TEST(BadSectorReportFile, ListsTheStartByteAndEveryPositionRightAligned) {
     std::vector<std::uint32_t> bad{1, 12};
     BadSectorReport report;
@@ -134,6 +161,32 @@ TEST(BadSectorReportFile, SaveIntoAMissingFolderTellsTheUser) {
     EXPECT_TRUE(SaveBadSectorReport(report, dir.File("ok.txt"), user));
     const auto bytes = ReadBytes(dir.File("ok.txt"));
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "Start Byte:   0\r\n      3\r\n");
+
+    // A file that takes only part of the report (here: a file size limit) is removed, and the
+    // user told so; a device that refuses the bytes is left alone.
+    const std::string cut = dir.File("cut.txt");
+    {
+        struct rlimit old {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit tiny = old;
+        tiny.rlim_cur = 5;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        EXPECT_FALSE(SaveBadSectorReport(report, cut, user));
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldSignal);
+    }
+    EXPECT_FALSE(std::filesystem::exists(cut));
+    EXPECT_TRUE(user.Saw("Unable to write into the selected possition.\n" + cut +
+                         "\n\nThe report could not be written whole; the file was removed."));
+    // Nor does a report replace the diskette's image, by whatever name it is chosen.
+    report.drivePath = dir.File("ok.txt");
+    EXPECT_FALSE(SaveBadSectorReport(report, dir.File("./ok.txt"), user));
+    EXPECT_EQ(ReadBytes(dir.File("ok.txt")), bytes);
+    report.drivePath.clear();
+    EXPECT_FALSE(SaveBadSectorReport(report, "/dev/full", user));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    EXPECT_TRUE(user.Saw("Unable to write into the selected possition.\n/dev/full"));
 }
 
 TEST(ReportPieces, OffsetsCountFromThePartsStartAndTheLastPieceEndsWithTheFile) {

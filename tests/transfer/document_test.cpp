@@ -150,14 +150,20 @@ TEST(StartPosition, ValidatesLikeTheDialog) {
     TempDir dir;
     const std::string file = dir.File("f.bin");
     WriteBytes(file, std::vector<std::uint8_t>(100, 1));
-    EXPECT_EQ(CheckStartPosition("", 0), "Enter file name.");
-    EXPECT_EQ(CheckStartPosition(dir.File("none"), 0),
+    const auto add = StartUse::AddFrom, copy = StartUse::CopyAt;
+    EXPECT_EQ(CheckStartPosition("", 0, add), "Enter file name.");
+    EXPECT_EQ(CheckStartPosition(dir.File("none"), 0, copy),
               "The file " + dir.File("none") + " does not exist.");
-    EXPECT_EQ(CheckStartPosition(file, 100), "The entered position 100 exceeds file size.");
-    EXPECT_EQ(CheckStartPosition(file, 99), "");
+    EXPECT_EQ(CheckStartPosition(file, 100, add), "The entered position 100 exceeds file size.");
+    EXPECT_EQ(CheckStartPosition(file, 99, add), "");
     const std::string empty = dir.File("empty.bin");
     WriteBytes(empty, {});
-    EXPECT_EQ(CheckStartPosition(empty, 0), "The entered position 0 exceeds file size.");
+    EXPECT_EQ(CheckStartPosition(empty, 0, add), "The entered position 0 exceeds file size.");
+    // A copy may write at the very end, where the rest of an add that stopped there goes;
+    // never past it.
+    EXPECT_EQ(CheckStartPosition(file, 100, copy), "");
+    EXPECT_EQ(CheckStartPosition(empty, 0, copy), "");
+    EXPECT_EQ(CheckStartPosition(file, 101, copy), "The entered position 101 exceeds file size.");
 }
 
 TEST_F(Document, AnOpenDisketteIsRefusedToASecondProgramUntilItIsClosed) {

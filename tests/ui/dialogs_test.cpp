@@ -60,6 +60,21 @@ TEST_F(StartFromDialogTest, RefusesWhatCannotBeUsed) {
     EXPECT_EQ(dlg.FileName(), file);
 }
 
+// For Copy at... the end of the target is a position too: the rest of an interrupted add goes
+// there.
+TEST_F(StartFromDialogTest, CopyAtTakesThePositionAtTheEndOfTheTarget) {
+    StartFromDialog copy{user, chooser, false, "Insert position where will copy"};
+    const std::string file = temp.File("ten.bin");
+    WriteBytes(file, std::vector<std::uint8_t>(10));
+    copy.findChild<QLineEdit*>("fileName")->setText(QString::fromStdString(file));
+    copy.findChild<QLineEdit*>("position")->setText("10");
+    copy.setResult(QDialog::Rejected);
+    copy.accept();
+    EXPECT_EQ(copy.result(), QDialog::Accepted);
+    EXPECT_EQ(copy.Position(), 10);
+    EXPECT_TRUE(user.Texts().empty());
+}
+
 TEST_F(StartFromDialogTest, BrowseFillsTheFileName) {
     chooser.replies.push_back({"/tmp/picked.bin"});
     dlg.findChild<QPushButton*>("browse")->click();

@@ -6,6 +6,7 @@
 
 #include "disk/geometry.h"
 #include "ui/frame/command_ids.h"
+#include "ui/frame/drive_pane.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -135,6 +136,38 @@ TEST_F(DriveCommandsTest, TheDriveMenuShowsTheImageBesideTheDrives) {
     EXPECT_EQ(items[2]->text(), "/dev/sdb");
     EXPECT_FALSE(items[2]->isChecked());
     EXPECT_EQ(items[2]->statusTip(), "/dev/sdb");
+}
+
+TEST_F(DriveCommandsTest, AnImageGoesInWithItsMapfileAndARefusedMapfileIsSaid) {
+    const std::string worn = temp.File("worn.img"), map = temp.File("worn.map");
+    MakeFormattedImage(worn, "WORN");
+    WriteText(map, "0 +\n0 512 +\n1024 1473536 +\n");
+    chooser.replies.push_back({worn});
+    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    EXPECT_EQ(drive.Path(), first);
+    ASSERT_EQ(user.script.Shown().size(), 1u);
+    EXPECT_EQ(user.script.Shown()[0].text,
+              map +
+                  ":3: gap: block begins at byte 0x00000400, the block before ends at byte "
+                  "0x00000200 (the ddrescue mapfile of " +
+                  worn + ")");
+    EXPECT_EQ(user.script.Shown()[0].icon, Icon::Stop);
+
+    WriteText(map, "0 -\n0 35840 +\n35840 512 -\n36352 1438208 +\n");  // sector 70 bad
+    chooser.replies.push_back({worn});
+    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    EXPECT_EQ(drive.Path(), worn);
+    EXPECT_EQ(view.DriveMapfile(), map);
+    std::uint8_t sector[kSectorSize];
+    EXPECT_FALSE(drive.Read(70, 1, sector));
+    CDrivePane pane;
+    pane.ShowPath(view.DrivePath(), view.DriveMapfile());
+    EXPECT_EQ(pane.text(), "A: worn.img (mapfile)");
+    EXPECT_EQ(pane.toolTip().toStdString(),
+              worn + "\nOnly what the ddrescue mapfile " + map + " gives as finished reads.");
+    pane.ShowPath(first);
+    EXPECT_EQ(pane.text(), "A: first.img");
+    EXPECT_EQ(pane.toolTip().toStdString(), first);
 }
 
 }  // namespace

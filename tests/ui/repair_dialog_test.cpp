@@ -232,7 +232,8 @@ protected:
 };
 
 TEST_F(RepairCommandTest, ARepairFileMadeFromTheIntactCopyMendsTheDamagedOne) {
-    // The part of a file that starts 1000 bytes into it: positions 3 and 7 were unreadable.
+    // The part of a file that starts 1000 bytes into it: positions 3 and 7 were unreadable (the
+    // copy filled them with X).
     const std::vector<std::uint8_t> intact = Pattern(4800, 7);
     const std::string source = temp.File("intact.avi");
     WriteBytes(source, intact);
@@ -241,7 +242,8 @@ TEST_F(RepairCommandTest, ARepairFileMadeFromTheIntactCopyMendsTheDamagedOne) {
     for (int k : {3, 7}) {
         const std::size_t pos = std::size_t(kPiece * k - 59 + start);
         const std::size_t end = std::min(damaged.size(), pos + kPiece);
-        std::fill(damaged.begin() + std::ptrdiff_t(pos), damaged.begin() + std::ptrdiff_t(end), 0);
+        std::fill(damaged.begin() + std::ptrdiff_t(pos), damaged.begin() + std::ptrdiff_t(end),
+                  0x58);
     }
     const std::string target = temp.File("copy.avi");
     WriteBytes(target, damaged);

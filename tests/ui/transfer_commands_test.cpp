@@ -84,6 +84,24 @@ TEST_F(TransferCommandsTest, AddAnsweredCancelStopsTheBatch) {
     EXPECT_EQ(progress.runs, 1);
 }
 
+TEST_F(TransferCommandsTest, AddOfASecondFileOfANameSaysSoInTheStatusBar) {
+    Open();
+    AddToDiskette("a.txt", 100);
+    std::vector<QString> statuses;
+    QObject::connect(&view, &COrvalisView::statusTextChanged,
+                     [&](const QString& text) { statuses.push_back(text); });
+    std::filesystem::create_directory(temp.Path() / "other");
+    chooser.replies.push_back({HostFile("other/a.txt", 200, 2)});
+    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_ADD));
+    EXPECT_EQ(doc.Files().size(), 2u);
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_TRUE(statuses.back().endsWith(
+        " KB free on diskette. The diskette already held a file named a.txt (#1); both are on it "
+        "now."))
+        << statuses.back().toStdString();
+    EXPECT_TRUE(user.script.Shown().empty());
+}
+
 TEST_F(TransferCommandsTest, AddWithACancelledDialogAddsNothing) {
     Open();
     chooser.replies.push_back({});
@@ -164,7 +182,11 @@ TEST_F(TransferCommandsTest, CopyIntoAFolderCopiesEverySelectedFile) {
     Open();
     AddToDiskette("a.bin", 800);
     AddToDiskette("b.bin", 1800);
-    Select({0, 1});
+    // Two names that show alike: each file keeps a name of its own, and nothing asks to
+    // replace a file of this copy.
+    AddToDiskette("q\x01", 300);
+    AddToDiskette("q?", 400);
+    Select({0, 1, 2, 3});
     std::filesystem::create_directory(temp.Path() / "out");
     chooser.replies.push_back({(temp.Path() / "out").string()});
     ASSERT_TRUE(view.ExecuteCommand(ID_FILE_COPY));
@@ -172,6 +194,8 @@ TEST_F(TransferCommandsTest, CopyIntoAFolderCopiesEverySelectedFile) {
     EXPECT_EQ(chooser.requests[0].title, "Select folder where to copy...");
     EXPECT_EQ(ReadBytes(temp.File("out/a.bin")), Pattern(800, 1));
     EXPECT_EQ(ReadBytes(temp.File("out/b.bin")), Pattern(1800, 1));
+    EXPECT_EQ(ReadBytes(temp.File("out/q?")), Pattern(400, 1));
+    EXPECT_EQ(ReadBytes(temp.File("out/q? #3")), Pattern(300, 1));
     EXPECT_TRUE(user.script.Shown().empty());
 }
 

@@ -1,5 +1,6 @@
 #include "maintenance/repair/repair_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 
@@ -21,6 +22,14 @@ std::int64_t PiecePosition(std::uint32_t k, std::int32_t startByte) {
 
 std::string CannotOpen(const std::string& path) {
     return path + kCannotOpenSuffix;
+}
+
+constexpr std::uint8_t kFiller = 0x58;  // 'X', what a copy writes for a unit that does not read
+
+std::string PositionsText(const std::vector<std::uint32_t>& positions) {
+    std::string text;
+    for (std::uint32_t k : positions) text += (text.empty() ? "" : ", ") + std::to_string(k);
+    return text;
 }
 
 // True when both paths name one existing file: writing one would destroy what the other reads.
@@ -94,7 +103,12 @@ int ApplyRepairFile(const RepairList& list, const std::string& repairPath,
     // Read and check everything first: a wrong list or start byte must not leave the target
     // half overwritten.
     const std::int64_t targetLength = target.Length();
+    if (targetLength < 0) {
+        Notify(user, CannotOpen(targetPath));
+        return -1;
+    }
     struct Piece {
+        std::uint32_t k;
         std::int64_t pos;
         std::vector<std::uint8_t> bytes;
     };
@@ -103,14 +117,13 @@ int ApplyRepairFile(const RepairList& list, const std::string& repairPath,
         const std::uint32_t k = list[i];
         const std::int64_t pos = PiecePosition(k, startByte);
         const bool last = i + 1 == list.size();
-        // A position past the end would only grow the file around a hole.
-        if (pos > targetLength || pos > INT32_MAX) {
+        if (pos > INT32_MAX) {
             Notify(user, StrFormat("Cannot write sector %d to target file (%ld B).\nPossibly "
                                    "incorrect bad sectors list",
                                    int(k), long(pos)));
             return -1;
         }
-        Piece piece{pos, std::vector<std::uint8_t>(kUnitDataBytes)};
+        Piece piece{k, pos, std::vector<std::uint8_t>(kUnitDataBytes)};
         const int n = ReadHostFile(repair, piece.bytes.data(), kUnitDataBytes);
         if (n < kUnitDataBytes && !last) {
             Notify(user, StrFormat("Cannot read sector %d from source file.", int(k)));
@@ -119,6 +132,39 @@ int ApplyRepairFile(const RepairList& list, const std::string& repairPath,
         if (n <= 0) return -1;  // the last piece is missing altogether
         piece.bytes.resize(std::size_t(n));
         pieces.push_back(std::move(piece));
+    }
+    // Only the filler of a copy is replaced: good bytes there mean a wrong list, start byte
+    // or target, and a repair would destroy them.
+    std::vector<std::uint32_t> notFiller;
+    std::uint8_t held[kUnitDataBytes];
+    for (const Piece& piece : pieces) {
+        const int inside = int(std::clamp<std::int64_t>(targetLength - piece.pos, 0,
+                                                        std::int64_t(piece.bytes.size())));
+        if (inside == 0) continue;
+        const bool read = target.Seek(piece.pos) && ReadHostFile(target, held, inside) == inside;
+        if (!read || std::any_of(held, held + inside, [](std::uint8_t b) { return b != kFiller; }))
+            notFiller.push_back(piece.k);
+    }
+    if (!notFiller.empty()) {
+        Notify(user, StrFormat(kNotFiller, PositionsText(notFiller).c_str()));
+        return -1;
+    }
+    // A target cut short has nothing to protect past its end, and takes the pieces there, as
+    // long as they join on to it: a stretch that no piece fills would be bytes of nobody's.
+    std::vector<const Piece*> past;
+    for (const Piece& piece : pieces)
+        if (piece.pos + std::int64_t(piece.bytes.size()) > targetLength) past.push_back(&piece);
+    std::sort(past.begin(), past.end(),
+              [](const Piece* a, const Piece* b) { return a->pos < b->pos; });
+    std::int64_t reached = targetLength;
+    std::vector<std::uint32_t> stranded;
+    for (const Piece* piece : past) {
+        if (piece->pos > reached || !stranded.empty()) stranded.push_back(piece->k);
+        reached = std::max(reached, piece->pos + std::int64_t(piece->bytes.size()));
+    }
+    if (!stranded.empty()) {
+        Notify(user, StrFormat(kGapPastEnd, PositionsText(stranded).c_str(), long(targetLength)));
+        return -1;
     }
     for (const Piece& piece : pieces) {
         if (!target.Seek(piece.pos) ||

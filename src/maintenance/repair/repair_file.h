@@ -19,8 +19,10 @@ int WriteSectToFile(const RepairList& list, std::vector<std::uint8_t>& output,
 
 // Writes the pieces of the repair file into the target at their positions. Every piece is read
 // and every position checked before the first write, so a repair file that does not fit the
-// list changes nothing. 0, or -1 (a message told the user why, except for a repair file that
-// ends before the last piece).
+// list changes nothing: each piece must land on the filler ('X') that a copy leaves for a unit
+// it could not read, or past the end of a target cut short, joining on to it without a gap.
+// 0, or -1 (a message told the user why, except for a repair file that ends before the last
+// piece).
 int ApplyRepairFile(const RepairList& list, const std::string& repairPath,
                     const std::string& targetPath, std::int32_t startByte, IUserPort& user);
 

@@ -23,6 +23,16 @@ inline constexpr char kWriteSectFailed[] =
     "Could not create repair file.\nError in WriteSectToFile()";
 inline constexpr char kCreateFailed[] = "Could not create repair file";
 inline constexpr char kRepaired[] = "File has been repaired.";
+// A piece of the target that a repair would overwrite holds other bytes than the filler ('X')
+// that a copy leaves where a unit does not read; %s: the chain positions.
+inline constexpr char kNotFiller[] =
+    "The target holds its own bytes, not the filler of a copy, at the position(s) %s.\nThe list, "
+    "the start byte or the target is not the one of this repair file. Nothing was written.";
+// Pieces past the end of a target cut short would leave a stretch of unknown bytes before
+// them; %s: the chain positions, %ld the target's length.
+inline constexpr char kGapPastEnd[] =
+    "The position(s) %s lie past the end of the target (%ld B), with bytes before them that no "
+    "piece fills.\nNothing was written.";
 inline constexpr char kNotRepaired[] = "Could not repair file.";
 
 }  // namespace orv::repair_text

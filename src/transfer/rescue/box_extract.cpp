@@ -40,7 +40,8 @@ std::vector<std::string> ImageFolderNames(const std::vector<std::string>& imageP
         }
         const std::string base = SafeHostName(stem);
         std::string name = base;
-        for (int n = 2; Taken(names, name); ++n) name = base + "-" + std::to_string(n);
+        for (int n = 2; Taken(names, name) || name == kChecksumFileName; ++n)
+            name = base + "-" + std::to_string(n);
         names.push_back(name);
     }
     return names;

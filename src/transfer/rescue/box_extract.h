@@ -12,6 +12,10 @@
 
 namespace orv {
 
+// Every folder of an extraction lists the files it holds whole, with their SHA-256, in a file of
+// this name; no extracted file or folder takes it.
+inline constexpr char kChecksumFileName[] = "SHA256SUMS";
+
 // The folder for each image under the extraction folder: the image's file name without ".img",
 // made unique among the images of one scan ("disk", "disk-2", ...).
 std::vector<std::string> ImageFolderNames(const std::vector<std::string>& imagePaths);

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "disk/ddrescue_map.h"
 #include "disk/imd_file.h"
 #include "fs/chain_reader.h"
 #include "fs/layout.h"
 #include "transfer/bad_sector_report.h"
 #include "transfer/rescue/box_extract.h"
+#include "transfer/rescue/sha256.h"
 
 namespace orv {
 
@@ -34,8 +36,26 @@ bool IsImgName(const fs::path& path) {
     return ext == ".img";
 }
 
-// Every image under the folder (by path: a file of 1 474 560 bytes or an ImageDisk file), and
-// the .img files that are none. False when the folder cannot be read.
+// An image: a file of 1 474 560 bytes, an ImageDisk file, or a shorter one (ddrescue leaves its output short when
+// the last sectors fail) that a mapfile beside it describes and that holds every sector the
+// mapfile gives as read. A mapfile or a sidecar is never one.
+bool IsCandidateImage(const fs::path& path, std::uintmax_t size) {
+    if (size == std::uintmax_t(kImageSize) || IsImdFile(path.string())) return true;
+    if (size > std::uintmax_t(kImageSize) || path.extension() == ".map" ||
+        path.extension() == ".faults")
+        return false;
+    const std::string mapfile = FindMapfile(path.string());
+    if (mapfile.empty()) return false;
+    DdrescueMap map;
+    std::string error;
+    if (!ReadMapfile(mapfile, map, error)) return true;  // the scan tells why it does not open
+    int last = kSectorCount - 1;
+    while (last >= 0 && !map.readable.test(std::size_t(last))) --last;
+    return std::uintmax_t(last + 1) * kSectorSize <= size;
+}
+
+// Every image under the folder (by path), and the .img files that are none. False when the
+// folder cannot be read.
 bool FindImages(const std::string& folder, std::vector<std::string>& images,
                 std::vector<SkippedFile>& skipped, std::string& error) {
     std::error_code ec;
@@ -54,7 +74,7 @@ bool FindImages(const std::string& folder, std::vector<std::string>& images,
         if (!it->is_regular_file(fileEc)) continue;
         const std::uintmax_t size = it->file_size(fileEc);
         if (fileEc) continue;
-        if (size == std::uintmax_t(kImageSize) || IsImdFile(it->path().string()))
+        if (IsCandidateImage(it->path(), size))
             images.push_back(it->path().string());
         else if (IsImgName(it->path()))
             skipped.push_back({it->path().string(), size});
@@ -65,10 +85,12 @@ bool FindImages(const std::string& folder, std::vector<std::string>& images,
     return true;
 }
 
-// Where the files of one image are copied out to, and the names taken there.
+// Where the files of one image are copied out to, the names taken there, and the checksum
+// lines of the files extracted whole.
 struct Extraction {
     std::string folder;  // empty: nothing is copied out of this image
-    std::vector<std::string> taken;
+    std::vector<std::string> taken{kChecksumFileName};
+    std::string sums;
 };
 
 // The length of the piece at chain position p of a part that holds partBytes of the file.
@@ -91,7 +113,14 @@ private:
     void ScanImage(const std::string& path, Extraction& extraction);
     ScannedFile ScanFile(CVolume& volume, const FileRecord* record, int number,
                          Extraction& extraction);
-    void CollectSpreadFile(const SpreadGroup& group);
+    void CollectSpreadFile(SpreadGroup& group);
+    // SHA256SUMS of a folder, when it holds a file extracted whole.
+    void WriteChecksums(const std::string& folder, const std::string& sums) {
+        std::string error;
+        if (!folder.empty() && !sums.empty() && !m_bStopExtracting &&
+            !WriteNewTextFile(folder + "/" + kChecksumFileName, sums, error))
+            m_out.extractProblems.push_back(error);
+    }
     // A file could not be written: a disk that refuses one refuses the rest, so no more is
     // tried.
     void WriteFailed(const std::string& error) {
@@ -103,7 +132,9 @@ private:
     ScanOutcome& m_out;
     IProgressSink& m_sink;
     bool m_bStopExtracting = false;
-    std::vector<std::string> m_topNames;  // names taken in the extraction folder itself
+    std::vector<std::string> m_topNames{
+        kChecksumFileName};  // taken in the extraction folder itself
+    std::string m_topSums;   // checksum lines of the spread files collected whole there
 };
 
 bool BoxScanner::Cancelled() {
@@ -135,6 +166,7 @@ ScannedFile BoxScanner::ScanFile(CVolume& volume, const FileRecord* record, int 
     }
     std::uint32_t next = 0;
     bool stopped = false;
+    Sha256 hash;
     const ChainTag tag = record ? ChainTag::Of(*record) : ChainTag::NumberOnly(number);
     ReadChain(volume, tag, [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
         next = p + 1;
@@ -142,6 +174,8 @@ ScannedFile BoxScanner::ScanFile(CVolume& volume, const FileRecord* record, int 
         if (!piece) {
             file.bad.push_back(p);
             file.unreadableBytes += length;
+        } else {
+            hash.Update(piece, std::size_t(length));
         }
         if (writer.IsOpen() && !writer.Write(piece, length, error)) {
             writer.Abandon();
@@ -160,6 +194,7 @@ ScannedFile BoxScanner::ScanFile(CVolume& volume, const FileRecord* record, int 
     file.health = !record            ? FileHealth::HeaderUnreadable
                   : file.bad.empty() ? FileHealth::Intact
                                      : FileHealth::Damaged;
+    if (file.health == FileHealth::Intact) file.sha256 = hash.HexDigest();
     if (!writer.IsOpen()) return file;
     const std::string path = writer.Path();
     if (!writer.Finish(record->modificationTime, record->attributes, m_request.restoreAttributes,
@@ -167,6 +202,8 @@ ScannedFile BoxScanner::ScanFile(CVolume& volume, const FileRecord* record, int 
         WriteFailed(error);
         return file;
     }
+    if (!file.sha256.empty())
+        extraction.sums += Sha256SumsLine(file.sha256, extraction.taken.back());
     if (!file.bad.empty()) {
         BadSectorReport report;
         report.name = record->displayName;
@@ -207,6 +244,7 @@ void BoxScanner::ScanImage(const std::string& path, Extraction& extraction) {
         if (Cancelled()) return;
         image.files.push_back(ScanFile(volume.Volume(), nullptr, number, extraction));
     }
+    WriteChecksums(extraction.folder, extraction.sums);
     std::sort(image.files.begin(), image.files.end(),
               [](const ScannedFile& a, const ScannedFile& b) {
                   return a.record.fileNumber < b.record.fileNumber;
@@ -259,13 +297,14 @@ void BoxScanner::Group() {
     m_out.spread = GroupSpreadParts(m_out.parts);
 }
 
-void BoxScanner::CollectSpreadFile(const SpreadGroup& group) {
+void BoxScanner::CollectSpreadFile(SpreadGroup& group) {
     const SpreadPart& first = m_out.parts[group.chosen.front()];
     const FileRecord& head = m_out.images[first.image].files[first.file].record;
     FileExtractor writer;
     std::string error;
-    const std::string target =
-        m_request.extractTo + "/" + ExtractedName(group.name, head.fileNumber, m_topNames);
+    const std::string name = ExtractedName(group.name, head.fileNumber, m_topNames);
+    const std::string target = m_request.extractTo + "/" + name;
+    Sha256 hash;
     if (!writer.Open(target, error)) {
         m_out.extractProblems.push_back(error);
         return;
@@ -294,8 +333,12 @@ void BoxScanner::CollectSpreadFile(const SpreadGroup& group) {
         bool failed = false;
         const int n = ReadChain(volume.Volume(), ChainTag::Of(*now),
                                 [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
-                                    if (!piece) bad.push_back(p);
-                                    failed = !writer.Write(piece, PieceLength(partBytes, p), error);
+                                    const std::int32_t length = PieceLength(partBytes, p);
+                                    if (!piece)
+                                        bad.push_back(p);
+                                    else
+                                        hash.Update(piece, std::size_t(length));
+                                    failed = !writer.Write(piece, length, error);
                                     return !failed && !Cancelled();
                                 });
         if (failed) return WriteFailed(error);
@@ -318,16 +361,21 @@ void BoxScanner::CollectSpreadFile(const SpreadGroup& group) {
     }
     if (!writer.Finish(head.modificationTime, head.attributes, m_request.restoreAttributes, error))
         return WriteFailed(error);
-    if (!reports.empty() && !WriteNewTextFile(target + ".report", reports, error))
+    if (reports.empty()) {
+        group.sha256 = hash.HexDigest();
+        m_topSums += Sha256SumsLine(group.sha256, name);
+    } else if (!WriteNewTextFile(target + ".report", reports, error)) {
         m_out.extractProblems.push_back(error);
+    }
 }
 
 void BoxScanner::CollectSpreadFiles() {
     if (m_request.extractTo.empty()) return;
-    for (const SpreadGroup& group : m_out.spread) {
-        if (m_bStopExtracting || !m_out.Ok()) return;
+    for (SpreadGroup& group : m_out.spread) {
+        if (m_bStopExtracting || !m_out.Ok()) break;
         if (!group.chosen.empty()) CollectSpreadFile(group);
     }
+    WriteChecksums(m_request.extractTo, m_topSums);
 }
 
 }  // namespace

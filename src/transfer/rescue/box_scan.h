@@ -25,6 +25,7 @@ struct ScannedFile {
     std::int32_t capacity = 0;         // the bytes its units hold
     std::vector<std::uint32_t> bad;    // chain positions that do not read
     std::int64_t unreadableBytes = 0;  // the file's bytes in them
+    std::string sha256;                // of the bytes it holds (a part's own), when intact
 };
 
 struct ScannedImage {

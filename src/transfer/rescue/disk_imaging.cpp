@@ -46,7 +46,7 @@ std::string StillToRead(const SectorSet& unreadable) {
 }  // namespace
 
 ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retries,
-                             IProgressRunner& runner) {
+                             IProgressRunner& runner, const std::string& mapfile) {
     ImagingOutcome out;
     const auto started = std::chrono::steady_clock::now();
     const std::string source = drive.Path();
@@ -61,11 +61,17 @@ ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retr
     if (!drive.Medium()) return refuse(DriveFailureText(IoError::NoMedium));
     if (SameHostFile(source, outPath))
         return refuse(outPath + " is the diskette in the drive; it is not read into itself.");
+    if (!mapfile.empty() && (mapfile == outPath || SameHostFile(mapfile, outPath)))
+        return refuse(mapfile + " is the image itself; the mapfile needs a file of its own.");
+    if (!mapfile.empty() && SameHostFile(mapfile, source))
+        return refuse(mapfile + " is the diskette in the drive; it is not the mapfile.");
     // Nobody may write on the diskette while it is read, nor on the image while it is filled.
     DriveLock lock(drive);
     if (!lock.Held()) return refuse(lock.Error());
 
     OutputImage image;
+    if (!mapfile.empty()) image.UseMapfile(mapfile);
+    out.record = image.RecordPath();
     FaultMap faults;
     std::string error;
     if (Exists(outPath)) {
@@ -75,13 +81,19 @@ ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retr
         out.resumed = true;
     } else {
         if (!image.Create(outPath, error)) return refuse(error);
-        // Until the read is over, the sidecar says that nothing was read: a run cut short by
+        // Until the read is over, the record says that nothing was read: a run cut short by
         // a crash leaves an image that the next run fills in.
         faults.SetRange(0, kSectorCount - 1, Fault::Unreadable);
     }
-    const std::string comment = "Sectors that could not be read from " + source +
-                                ".\nReading into this image again tries them anew.";
-    if (!out.resumed && !image.WriteSidecar(faults, comment, error)) {
+    const std::string comment =
+        mapfile.empty()
+            ? "Sectors that could not be read from " + source +
+                  ".\nReading into this image again tries them anew."
+            : "Mapfile of " + outPath + ", read from " + source +
+                  " by Orvalis (orvalis-cli image).\nThe '-' blocks never read; reading into "
+                  "this image again with this mapfile\n(orvalis-cli image --mapfile, or "
+                  "ddrescue -d -r3 DEVICE IMAGE MAPFILE) tries them anew.";
+    if (!out.resumed && !image.WriteRecord(faults, comment, error, false)) {
         image.Discard();
         return fail(error);
     }
@@ -107,11 +119,11 @@ ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retr
         out.Set(read.cancelled ? RescueStatus::Interrupted : RescueStatus::Failed, why);
         return out;
     }
-    // The sectors first, then the sidecar that lets them go: a crash between the two leaves
+    // The sectors first, then the record that lets them go: a crash between the two leaves
     // sectors listed that are in fact there, and the next run reads them again.
     if (!image.WriteSectors(data.data(), got, error)) return fail(error);
     for (int s : SectorList(got)) faults.Set(s, Fault::None);
-    if (!image.WriteSidecar(faults, comment, error)) return fail(error);
+    if (!image.WriteRecord(faults, comment, error)) return fail(error);
     out.written = true;
     out.unreadable = UnreadableSectors(faults);
     const std::string rest = "\n" + StillToRead(out.unreadable);

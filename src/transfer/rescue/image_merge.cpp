@@ -161,7 +161,7 @@ MergeOutcome MergeImages(const std::string& outPath, const std::vector<std::stri
     std::string names;
     for (const std::string& path : inputs) names += "\n  " + path;
     if (!image.WriteSectors(merged.data(), SectorSet().set(), error) ||
-        !image.WriteSidecar(faults, "Sectors that none of these images read:" + names, error)) {
+        !image.WriteRecord(faults, "Sectors that none of these images read:" + names, error)) {
         image.Discard();
         out.Set(RescueStatus::Failed, error);
     }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "disk/ddrescue_map.h"
 #include "disk/geometry.h"
 
 namespace orv {
@@ -60,16 +61,21 @@ bool OutputImage::Hold(std::string& error) {
     return false;
 }
 
+std::string OutputImage::RecordPath() const {
+    return m_mapfile.empty() ? FaultSidecarPath(m_path) : m_mapfile;
+}
+
 bool OutputImage::Create(const std::string& path, std::string& error) {
     m_path = path;
     if (Exists(path)) {
         error = path + " exists; it is not overwritten.";
         return false;
     }
-    // A sidecar without its image may be someone's work for an image still to come.
-    const std::string sidecar = FaultSidecarPath(path);
-    if (Exists(sidecar)) {
-        error = sidecar +
+    // A sidecar or mapfile without its image may be someone's work for an image still to come
+    // (and a stale sidecar would make the new image fail where it reads).
+    for (const std::string& record : {FaultSidecarPath(path), m_mapfile}) {
+        if (record.empty() || !Exists(record)) continue;
+        error = record +
                 " exists without its image; it is not overwritten (remove it, or "
                 "choose another name).";
         return false;
@@ -107,21 +113,38 @@ bool OutputImage::OpenPartial(const std::string& path, FaultMap& faults, std::st
         error = path + " is not an image file; it is left as it is.";
         return false;
     }
-    const std::string sidecar = FaultSidecarPath(path);
-    std::ifstream in(sidecar, std::ios::binary);
+    const std::string record = RecordPath();
+    std::ifstream in(record, std::ios::binary);
     if (!in) {
-        error = path + " exists without a sidecar " + sidecar +
-                ", so it is no partial image to fill in; it is not overwritten.";
+        error = path + " exists without " + (m_mapfile.empty() ? "a sidecar " : "its mapfile ") +
+                record + ", so it is no partial image to fill in; it is not overwritten.";
+        if (m_mapfile.empty()) {
+            const std::string beside = FindMapfile(path);
+            if (!beside.empty())
+                error += " (" + beside +
+                         " beside it may be its ddrescue mapfile: imaging with that mapfile as the "
+                         "record goes on from it.)";
+        }
         return false;
     }
-    if (st.st_size != kImageSize) {
+    // ddrescue leaves its output short when the last sectors fail.
+    if (st.st_size != kImageSize && (m_mapfile.empty() || st.st_size > kImageSize)) {
         error = path + " is not a diskette image (" + std::to_string(st.st_size) +
                 " bytes, not 1474560); it is not overwritten.";
         return false;
     }
     std::ostringstream text;
     text << in.rdbuf();
-    if (!FaultMap::Parse(text.str(), sidecar, faults, error)) return false;
+    if (m_mapfile.empty()) {
+        if (!FaultMap::Parse(text.str(), record, faults, error)) return false;
+    } else {
+        DdrescueMap map;
+        if (!ParseMapfile(text.str(), record, map, error)) return false;
+        faults.Clear();
+        for (int s = 0; s < kSectorCount; ++s)
+            faults.SetReadable(s, map.readable.test(std::size_t(s)) &&
+                                      std::int64_t(s + 1) * kSectorSize <= st.st_size);
+    }
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         error = Why(path, errno);
@@ -137,6 +160,10 @@ bool OutputImage::ReadAll(std::uint8_t* image, std::string& error) {
         const ssize_t r =
             ::pread(m_fd.Get(), image + done, std::size_t(kImageSize) - done, off_t(done));
         if (r < 0 && errno == EINTR) continue;
+        if (r == 0 && !m_mapfile.empty()) {  // a short image: its tail was never read
+            std::memset(image + done, 0, std::size_t(kImageSize) - done);
+            break;
+        }
         if (r <= 0) {
             error = "Could not read " + Why(m_path, r == 0 ? EIO : errno);
             return false;
@@ -148,6 +175,12 @@ bool OutputImage::ReadAll(std::uint8_t* image, std::string& error) {
 
 bool OutputImage::WriteSectors(const std::uint8_t* image, const SectorSet& which,
                                std::string& error) {
+    struct stat st {};
+    if (::fstat(m_fd.Get(), &st) != 0 ||
+        (st.st_size < kImageSize && ::ftruncate(m_fd.Get(), off_t(kImageSize)) != 0)) {
+        error = "Could not write " + Why(m_path, errno);
+        return false;
+    }
     for (int s = 0; s < kSectorCount;) {
         if (!which.test(std::size_t(s))) {
             ++s;
@@ -169,20 +202,23 @@ bool OutputImage::WriteSectors(const std::uint8_t* image, const SectorSet& which
     return true;
 }
 
-bool OutputImage::WriteSidecar(const FaultMap& faults, const std::string& comment,
-                               std::string& error) {
-    const std::string sidecar = FaultSidecarPath(m_path);
-    if (faults.Empty()) {
+bool OutputImage::WriteRecord(const FaultMap& faults, const std::string& comment,
+                              std::string& error, bool tried) {
+    const std::string sidecar = RecordPath();
+    std::string text;
+    if (!m_mapfile.empty()) {
+        text = FormatMapfile(~UnreadableSectors(faults), comment, tried ? '-' : '?');
+    } else if (faults.Empty()) {
         if (::unlink(sidecar.c_str()) != 0 && errno != ENOENT) {
             error = "Could not remove " + Why(sidecar, errno);
             return false;
         }
         return true;
+    } else {
+        std::istringstream lines(comment);
+        for (std::string line; std::getline(lines, line);) text += "# " + line + "\n";
+        text += faults.Format();
     }
-    std::string text;
-    std::istringstream lines(comment);
-    for (std::string line; std::getline(lines, line);) text += "# " + line + "\n";
-    text += faults.Format();
     // Written beside it and renamed over it: a crash leaves the old sidecar or the new one.
     std::string temp = sidecar + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -207,7 +243,7 @@ void OutputImage::Discard() {
     if (!m_bCreated) return;
     m_lock.Release(m_fd.Get());
     m_fd.Reset();
-    ::unlink(FaultSidecarPath(m_path).c_str());
+    ::unlink(RecordPath().c_str());
     ::unlink(m_path.c_str());
     m_bCreated = false;
 }

@@ -1,7 +1,8 @@
-// The one file that imaging and merging write: an image of 1 474 560 bytes with its .faults
-// sidecar, which lists the sectors that could not be read, so that the image in the drive
-// fails where the diskette failed. An existing file is never overwritten; a partial image (one
-// with a sidecar) may be filled in.
+// The one file that imaging and merging write: an image of 1 474 560 bytes with its record of
+// the sectors that could not be read, so that the image in the drive fails where the diskette
+// failed. The record is the .faults sidecar, or (UseMapfile) a ddrescue mapfile, which ddrescue
+// can go on from. An existing file is never overwritten; a partial image (one with its record)
+// may be filled in.
 #pragma once
 
 #include <string>
@@ -20,30 +21,42 @@ public:
     OutputImage& operator=(const OutputImage&) = delete;
     ~OutputImage();
 
+    // The record is the ddrescue mapfile at this path instead of the sidecar (before Create or
+    // OpenPartial).
+    void UseMapfile(const std::string& mapfile) { m_mapfile = mapfile; }
     // Creates the image, all zero bytes, with its room on the hard disk taken at once, and holds
-    // it for this program. Refused when a file (or a sidecar) of that name exists.
+    // it for this program. Refused when a file (or a sidecar, or the mapfile) of that name
+    // exists.
     bool Create(const std::string& path, std::string& error);
-    // Opens an image that an earlier read left partial, with its sidecar, and holds it.
-    // Refused when the file has no sidecar (then it is no partial image of ours and stays as
-    // it is), is not an image, or another program holds it.
+    // Opens an image that an earlier read left partial, with its record, and holds it; faults
+    // gives the sectors that it still lacks as unreadable. Refused when the file has no record
+    // (then it is no partial image of ours and stays as it is), is not an image, or another
+    // program holds it. With a mapfile the image may be shorter than a diskette (ddrescue's
+    // output): what lies past its end is still lacking.
     bool OpenPartial(const std::string& path, FaultMap& faults, std::string& error);
 
-    // Reads the whole image (kImageSize bytes) as it lies on the hard disk.
+    // Reads the whole image (kImageSize bytes) as it lies on the hard disk; zeros past the end
+    // of a short one.
     bool ReadAll(std::uint8_t* image, std::string& error);
     // Writes the sectors of image (kImageSize bytes) that `which` names, each at its place,
-    // and makes them durable.
+    // and makes them durable; a short image becomes a whole one.
     bool WriteSectors(const std::uint8_t* image, const SectorSet& which, std::string& error);
-    // Replaces the sidecar as a whole (never half written), or removes it when the map is
-    // empty. comment goes first, as '#' lines.
-    bool WriteSidecar(const FaultMap& faults, const std::string& comment, std::string& error);
-    // Removes what Create made: the image and its sidecar. Nothing for a partial image.
+    // Replaces the record as a whole (never half written). comment goes first, as '#' lines.
+    // A sidecar lists the sectors whose reads the map refuses and is removed when the map is
+    // empty; a mapfile gives them as '-' (as '?' when not tried yet) and the rest as '+'.
+    bool WriteRecord(const FaultMap& faults, const std::string& comment, std::string& error,
+                     bool tried = true);
+    // Removes what Create made: the image and its record. Nothing for a partial image.
     void Discard();
     const std::string& Path() const { return m_path; }
+    // The sidecar or the mapfile.
+    std::string RecordPath() const;
     bool Created() const { return m_bCreated; }
 
 private:
     bool Hold(std::string& error);
     std::string m_path;
+    std::string m_mapfile;  // empty: the record is the sidecar
     UniqueFd m_fd;
     FileLock m_lock;
     bool m_bCreated = false;

@@ -31,6 +31,7 @@ struct SpreadGroup {
     // (an intact one where there is one); empty unless every such part was found.
     std::vector<std::size_t> chosen;
     bool complete = false;  // every part found, each with an intact copy
+    std::string sha256;     // of the whole file, once collected whole (scan --extract)
 };
 
 // The number of the part a listed file is, when it is a part of a spread file (its units hold

@@ -99,7 +99,8 @@ void StartFromDialog::accept() {
         m_pBrowse->setFocus();
         return;
     }
-    const std::string problem = CheckStartPosition(m_strFileName, m_nPosition);
+    const std::string problem = CheckStartPosition(
+        m_strFileName, m_nPosition, m_bOpenMode ? StartUse::AddFrom : StartUse::CopyAt);
     if (!problem.empty()) {
         Notify(m_user, problem);
         return;

@@ -1,5 +1,5 @@
 // The status-bar pane that says what sits in drive A:: an image by its file name, with its full
-// path in the tooltip, or a device by its path.
+// path (and the ddrescue mapfile it is read by) in the tooltip, or a device by its path.
 #pragma once
 
 #include <QLabel>
@@ -11,11 +11,13 @@ class CDrivePane : public QLabel {
     Q_OBJECT
 public:
     explicit CDrivePane(QWidget* parent = nullptr);
-    // Shows the path of what is in the drive (empty: nothing is).
-    void ShowPath(const std::string& path);
+    // Shows the path of what is in the drive (empty: nothing is), and the mapfile of an image
+    // read by one.
+    void ShowPath(const std::string& path, const std::string& mapfile = {});
 
 private:
     std::string m_strPath;
+    std::string m_strMapfile;
     bool m_bShown = false;
 };
 

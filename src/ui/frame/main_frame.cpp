@@ -277,7 +277,8 @@ void CMainFrame::timerEvent(QTimerEvent* event) {
 }
 
 void CMainFrame::UpdateDrivePane() {
-    if (m_pView && m_pDrivePane) m_pDrivePane->ShowPath(m_pView->DrivePath());
+    if (m_pView && m_pDrivePane)
+        m_pDrivePane->ShowPath(m_pView->DrivePath(), m_pView->DriveMapfile());
 }
 
 void CMainFrame::UpdateLockPanes() {

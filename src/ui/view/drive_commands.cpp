@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "disk/floppy_drives.h"
+#include "disk/image_medium.h"
 #include "transfer/document.h"
 #include "ui/app/drive_control.h"
 #include "ui/app/qt_user_port.h"
@@ -32,9 +33,20 @@ std::string COrvalisView::DrivePath() const {
     return m_doc.Drive().Path();
 }
 
+std::string COrvalisView::DriveMapfile() const {
+    const auto image = std::dynamic_pointer_cast<ImageMedium>(m_doc.Drive().Medium());
+    return image ? image->Mapfile() : std::string();
+}
+
+std::string COrvalisView::DriveStatusText() const {
+    const std::string mapfile = DriveMapfile();
+    return "Drive A: " + DrivePath() +
+           (mapfile.empty() ? std::string()
+                            : " (read as its ddrescue mapfile " + mapfile + " says)");
+}
+
 void COrvalisView::OnInsertImage() {
-    if (InsertImageFromChooser(m_drive, m_chooser, m_user))
-        SetStatusText("Drive A: " + m_doc.Drive().Path());
+    if (InsertImageFromChooser(m_drive, m_chooser, m_user)) SetStatusText(DriveStatusText());
 }
 
 void COrvalisView::OnNewImage() {
@@ -130,7 +142,7 @@ bool COrvalisView::PutIntoDrive(const std::string& path) {
     }
     if (path == DrivePath()) return true;
     const bool inserted = m_drive.Insert(path, m_user);
-    if (inserted) SetStatusText("Drive A: " + DrivePath());
+    if (inserted) SetStatusText(DriveStatusText());
     emit commandStateChanged();
     return inserted;
 }

@@ -13,7 +13,7 @@
 
 #include "ports/text_format.h"
 #include "transfer/document.h"
-#include "transfer/host_names.h"
+#include "transfer/folder_copy_names.h"
 #include "ui/frame/command_ids.h"
 #include "ui/resources/pictures.h"
 #include "ui/view/orvalis_view.h"
@@ -90,11 +90,12 @@ std::unique_ptr<QMimeData> COrvalisView::ExportSelection(std::unique_ptr<QTempor
     }
     const std::string dir = fresh->path().toStdString();
     QList<QUrl> urls;
+    CFolderCopyNames given(dir);
     for (int row : rows) {
         FileRecord key = KeyFromRow(row);
-        if (m_doc.CopyToFolder(key, dir) != 0) continue;
-        urls.push_back(
-            QUrl::fromLocalFile(QString::fromStdString(dir + "/" + SafeHostName(key.displayName))));
+        std::string path;
+        if (m_doc.CopyToFolder(key, dir, &given, &path) != 0) continue;
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
     }
     RefreshList();  // a copy only reads: order and selection stay
     if (urls.isEmpty()) return nullptr;

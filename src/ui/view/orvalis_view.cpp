@@ -243,6 +243,7 @@ bool COrvalisView::ExecuteCommand(int id) {
         default:
             return false;
     }
+    if (m_bOpen && RowsOutdated()) RebuildList();
     emit commandStateChanged();
     return true;
 }
@@ -270,6 +271,7 @@ void COrvalisView::RebuildList() {
     clear();
     FollowDocument();
     for (const FileRecord& r : m_doc.Files()) AddRow(r);
+    m_rowsReading = m_doc.ListReadings();
     m_nSortColumn = -1;
     ShowSortIndicator();
     emit commandStateChanged();
@@ -281,6 +283,10 @@ void COrvalisView::FollowDocument() {
         m_bOpen = false;
         ShowTitle();
     }
+}
+
+bool COrvalisView::RowsOutdated() const {
+    return m_doc.ListReadings() != m_rowsReading;
 }
 
 void COrvalisView::RefreshList() {
@@ -325,10 +331,15 @@ RowIdentity IdentityOf(const QTreeWidgetItem* item) {
 }  // namespace
 
 void COrvalisView::ShowRecords(const std::vector<const FileRecord*>& records) {
+    // A selection is kept only within one reading of the list: in another, the same number,
+    // part and size may be another file.
     std::vector<RowIdentity> selected;
-    for (const QTreeWidgetItem* item : selectedItems()) selected.push_back(IdentityOf(item));
     std::optional<RowIdentity> current;
-    if (currentItem()) current = IdentityOf(currentItem());
+    if (!RowsOutdated()) {
+        for (const QTreeWidgetItem* item : selectedItems()) selected.push_back(IdentityOf(item));
+        if (currentItem()) current = IdentityOf(currentItem());
+    }
+    m_rowsReading = m_doc.ListReadings();
 
     clear();
     for (const FileRecord* r : records) AddRow(*r);
@@ -362,8 +373,9 @@ std::int64_t COrvalisView::DisketteFreeBytes() const {
     return m_doc.DeviceOpened() ? m_doc.Volume().FreeBytes() : -1;
 }
 
-void COrvalisView::ShowFreeSpace() {
-    SetStatusText(StrFormat("%ld KB free on diskette", long(DisketteFreeBytes() / 1024)));
+void COrvalisView::ShowFreeSpace(const std::string& note) {
+    const std::string free = StrFormat("%ld KB free on diskette", long(DisketteFreeBytes() / 1024));
+    SetStatusText(note.empty() ? free : free + ". " + note);
 }
 
 FileRecord COrvalisView::KeyFromRow(int row) const {
@@ -489,13 +501,14 @@ void COrvalisView::OnStartFileTimer() {
     OnOpen();
     if (!m_bOpen) return;
     int rc = 0;
+    AddOutcome outcome;
     {
         CBusyCursor busy;
-        rc = m_doc.AddFile(m_strStartFile, 0);
+        rc = m_doc.AddFile(m_strStartFile, 0, &outcome);
     }
     if (rc == -1) return;
     RebuildList();
-    ShowFreeSpace();
+    ShowFreeSpace(SameNameNote(outcome));
 }
 
 // --- Context menu and properties ----------------------------------------------------------

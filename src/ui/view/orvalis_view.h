@@ -53,7 +53,8 @@ public:
     // not), with the same files selected: what follows an operation that only reads.
     void RefreshList();
     void SortByColumn(int column);
-    void ShowFreeSpace();
+    // With a note, the note follows the free space (a second file of a name just added).
+    void ShowFreeSpace(const std::string& note = {});
 
     // The key record of a row: its name, size and number texts.
     FileRecord KeyFromRow(int row) const;
@@ -67,6 +68,8 @@ public:
 
     // What sits in drive A: now: the path of the image or device, empty when nothing.
     std::string DrivePath() const;
+    // The ddrescue mapfile that says what of the image in the drive reads; empty: none.
+    std::string DriveMapfile() const;
     // Fills a submenu of the menu bar for the current state: Recent images, Drive.
     void FillSubmenu(int id, QMenu& menu);
     // Where the drives of the machine are looked for: /sys, or a tree of a test's own.
@@ -148,8 +151,12 @@ private:
     void ShowTitle();
     // Follows a document that closed itself after a failure it could not undo.
     void FollowDocument();
+    // The rows show a reading of the list that the document has since replaced (it read a
+    // diskette that came back into the drive again): a row may now stand for another file.
+    bool RowsOutdated() const;
 
     void SetStatusText(const std::string& text);
+    std::string DriveStatusText() const;  // "Drive A: PATH", and the mapfile that it reads by
     std::int64_t DisketteFreeBytes() const;
     Answer Say(const std::string& text, Buttons buttons, Icon icon,
                Answer defaultButton = Answer::None);
@@ -176,6 +183,7 @@ private:
     std::string m_strStartFile;
     int m_nStartFileTimer = 0;  // 0 while no start-file timer runs
     bool m_bStartFileTimerUsed = false;
+    long m_rowsReading = -1;             // the document's ListReadings() the rows were made from
     int m_nSortColumn = -1;              // -1: reverse file-list order
     bool m_bSortArrayAscending = false;  // the order of the sorted records before display
 };

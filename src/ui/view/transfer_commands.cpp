@@ -4,6 +4,7 @@
 #include "host/host_file.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
+#include "transfer/folder_copy_names.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/host_disk.h"
 #include "ui/dialogs/file_chooser.h"
@@ -49,6 +50,7 @@ void COrvalisView::OnAdd() {
 
 void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
     if (m_doc.RefuseReadOnlyMedium()) return;
+    std::string notes;
     {
         CBusyCursor busy;
         for (const std::string& path : paths) {
@@ -63,11 +65,14 @@ void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
                 if (a == Answer::Cancel) break;
                 if (a != Answer::Yes) continue;
             }
-            if (m_doc.AddFile(path, 0) == -1) break;
+            AddOutcome outcome;
+            if (m_doc.AddFile(path, 0, &outcome) == -1) break;
+            if (const std::string note = SameNameNote(outcome); !note.empty())
+                notes += (notes.empty() ? "" : " ") + note;
         }
     }
     RebuildList();
-    ShowFreeSpace();
+    ShowFreeSpace(notes);
 }
 
 void COrvalisView::OnAddFrom() {
@@ -86,13 +91,14 @@ void COrvalisView::OnAddFrom() {
         if (a != Answer::Yes) return;
     }
     int rc = 0;
+    AddOutcome outcome;
     {
         CBusyCursor busy;
-        rc = m_doc.AddFile(path, position);
+        rc = m_doc.AddFile(path, position, &outcome);
     }
     if (rc == -1) return;
     RebuildList();
-    ShowFreeSpace();
+    ShowFreeSpace(SameNameNote(outcome));
 }
 
 void COrvalisView::OnCopy() {
@@ -141,6 +147,7 @@ void COrvalisView::CopyIntoFolder(const std::vector<int>& rows) {
     if (folder.empty() || folder.back() != '/') folder += '/';
 
     int failed = 0;
+    CFolderCopyNames given(folder);
     for (int row : rows) {
         FileRecord key = KeyFromRow(row);
         const std::int64_t room = HostFreeSpace(folder);
@@ -151,7 +158,7 @@ void COrvalisView::CopyIntoFolder(const std::vector<int>& rows) {
             if (a == Answer::Cancel) break;
             if (a != Answer::Yes) continue;
         }
-        if (m_doc.CopyToFolder(key, folder) == -1) ++failed;
+        if (m_doc.CopyToFolder(key, folder, &given) == -1) ++failed;
     }
     if (failed > 0)
         Say(StrFormat("%d file(s) was not copied.", failed), Buttons::Ok, Icon::Exclamation);
