@@ -1,8 +1,13 @@
-# What `cmake --install` lays out under the prefix: both programs, the man page of the command
-# line program, and for the desktop program its menu entry, its icon, its help pages and the
-# type of its diskette images, which the menu entry opens (orvalis --open=IMAGE).
+# What `cmake --install` lays out under the prefix: the programs, the man pages of the command
+# line program and of the mount program (where libfuse3 was found), and for the desktop program
+# its menu entry, its icon, its help pages and the type of its diskette images, which the menu
+# entry opens (orvalis --open=IMAGE).
 install(TARGETS orvalis-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/orvalis-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET orvalis-mount)
+  install(TARGETS orvalis-mount RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/orvalis-mount.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 if(ORVALIS_BUILD_GUI)
   install(TARGETS orvalis RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

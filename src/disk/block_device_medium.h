@@ -30,7 +30,7 @@ public:
     bool Lock(std::string& error) override;
     void Unlock() override;
     std::string Describe() const override { return m_path; }
-    bool WriteProtected() const { return m_bReadOnly; }
+    bool WriteProtected() const override { return m_bReadOnly; }
 
 private:
     struct FreeAligned {

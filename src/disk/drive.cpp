@@ -140,6 +140,11 @@ std::string CDrive::WriteRefusal() const {
     return medium ? medium->WriteRefusal() : std::string();
 }
 
+bool CDrive::WriteProtected() const {
+    const auto medium = Medium();
+    return medium && medium->WriteProtected();
+}
+
 namespace {
 
 // What a failure of a medium that cannot tell its cause was taken for: the request's sectors.

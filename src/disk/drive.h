@@ -46,6 +46,9 @@ public:
     std::shared_ptr<IMedium> Medium() const;
     // Why the medium in the drive never takes a write (IMedium::WriteRefusal); empty when it may.
     std::string WriteRefusal() const;
+    // The medium in the drive takes no writes, as far as it can tell (IMedium::WriteProtected);
+    // false for an empty drive.
+    bool WriteProtected() const;
 
     // Each succeeds or fails as a whole; on failure *cause (when given) says why.
     bool Read(int first, int count, std::uint8_t* buffer, IoError* cause = nullptr);

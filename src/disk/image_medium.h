@@ -32,6 +32,7 @@ public:
     bool Lock(std::string& error) override;
     void Unlock() override;
     std::string Describe() const override { return m_path; }
+    bool WriteProtected() const override { return m_bReadOnly || m_faults.WriteProtected(); }
 
     bool Present() const { return m_fd.Valid(); }
     const FaultMap& Faults() const { return m_faults; }

@@ -24,6 +24,10 @@ public:
     // this says why, for the user: an operation that would write is refused with it before it
     // begins, rather than failing at its first write.
     virtual std::string WriteRefusal() const { return {}; }
+    // True when, as far as can be told without writing, every write would fail as
+    // write-protected (a tab set, an image that only opens for reading, a sidecar that says
+    // so): a program that offers writing can say so before anything is tried.
+    virtual bool WriteProtected() const { return !WriteRefusal().empty(); }
 
     // Holds the image or device for this program until Unlock: another program that tries is
     // refused, and while another program holds it, every request here fails with InUse. False

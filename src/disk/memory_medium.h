@@ -19,6 +19,7 @@ public:
     bool Write(int first, int count, const std::uint8_t* buffer) override;
     IoError LastError() const override { return m_lastError; }
     std::string Describe() const override { return "memory"; }
+    bool WriteProtected() const override { return m_faults.WriteProtected(); }
 
     FaultMap& Faults() { return m_faults; }
     const FaultMap& Faults() const { return m_faults; }

@@ -45,7 +45,8 @@ std::string SameNameNote(const AddOutcome& outcome) {
                      outcome.name.c_str(), outcome.sameNameNumber);
 }
 
-int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome) {
+int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome,
+                         AddSpread spread) {
     AddOutcome local;
     AddOutcome& result = outcome ? *outcome : local;
     result = AddOutcome{};
@@ -110,6 +111,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     block.file = &source;
     block.record = &record;
     block.start = start;
+    block.wholeOnly = spread == AddSpread::Never;
     const ProgressSpec display = AddProgressSpec(path);
     const DocState before = Save();
     if (RunOperation(block, display) != PROGRESS_OK) {
@@ -118,6 +120,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
         return -1;
     }
     if (block.result < 0) {
+        result.failure = block.failure;
         RollBack(before);
         Notify(User(), AddFailureText(block.failure, path, record.size));
         return -1;
@@ -156,6 +159,7 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
             return -1;
         }
         if (block.result < 0) {
+            result.failure = block.failure;
             RollBack(beforePart);
             Notify(User(), AddFailureText(block.failure, path, record.size));
             // A file that changed meanwhile cannot go on; otherwise nothing of this part was

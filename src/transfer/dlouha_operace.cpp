@@ -63,8 +63,9 @@ int DlouhaOperace(WorkerBlock* block) {
                                              nullptr, sink, &op.failure);
             break;
         case OP_ADD:
-            op.result = WriteFileToDiskette(volume, *op.file, op.start, *op.record, sink,
-                                            op.document->m_bVerification, &op.failure);
+            op.result =
+                WriteFileToDiskette(volume, *op.file, op.start, *op.record, sink,
+                                    op.document->m_bVerification, &op.failure, op.wholeOnly);
             break;
         case OP_COPY_REST:
             op.result = ReadFileFromDiskette(volume, CopyTag(op), *op.file, op.byteCount, op.start,

@@ -15,6 +15,7 @@
 #include "ports/progress_port.h"
 #include "ports/user_port.h"
 #include "transfer/bad_sector_report.h"
+#include "transfer/file_loops.h"
 
 namespace orv {
 
@@ -39,7 +40,8 @@ struct SpreadFile {
 };
 
 // How far an add got: the bytes of the source behind the start position that are on
-// diskettes now, and whether that is all of it.
+// diskettes now, and whether that is all of it; for an add that failed, why, where the loop
+// could tell.
 struct AddOutcome {
     bool complete = false;
     std::int32_t stored = 0;
@@ -47,11 +49,16 @@ struct AddOutcome {
     // them): its number, and the name, so that a front end can say that both are there now.
     int sameNameNumber = 0;
     std::string name;
+    LoopFailure failure;
 };
 
 // What the user is told after an add that put a second file of a name onto the diskette; empty
 // when the name was new there.
 std::string SameNameNote(const AddOutcome& outcome);
+
+// Whether an add that fills the diskette goes on on further diskettes (the user is asked for
+// each), or fails and stores nothing (a program that cannot ask for another diskette).
+enum class AddSpread { OntoFurtherDiskettes, Never };
 
 struct DocPorts {
     IUserPort* user = nullptr;
@@ -106,7 +113,8 @@ public:
                             SpreadFile* spread = nullptr);
 
     // 0 all on this diskette; 2 spread over several (or stopped at a change); -1 failed.
-    int AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome = nullptr);
+    int AddFile(const std::string& path, std::int32_t start, AddOutcome* outcome = nullptr,
+                AddSpread spread = AddSpread::OntoFurtherDiskettes);
     // position -1: new file; 0: append; above 0: write from there. 0 copied, -1 not.
     int CopyFromDiskette(FileRecord& key, const std::string& target, bool askReplace,
                          std::int32_t position);

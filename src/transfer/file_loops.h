@@ -14,12 +14,16 @@
 
 namespace orv {
 
-// Why a loop returned -1 or stopped short; all clear when the diskette was full, a unit could
-// not be read, or the user cancelled.
+// What a copy gives for each byte of a unit that does not read or is not the file's: 'X'.
+constexpr std::uint8_t kCopyFiller = 0x58;
+
+// Why a loop returned -1 or stopped short; all clear when a unit could not be read, the user
+// cancelled, or a diskette that was full stopped an add that may go on on another.
 struct LoopFailure {
     IoError drive = IoError::None;  // the drive failed as a whole (write-protected, no diskette)
     bool hostFile = false;          // the hard-disk file could not be read or written
     bool sourceChanged = false;     // the source grew or shrank while it was being added
+    bool noRoom = false;            // no file number or unit left for what had to be stored
 };
 
 // Writes the source from start on into free units: the capacity of the units written (448 for
@@ -27,10 +31,11 @@ struct LoopFailure {
 // a failing drive or source). The record gets its file number. Exactly record.size - start
 // bytes are stored; a source that turns out longer or shorter fails. An empty rest of the
 // source is stored as a header unit alone, so that an empty file exists on the diskette and
-// copies back empty.
+// copies back empty. With wholeOnly, a rest that does not fit fails (noRoom) and leaves the
+// table as it was but for the units found bad; otherwise what fits is stored and counted.
 std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t start,
                                  FileRecord& record, IProgressSink* dialog, bool verify,
-                                 LoopFailure* failure = nullptr);
+                                 LoopFailure* failure = nullptr, bool wholeOnly = false);
 
 // Writes up to count bytes of the file's chain to the target: the bytes written by this call,
 // or -1 (also when the header unit does not read or is not the file's). already > 0 resumes

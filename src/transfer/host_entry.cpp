@@ -4,14 +4,25 @@
 
 #include "fs/name_text.h"
 #include "host/host_file.h"
+#include "transfer/document.h"
 
 namespace orv {
 
+namespace {
+
+// Name and extension as the file's name holds them, before either is cut to its field.
+void SplitName(const std::filesystem::path& path, std::string& name, std::string& extension) {
+    name = path.stem().string();
+    extension = path.extension().string();
+    if (!extension.empty() && extension[0] == '.') extension.erase(0, 1);
+}
+
+}  // namespace
+
 void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber) {
-    const std::filesystem::path p(path);
-    record.name = Utf8Prefix(p.stem().string(), kNameWidth);
-    std::string ext = p.extension().string();
-    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+    std::string name, ext;
+    SplitName(path, name, ext);
+    record.name = Utf8Prefix(name, kNameWidth);
     record.extension = Utf8Prefix(ext, kExtensionWidth);
     HostFileStatus status;
     if (GetHostFileStatus(path, status)) {
@@ -21,6 +32,17 @@ void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumb
     }
     record.fileNumber = std::uint16_t(fileNumber);
     record.partNumber = 0;
+}
+
+StoredName HowNameIsStored(const std::string& fileName) {
+    FileRecord record;
+    std::string ext;
+    SplitName(fileName, record.name, ext);
+    record.extension = ext;
+    if (record.name.size() > std::size_t(kNameWidth) || ext.size() > std::size_t(kExtensionWidth))
+        return StoredName::Cut;
+    COrvalisDoc::FormatRecord(record);
+    return record.displayName == fileName ? StoredName::AsGiven : StoredName::Changed;
 }
 
 }  // namespace orv

@@ -12,4 +12,12 @@ namespace orv {
 // attributes, the file number given and part 0.
 void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber);
 
+// What becomes of a file's name (a single name, no folder) when the file is added: the
+// diskette lists it as given, or cuts it (a name over 49 bytes, an extension over 3), or lists
+// it otherwise (bytes that are not UTF-8, control characters). A program that must not let a
+// name change on the way, such as one that offers the diskette as a folder, refuses the last
+// two.
+enum class StoredName { AsGiven, Cut, Changed };
+StoredName HowNameIsStored(const std::string& fileName);
+
 }  // namespace orv

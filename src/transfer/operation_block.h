@@ -30,7 +30,8 @@ struct OperationBlock {
     // counter shows the whole file's progress (0: the part's own).
     std::int32_t copiedBefore = 0;
     std::int32_t copyTotal = 0;
-    LoopFailure failure;  // why the loop failed or stopped short
+    bool wholeOnly = false;  // add: all of the rest on this diskette, or nothing
+    LoopFailure failure;     // why the loop failed or stopped short
 };
 
 struct WorkerBlock {

@@ -10,8 +10,6 @@ namespace orv {
 
 namespace {
 
-constexpr std::uint8_t kFiller = 0x58;  // 'X'
-
 void Report(IProgressSink* dialog, long done, long capacity) {
     if (!dialog) return;
     dialog->SetPercent(std::clamp(int(double(done) / double(capacity) * 100.0), 0, 100));
@@ -70,7 +68,7 @@ std::int32_t ReadFileFromDiskette(CVolume& volume, const ChainTag& tag, HostFile
                 break;
             }
             if (!continuePast) break;
-            std::memset(sector.data(), kFiller, sector.size());
+            std::memset(sector.data(), kCopyFiller, sector.size());
             if (badList) badList->push_back(std::uint32_t(p));
         }
         const int k = std::min(count - written, kUnitDataBytes);

@@ -124,7 +124,7 @@ private:
 
 std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t start,
                                  FileRecord& record, IProgressSink* dialog, bool verify,
-                                 LoopFailure* failure) {
+                                 LoopFailure* failure, bool wholeOnly) {
     LoopFailure local;
     LoopFailure& why = failure ? *failure : local;
     why = LoopFailure{};
@@ -133,9 +133,11 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
         return -1;
     }
     const int number = volume.FindFreeFileNumber();
-    if (number < 0) return -1;
     int unit = volume.FindFirstFreeUnit();
-    if (unit < 0) return -1;
+    if (number < 0 || unit < 0) {
+        why.noRoom = true;
+        return -1;
+    }
 
     record.fileNumber = std::uint16_t(number);
     const FileRecord entry = record;
@@ -169,6 +171,7 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     int singles = 0;   // images of a failed run still to be written one at a time
     int refusals = 0;  // single-unit writes refused since the last write that landed
     bool headerWritten = false;
+    bool markedBad = false;
     std::int32_t bytes = 0;
 
     while (unit >= 0) {
@@ -180,6 +183,7 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
             }
             if (run == 1) {
                 volume.MarkBad(unit);
+                markedBad = true;
                 if (++refusals >= kRefusalsBeforeStop) {
                     why.drive = IoError::WriteProtected;
                     return -1;
@@ -228,6 +232,14 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     }
     if (src.Failed()) {
         why.hostFile = true;
+        return -1;
+    }
+    // The units written hold a file that no table names: they are free again. Only the units
+    // found bad need the table written.
+    if (wholeOnly && staging.Pending() > 0) {
+        volume.ReleaseFile(number);
+        if (markedBad) volume.WriteFat();
+        why.noRoom = true;
         return -1;
     }
     // Not even the header unit found a good unit: nothing of the file is on this diskette,

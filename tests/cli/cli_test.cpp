@@ -46,7 +46,7 @@ TEST_F(Cli, FilesOfEverySizeGoOnAndComeBackByteExact) {
         1427712);
 }
 
-TEST_F(Cli, MkimageTakesTheDriveAndCopyToWithoutNamesCopiesEveryFile) {
+TEST_F(Cli, MkimageTakesTheDriveAndCopyToWithoutNamesCopiesEveryFileUnderANameOfItsOwn) {
     const std::string img = dir.File("d.img");
     ASSERT_EQ(Cmd("--drive " + img + " mkimage").status, 0);
     EXPECT_EQ(std::filesystem::file_size(img), 1474560u);
@@ -55,7 +55,10 @@ TEST_F(Cli, MkimageTakesTheDriveAndCopyToWithoutNamesCopiesEveryFile) {
     const std::string names = " " + Host("one.txt", Pattern(700, 1)) + " " +
                               Host("two", Pattern(0, 2)) + " " +
                               Host("three.bin", Pattern(3000, 3));
-    ASSERT_EQ(Cmd("--drive " + img + " add" + names).status, 0);
+    std::filesystem::create_directory(dir.Path() / "other");
+    ASSERT_EQ(
+        Cmd("--drive " + img + " add" + names + " " + Host("other/one.txt", Pattern(9, 4))).status,
+        0);
     const auto out = dir.Path() / "all";
     std::filesystem::create_directory(out);
     const CliRun copy = Cmd("--drive " + img + " copy-to " + out.string());
@@ -63,7 +66,9 @@ TEST_F(Cli, MkimageTakesTheDriveAndCopyToWithoutNamesCopiesEveryFile) {
     EXPECT_EQ(ReadBytes((out / "one.txt").string()), Pattern(700, 1));
     EXPECT_EQ(ReadBytes((out / "two").string()), Pattern(0, 2));
     EXPECT_EQ(ReadBytes((out / "three.bin").string()), Pattern(3000, 3));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 3);
+    // The second file of one name neither replaces the first nor is left out.
+    EXPECT_EQ(ReadBytes((out / "one.txt #4").string()), Pattern(9, 4));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 4);
 }
 
 TEST_F(Cli, TheLargestFileThatFitsTakesTheWholeDiskette) {

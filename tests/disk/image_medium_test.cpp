@@ -223,8 +223,23 @@ TEST_F(ImageMediumTest, ReadOnlyImageIsWriteProtected) {
         path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     ImageMedium image;
     ASSERT_TRUE(image.Load(path, error)) << error;
+    EXPECT_TRUE(image.WriteProtected());
     EXPECT_TRUE(image.Read(0, 1, sector.data()));
     EXPECT_FALSE(image.Write(0, 1, sector.data()));
+}
+
+// A program that offers writing (a read-write mount) must know before it writes anything.
+TEST_F(ImageMediumTest, WriteProtectionIsKnownBeforeAnyWrite) {
+    std::string error;
+    CDrive drive;
+    EXPECT_FALSE(drive.WriteProtected()) << "an empty drive";
+    ASSERT_TRUE(CreateBlankImage(path, error)) << error;
+    ASSERT_TRUE(drive.Insert(path, error)) << error;
+    EXPECT_FALSE(drive.WriteProtected());
+    WriteText(path + ".faults", "write-protected\n");
+    ASSERT_TRUE(drive.Insert(path, error)) << error;
+    EXPECT_TRUE(drive.WriteProtected());
+    EXPECT_FALSE(drive.Write(0, 1, sector.data()));
 }
 
 }  // namespace

@@ -132,6 +132,37 @@ TEST_F(AddCopy, CancellingTheNextDiskettePromptKeepsTheFirstPart) {
     EXPECT_NE(Listed("a.txt"), nullptr);
 }
 
+// A program that cannot ask for another diskette: what does not fit fails whole, and the table
+// keeps only the units that turned out bad.
+TEST_F(AddCopy, AnAddThatMayNotSpreadStoresTheWholeFileOrNothing) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(5);
+    const int first = doc->Volume().FindFirstFreeUnit();
+    disk->Faults().Set(first + 1, Fault::Unwritable);
+    disk->Faults().Set(first + 3, Fault::Unwritable);
+    const int badBefore = doc->Volume().Fat().Count(FAT_BAD);
+    // Five free units would take 2 000 bytes; the three that take a write hold 1 462.
+    AddOutcome outcome;
+    EXPECT_EQ(doc->AddFile(HostFile("a.txt", Pattern(2000, 1)), 0, &outcome, AddSpread::Never), -1);
+    EXPECT_TRUE(outcome.failure.noRoom);
+    EXPECT_FALSE(outcome.complete);
+    EXPECT_TRUE(user.prompts.empty());
+    EXPECT_TRUE(user.Saw("Diskette is defective or full."));
+    EXPECT_EQ(Listed("a.txt"), nullptr);
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    EXPECT_EQ(Listed("a.txt"), nullptr);
+    EXPECT_EQ(doc->Volume().Fat().Count(FAT_BAD), badBefore + 2);
+    EXPECT_EQ(doc->Volume().FreeUnitCount(), 3);
+
+    const auto fits = Pattern(1462, 2);
+    EXPECT_EQ(doc->AddFile(HostFile("b.txt", fits), 0, &outcome, AddSpread::Never), 0);
+    EXPECT_TRUE(outcome.complete);
+    EXPECT_EQ(CopyBack("b.txt"), fits);
+    EXPECT_EQ(doc->AddFile(HostFile("c.txt", {}), 0, &outcome, AddSpread::Never), -1);
+    EXPECT_TRUE(outcome.failure.noRoom) << "no unit left even for an empty file";
+}
+
 TEST_F(AddCopy, AFullFurtherDisketteIsNotCountedAsWritten) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
     LeaveFreeUnits(3);

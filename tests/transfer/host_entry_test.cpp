@@ -11,6 +11,7 @@
 #include "host/host_file.h"
 #include "support/memory_disk.h"
 #include "support/temp_dir.h"
+#include "transfer/document.h"
 #include "transfer/host_entry.h"
 
 namespace orv {
@@ -70,6 +71,32 @@ TEST(EntryFromHostFile, SplitsTheNameAtTheLastDotAndCutsItToFit) {
         EXPECT_TRUE(record.attributes & ATTR_ARCHIVE) << c.file;
         EXPECT_EQ(record.fileNumber, 17) << c.file;
         EXPECT_EQ(record.partNumber, 0) << c.file;
+    }
+}
+
+// A name that the add would list otherwise than given must be known before the file exists: a
+// program that creates files by name refuses it up front.
+TEST(HowNameIsStored, TellsTheNamesThatTheAddWouldListAsGivenFromTheOthers) {
+    struct Case {
+        std::string file;
+        StoredName how;
+    };
+    const std::string longest(49, 'x'), tooLong(50, 'x');
+    for (const Case& c :
+         {Case{"notes.txt", StoredName::AsGiven}, Case{".bashrc", StoredName::AsGiven},
+          Case{"archive.tar.gz", StoredName::AsGiven}, Case{"a..b", StoredName::AsGiven},
+          Case{"\u017elu\u0165ou\u010dk\u00fd.txt", StoredName::AsGiven},
+          Case{longest + ".txt", StoredName::AsGiven}, Case{tooLong + ".txt", StoredName::Cut},
+          Case{"page.html", StoredName::Cut}, Case{"two.\u010d\u010d", StoredName::Cut},  // 4 bytes
+          Case{"file.", StoredName::Changed}, Case{"bell\x07.txt", StoredName::Changed},
+          Case{"\xe8"
+               "ern\xfd.txt",
+               StoredName::Changed}}) {
+        EXPECT_EQ(HowNameIsStored(c.file), c.how) << c.file;
+        FileRecord record;
+        EntryFromHostFile("/nowhere/" + c.file, record, 1);
+        COrvalisDoc::FormatRecord(record);
+        EXPECT_EQ(record.displayName == c.file, c.how == StoredName::AsGiven) << c.file;
     }
 }
 

@@ -112,7 +112,8 @@ TEST_F(RescueTest, ReadsCylinderByCylinderAndTriesFailingSectorsAloneAfterThePas
     std::vector<std::pair<int, int>> r;
     for (std::size_t i = 0; i < log->reads.size(); ++i) {
         const auto [first, count] = log->reads[i];
-        if (i + 1 < log->reads.size() && log->reads[i + 1].first + log->reads[i + 1].second == first &&
+        if (i + 1 < log->reads.size() &&
+            log->reads[i + 1].first + log->reads[i + 1].second == first &&
             count + log->reads[i + 1].second == 36) {
             r.emplace_back(log->reads[i + 1].first, 36);
             ++i;
@@ -352,6 +353,10 @@ TEST(ExtractNames, FoldersAndFilesGetUniqueNamesThatStayInTheirFolder) {
     EXPECT_EQ(ExtractedName("notes.txt", 2, taken), "notes.txt #2");
     EXPECT_EQ(ExtractedName("../../x", 3, taken), ".._.._x");
     EXPECT_EQ(ExtractedName("..", 4, taken), "_..");
+    // A file named as another with its number keeps its name; the other goes further.
+    EXPECT_EQ(ExtractedName("x #5", 6, taken), "x #5");
+    EXPECT_EQ(ExtractedName("x", 7, taken), "x");
+    EXPECT_EQ(ExtractedName("x", 5, taken), "x #5 #5");
 }
 
 TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {

@@ -50,8 +50,10 @@ std::vector<std::string> ImageFolderNames(const std::vector<std::string>& imageP
 std::string ExtractedName(const std::string& displayName, int fileNumber,
                           std::vector<std::string>& taken) {
     std::string name = SafeHostName(displayName);
-    // Two files of one diskette may carry one name; the number tells them apart.
-    if (Taken(taken, name)) name = SafeHostName(displayName + " #" + std::to_string(fileNumber));
+    // Two files of one diskette may carry one name; the number tells them apart (again, for a
+    // file whose own name looks like that of another with its number).
+    const std::string number = " #" + std::to_string(fileNumber);
+    while (Taken(taken, name)) name = SafeHostName(name + number);
     taken.push_back(name);
     return name;
 }
