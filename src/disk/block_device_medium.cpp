@@ -54,6 +54,7 @@ bool BlockDeviceMedium::Attach(UniqueFd fd, const std::string& path, bool readOn
                                std::string& error) {
     m_path = path;
     m_fd.Reset();
+    m_lock.Closed();
     if (!m_buffer) {
         error = path + ": out of memory";
         return false;
