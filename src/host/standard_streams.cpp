@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "host/full_io.h"
+
 namespace orv {
 
 namespace {
@@ -20,9 +22,7 @@ bool FillClosedStandardStreams() {
         if (IsOpen(fd)) continue;
         // The lowest free number is this one, since those below it are open; without
         // O_CLOEXEC, so that a program we start finds them filled too.
-        int null;
-        do null = ::open("/dev/null", O_RDWR);
-        while (null < 0 && errno == EINTR);
+        const int null = RetryOnSignal([] { return ::open("/dev/null", O_RDWR); });
         if (null < 0) return false;
         if (null != fd) {
             const int moved = ::dup2(null, fd);
