@@ -284,6 +284,15 @@ TEST_F(RescueTest, ImagingKilledAtEveryStepIsFinishedByTheNextRun) {
         EXPECT_TRUE(finished);
         EXPECT_GE(cuts, 5);  // the record, the image, its room, its sectors, the last record
     }
+    // Where a file system cannot make a nameless file, the image is named before it has its
+    // room: one cut there is empty, beside a record of nothing read, and is filled in too.
+    const std::string empty = dir.File("empty.img");
+    WriteBytes(empty, {});
+    WriteText(empty + ".faults", "unreadable 0-2879\n");
+    const ImagingOutcome filled = ImageDiskette(drive, empty, 0, runner);
+    EXPECT_TRUE(filled.Ok()) << filled.error;
+    EXPECT_EQ(ReadBytes(empty), expected);
+    EXPECT_EQ(Sidecar(empty), "unreadable 2000\n");
 }
 
 TEST(ChooseCopy, TheMajorityWinsAndATieGoesToTheEarliestInput) {

@@ -111,35 +111,41 @@ bool OutputImage::Create(const std::string& path, std::string& error, const std:
     if (folder.empty()) folder = ".";
     m_fd = UniqueFd(RetryOnSignal(
         [&] { return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644); }));
-    const bool nameless = m_fd.Valid();
-    // A file system that cannot make one gets the image under its name at once.
-    if (!nameless)
-        m_fd = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (m_fd.Valid()) {
+        if (!TakeRoom(error)) return Unmade(error, 0, error);
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd.Get());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+            (errno != EEXIST &&
+             ::linkat(m_fd.Get(), "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0)) {
+            m_bCreated = true;
+            Cut();
+            return true;
+        }
+        if (errno == EEXIST) return Unmade(path + " exists; it is not overwritten.", EEXIST, error);
+        m_lock.Release(m_fd.Get());
+        m_fd.Reset();
+    }
+    // Where a file system cannot make or name one, the image gets its name at once.
+    m_fd = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (!m_fd.Valid()) {
         const int cause = errno;
         return Unmade(Why(path, cause), cause, error);
     }
-    m_bCreated = !nameless;
-    if (!nameless) Cut();
-    if (!Hold(error)) return Unmade(error, 0, error);
+    m_bCreated = true;
+    Cut();
+    if (!TakeRoom(error)) return Unmade(error, 0, error);
+    Cut();
+    return true;
+}
+
+bool OutputImage::TakeRoom(std::string& error) {
+    if (!Hold(error)) return false;
     // Taking the room now means that a full hard disk refuses the image before a long read,
     // not after it.
-    if (const int rc = ::posix_fallocate(m_fd.Get(), 0, off_t(kImageSize)); rc != 0)
-        return Unmade(
-            "No room for " + path + " (1 474 560 bytes) on the hard disk: " + std::strerror(rc), 0,
-            error);
-    if (nameless) {
-        const std::string self = "/proc/self/fd/" + std::to_string(m_fd.Get());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0 &&
-            (errno == EEXIST ||
-             ::linkat(m_fd.Get(), "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) != 0)) {
-            const int cause = errno;
-            return Unmade(
-                cause == EEXIST ? path + " exists; it is not overwritten." : Why(path, cause),
-                cause, error);
-        }
-        m_bCreated = true;
-        Cut();
+    if (const int rc = ::posix_fallocate(m_fd.Get(), 0, off_t(kImageSize)); rc != 0) {
+        error =
+            "No room for " + m_path + " (1 474 560 bytes) on the hard disk: " + std::strerror(rc);
+        return false;
     }
     return true;
 }
@@ -188,12 +194,6 @@ bool OutputImage::OpenPartial(const std::string& path, FaultMap& faults, std::st
         }
         return false;
     }
-    // ddrescue leaves its output short when the last sectors fail.
-    if (st.st_size != kImageSize && (m_mapfile.empty() || st.st_size > kImageSize)) {
-        error = path + " is not a diskette image (" + std::to_string(st.st_size) +
-                " bytes, not 1474560); it is not overwritten.";
-        return false;
-    }
     if (m_mapfile.empty()) {
         if (!FaultMap::Parse(text, record, faults, error)) return false;
     } else {
@@ -203,6 +203,15 @@ bool OutputImage::OpenPartial(const std::string& path, FaultMap& faults, std::st
         for (int s = 0; s < kSectorCount; ++s)
             faults.SetReadable(s, map.readable.test(std::size_t(s)) &&
                                       std::int64_t(s + 1) * kSectorSize <= st.st_size);
+    }
+    // ddrescue leaves its output short when the last sectors fail; and where a file system
+    // cannot make a nameless file, a start of ours cut short leaves one with a record of
+    // nothing read.
+    m_bMayBeShort = !m_mapfile.empty() || UnreadableSectors(faults).all();
+    if (st.st_size > kImageSize || (st.st_size != kImageSize && !m_bMayBeShort)) {
+        error = path + " is not a diskette image (" + std::to_string(st.st_size) +
+                " bytes, not 1474560); it is not overwritten.";
+        return false;
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
@@ -215,8 +224,8 @@ bool OutputImage::OpenPartial(const std::string& path, FaultMap& faults, std::st
 
 bool OutputImage::ReadAll(std::uint8_t* image, std::string& error) {
     const ssize_t got = ReadFullyAt(m_fd.Get(), image, std::size_t(kImageSize), 0);
-    // A short image (with its mapfile): its tail was never read.
-    if (got >= 0 && (got == kImageSize || !m_mapfile.empty())) {
+    // A short image (with its mapfile, or of nothing read): its tail was never read.
+    if (got >= 0 && (got == kImageSize || m_bMayBeShort)) {
         std::memset(image + got, 0, std::size_t(kImageSize - got));
         return true;
     }

@@ -58,6 +58,7 @@ public:
 private:
     bool Hold(std::string& error);
     bool LacksEverySector(const std::string& record) const;
+    bool TakeRoom(std::string& error);  // holds the image and takes its room on the hard disk
     // Create's failure with why; takes back what it made (the record too, unless cause is
     // EEXIST: then the image is another program's).
     bool Unmade(const std::string& why, int cause, std::string& error);
@@ -66,6 +67,7 @@ private:
     UniqueFd m_fd;
     FileLock m_lock;
     bool m_bCreated = false;
+    bool m_bMayBeShort = false;  // a partial image shorter than a diskette is taken
 };
 
 // Tests of a run killed at each step: hook is called after every step that changes the hard
