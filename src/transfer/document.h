@@ -9,6 +9,7 @@
 
 #include "disk/drive.h"
 #include "disk/io_error.h"
+#include "fs/diskette_open.h"
 #include "fs/file_record.h"
 #include "fs/volume.h"
 #include "ports/drive_messages.h"
@@ -174,6 +175,8 @@ private:
     // Reads the table (settling copies that differ) and the file list, telling the user what
     // they must know; false when the table cannot be read.
     bool LoadFiles();
+    // Takes the files an open or a reading again found, telling the user what they must know.
+    void TakeFiles(OpenEnd end, DisketteListing& listing);
     // The diskette in the drive is the one opened: its ID record and its table say so.
     bool SameDisketteInDrive();
     // True, with the user told why, when the table copies differ: nothing may be written then.
