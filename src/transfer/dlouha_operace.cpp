@@ -80,10 +80,12 @@ int DlouhaOperace(WorkerBlock* block) {
 
 int COrvalisDoc::RunOperation(OperationBlock& block, const ProgressSpec& display) {
     WorkerBlock worker{&block, nullptr};
-    return m_ports.progress->RunProgress(display, [&worker](IProgressSink& sink) {
+    const int rc = m_ports.progress->RunProgress(display, [&worker](IProgressSink& sink) {
         worker.dialog = &sink;
         DlouhaOperace(&worker);
     });
+    if (rc != PROGRESS_OK) ++m_cancels;
+    return rc;
 }
 
 }  // namespace orv
