@@ -165,7 +165,8 @@ bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
     if (m_faults.BlocksWrite(first, count)) return Fail(IoError::Unwritable);
     if (!FullPwrite(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
                     off_t(first) * kSectorSize))
-        return Fail(IoError::HostError);
+        // A file system remounted read-only under the image takes no write anywhere.
+        return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
     return true;
 }
 
