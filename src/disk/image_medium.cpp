@@ -170,6 +170,17 @@ bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
     return true;
 }
 
+bool ImageMedium::Flush() {
+    m_lastError = IoError::None;
+    if (!m_fd.Valid()) return Fail(NotOpenCause());
+    if (m_bReadOnly) return true;  // nothing was written
+    int rc;
+    do rc = ::fdatasync(m_fd.Get());
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0) return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
+    return true;
+}
+
 bool ImageMedium::Lock(std::string& error) {
     // An image that is not there yet is locked when it arrives (EnsureOpen, then Ready).
     std::string holder;
