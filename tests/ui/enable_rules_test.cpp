@@ -90,10 +90,7 @@ protected:
         EXPECT_EQ(list->State().open, state.open);
         EXPECT_EQ(list->State().selected, state.selected);
     }
-    void SelectRows(std::initializer_list<int> rows) {
-        list->clearSelection();
-        for (int row : rows) list->topLevelItem(row)->setSelected(true);
-    }
+    void SelectRows(std::initializer_list<int> rows) { list->SelectRows(rows); }
 
     CMainFrame frame;
     COrvalisView* list = nullptr;

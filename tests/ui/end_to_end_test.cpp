@@ -45,9 +45,10 @@ protected:
         return nullptr;
     }
     void SelectName(const QString& name) {
-        view->clearSelection();
+        std::vector<int> rows;
         for (int row = 0; row < view->RowCount(); ++row)
-            if (view->RowText(row, 0) == name) view->topLevelItem(row)->setSelected(true);
+            if (view->RowText(row, 0) == name) rows.push_back(row);
+        view->SelectRows(rows);
     }
     std::vector<std::string> NamesOn(const std::string& image) {
         CDrive other;

@@ -8,7 +8,7 @@
 
 #include "fs/volume.h"
 #include "ui/frame/command_ids.h"
-#include "ui/view/record_sort.h"
+#include "ui/list/file_sort_proxy.h"
 #include "ui_harness.h"
 
 namespace orv::tests {

@@ -125,8 +125,7 @@ void ViewTest::AddToDiskette(const std::string& name, std::size_t size) {
 }
 
 void ViewTest::Select(const std::vector<int>& rows) {
-    view.clearSelection();
-    for (int row : rows) view.topLevelItem(row)->setSelected(true);
+    view.SelectRows(rows);
 }
 
 std::vector<std::string> ViewTest::Column(int column) const {

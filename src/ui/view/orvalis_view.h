@@ -1,16 +1,18 @@
-// The file list of the main window: one row per file of the open diskette, the enable rules
-// of every command, and the commands themselves.
+// The file list of the main window: a list over the diskette's files (the model and its sort
+// order live in ui/list), the enable rules of every command, and the commands themselves.
 #pragma once
 
 #include <QIcon>
 #include <QPointer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fs/file_record.h"
 #include "ports/user_port.h"
+#include "ui/list/file_list_model.h"
+#include "ui/list/file_sort_proxy.h"
 #include "ui/view/enable_rules.h"
 
 class QMenu;
@@ -24,7 +26,7 @@ class COrvalisDoc;
 class CScanWindow;
 class IFileChooser;
 
-class COrvalisView : public QTreeWidget {
+class COrvalisView : public QTreeView {
     Q_OBJECT
 public:
     // Without a drive control of the application's the view puts images into the document's
@@ -45,7 +47,6 @@ public:
     ViewState State() const;
     bool IsOpen() const { return m_bOpen; }
 
-    void AddRow(const FileRecord& record);
     // The rows afresh from the document in reverse file-list order (the newest file on top);
     // the list is no longer sorted by a column.
     void RebuildList();
@@ -60,8 +61,11 @@ public:
     FileRecord KeyFromRow(int row) const;
     // Indices of the selected rows, from the top of the list down.
     std::vector<int> SelectedRows() const;
-    int RowCount() const { return topLevelItemCount(); }
+    // Selects exactly these rows (counted from the top).
+    void SelectRows(const std::vector<int>& rows);
+    int RowCount() const { return m_proxy.rowCount(); }
     QString RowText(int row, int column) const;
+    const CFileSortProxy& SortProxy() const { return m_proxy; }
 
     // Fills the context menu for the current state; each item carries its command id as data.
     void BuildContextMenu(QMenu& menu);
@@ -143,10 +147,11 @@ private:
     void OnPropertiesOne();
     void OnPropertiesMany();
 
-    // Shows the records from the top row down in reverse (each row goes to the top), with the
-    // rows of the files that were selected selected again.
-    void ShowRecords(const std::vector<const FileRecord*>& records);
+    // The rows afresh from the document, with the files that were selected (and the current
+    // one) selected again as long as the rows showed the document's present reading.
+    void ReloadRows();
     void ShowSortIndicator();
+    int SourceRow(int row) const;
     // The title names the open diskette's label, or says that none is open.
     void ShowTitle();
     // Follows a document that closed itself after a failure it could not undo.
@@ -183,9 +188,9 @@ private:
     std::string m_strStartFile;
     int m_nStartFileTimer = 0;  // 0 while no start-file timer runs
     bool m_bStartFileTimerUsed = false;
-    long m_rowsReading = -1;             // the document's ListReadings() the rows were made from
-    int m_nSortColumn = -1;              // -1: reverse file-list order
-    bool m_bSortArrayAscending = false;  // the order of the sorted records before display
+    long m_rowsReading = -1;  // the document's ListReadings() the rows were made from
+    CFileListModel m_model;
+    CFileSortProxy m_proxy;
 };
 
 }  // namespace orv
