@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/bad_sector_report_dialog.h"
-#include "ui/frame/command_ids.h"
 #include "ui/frame/drive_pane.h"
 #include "ui/frame/main_frame.h"
 #include "ui/progress/progress_runner.h"

@@ -4,7 +4,7 @@
 #include <QHeaderView>
 #include <random>
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui/list/file_sort_proxy.h"
 #include "ui_harness.h"
 
@@ -256,12 +256,12 @@ TEST_F(ViewSortTest, SortingAndCopyingKeepTheSelectedFiles) {
     // A copy only reads: the order, the indicator and the selection stay; an add rebuilds.
     Select({2});
     chooser.replies.push_back({temp.File("copied")});
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_COPY));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_COPY));
     EXPECT_EQ(Column(COL_NAME), (std::vector<std::string>{"four", "one", "three", "two"}));
     EXPECT_EQ(view.SelectedRows(), std::vector<int>{2});
     EXPECT_EQ(view.header()->sortIndicatorSection(), COL_NAME);
     chooser.replies.push_back({HostFile("five", 10)});
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_ADD));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_ADD));
     EXPECT_EQ(Column(COL_NAME).front(), "five");
     EXPECT_EQ(view.header()->sortIndicatorSection(), -1);
 }

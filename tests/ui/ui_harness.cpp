@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "disk/image_medium.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 
 namespace orv::tests {
 
@@ -109,7 +109,7 @@ void ViewTest::SetUp() {
 }
 
 void ViewTest::Open() {
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     ASSERT_TRUE(view.IsOpen());
 }
 

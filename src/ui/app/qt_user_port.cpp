@@ -9,7 +9,7 @@
 #include "ui/app/dialog_owner.h"
 #include "ui/app/drive_control.h"
 #include "ui/dialogs/file_chooser.h"
-#include "ui/frame/command_table.h"
+#include "ui/frame/frame_texts.h"
 
 namespace orv {
 

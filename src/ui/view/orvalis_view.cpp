@@ -15,9 +15,9 @@
 #include "transfer/document.h"
 #include "ui/app/busy_cursor.h"
 #include "ui/app/drive_control.h"
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/disk_info_dlg.h"
-#include "ui/frame/command_ids.h"
-#include "ui/frame/command_table.h"
+#include "ui/frame/frame_texts.h"
 #include "ui/resources/pictures.h"
 #include "ui/view/context_menu_items.h"
 
@@ -46,8 +46,6 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
       m_chooser(chooser),
       m_pOwnDriveControl(driveControl ? nullptr : std::make_unique<CDriveControl>(doc.Drive())),
       m_drive(driveControl ? *driveControl : *m_pOwnDriveControl) {
-    m_openPicture = MenuPicture(ID_DISKETTE_OPEN);
-    m_closePicture = MenuPicture(ID_DISKETTE_CLOSE);
     m_proxy.setSourceModel(&m_model);
     setModel(&m_proxy);
     setRootIsDecorated(false);
@@ -68,13 +66,14 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
             &COrvalisView::commandStateChanged);
     connect(&m_proxy, &CFileSortProxy::orderChanged, this, &COrvalisView::ShowSortIndicator);
     // Enter or a double click copies the file, as Copy... does.
-    connect(this, &QAbstractItemView::activated, this, [this] { ExecuteCommand(ID_FILE_COPY); });
+    connect(this, &QAbstractItemView::activated, this, [this] { m_commands.Run(ID_FILE_COPY); });
     // Files go both ways between the list and the desktop; the list never moves its own rows.
     setDragEnabled(true);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);
+    BindCommands();
 }
 
 COrvalisView::~COrvalisView() {
@@ -97,140 +96,70 @@ void COrvalisView::OnInitialUpdate(const std::string& startFile) {
     }
 }
 
-// --- Enable rules and dispatch ------------------------------------------------------------
+// --- Commands -----------------------------------------------------------------------------
 
-ViewState COrvalisView::State() const {
-    return ViewState{m_bOpen, int(selectionModel()->selectedRows().size()), m_bVerifyMark,
-                     m_bRestoreMark};
-}
-
-bool COrvalisView::HandlesCommand(int id) const {
-    switch (id) {
-        case ID_DISKETTE_OPEN:
-        case ID_DISKETTE_CLOSE:
-        case ID_INSERT_IMAGE:
-        case ID_NEW_IMAGE:
-        case ID_RECENT_IMAGES:
-        case ID_DRIVE_MENU:
-        case ID_EDIT_COPY:
-        case ID_EDIT_PASTE:
-        case ID_VERIFICATION:
-        case ID_RESTORE_ATTRIBUTES:
-        case ID_DISKETTE_INFO:
-        case ID_FILE_ADD:
-        case ID_FILE_ADD_FROM:
-        case ID_FILE_COPY:
-        case ID_FILE_COPY_AT:
-        case ID_FILE_DELETE:
-        case ID_FORMAT:
-        case ID_DISK_SERVICE:
-        case ID_CREATE_REPAIR_FILE:
-        case ID_REPAIR_FILE:
-        case ID_MAKE_IMAGE:
-        case ID_MERGE_READS:
-        case ID_RESCUE_FILE:
-        case ID_SCAN_FOLDER:
-        case ID_CONTEXT_ABOUT:
-        case ID_PROPERTIES_ONE:
-        case ID_PROPERTIES_MANY:
-            return true;
-        default:
-            return false;
+void COrvalisView::BindCommands() {
+    const struct {
+        int id;
+        void (COrvalisView::*slot)();
+    } bindings[] = {
+        {ID_DISKETTE_OPEN, &COrvalisView::OnOpen},
+        {ID_DISKETTE_CLOSE, &COrvalisView::OnClose},
+        {ID_DISKETTE_REFRESH, &COrvalisView::OnRefresh},
+        {ID_INSERT_IMAGE, &COrvalisView::OnInsertImage},
+        {ID_NEW_IMAGE, &COrvalisView::OnNewImage},
+        {ID_EDIT_COPY, &COrvalisView::OnCopyToClipboard},
+        {ID_EDIT_PASTE, &COrvalisView::OnPasteFromClipboard},
+        {ID_VERIFICATION, &COrvalisView::OnVerification},
+        {ID_RESTORE_ATTRIBUTES, &COrvalisView::OnRestoreAttributes},
+        {ID_DISKETTE_INFO, &COrvalisView::OnDisketteInfo},
+        {ID_FILE_ADD, &COrvalisView::OnAdd},
+        {ID_FILE_ADD_FROM, &COrvalisView::OnAddFrom},
+        {ID_FILE_COPY, &COrvalisView::OnCopy},
+        {ID_FILE_COPY_AT, &COrvalisView::OnCopyAt},
+        {ID_FILE_DELETE, &COrvalisView::OnDelete},
+        {ID_FORMAT, &COrvalisView::OnFormat},
+        {ID_CREATE_REPAIR_FILE, &COrvalisView::OnCreateRepairFile},
+        {ID_REPAIR_FILE, &COrvalisView::OnRepairFile},
+        {ID_MAKE_IMAGE, &COrvalisView::OnMakeImage},
+        {ID_MERGE_READS, &COrvalisView::OnMergeReads},
+        {ID_RESCUE_FILE, &COrvalisView::OnRescueFile},
+        {ID_SCAN_FOLDER, &COrvalisView::OnScanFolder},
+        {ID_PROPERTIES_ONE, &COrvalisView::OnPropertiesOne},
+        {ID_PROPERTIES_MANY, &COrvalisView::OnPropertiesMany},
+    };
+    for (const auto& s : bindings)
+        m_commands.Bind(s.id, [this, slot = s.slot] {
+            (this->*slot)();
+            AfterCommand();
+        });
+    m_commands.Bind(ID_DISK_SERVICE, [this] {
+        OnDiskService();
+        AfterCommand();
+    });
+    m_commands.Bind(ID_CONTEXT_ABOUT, [this] { emit aboutRequested(); });
+    m_commands.BindSubmenu(ID_RECENT_IMAGES, [this](QMenu& menu) { FillRecentImagesMenu(menu); });
+    m_commands.BindSubmenu(ID_DRIVE_MENU, [this](QMenu& menu) { FillDriveMenu(menu); });
+    m_commands.AddStateSource([this](CommandState& s) {
+        s.open = m_bOpen;
+        s.selected = int(selectionModel()->selectedRows().size());
+        s.verify = m_bVerifyMark;
+        s.restore = m_bRestoreMark;
+    });
+    // Open and Close show their pictures in menus, and every toolbar command its button.
+    for (const CommandSpec& spec : CommandTable()) {
+        QAction* action = m_commands.Action(spec.id);
+        const QIcon picture = CommandPicture(spec.id);
+        if (picture.isNull() || !action) continue;
+        action->setIcon(picture);
+        action->setIconVisibleInMenu(spec.id == ID_DISKETTE_OPEN || spec.id == ID_DISKETTE_CLOSE);
     }
+    connect(this, &COrvalisView::commandStateChanged, &m_commands, &CCommandSet::Update);
 }
 
-bool COrvalisView::IsCommandEnabled(int id) const {
-    return HandlesCommand(id) && CommandEnabled(id, State()).value_or(true);
-}
-
-bool COrvalisView::IsCommandChecked(int id) const {
-    return CommandChecked(id, State()).value_or(false);
-}
-
-bool COrvalisView::ExecuteCommand(int id) {
-    if (!IsCommandEnabled(id)) return false;
-    switch (id) {
-        case ID_DISKETTE_OPEN:
-            OnOpen();
-            break;
-        case ID_DISKETTE_CLOSE:
-            OnClose();
-            break;
-        case ID_INSERT_IMAGE:
-            OnInsertImage();
-            break;
-        case ID_NEW_IMAGE:
-            OnNewImage();
-            break;
-        case ID_EDIT_COPY:
-            OnCopyToClipboard();
-            break;
-        case ID_EDIT_PASTE:
-            OnPasteFromClipboard();
-            break;
-        case ID_VERIFICATION:
-            OnVerification();
-            break;
-        case ID_RESTORE_ATTRIBUTES:
-            OnRestoreAttributes();
-            break;
-        case ID_DISKETTE_INFO:
-            OnDisketteInfo();
-            break;
-        case ID_FILE_ADD:
-            OnAdd();
-            break;
-        case ID_FILE_ADD_FROM:
-            OnAddFrom();
-            break;
-        case ID_FILE_COPY:
-            OnCopy();
-            break;
-        case ID_FILE_COPY_AT:
-            OnCopyAt();
-            break;
-        case ID_FILE_DELETE:
-            OnDelete();
-            break;
-        case ID_FORMAT:
-            OnFormat();
-            break;
-        case ID_DISK_SERVICE:
-            OnDiskService();
-            break;
-        case ID_CREATE_REPAIR_FILE:
-            OnCreateRepairFile();
-            break;
-        case ID_REPAIR_FILE:
-            OnRepairFile();
-            break;
-        case ID_MAKE_IMAGE:
-            OnMakeImage();
-            break;
-        case ID_MERGE_READS:
-            OnMergeReads();
-            break;
-        case ID_RESCUE_FILE:
-            OnRescueFile();
-            break;
-        case ID_SCAN_FOLDER:
-            OnScanFolder();
-            break;
-        case ID_CONTEXT_ABOUT:
-            emit aboutRequested();
-            break;
-        case ID_PROPERTIES_ONE:
-            OnPropertiesOne();
-            break;
-        case ID_PROPERTIES_MANY:
-            OnPropertiesMany();
-            break;
-        default:
-            return false;
-    }
+void COrvalisView::AfterCommand() {
     if (m_bOpen && RowsOutdated()) RebuildList();
     emit commandStateChanged();
-    return true;
 }
 
 // --- Rows ---------------------------------------------------------------------------------
@@ -391,6 +320,16 @@ void COrvalisView::OnOpen() {
         OnDiskService(TEST_FULL);
 }
 
+void COrvalisView::OnRefresh() {
+    // Read again from the start, with every question and message of Open: the diskette in
+    // the drive may have been changed or written elsewhere.
+    m_doc.CloseDiskette();
+    m_model.Clear();
+    m_bOpen = false;
+    OnOpen();
+    if (!m_bOpen) ShowTitle();
+}
+
 void COrvalisView::OnClose() {
     m_doc.CloseDiskette();
     m_model.Clear();
@@ -453,23 +392,19 @@ void COrvalisView::OnStartFileTimer() {
 // --- Context menu and properties ----------------------------------------------------------
 
 void COrvalisView::BuildContextMenu(QMenu& menu) {
-    for (const ContextItem& item : ContextMenuItems(State())) {
-        if (item.id == 0) {
+    m_commands.Update();
+    for (int id : ContextMenuItems(m_commands.State())) {
+        if (id == 0)
             menu.addSeparator();
-            continue;
-        }
-        QAction* action = menu.addAction(QString::fromUtf8(item.text));
-        action->setData(item.id);
-        action->setEnabled(IsCommandEnabled(item.id));
-        if (item.id == ID_DISKETTE_OPEN) action->setIcon(m_openPicture);
-        if (item.id == ID_DISKETTE_CLOSE) action->setIcon(m_closePicture);
+        else
+            menu.addAction(m_commands.Action(id));
     }
 }
 
 void COrvalisView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     BuildContextMenu(menu);
-    if (QAction* chosen = menu.exec(event->globalPos())) ExecuteCommand(chosen->data().toInt());
+    menu.exec(event->globalPos());  // the chosen action runs its command
 }
 
 void COrvalisView::OnPropertiesOne() {

@@ -11,9 +11,9 @@
 
 #include "fs/file_record.h"
 #include "ports/user_port.h"
+#include "ui/commands/command_set.h"
 #include "ui/list/file_list_model.h"
 #include "ui/list/file_sort_proxy.h"
-#include "ui/view/enable_rules.h"
 
 class QMenu;
 class QMimeData;
@@ -39,12 +39,10 @@ public:
     // which is added one second later.
     void OnInitialUpdate(const std::string& startFile);
 
-    // Commands. Execute runs a command only while its rule allows it; false otherwise.
-    bool HandlesCommand(int id) const;
-    bool IsCommandEnabled(int id) const;
-    bool IsCommandChecked(int id) const;
-    bool ExecuteCommand(int id);
-    ViewState State() const;
+    // Every command of the window, with the view's own bound to their slots; the frame binds
+    // the rest. Run carries a command out only while its rule allows it.
+    CCommandSet& Commands() { return m_commands; }
+    const CCommandSet& Commands() const { return m_commands; }
     bool IsOpen() const { return m_bOpen; }
 
     // The rows afresh from the document in reverse file-list order (the newest file on top);
@@ -67,15 +65,13 @@ public:
     QString RowText(int row, int column) const;
     const CFileSortProxy& SortProxy() const { return m_proxy; }
 
-    // Fills the context menu for the current state; each item carries its command id as data.
+    // Fills the context menu for the current state with the commands' actions.
     void BuildContextMenu(QMenu& menu);
 
     // What sits in drive A: now: the path of the image or device, empty when nothing.
     std::string DrivePath() const;
     // The ddrescue mapfile that says what of the image in the drive reads; empty: none.
     std::string DriveMapfile() const;
-    // Fills a submenu of the menu bar for the current state: Recent images, Drive.
-    void FillSubmenu(int id, QMenu& menu);
     // Where the drives of the machine are looked for: /sys, or a tree of a test's own.
     void SetSysRoot(std::string root) { m_strSysRoot = std::move(root); }
 
@@ -99,9 +95,14 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void BindCommands();
+    // What follows every command of the view: rows of a reading the document replaced go.
+    void AfterCommand();
+    bool CanRun(int id) const { return m_commands.IsEnabled(id); }
     // Diskette commands.
     void OnOpen();
     void OnClose();
+    void OnRefresh();
     void OnVerification();
     void OnRestoreAttributes();
     void OnDisketteInfo();
@@ -179,11 +180,10 @@ private:
     // The window of the last scan, while it is open.
     QPointer<CScanWindow> m_pScanWindow;
 
+    CCommandSet m_commands;
     bool m_bVerifyMark = false;
     bool m_bRestoreMark = true;
     bool m_bOpen = false;
-    QIcon m_openPicture;
-    QIcon m_closePicture;
     bool m_bListCursorSet = false;
     std::string m_strStartFile;
     int m_nStartFileTimer = 0;  // 0 while no start-file timer runs

@@ -207,8 +207,7 @@ void COrvalisView::OnDelete() {
         CBusyCursor busy;
         if (rows.size() == 1) {
             // Only its row goes: the others keep their order.
-            if (m_doc.DeleteFromDiskette(KeyFromRow(rows.front()), true, true) == 0)
-                RefreshList();
+            if (m_doc.DeleteFromDiskette(KeyFromRow(rows.front()), true, true) == 0) RefreshList();
         } else {
             bool untried = false;
             for (std::size_t i = 0; i < rows.size(); ++i) {
