@@ -9,9 +9,9 @@
 #include <QTimerEvent>
 #include <QToolBar>
 
-#include "ui/app/about_dlg.h"
 #include "ui/commands/command_ids.h"
 #include "ui/commands/command_set.h"
+#include "ui/dialogs/about_dlg.h"
 #include "ui/frame/drive_pane.h"
 #include "ui/frame/frame_texts.h"
 #include "ui/frame/help_controller.h"

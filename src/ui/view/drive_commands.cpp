@@ -10,11 +10,11 @@
 #include "disk/floppy_drives.h"
 #include "disk/image_medium.h"
 #include "transfer/document.h"
-#include "ui/app/drive_control.h"
-#include "ui/app/qt_user_port.h"
-#include "ui/app/recent_images.h"
 #include "ui/commands/command_ids.h"
 #include "ui/dialogs/file_chooser.h"
+#include "ui/platform/drive_control.h"
+#include "ui/platform/qt_user_port.h"
+#include "ui/platform/recent_images.h"
 #include "ui/view/orvalis_view.h"
 
 namespace orv {

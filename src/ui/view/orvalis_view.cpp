@@ -13,11 +13,11 @@
 #include "maintenance/diskservice/service_controller.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
-#include "ui/app/busy_cursor.h"
-#include "ui/app/drive_control.h"
 #include "ui/commands/command_ids.h"
 #include "ui/dialogs/disk_info_dlg.h"
 #include "ui/frame/frame_texts.h"
+#include "ui/platform/busy_cursor.h"
+#include "ui/platform/drive_control.h"
 #include "ui/resources/pictures.h"
 #include "ui/view/context_menu_items.h"
 

@@ -5,10 +5,10 @@
 #include "ports/text_format.h"
 #include "transfer/document.h"
 #include "transfer/folder_copy_names.h"
-#include "ui/app/busy_cursor.h"
-#include "ui/app/host_disk.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/dialogs/start_from_dialog.h"
+#include "ui/platform/busy_cursor.h"
+#include "ui/platform/host_disk.h"
 #include "ui/view/orvalis_view.h"
 
 namespace orv {
