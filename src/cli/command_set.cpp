@@ -197,7 +197,15 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
     rescue->footer(kRescueFooter);
 
     auto* scan = Add(app, CommandId::Scan, "scan", "Report the health of a folder of images");
-    scan->add_flag("--json", a.json, "Print a JSON object");
+    auto* json = scan->add_flag("--json", a.json, "Print a JSON object, written as the scan goes");
+    scan->add_flag("--jsonl", a.jsonLines,
+                   "Print one JSON object a line: each image, each spread set, each file that "
+                   "is no image, then the totals")
+        ->excludes(json);
+    scan->add_option("--jobs", a.jobs,
+                     "Images read at once (default: the processors available); the output is "
+                     "the same for any number")
+        ->check(CLI::Range(1, 256));
     scan->add_option("--extract", a.extractDir, "Copy every file out into this folder");
     scan->add_option("DIR", a.folder, "Folder of images, searched with its subfolders")->required();
     scan->footer(kScanFooter);
