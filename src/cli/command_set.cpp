@@ -73,8 +73,12 @@ constexpr char kScanFooter[] =
     "(every unit is read), and the parts of spread files found across the images.\n"
     "--extract copies every file out into OUTDIR/<image name without .img>/<name>, damaged\n"
     "ones with the filler and a <name>.report beside them, and collects spread files whose\n"
-    "parts are all present into OUTDIR/<name>. Exit status: 0 when the scan ran, whatever\n"
-    "the health; 1 when DIR cannot be read or a file could not be copied out.";
+    "parts are all present into OUTDIR/<name>; each folder is written under a partial name\n"
+    "and renamed when complete, so a run again after an interruption skips what is there and\n"
+    "ends with the folder one run makes. --jsonl gives one object a line (\"kind\": image,\n"
+    "spread, not_image, totals); --jobs N reads N images at once, with the same output.\n"
+    "Exit status: 0 when the scan ran, whatever the health; 1 when DIR cannot be read or a\n"
+    "file could not be copied out.";
 
 }  // namespace
 

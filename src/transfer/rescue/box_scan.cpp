@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "disk/ddrescue_map.h"
@@ -129,7 +130,9 @@ bool JudgeFile(CVolume& volume, const FileRecord* record, int number, bool check
     if (units) units->BeginFile(record, number);
     std::uint32_t next = 0;
     bool stopped = false;
-    Sha256 hash;
+    // Setting a hash up costs more than reading a small file: only where a digest is wanted.
+    std::optional<Sha256> hash;
+    if (hashed) hash.emplace();
     const ChainTag tag = record ? ChainTag::Of(*record) : ChainTag::NumberOnly(number);
     ReadChain(volume, tag, [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
         next = p + 1;
@@ -137,8 +140,8 @@ bool JudgeFile(CVolume& volume, const FileRecord* record, int number, bool check
         if (!piece) {
             file.bad.push_back(p);
             file.unreadableBytes += length;
-        } else if (hashed) {
-            hash.Update(piece, std::size_t(length));
+        } else if (hash) {
+            hash->Update(piece, std::size_t(length));
         }
         if (units) units->Piece(piece, length);
         stopped = sink.CancelRequested();
@@ -154,7 +157,7 @@ bool JudgeFile(CVolume& volume, const FileRecord* record, int number, bool check
     file.health = !record            ? FileHealth::HeaderUnreadable
                   : file.bad.empty() ? FileHealth::Intact
                                      : FileHealth::Damaged;
-    if (file.health == FileHealth::Intact && hashed) file.sha256 = hash.HexDigest();
+    if (file.health == FileHealth::Intact && hash) file.sha256 = hash->HexDigest();
     if (units) units->EndFile(file);
     return true;
 }
@@ -263,7 +266,8 @@ public:
     const ScanTotals& Totals() const { return m_totals; }
 
 private:
-    JudgedImage Judge(const std::string& path, const std::string& folder);
+    JudgedImage Judge(const std::string& path, const std::string& folder,
+                      const std::string& partial);
     void Tell(std::size_t index, const ScannedImage& image);
     bool Cancelled() {
         if (!m_sink.CancelRequested()) return false;
@@ -284,7 +288,8 @@ private:
     std::string m_topSums;  // checksum lines of the spread files collected whole there
 };
 
-JudgedImage BoxScanner::Judge(const std::string& path, const std::string& folder) {
+JudgedImage BoxScanner::Judge(const std::string& path, const std::string& folder,
+                              const std::string& partial) {
     JudgedImage judged;
     // The image is held from here to the end of this function, and not a moment longer.
     ImageVolume volume;
@@ -294,8 +299,7 @@ JudgedImage BoxScanner::Judge(const std::string& path, const std::string& folder
         judged.cancelled = !JudgeFiles(volume, checksums, nullptr, m_sink, judged.image);
         return judged;
     }
-    ImageExtraction extraction(*m_out, folder, PartialName(folder, m_topNames),
-                               m_request.restoreAttributes, m_stop);
+    ImageExtraction extraction(*m_out, folder, partial, m_request.restoreAttributes, m_stop);
     const bool writing = extraction.Begin();
     judged.cancelled =
         !JudgeFiles(volume, checksums, writing ? &extraction : nullptr, m_sink, judged.image);
@@ -347,12 +351,12 @@ void BoxScanner::Tell(std::size_t index, const ScannedImage& image) {
 bool BoxScanner::Scan(const std::vector<std::string>& paths, std::int64_t bytes,
                       const ExtractionFolder* out) {
     m_out = out;
-    std::vector<std::string> folders;
+    std::vector<std::string> folders, partials;
     if (out) {
         folders = ImageFolderNames(paths);
         m_topNames.insert(m_topNames.end(), folders.begin(), folders.end());
         for (const std::string& folder : folders)
-            m_topNames.push_back(PartialName(folder, m_topNames));
+            m_topNames.push_back(partials.emplace_back(PartialName(folder, m_topNames)));
     }
     const int jobs = m_request.jobs > 0 ? m_request.jobs : AvailableProcessors();
     std::int64_t done = 0;
@@ -367,7 +371,7 @@ bool BoxScanner::Scan(const std::vector<std::string>& paths, std::int64_t bytes,
                 skipped.cancelled = true;
                 return skipped;
             }
-            return Judge(paths[i], out ? folders[i] : std::string());
+            return out ? Judge(paths[i], folders[i], partials[i]) : Judge(paths[i], {}, {});
         },
         [&](std::size_t i, JudgedImage& judged) {
             if (judged.cancelled || m_sink.CancelRequested()) {
