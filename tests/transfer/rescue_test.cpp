@@ -446,10 +446,21 @@ TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {
     EXPECT_EQ(SpreadPartNumber("001"), 0);  // a file's own extension, not a part number
     EXPECT_EQ(SpreadPartNumber(""), 0);
     const std::int32_t full = 1427653;
+    // Every copy of a part here comes from one diskette, read more than once: one part.
     auto part = [](std::string name, std::uint32_t date, int k, std::int32_t capacity, bool intact,
                    std::size_t image) {
-        const std::string ext = k == 0 ? "avi" : std::to_string(k);
-        return SpreadPart{name, name + "." + ext, 3000000, date, k, capacity, intact, image, 0};
+        SpreadPart p;
+        p.name = name;
+        p.displayName = name + "." + (k == 0 ? "avi" : std::to_string(k));
+        p.size = 3000000;
+        p.modificationTime = date;
+        p.part = k;
+        p.capacity = capacity;
+        p.intact = intact;
+        p.image = image;
+        p.diskette = name + std::to_string(date) + "/" + std::to_string(k);
+        p.sha256 = intact ? p.diskette : "";
+        return p;
     };
     const std::vector<SpreadPart> parts = {
         part("movie", 7, 1, full, false, 0),  // a damaged copy of part 1 ...
@@ -475,6 +486,29 @@ TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {
     const auto again = GroupSpreadParts(damaged);
     EXPECT_EQ(again[0].chosen, (std::vector<std::size_t>{1, 0, 3}));
     EXPECT_FALSE(again[0].complete);
+    EXPECT_FALSE(again[0].ambiguous);
+
+    // Two files of one name, size and date: copies of a part that are not one part (intact
+    // with other bytes, or a damaged one from another diskette) make the set ambiguous, and
+    // nothing is chosen from it.
+    for (const bool intact : {true, false}) {
+        std::vector<SpreadPart> two = parts;
+        two.push_back(part("movie", 7, 2, full, intact, 6));
+        two.back().diskette = "another diskette";
+        two.back().sha256 = intact ? "other bytes" : "";
+        const auto mixed = GroupSpreadParts(two);
+        EXPECT_TRUE(mixed[0].ambiguous);
+        EXPECT_TRUE(mixed[0].chosen.empty());
+        EXPECT_FALSE(mixed[0].complete);
+        EXPECT_EQ(mixed[0].candidates, (std::vector<std::size_t>{3, 6}));
+        EXPECT_FALSE(mixed[1].ambiguous);
+    }
+    // An intact copy with the same bytes from another diskette (a copy of the diskette) is
+    // the same part.
+    std::vector<SpreadPart> copied = parts;
+    copied.push_back(part("movie", 7, 2, full, true, 6));
+    copied.back().diskette = "a copy";
+    EXPECT_FALSE(GroupSpreadParts(copied)[0].ambiguous);
 }
 
 }  // namespace
