@@ -108,6 +108,17 @@ void BlockDeviceMedium::Unlock() {
     m_lock.Release(m_fd.Get());
 }
 
+bool BlockDeviceMedium::Flush() {
+    m_lastError = IoError::None;
+    if (!m_fd.Valid()) return Fail(IoError::NoMedium);
+    if (m_bReadOnly) return true;
+    int rc;
+    do rc = ::fsync(m_fd.Get());
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0) return Fail(errno == ENOMEDIUM ? IoError::NoMedium : IoError::HostError);
+    return true;
+}
+
 bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
     m_lastError = IoError::None;
     if (!m_fd.Valid()) return Fail(IoError::NoMedium);

@@ -26,6 +26,9 @@ public:
     bool Attach(UniqueFd fd, const std::string& path, bool readOnly, std::string& error);
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
+    // fsync: O_DIRECT passes the host's pages by, but the drive may still hold writes in a
+    // cache of its own; this flushes it.
+    bool Flush() override;
     IoError LastError() const override { return m_lastError; }
     bool Lock(std::string& error) override;
     void Unlock() override;

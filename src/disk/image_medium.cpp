@@ -136,7 +136,17 @@ bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
     if (m_faults.BlocksWrite(first, count)) return Fail(IoError::Unwritable);
     if (!WriteFullyAt(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
                       off_t(first) * kSectorSize))
-        return Fail(IoError::HostError);
+        // A file system remounted read-only under the image takes no write anywhere.
+        return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
+    return true;
+}
+
+bool ImageMedium::Flush() {
+    m_lastError = IoError::None;
+    if (!m_fd.Valid()) return Fail(NotOpenCause());
+    if (m_bReadOnly) return true;  // nothing was written
+    int rc = RetryOnSignal([&] { return ::fdatasync(m_fd.Get()); });
+    if (rc != 0) return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
     return true;
 }
 

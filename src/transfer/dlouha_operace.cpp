@@ -94,10 +94,12 @@ ProgressSpec FileTransferProgress(Picture from, Picture to, std::string title, s
 
 int COrvalisDoc::RunOperation(OperationBlock& block, const ProgressSpec& display) {
     WorkerBlock worker{&block, nullptr};
-    return m_ports.progress->RunProgress(display, [&worker](IProgressSink& sink) {
+    const int rc = m_ports.progress->RunProgress(display, [&worker](IProgressSink& sink) {
         worker.dialog = &sink;
         DlouhaOperace(&worker);
     });
+    if (rc != PROGRESS_OK) ++m_cancels;
+    return rc;
 }
 
 }  // namespace orv

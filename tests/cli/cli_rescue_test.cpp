@@ -256,8 +256,17 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     EXPECT_NE(sums.find(dots["sha256"].get<std::string>() + "  _..\n"), std::string::npos) << sums;
     EXPECT_FALSE(std::filesystem::exists(out / "a" / "SHA256SUMS"));  // nothing there is whole
 
-    // Nothing is copied over what is there; and a line of a batch scans as well.
-    EXPECT_EQ(Cmd("scan --extract " + out.string() + " " + box.string()).status, 1);
+    // Run again, the extraction finds every folder and file there and writes nothing; a file
+    // in the way of an image's folder is never overwritten. A line of a batch scans as well.
+    const std::string before = Slurp((out / "evil" / "SHA256SUMS").string());
+    EXPECT_EQ(Cmd("scan --extract " + out.string() + " " + box.string()).status, 0);
+    EXPECT_EQ(Slurp((out / "evil" / "SHA256SUMS").string()), before);
+    std::filesystem::remove_all(out / "a");
+    WriteText((out / "a").string(), "mine");
+    run = Cmd("scan --extract " + out.string() + " " + box.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("/a exists; it is not overwritten."), std::string::npos) << run.err;
+    EXPECT_EQ(Slurp((out / "a").string()), "mine");
     EXPECT_EQ(Batch("", "scan " + box.string() + "\n").status, 0);
     EXPECT_EQ(Cmd("scan " + dir.File("no-such-folder")).status, 1);
 }

@@ -384,10 +384,14 @@ TEST_F(RescueTest, AFileComesBackFromTwoDamagedCopiesOnDifferentDiskettes) {
     EXPECT_FALSE(std::filesystem::exists(request.target));
 }
 
-TEST_F(RescueTest, AnImageOpensAsFarAsItsSystemAreaAllows) {
+// How far an open gets is the file system's; the image tells it in the scan's words, and
+// names the files whose header does not read.
+TEST_F(RescueTest, AnImageTellsHowItsOpenEndedInItsOwnWords) {
     auto diskette = Diskette("STATES", {{1, 5000}, {2, 100}});
     auto differing = std::make_shared<MemoryMedium>(diskette->Bytes());
     PutU16(differing->SectorData(15) + 2 * 5, FAT_FREE);  // copy 2 of the table loses a unit
+    auto unsigned_ = std::make_shared<MemoryMedium>(diskette->Bytes());
+    std::fill_n(unsigned_->SectorData(0), kSectorSize, 0);
     const MemoryMedium blank;
     struct Case {
         const MemoryMedium& diskette;
@@ -397,12 +401,10 @@ TEST_F(RescueTest, AnImageOpensAsFarAsItsSystemAreaAllows) {
         std::size_t headerless;
     };
     const Case cases[] = {
-        {*diskette, "", ImageState::Ok, 2, 0},
         {*diskette, "unreadable 74\n", ImageState::Ok, 1, 1},  // file 2's header
-        {*differing, "", ImageState::CopiesDiffer, 2, 0},      // file 1's own units confirm it
-        {*diskette, "unreadable 0\n", ImageState::Sector0Unreadable, 0, 0},
+        {*differing, "", ImageState::CopiesDiffer, 2, 0},
+        {*unsigned_, "", ImageState::NotFormatted, 2, 0},  // listed all the same
         {*diskette, "unreadable 1-3\n", ImageState::NoIdSectors, 0, 0},
-        {*diskette, "bad 4-25\n", ImageState::TableUnreadable, 0, 0},
         {blank, "", ImageState::NotFormatted, 0, 0},
     };
     int n = 0;
@@ -444,10 +446,21 @@ TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {
     EXPECT_EQ(SpreadPartNumber("001"), 0);  // a file's own extension, not a part number
     EXPECT_EQ(SpreadPartNumber(""), 0);
     const std::int32_t full = 1427653;
+    // Every copy of a part here comes from one diskette, read more than once: one part.
     auto part = [](std::string name, std::uint32_t date, int k, std::int32_t capacity, bool intact,
                    std::size_t image) {
-        const std::string ext = k == 0 ? "avi" : std::to_string(k);
-        return SpreadPart{name, name + "." + ext, 3000000, date, k, capacity, intact, image, 0};
+        SpreadPart p;
+        p.name = name;
+        p.displayName = name + "." + (k == 0 ? "avi" : std::to_string(k));
+        p.size = 3000000;
+        p.modificationTime = date;
+        p.part = k;
+        p.capacity = capacity;
+        p.intact = intact;
+        p.image = image;
+        p.diskette = name + std::to_string(date) + "/" + std::to_string(k);
+        p.sha256 = intact ? p.diskette : "";
+        return p;
     };
     const std::vector<SpreadPart> parts = {
         part("movie", 7, 1, full, false, 0),  // a damaged copy of part 1 ...
@@ -473,6 +486,29 @@ TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {
     const auto again = GroupSpreadParts(damaged);
     EXPECT_EQ(again[0].chosen, (std::vector<std::size_t>{1, 0, 3}));
     EXPECT_FALSE(again[0].complete);
+    EXPECT_FALSE(again[0].ambiguous);
+
+    // Two files of one name, size and date: copies of a part that are not one part (intact
+    // with other bytes, or a damaged one from another diskette) make the set ambiguous, and
+    // nothing is chosen from it.
+    for (const bool intact : {true, false}) {
+        std::vector<SpreadPart> two = parts;
+        two.push_back(part("movie", 7, 2, full, intact, 6));
+        two.back().diskette = "another diskette";
+        two.back().sha256 = intact ? "other bytes" : "";
+        const auto mixed = GroupSpreadParts(two);
+        EXPECT_TRUE(mixed[0].ambiguous);
+        EXPECT_TRUE(mixed[0].chosen.empty());
+        EXPECT_FALSE(mixed[0].complete);
+        EXPECT_EQ(mixed[0].candidates, (std::vector<std::size_t>{3, 6}));
+        EXPECT_FALSE(mixed[1].ambiguous);
+    }
+    // An intact copy with the same bytes from another diskette (a copy of the diskette) is
+    // the same part.
+    std::vector<SpreadPart> copied = parts;
+    copied.push_back(part("movie", 7, 2, full, true, 6));
+    copied.back().diskette = "a copy";
+    EXPECT_FALSE(GroupSpreadParts(copied)[0].ambiguous);
 }
 
 }  // namespace
