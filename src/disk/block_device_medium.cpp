@@ -112,10 +112,8 @@ bool BlockDeviceMedium::Flush() {
     m_lastError = IoError::None;
     if (!m_fd.Valid()) return Fail(IoError::NoMedium);
     if (m_bReadOnly) return true;
-    int rc;
-    do rc = ::fsync(m_fd.Get());
-    while (rc != 0 && errno == EINTR);
-    if (rc != 0) return Fail(errno == ENOMEDIUM ? IoError::NoMedium : IoError::HostError);
+    if (RetryOnSignal([&] { return ::fsync(m_fd.Get()); }) != 0)
+        return Fail(errno == ENOMEDIUM ? IoError::NoMedium : IoError::HostError);
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "fs/layout.h"
+#include "host/full_io.h"
 #include "host/host_file.h"
 #include "transfer/bad_sector_report.h"
 #include "transfer/host_names.h"
@@ -34,17 +35,6 @@ std::string InTheWay(const std::string& path) {
 
 bool Taken(const std::vector<std::string>& taken, const std::string& name) {
     return std::find(taken.begin(), taken.end(), name) != taken.end();
-}
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t length) {
-    while (length > 0) {
-        const ssize_t n = ::write(fd, data, length);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        length -= std::size_t(n);
-    }
-    return true;
 }
 
 // A new file in the folder; never through a link, never over anything there.
@@ -112,14 +102,8 @@ bool HoldsText(int folder, const std::string& name, const std::string& text) {
         std::uintmax_t(st.st_size) != text.size())
         return false;
     std::string held(text.size(), '\0');
-    std::size_t at = 0;
-    while (at < held.size()) {
-        const ssize_t n = ::read(fd.Get(), held.data() + at, held.size() - at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        at += std::size_t(n);
-    }
-    return held == text;
+    return ReadFullyAt(fd.Get(), held.data(), held.size(), 0) == ssize_t(held.size()) &&
+           held == text;
 }
 
 // A new text file, written whole and synced, or not at all.
@@ -131,7 +115,7 @@ bool WriteTextAt(int folder, const std::string& name, const std::string& text,
         return false;
     }
     const bool written =
-        WriteAll(fd.Get(), reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) &&
+        WriteFully(fd.Get(), reinterpret_cast<const std::uint8_t*>(text.data()), text.size()) &&
         ::fdatasync(fd.Get()) == 0;
     if (!fd.Close() || !written) {
         problem = "Could not write " + Why(shown);
@@ -183,7 +167,7 @@ void Append(std::vector<std::uint8_t>& buffer, const std::uint8_t* piece, std::i
 }
 
 bool Flush(int fd, std::vector<std::uint8_t>& buffer) {
-    const bool written = WriteAll(fd, buffer.data(), buffer.size());
+    const bool written = WriteFully(fd, buffer.data(), buffer.size());
     buffer.clear();
     return written;
 }
