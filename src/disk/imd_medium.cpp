@@ -101,7 +101,8 @@ std::shared_ptr<IMedium> LoadImdMedium(const std::string& path, std::string& err
 
 std::string ImdWriteRefusalText(const std::string& path) {
     return path +
-           " is an ImageDisk file, which Orvalis only reads: nothing is written on it.\nFor an image "
+           " is an ImageDisk file, which Orvalis only reads: nothing is written on it.\nFor an "
+           "image "
            "that takes writes, merge it into one (Merge reads... in the Diskette menu, or "
            "orvalis-cli merge OUT.img " +
            path + ") and use that image.";

@@ -5,7 +5,7 @@ namespace orv {
 OpenEnd OpenDisketteFiles(CVolume& volume, DisketteListing& listing,
                           const std::function<bool()>& goOnWithoutSignature) {
     listing = DisketteListing{};
-    volume.OpenDevice();
+    if (!volume.OpenDevice()) return OpenEnd::Sector0Unreadable;  // no drive to read
     const int sector0 = volume.CheckSector0();
     if (sector0 == -2) return OpenEnd::Sector0Unreadable;
     listing.signature = sector0 == 0;

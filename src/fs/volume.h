@@ -41,7 +41,7 @@ public:
     DisketteIdentity Identity() const { return {m_ids.label, m_ids.stampTime}; }
 
     // --- System area ---------------------------------------------------------------------
-    int OpenDevice() { return m_device.OpenDevice(); }
+    Status OpenDevice() { return m_device.OpenDevice(); }
     void CloseDevice() { m_device.CloseDevice(); }
     int CheckSector0();   // 0 signature; -1 readable without it; -2 unreadable
     int RepairSector0();  // 1 rewritten and readable; 0 failed
@@ -119,14 +119,14 @@ public:
 
     // Single sectors through the volume's device; 0 or -1.
     int ReadSector(int sector, std::uint8_t* buffer) {
-        return m_device.ReadSectors(0, sector, 1, buffer);
+        return m_device.ReadSectors(0, sector, 1, buffer) ? 0 : -1;
     }
     int WriteSector(int sector, const std::uint8_t* buffer) {
-        return m_device.WriteSectors(0, sector, 1, buffer);
+        return m_device.WriteSectors(0, sector, 1, buffer) ? 0 : -1;
     }
     // A read that no buffer serves, for the records that say which diskette this is.
     int ReadSystemSector(int sector, std::uint8_t* buffer) {
-        return m_device.ReadSectorsDirect(0, sector, 1, buffer);
+        return m_device.ReadSectorsDirect(0, sector, 1, buffer) ? 0 : -1;
     }
 
 private:

@@ -61,7 +61,7 @@ int CVolume::NextRun(int& wanted, bool verify, int from) {
     std::array<std::uint8_t, kStagingUnits * kSectorSize> scratch;
     while (first >= 0) {
         want = std::min(want, kStagingUnits);
-        if (m_device.ReadSectors(0, first, want, scratch.data()) == 0) {
+        if (m_device.ReadSectors(0, first, want, scratch.data())) {
             wanted = want;
             return first;
         }

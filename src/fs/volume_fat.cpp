@@ -47,7 +47,7 @@ void CVolume::ReadCopySectors(const FatPositions& positions, CopySectors& out,
         int n = 1;
         while (k + n < kFatSectorCount && wanted[k + n] && positions[k + n] == positions[k] + n)
             ++n;
-        const bool whole = m_device.ReadSectorsDirect(0, positions[k], n, run.data()) == 0;
+        const bool whole = m_device.ReadSectorsDirect(0, positions[k], n, run.data()).Ok();
         for (int i = 0; i < n && !out.driveFailed; ++i) {
             std::uint8_t* into = out.data[std::size_t(k + i)].data();
             if (whole) {
@@ -152,9 +152,9 @@ int CVolume::WriteFatCopy(FatPositions& positions,
             for (int i = 0; i < n; ++i)
                 EncodeFatSector(&m_fat.entries[std::size_t(k + i) * kEntriesPerFatSector],
                                 images.data() + std::size_t(i) * kSectorSize);
-            if (m_device.WriteSectors(0, first, n, images.data()) == 0) {
+            if (m_device.WriteSectors(0, first, n, images.data())) {
                 m_systemWrites += n;
-                done = m_device.ReadSectorsDirect(0, first, n, back.data()) == 0 &&
+                done = m_device.ReadSectorsDirect(0, first, n, back.data()).Ok() &&
                        std::equal(images.begin(), images.begin() + n * kSectorSize, back.begin());
             } else if (IsDriveFailure(LastError())) {
                 return -1;

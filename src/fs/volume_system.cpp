@@ -32,7 +32,7 @@ SystemAreaScan ScanSystemArea(CSectorDevice& device) {
         const int end =
             std::min(kSystemAreaLast + 1, (first / kSectorsPerTrack + 1) * kSectorsPerTrack);
         const int count = end - first;
-        const bool whole = device.ReadSectorsDirect(0, first, count, track.data()) == 0;
+        const bool whole = device.ReadSectorsDirect(0, first, count, track.data()).Ok();
         if (!whole && IsDriveFailure(device.LastError())) {
             scan.driveFailed = true;
             return scan;
@@ -41,7 +41,7 @@ SystemAreaScan ScanSystemArea(CSectorDevice& device) {
             std::uint8_t* s = track.data() + std::size_t(i) * kSectorSize;
             const std::size_t sector = std::size_t(first + i);
             IdRecord record;
-            if (!whole && device.ReadSectorsDirect(0, first + i, 1, s) != 0)
+            if (!whole && !device.ReadSectorsDirect(0, first + i, 1, s))
                 scan.kind[sector] = SectorKind::Unreadable;
             else if (!ParseIdRecordBytes(s, record))
                 scan.kind[sector] = SectorKind::Plain;
@@ -72,7 +72,7 @@ int CVolume::RepairSector0() {
     Sector boot;
     BuildBootRecord(boot.data());
     for (int attempt = 0; attempt < kRepairAttempts; ++attempt) {
-        if (m_device.BiosWriteSectors(0, kBootSector, 1, boot.data()) != 0) {
+        if (!m_device.BiosWriteSectors(0, kBootSector, 1, boot.data())) {
             if (IsDriveFailure(LastError())) return 0;  // no attempt can succeed
             continue;
         }

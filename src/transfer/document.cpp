@@ -153,8 +153,7 @@ bool COrvalisDoc::RefuseReadOnlyMedium() {
 
 int COrvalisDoc::OpenDiskette() {
     if (!m_bDeviceOpened) {
-        m_volume.OpenDevice();
-        m_bDeviceOpened = true;
+        m_bDeviceOpened = m_volume.OpenDevice().Ok();
     }
     m_bOpen = false;
     m_bSignatureSeen = false;

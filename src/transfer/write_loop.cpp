@@ -175,7 +175,7 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     std::int32_t bytes = 0;
 
     while (unit >= 0) {
-        if (volume.Device().WriteSectors(0, unit, run, staging.Image(0)) != 0) {
+        if (!volume.Device().WriteSectors(0, unit, run, staging.Image(0))) {
             const IoError cause = volume.LastError();
             if (IsDriveFailure(cause)) {
                 why.drive = cause;

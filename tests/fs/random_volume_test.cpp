@@ -102,7 +102,7 @@ private:
                 const SectorImage unit = UnitImage(record, header && i == 0);
                 std::copy(unit.begin(), unit.end(), images.begin() + i * kSectorSize);
             }
-            const bool whole = m_volume.Device().WriteSectors(0, first, run, images.data()) == 0;
+            const bool whole = m_volume.Device().WriteSectors(0, first, run, images.data()).Ok();
             for (int i = 0; i < run; ++i) {
                 const int s = first + i;
                 const std::uint8_t* image = images.data() + i * kSectorSize;

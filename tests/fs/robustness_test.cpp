@@ -93,7 +93,7 @@ TEST(GarbageDiskette, OpeningListingAndWritingSurviveAnyContent) {
         MemoryDisk disk;
         Scramble(disk, g);
         CVolume volume(&disk.Drive());
-        ASSERT_EQ(volume.OpenDevice(), 0);
+        ASSERT_TRUE(volume.OpenDevice());
         const int sector0 = volume.CheckSector0();
         EXPECT_TRUE(sector0 >= -2 && sector0 <= 0);
         const int found = volume.FindIdSectors();

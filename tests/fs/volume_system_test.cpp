@@ -35,7 +35,7 @@ SectorImage IdImage(const std::string& label, std::uint32_t stamp, const FatPosi
 using Sector0 = VolumeTest;
 
 TEST_F(Sector0, CheckTellsSignatureFromBlankFromUnreadable) {
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     EXPECT_EQ(volume.CheckSector0(), -1);
     disk.Faults().Set(0, Fault::Unreadable);
     EXPECT_EQ(volume.CheckSector0(), -2);
@@ -49,7 +49,7 @@ TEST_F(Sector0, CheckTellsSignatureFromBlankFromUnreadable) {
 }
 
 TEST_F(Sector0, RepairTriesThreeTimesAndNeedsTheSectorToReadBack) {
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     disk.Faults().Set(0, Fault::Unwritable);
     EXPECT_EQ(volume.RepairSector0(), 0);
     EXPECT_EQ(disk.Drive().Stats().writeRequests, 3);
@@ -90,7 +90,7 @@ TEST_F(SystemArea, TableCopiesKeepOffEveryIdPosition) {
     // Bad sectors early in the system area push the ID sectors into the default table range.
     disk.Faults().Set(2, Fault::Bad);
     disk.Faults().Set(5, Fault::Bad);
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     ASSERT_EQ(volume.RepairSector0(), 1);
     ASSERT_EQ(volume.FindIdSectors(), -1);
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 3, 4}));
@@ -120,13 +120,13 @@ TEST_F(SystemArea, TableCopiesKeepOffEveryIdPosition) {
 
 TEST_F(SystemArea, MissingIdPositionsDefaultToTwoAndThree) {
     disk.Faults().SetRange(1, 63, Fault::Bad);
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     ASSERT_EQ(volume.FindIdSectors(), -1);
     EXPECT_EQ(volume.PrepareNewSystemArea(), 1) << "nothing of 1..63 is readable";
 
     disk.Faults().Set(40, Fault::None);
     CVolume other(&disk.Drive());
-    ASSERT_EQ(other.OpenDevice(), 0);
+    ASSERT_TRUE(other.OpenDevice());
     ASSERT_EQ(other.FindIdSectors(), -1);
     ASSERT_EQ(other.PrepareNewSystemArea(), 0);
     EXPECT_EQ(other.Ids().positions, (std::array<std::uint16_t, 3>{40, 2, 3}));
@@ -142,7 +142,7 @@ TEST_F(FindIds, SkipsUnreadableSectorsAndTakesTheFirstRecord) {
     disk.PutRaw(3, IdImage("THREE", 111, Consecutive(6), Consecutive(17)));
     disk.PutRaw(4, IdImage("OTHER", 111, Consecutive(30), Consecutive(41)));
     disk.PutRaw(5, IdImage("OTHER", 111, Consecutive(30), Consecutive(41)));
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     ASSERT_EQ(volume.FindIdSectors(), 0);
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{3, 4, 5}));
     EXPECT_EQ(volume.Ids().label, "THREE");
@@ -155,7 +155,7 @@ TEST_F(FindIds, SkipsUnreadableSectorsAndTakesTheFirstRecord) {
 
 TEST_F(FindIds, LoneIdSectorTakesTheFirstPositionAndCandidatesTheRest) {
     disk.PutRaw(10, IdImage("LONE", 5, Consecutive(20), Consecutive(31)));
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     ASSERT_EQ(volume.FindIdSectors(), 0);
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{10, 2, 3}));
     EXPECT_EQ(volume.Ids().label, "LONE");
@@ -163,13 +163,13 @@ TEST_F(FindIds, LoneIdSectorTakesTheFirstPositionAndCandidatesTheRest) {
 
 TEST_F(FindIds, NoIdSectorLeavesTheFirstReadableSectorsAsCandidates) {
     disk.Faults().Set(2, Fault::Unreadable);
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     EXPECT_EQ(volume.FindIdSectors(), -1);
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 3, 4}));
 
     disk.Faults().Set(0, Fault::Bad);
     CVolume other(&disk.Drive());
-    ASSERT_EQ(other.OpenDevice(), 0);
+    ASSERT_TRUE(other.OpenDevice());
     EXPECT_EQ(other.FindIdSectors(), -2);
 }
 
@@ -181,7 +181,7 @@ TEST_F(FindIds, ATableSectorIsNeverTakenForAnIdSector) {
     disk.Faults().SetRange(2, 3, Fault::Bad);  // worn after the format
 
     CVolume worn(&disk.Drive());
-    ASSERT_EQ(worn.OpenDevice(), 0);
+    ASSERT_TRUE(worn.OpenDevice());
     ASSERT_EQ(worn.FindIdSectors(), 0);
     for (int pos : worn.Ids().positions)
         EXPECT_FALSE(pos >= 4 && pos <= 25) << "table sector " << pos << " became an ID position";

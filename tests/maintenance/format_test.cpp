@@ -190,7 +190,7 @@ TEST_F(FormatTest, StopQuestionsDuringIdentificationAndAfterwards) {
     EXPECT_EQ(user.Shown()[0].buttons, Buttons::YesNo);
     EXPECT_EQ(user.Shown()[0].icon, Icon::Question);
     CVolume untouched(&disk.Drive());
-    untouched.OpenDevice();
+    EXPECT_TRUE(untouched.OpenDevice());
     EXPECT_EQ(untouched.FindIdSectors(), -1);
 }
 
@@ -222,7 +222,7 @@ TEST_F(FormatTest, LostSignatureIsRestoredOnAFormattedDiskette) {
     disk.PutRaw(0, SectorImage{});
     ASSERT_EQ(Format(Quick()), 0);
     CVolume volume(&disk.Drive());
-    volume.OpenDevice();
+    EXPECT_TRUE(volume.OpenDevice());
     EXPECT_EQ(volume.CheckSector0(), 0);
 }
 

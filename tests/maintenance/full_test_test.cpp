@@ -193,7 +193,7 @@ TEST_F(FullTestTest, DifferingTableCopiesAreMadeEqual) {
     disk.PutRaw(fatPositions1[tagged / 256], copy1);
     auto partsTest = [&] {
         CVolume volume(&disk.Drive());
-        volume.OpenDevice();
+        EXPECT_TRUE(volume.OpenDevice());
         RecordingWorkerDialog d;
         return SystemPartsTest(volume, d);
     };

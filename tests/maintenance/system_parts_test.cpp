@@ -26,7 +26,7 @@ protected:
     }
     int Test() {
         CVolume volume(&disk.Drive());
-        volume.OpenDevice();
+        EXPECT_TRUE(volume.OpenDevice());
         return SystemPartsTest(volume, dialog);
     }
     void PutEntry(int sector, int index, std::uint16_t value) {
@@ -212,7 +212,7 @@ TEST(RepairSector0Worker, RepairsAndTellsWithoutResults) {
     EXPECT_EQ(dialog.m_nState, -1);  // nothing for the results dialog
     EXPECT_EQ(dialog.Statuses().back(), "Repairing process successfully finished.");
     CVolume volume(&disk.Drive());
-    volume.OpenDevice();
+    EXPECT_TRUE(volume.OpenDevice());
     EXPECT_EQ(volume.CheckSector0(), 0);
 }
 

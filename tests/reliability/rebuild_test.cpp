@@ -308,7 +308,7 @@ private:
         CDrive drive;
         drive.InsertMedium(m_medium);
         CVolume volume(&drive);
-        volume.OpenDevice();
+        EXPECT_TRUE(volume.OpenDevice());
         if (volume.FindIdSectors() != 0 || volume.ReadFat(false) != 1)
             return Fail("the rebuilt table does not read");
         for (const auto& [unit, tag] : m_foreign)

@@ -72,7 +72,7 @@ void MemoryDisk::PutFile(CVolume& volume, const FileRecord& record, std::vector<
 }
 
 bool QuickFormat(CVolume& volume, const std::string& label) {
-    if (volume.OpenDevice() != 0) return false;
+    if (!volume.OpenDevice()) return false;
     if (volume.FindIdSectors() != -1) return false;  // only blank diskettes
     if (volume.CheckSector0() != 0 && volume.RepairSector0() != 1) return false;
     if (volume.PrepareNewSystemArea() != 0) return false;
@@ -83,7 +83,7 @@ bool QuickFormat(CVolume& volume, const std::string& label) {
 }
 
 bool OpenVolume(CVolume& volume) {
-    return volume.OpenDevice() == 0 && volume.CheckSector0() == 0 && volume.FindIdSectors() == 0 &&
+    return volume.OpenDevice().Ok() && volume.CheckSector0() == 0 && volume.FindIdSectors() == 0 &&
            volume.ReadFat(false) == 1;
 }
 

@@ -23,7 +23,7 @@ protected:
     // What a fresh look at the diskette lists.
     std::vector<std::string> NamesOnDiskette() {
         CVolume fresh(&drive);
-        fresh.OpenDevice();
+        EXPECT_TRUE(fresh.OpenDevice());
         EXPECT_EQ(fresh.FindIdSectors(), 0);
         EXPECT_EQ(fresh.ReadFat(false), 1);
         std::vector<FileRecord> records;

@@ -345,7 +345,7 @@ TEST_F(MaintenanceDialogTest, ASystemPartsTestAnsweredYesRunsTheFullTestByItself
     CDrive check;
     ASSERT_TRUE(check.Insert(blank, error)) << error;
     CVolume volume(&check);
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     EXPECT_EQ(volume.FindIdSectors(), 0);
     EXPECT_EQ(volume.ReadFat(false), 1);
     EXPECT_EQ(volume.FreeBytes(), 1427712);

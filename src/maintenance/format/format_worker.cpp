@@ -106,7 +106,7 @@ int FormatRun::Identify() {
 
 int FormatRun::Run() {
     const bool quick = m_options.formatType == 0;
-    if (m_volume.OpenDevice() != 0) return StopWith(kCannotOpen);
+    if (!m_volume.OpenDevice()) return StopWith(kCannotOpen);
     m_lock = DriveLock(*m_volume.Device().Drive());  // held until the run ends
     if (!m_lock.Held()) return StopWith(m_lock.Error());
     if (Identify() != 0) return -1;
