@@ -212,6 +212,17 @@ Status CDrive::Write(int first, int count, const std::uint8_t* buffer) {
     return Transfer(*medium, first, count, nullptr, buffer);
 }
 
+Status CDrive::Flush() {
+    auto medium = Medium();
+    if (!medium) return Status::Failure(IoError::NoMedium);
+    std::lock_guard io(m_ioMutex);
+    ++m_flushes;
+    if (medium->Flush()) return {};
+    // A medium that cannot tell why its barrier failed failed on the host's side.
+    const IoError cause = medium->LastError();
+    return Status::Failure(cause == IoError::None ? IoError::HostError : cause);
+}
+
 DriveStats CDrive::Stats() const {
     DriveStats s;
     s.readRequests = m_readRequests;
@@ -220,6 +231,7 @@ DriveStats CDrive::Stats() const {
     s.writeSectors = m_writeSectors;
     s.mediumReadRequests = m_mediumReadRequests;
     s.mediumReadSectors = m_mediumReadSectors;
+    s.flushes = m_flushes;
     std::lock_guard io(m_ioMutex);
     s.bufferHits = m_buffer.Hits();
     s.modelledMs = m_timing.ElapsedMs();
@@ -229,6 +241,7 @@ DriveStats CDrive::Stats() const {
 void CDrive::ResetStats() {
     m_readRequests = m_readSectors = m_writeRequests = m_writeSectors = 0;
     m_mediumReadRequests = m_mediumReadSectors = 0;
+    m_flushes = 0;
     m_timing.Reset();
     m_lastSector = 0;
 }

@@ -29,6 +29,11 @@ Status CSectorDevice::WriteSectors(int drive, int first, int count, const std::u
     return Keep(m_pDrive->Write(first, count, buffer));
 }
 
+Status CSectorDevice::Flush(int drive) {
+    if (const Status usable = Usable(drive, 0, 1); !usable) return Keep(usable);
+    return Keep(m_pDrive->Flush());
+}
+
 Status CSectorDevice::BiosWriteSectors(int drive, int sector, int count,
                                        const std::uint8_t* buffer) {
     const Chs chs = ToChs(sector);

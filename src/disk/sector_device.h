@@ -30,6 +30,8 @@ public:
     // A read that the drive's track buffer never serves: for what tells one diskette from
     // another (sector 0, the ID sectors, the table).
     Status ReadSectorsDirect(int drive, int first, int count, std::uint8_t* buffer);
+    // Every sector written so far is on the diskette before any written after this.
+    Status Flush(int drive);
 
     // The cause of the last request's failure (None after a success), for the volume's
     // operations whose own result is a count or a search.

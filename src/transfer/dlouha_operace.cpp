@@ -1,6 +1,7 @@
 // The worker routine of the file transfers.
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "transfer/document.h"
 #include "transfer/file_loops.h"
@@ -76,6 +77,19 @@ int DlouhaOperace(WorkerBlock* block) {
             break;
     }
     return 0;
+}
+
+ProgressSpec FileTransferProgress(Picture from, Picture to, std::string title, std::string fileLine,
+                                  std::string countFormat) {
+    ProgressSpec display;
+    display.left = from;
+    display.right = to;
+    display.title = std::move(title);
+    display.fileLine = std::move(fileLine);
+    display.askBeforeCancel = true;
+    display.cancelQuestion = "Do you really want to interrupt this action ?";
+    display.countFormat = std::move(countFormat);
+    return display;
 }
 
 int COrvalisDoc::RunOperation(OperationBlock& block, const ProgressSpec& display) {

@@ -4,9 +4,10 @@
 #include "ports/text_format.h"
 #include "transfer/document.h"
 #include "transfer/file_batches.h"
-#include "ui/app/busy_cursor.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/dialogs/start_from_dialog.h"
+#include "ui/platform/busy_cursor.h"
+#include "ui/platform/host_disk.h"
 #include "ui/view/orvalis_view.h"
 
 namespace orv {
@@ -146,7 +147,8 @@ void COrvalisView::OnDelete() {
         if (r.end == BatchEnd::NotStarted) return;
         // One file takes just its row away; several rebuild the list.
         if (rows.size() == 1) {
-            if (r.deleted == 1) delete takeTopLevelItem(rows.front());
+            // Only its row goes: the others keep their order.
+            if (r.deleted == 1) RefreshList();
         } else {
             RebuildList();
         }
