@@ -68,7 +68,7 @@ int CVolume::NextRun(int& wanted, bool verify, int from) {
         if (IsDriveFailure(LastError())) return -2;  // the units are not to blame
         int failed = 0;
         for (int i = 0; i < want; ++i) {
-            if (ReadSector(first + i, scratch.data()) == 0) continue;
+            if (ReadSector(first + i, scratch.data())) continue;
             if (IsDriveFailure(LastError())) return -2;
             MarkBad(first + i);
             ++failed;
@@ -120,9 +120,9 @@ void CVolume::ReleaseFiles(const std::vector<int>& fileNumbers) {
 int CVolume::DeleteFile(int fileNumber, bool writeTable) {
     ReleaseFile(fileNumber);
     if (!writeTable) return 0;
-    const int moved = WriteFat();
-    if (moved < 0) return -1;
-    if (moved > 0 && WriteIdSectors(nullptr, nullptr) < 0) return -1;
+    const Result<int> moved = WriteFat();
+    if (!moved) return -1;
+    if (*moved > 0 && !WriteIdSectors(nullptr, nullptr)) return -1;
     return 0;
 }
 

@@ -230,19 +230,22 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     // found bad need the table written.
     if (wholeOnly && staging.Pending() > 0) {
         volume.ReleaseFile(number);
-        if (markedBad) volume.WriteFat();
+        // Should this write fail, the units stay free in memory and unused on the diskette.
+        if (markedBad) (void)volume.WriteFat();
         why.noRoom = true;
         return -1;
     }
     // Not even the header unit found a good unit: nothing of the file is on this diskette,
     // but the units found bad are worth keeping.
     if (!headerWritten) {
-        volume.WriteFat();
+        (void)volume.WriteFat();  // the add fails anyway; the marks are a bonus
         return -1;
     }
-    const int moved = volume.WriteFat();
-    if (moved < 0 || (moved > 0 && volume.WriteIdSectors(nullptr, nullptr) < 0)) {
-        if (IsDriveFailure(volume.LastError())) why.drive = volume.LastError();
+    const Result<int> moved = volume.WriteFat();
+    const Status recorded =
+        moved && *moved > 0 ? volume.WriteIdSectors(nullptr, nullptr) : moved.GetStatus();
+    if (!recorded) {
+        if (IsDriveFailure(recorded.Error())) why.drive = recorded.Error();
         return -1;
     }
     return bytes;

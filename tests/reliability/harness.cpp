@@ -208,8 +208,8 @@ std::string VolumeMatchesDiskette(const CVolume& volume, const Bytes& diskette) 
     drive.InsertMedium(clean);
     CVolume fresh(&drive);
     EXPECT_TRUE(fresh.OpenDevice());
-    if (fresh.FindIdSectors() != 0) return "the diskette has no ID sectors";
-    if (fresh.ReadFat(false) != 1) return "the diskette's table does not read";
+    if (fresh.FindIdSectors() != true) return "the diskette has no ID sectors";
+    if (!fresh.ReadFat(false)) return "the diskette's table does not read";
     fresh.SettleDifferingCopies(nullptr);  // as an open does when the copies differ
     std::ostringstream why;
     if (fresh.Ids().label != volume.Ids().label || fresh.Ids().stampTime != volume.Ids().stampTime)

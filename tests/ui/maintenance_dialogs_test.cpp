@@ -346,8 +346,8 @@ TEST_F(MaintenanceDialogTest, ASystemPartsTestAnsweredYesRunsTheFullTestByItself
     ASSERT_TRUE(check.Insert(blank, error)) << error;
     CVolume volume(&check);
     ASSERT_TRUE(volume.OpenDevice());
-    EXPECT_EQ(volume.FindIdSectors(), 0);
-    EXPECT_EQ(volume.ReadFat(false), 1);
+    EXPECT_EQ(volume.FindIdSectors(), true);
+    EXPECT_TRUE(volume.ReadFat(false));
     EXPECT_EQ(volume.FreeBytes(), 1427712);
 }
 
