@@ -150,7 +150,7 @@ void ExerciseMedium(const std::shared_ptr<IMedium>& medium) {
     }
     {
         CVolume volume(&drive);
-        volume.OpenDevice();
+        if (!volume.OpenDevice()) return;
         tests::RecordingWorkerDialog dialog;
         SystemPartsTest(volume, dialog);
     }

@@ -145,23 +145,8 @@ bool CDrive::WriteProtected() const {
     return medium && medium->WriteProtected();
 }
 
-namespace {
-
-// What a failure of a medium that cannot tell its cause was taken for: the request's sectors.
-IoError CauseOf(const IMedium& medium, IoError sectorCause) {
-    const IoError cause = medium.LastError();
-    return cause == IoError::None ? sectorCause : cause;
-}
-
-bool Report(bool ok, IoError cause, IoError* out) {
-    if (out) *out = ok ? IoError::None : cause;
-    return ok;
-}
-
-}  // namespace
-
-bool CDrive::Transfer(IMedium& medium, int first, int count, std::uint8_t* readInto,
-                      const std::uint8_t* writeFrom, IoError& cause) {
+Status CDrive::Transfer(IMedium& medium, int first, int count, std::uint8_t* readInto,
+                        const std::uint8_t* writeFrom) {
     // A whole cylinder goes in the order the drive passes it fastest: the medium requests are
     // parts of one request, which succeeds only when every part does.
     for (const SectorRun& run : RotationOrder(first, count, m_lastSector)) {
@@ -177,48 +162,39 @@ bool CDrive::Transfer(IMedium& medium, int first, int count, std::uint8_t* readI
         }
         if (!ok) {
             m_lastSector = 0;
-            cause = CauseOf(medium, readInto ? IoError::Unreadable : IoError::Unwritable);
-            return false;
+            // A medium that cannot tell its cause failed the request's sectors.
+            return readInto ? Status::ReadFailure(medium.LastError())
+                            : Status::WriteFailure(medium.LastError());
         }
         m_lastSector = ToChs(run.first + run.count - 1).sector;
     }
-    cause = IoError::None;
-    return true;
+    return {};
 }
 
-bool CDrive::MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer,
-                        IoError& cause) {
-    return Transfer(medium, first, count, buffer, nullptr, cause);
+Status CDrive::MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer) {
+    return Transfer(medium, first, count, buffer, nullptr);
 }
 
-bool CDrive::Read(int first, int count, std::uint8_t* buffer, IoError* cause) {
+Status CDrive::Read(int first, int count, std::uint8_t* buffer) {
     ++m_readRequests;
     m_readSectors += count;
     auto medium = Medium();
-    if (!medium) return Report(false, IoError::NoMedium, cause);
+    if (!medium) return Status::Failure(IoError::NoMedium);
     std::lock_guard io(m_ioMutex);
-    IoError last = IoError::None;
-    bool ok;
-    if (!m_bTrackBuffer) {
-        ok = MediumRead(*medium, first, count, buffer, last);
-    } else {
-        ok = m_buffer.Read(first, count, buffer, [&](int f, int c, std::uint8_t* b) {
-            return MediumRead(*medium, f, c, b, last);
-        });
-    }
-    return Report(ok, last, cause);
+    if (!m_bTrackBuffer) return MediumRead(*medium, first, count, buffer);
+    return m_buffer.Read(first, count, buffer, [&](int f, int c, std::uint8_t* b) {
+        return MediumRead(*medium, f, c, b);
+    });
 }
 
-bool CDrive::ReadDirect(int first, int count, std::uint8_t* buffer, IoError* cause) {
+Status CDrive::ReadDirect(int first, int count, std::uint8_t* buffer) {
     ++m_readRequests;
     m_readSectors += count;
     auto medium = Medium();
-    if (!medium) return Report(false, IoError::NoMedium, cause);
+    if (!medium) return Status::Failure(IoError::NoMedium);
     std::lock_guard io(m_ioMutex);
     m_buffer.Drop();
-    IoError last = IoError::None;
-    const bool ok = MediumRead(*medium, first, count, buffer, last);
-    return Report(ok, last, cause);
+    return MediumRead(*medium, first, count, buffer);
 }
 
 void CDrive::DropBuffer() {
@@ -226,25 +202,25 @@ void CDrive::DropBuffer() {
     m_buffer.Drop();
 }
 
-bool CDrive::Write(int first, int count, const std::uint8_t* buffer, IoError* cause) {
+Status CDrive::Write(int first, int count, const std::uint8_t* buffer) {
     ++m_writeRequests;
     m_writeSectors += count;
     auto medium = Medium();
-    if (!medium) return Report(false, IoError::NoMedium, cause);
+    if (!medium) return Status::Failure(IoError::NoMedium);
     std::lock_guard io(m_ioMutex);
     m_buffer.Drop();
-    IoError last = IoError::None;
-    const bool ok = Transfer(*medium, first, count, nullptr, buffer, last);
-    return Report(ok, last, cause);
+    return Transfer(*medium, first, count, nullptr, buffer);
 }
 
-bool CDrive::Flush(IoError* cause) {
+Status CDrive::Flush() {
     auto medium = Medium();
-    if (!medium) return Report(false, IoError::NoMedium, cause);
+    if (!medium) return Status::Failure(IoError::NoMedium);
     std::lock_guard io(m_ioMutex);
     ++m_flushes;
-    const bool ok = medium->Flush();
-    return Report(ok, ok ? IoError::None : CauseOf(*medium, IoError::HostError), cause);
+    if (medium->Flush()) return {};
+    // A medium that cannot tell why its barrier failed failed on the host's side.
+    const IoError cause = medium->LastError();
+    return Status::Failure(cause == IoError::None ? IoError::HostError : cause);
 }
 
 DriveStats CDrive::Stats() const {

@@ -51,15 +51,15 @@ public:
     // false for an empty drive.
     bool WriteProtected() const;
 
-    // Each succeeds or fails as a whole; on failure *cause (when given) says why.
-    bool Read(int first, int count, std::uint8_t* buffer, IoError* cause = nullptr);
-    bool Write(int first, int count, const std::uint8_t* buffer, IoError* cause = nullptr);
+    // Each succeeds or fails as a whole; a failure says why.
+    Status Read(int first, int count, std::uint8_t* buffer);
+    Status Write(int first, int count, const std::uint8_t* buffer);
     // The medium's barrier (IMedium::Flush): what was written so far reaches the medium before
     // anything written later.
-    bool Flush(IoError* cause = nullptr);
+    Status Flush();
     // A read that the track buffer never serves, and that drops it: what proves which diskette
     // is in the drive must come from the diskette itself.
-    bool ReadDirect(int first, int count, std::uint8_t* buffer, IoError* cause = nullptr);
+    Status ReadDirect(int first, int count, std::uint8_t* buffer);
     // Forgets what the track buffer holds (the diskette may be changed from now on).
     void DropBuffer();
 
@@ -84,10 +84,10 @@ public:
     void SetTimed(bool on) { m_bTimed = on; }
 
 private:
-    bool MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer, IoError& cause);
+    Status MediumRead(IMedium& medium, int first, int count, std::uint8_t* buffer);
     // One request on the medium, in the order the drive passes its sectors fastest.
-    bool Transfer(IMedium& medium, int first, int count, std::uint8_t* readInto,
-                  const std::uint8_t* writeFrom, IoError& cause);
+    Status Transfer(IMedium& medium, int first, int count, std::uint8_t* readInto,
+                    const std::uint8_t* writeFrom);
 
     struct HeldOut {
         std::shared_ptr<IMedium> medium;

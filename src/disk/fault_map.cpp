@@ -125,7 +125,9 @@ std::string FaultMap::Format() const {
         int e = s;
         while (e + 1 < kSectorCount && m_faults[e + 1] == f) ++e;
         if (f != Fault::None) {
-            out << (f == Fault::Unreadable ? "unreadable " : f == Fault::Unwritable ? "unwritable " : "bad ")
+            out << (f == Fault::Unreadable   ? "unreadable "
+                    : f == Fault::Unwritable ? "unwritable "
+                                             : "bad ")
                 << s;
             if (e > s) out << '-' << e;
             out << '\n';
@@ -135,6 +137,8 @@ std::string FaultMap::Format() const {
     return out.str();
 }
 
-std::string FaultSidecarPath(const std::string& imagePath) { return imagePath + ".faults"; }
+std::string FaultSidecarPath(const std::string& imagePath) {
+    return imagePath + ".faults";
+}
 
 }  // namespace orv

@@ -9,10 +9,10 @@ Chs ToChs(int logicalSector) {
     return Chs{track / kHeads, track % kHeads, n - kSectorsPerTrack * track};
 }
 
-int FromChs(const Chs& chs) {
+std::optional<int> FromChs(const Chs& chs) {
     if (chs.cylinder < 0 || chs.cylinder >= kCylinders || chs.head < 0 || chs.head >= kHeads ||
         chs.sector < 1 || chs.sector > kSectorsPerTrack)
-        return -1;
+        return std::nullopt;
     return (chs.cylinder * kHeads + chs.head) * kSectorsPerTrack + chs.sector - 1;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace orv {
 
@@ -9,7 +10,7 @@ constexpr int kSectorSize = 512;
 constexpr int kSectorsPerTrack = 18;
 constexpr int kHeads = 2;
 constexpr int kCylinders = 80;
-constexpr int kSectorCount = kCylinders * kHeads * kSectorsPerTrack;  // 2880
+constexpr int kSectorCount = kCylinders * kHeads * kSectorsPerTrack;           // 2880
 constexpr std::int64_t kImageSize = std::int64_t{kSectorCount} * kSectorSize;  // 1 474 560
 
 struct Chs {
@@ -27,7 +28,7 @@ constexpr bool IsSectorRange(int first, int count) {
 // Logical sector L lies on track L / 18, head track % 2, cylinder track / 2, sector L % 18 + 1.
 Chs ToChs(int logicalSector);
 
-// Inverse of ToChs; -1 for an invalid address.
-int FromChs(const Chs& chs);
+// Inverse of ToChs; none for an address that is not on the diskette.
+std::optional<int> FromChs(const Chs& chs);
 
 }  // namespace orv

@@ -179,7 +179,7 @@ bool ImdParser::ParseTrack(Cursor& in, int index, std::string& error) {
         const bool idHere =
             (!cylinders || cylinders[i] == cylinder) && (!heads || heads[i] == head);
         if (IsReadRecord(*type) && idHere)
-            Record(FromChs(Chs{cylinder, head, number}), data, dataSize);
+            Record(*FromChs(Chs{cylinder, head, number}), data, dataSize);
     }
     return true;
 }

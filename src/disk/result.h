@@ -47,16 +47,19 @@ public:
     constexpr explicit operator bool() const { return Ok(); }
     constexpr IoError Error() const { return m_status.Error(); }
     constexpr Status GetStatus() const { return m_status; }
-    // The value; only after Ok().
-    constexpr const T& Value() const {
-        assert(Ok());
-        return m_value;
-    }
-    constexpr const T& operator*() const { return Value(); }
+    // The value; T{} after a failure.
+    constexpr const T& Value() const { return m_value; }
+    constexpr const T& operator*() const { return m_value; }
 
 private:
     T m_value{};
     Status m_status;
 };
+
+// A result holds a value, and that value: `found == true`, `WriteFat() == 0`.
+template <class T>
+constexpr bool operator==(const Result<T>& result, const T& value) {
+    return result.Ok() && result.Value() == value;
+}
 
 }  // namespace orv

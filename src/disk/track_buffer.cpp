@@ -10,12 +10,12 @@ void TrackBuffer::Drop() {
     m_noReadAheadCylinder = -1;
 }
 
-bool TrackBuffer::Read(int first, int count, std::uint8_t* buffer, const ReadFn& read) {
+Status TrackBuffer::Read(int first, int count, std::uint8_t* buffer, const ReadFn& read) {
     if (m_first >= 0 && first >= m_first && first + count <= m_first + m_count) {
         std::memcpy(buffer, m_data.data() + std::size_t(first - m_first) * kSectorSize,
                     std::size_t(count) * kSectorSize);
         ++m_hits;
-        return true;
+        return {};
     }
     const int cylinder = first / kCylinderSectors;
     const int cylinderEnd = (cylinder + 1) * kCylinderSectors;
@@ -25,17 +25,18 @@ bool TrackBuffer::Read(int first, int count, std::uint8_t* buffer, const ReadFn&
             m_first = first;
             m_count = ahead;
             std::memcpy(buffer, m_data.data(), kSectorSize);
-            return true;
+            return {};
         }
         m_first = -1;
         m_count = 0;
         m_noReadAheadCylinder = cylinder;
     }
-    if (read(first, count, buffer)) return true;
+    const Status status = read(first, count, buffer);
+    if (status) return status;
     const int keep = m_noReadAheadCylinder;
     Drop();
     m_noReadAheadCylinder = keep;
-    return false;
+    return status;
 }
 
 }  // namespace orv

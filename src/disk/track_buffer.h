@@ -17,16 +17,18 @@
 #include <functional>
 
 #include "disk/geometry.h"
+#include "disk/result.h"
 
 namespace orv {
 
 class TrackBuffer {
 public:
-    using ReadFn = std::function<bool(int first, int count, std::uint8_t* buffer)>;
+    using ReadFn = std::function<Status(int first, int count, std::uint8_t* buffer)>;
 
     // Serves a read of count sectors: from the buffer when it holds them all, otherwise through
     // read (with read-ahead to the end of the cylinder for a single sector).
-    bool Read(int first, int count, std::uint8_t* buffer, const ReadFn& read);
+    // A failure is the failure of the request's own sectors.
+    Status Read(int first, int count, std::uint8_t* buffer, const ReadFn& read);
     void Drop();
     long Hits() const { return m_hits; }
 

@@ -16,7 +16,7 @@ CChainReader::CChainReader(CVolume& volume, const ChainTag& tag) : m_volume(volu
 }
 
 UnitRead CChainReader::Read(std::uint32_t position, std::uint8_t* sector) {
-    if (m_volume.ReadSector(m_sectors[position], sector) != 0) return UnitRead::Unreadable;
+    if (!m_volume.ReadSector(m_sectors[position], sector)) return UnitRead::Unreadable;
     return m_tag.Matches(sector) ? UnitRead::Own : UnitRead::NotOwn;
 }
 

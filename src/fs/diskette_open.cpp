@@ -5,15 +5,15 @@ namespace orv {
 OpenEnd OpenDisketteFiles(CVolume& volume, DisketteListing& listing,
                           const std::function<bool()>& goOnWithoutSignature) {
     listing = DisketteListing{};
-    volume.OpenDevice();
-    const int sector0 = volume.CheckSector0();
-    if (sector0 == -2) return OpenEnd::Sector0Unreadable;
-    listing.signature = sector0 == 0;
+    if (!volume.OpenDevice()) return OpenEnd::Sector0Unreadable;  // no drive to read
+    const Result<bool> signature = volume.CheckSector0();
+    if (!signature) return OpenEnd::Sector0Unreadable;
+    listing.signature = *signature;
     if (!listing.signature && goOnWithoutSignature && !goOnWithoutSignature())
         return OpenEnd::Declined;
-    const int ids = volume.FindIdSectors();
-    if (ids == -2) return OpenEnd::Sector0Unreadable;  // the drive stopped answering meanwhile
-    if (ids != 0) return OpenEnd::NoIdSectors;
+    const Result<bool> ids = volume.FindIdSectors();
+    if (!ids) return OpenEnd::Sector0Unreadable;  // the drive stopped answering meanwhile
+    if (!*ids) return OpenEnd::NoIdSectors;
     return ReadDisketteFiles(volume, listing);
 }
 
@@ -21,7 +21,7 @@ OpenEnd ReadDisketteFiles(CVolume& volume, DisketteListing& listing) {
     listing.files.clear();
     listing.unsettled.clear();
     listing.headersUnreadable = false;
-    if (volume.ReadFat(false) == 0) return OpenEnd::TableUnreadable;
+    if (!volume.ReadFat(false)) return OpenEnd::TableUnreadable;
     // Copies that differ hold a table write that was cut short: a file listed from either copy
     // alone could lack units, or take another file's. The units' own tags settle it.
     const bool differ = volume.SettleDifferingCopies(&listing.unsettled) > 0;

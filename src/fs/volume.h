@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "disk/result.h"
 #include "disk/sector_device.h"
 #include "fs/fat_table.h"
 #include "fs/file_record.h"
@@ -41,19 +42,29 @@ public:
     DisketteIdentity Identity() const { return {m_ids.label, m_ids.stampTime}; }
 
     // --- System area ---------------------------------------------------------------------
-    int OpenDevice() { return m_device.OpenDevice(); }
+    Status OpenDevice() { return m_device.OpenDevice(); }
     void CloseDevice() { m_device.CloseDevice(); }
-    int CheckSector0();   // 0 signature; -1 readable without it; -2 unreadable
-    int RepairSector0();  // 1 rewritten and readable; 0 failed
-    int FindIdSectors();  // 0 found; -1 none; -2 sector 0 unreadable
-    int ParseIdRecord(const std::uint8_t* sector, bool takeFields);  // 1 an ID record; 0 not
-    int ReadFat(bool fill);  // 1 all loaded; 0 some table sector unusable in both copies
-    // Table sectors whose new position the ID sectors do not record yet (0..11), or -1.
-    int WriteFat();
-    // Null leaves the field as it is. 0 when at least one ID sector was written, else -1.
-    int WriteIdSectors(const std::string* label, const std::string* text);
-    int PrepareNewSystemArea();  // 0 prepared; 1 nothing readable in 1..63
-    int SameDiskette();          // 0 same; -1 another; 1 no ID sector readable
+    // Whether sector 0 carries the signature; a failure when it does not read.
+    Result<bool> CheckSector0();
+    // Rewrites sector 0; a failure unless it reads back with the signature.
+    Status RepairSector0();
+    // Whether ID sectors were found (their newest record is taken then); a failure when sector
+    // 0 does not read or the drive fails as a whole.
+    Result<bool> FindIdSectors();
+    bool ParseIdRecord(const std::uint8_t* sector, bool takeFields);  // an ID record or not
+    // A failure when some table sector is unusable in both copies (fill: its entries become
+    // FAT_UNKNOWN and the rest loads; otherwise the table must not be written).
+    Status ReadFat(bool fill);
+    // The table sectors whose new position the ID sectors do not record yet (0..11); a failure
+    // when a table sector could be written nowhere.
+    Result<int> WriteFat();
+    // Null leaves the field as it is. A failure when no ID sector could be written.
+    Status WriteIdSectors(const std::string* label, const std::string* text);
+    // A failure (Unreadable) when nothing in 1..63 read for an ID sector to go to.
+    Status PrepareNewSystemArea();
+    // Whether the diskette in the drive carries this one's label and stamp; a failure when no
+    // ID sector reads.
+    Result<bool> SameDiskette();
     // Whether the diskette's table holds what the table in memory holds, wherever memory has
     // not changed it since: two diskettes with the same label and stamp (a copy of a diskette)
     // differ here once either of them has been written.
@@ -117,15 +128,15 @@ public:
     static void BuildHeader(const FileRecord& record, std::uint8_t* unit);
     static void BuildUnitHeader(const FileRecord& record, std::uint8_t* unit);
 
-    // Single sectors through the volume's device; 0 or -1.
-    int ReadSector(int sector, std::uint8_t* buffer) {
+    // Single sectors through the volume's device.
+    Status ReadSector(int sector, std::uint8_t* buffer) {
         return m_device.ReadSectors(0, sector, 1, buffer);
     }
-    int WriteSector(int sector, const std::uint8_t* buffer) {
+    Status WriteSector(int sector, const std::uint8_t* buffer) {
         return m_device.WriteSectors(0, sector, 1, buffer);
     }
     // A read that no buffer serves, for the records that say which diskette this is.
-    int ReadSystemSector(int sector, std::uint8_t* buffer) {
+    Status ReadSystemSector(int sector, std::uint8_t* buffer) {
         return m_device.ReadSectorsDirect(0, sector, 1, buffer);
     }
 
@@ -135,6 +146,7 @@ private:
         std::array<std::array<std::uint8_t, kSectorSize>, kFatSectorCount> data{};
         std::array<bool, kFatSectorCount> read{};  // which sectors read
         bool driveFailed = false;                  // the drive failed as a whole; not asked more
+        IoError cause = IoError::None;             // why, when it did
     };
     // Reads the wanted sectors of a copy at the given positions, side by side positions in one
     // request each (a run that fails is read sector by sector), so that a real drive spends a
@@ -142,27 +154,27 @@ private:
     void ReadCopySectors(const FatPositions& positions, CopySectors& out,
                          const std::array<bool, kFatSectorCount>& wanted);
     // Writes the pending table sectors of one copy, side by side positions in one request and
-    // read back in one; whatever fails goes sector by sector. 0, or -1 when a sector could be
+    // read back in one; whatever fails goes sector by sector. A failure when a sector could be
     // written nowhere.
-    int WriteFatCopy(FatPositions& positions, const std::array<bool, kFatSectorCount>& pending);
-    // Writes table sector k of one copy, moving it when its place refuses the write; 0 or -1.
-    int WriteFatSector(int k, FatPositions& positions);
+    Status WriteFatCopy(FatPositions& positions, const std::array<bool, kFatSectorCount>& pending);
+    // Writes table sector k of one copy, moving it when its place refuses the write.
+    Status WriteFatSector(int k, FatPositions& positions);
     void DropImpossibleFatPositions();
     // Reads the header of file `fileNumber`, which sits in `headerUnit`, its lowest unit.
     int ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record);
-    int RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image);
+    Status RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image);
     // Writes one sector and, in the system area, reads it back; true when it holds the image.
     bool WriteVerified(int sector, const std::uint8_t* image);
 
     // Every sector written so far reaches the diskette before any written later (the medium's
-    // cache may reorder writes between barriers); 0 or -1.
-    int Barrier() { return m_device.Flush(0); }
+    // cache may reorder writes between barriers).
+    Status Barrier() { return m_device.Flush(0); }
 
     // A write of a system record; counted when it lands.
-    int WriteSystemSector(int sector, const std::uint8_t* buffer) {
-        const int rc = WriteSector(sector, buffer);
-        if (rc == 0) ++m_systemWrites;
-        return rc;
+    Status WriteSystemSector(int sector, const std::uint8_t* buffer) {
+        const Status written = WriteSector(sector, buffer);
+        if (written) ++m_systemWrites;
+        return written;
     }
 
     CSectorDevice m_device;

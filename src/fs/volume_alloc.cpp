@@ -61,14 +61,14 @@ int CVolume::NextRun(int& wanted, bool verify, int from) {
     std::array<std::uint8_t, kStagingUnits * kSectorSize> scratch;
     while (first >= 0) {
         want = std::min(want, kStagingUnits);
-        if (m_device.ReadSectors(0, first, want, scratch.data()) == 0) {
+        if (m_device.ReadSectors(0, first, want, scratch.data())) {
             wanted = want;
             return first;
         }
         if (IsDriveFailure(LastError())) return -2;  // the units are not to blame
         int failed = 0;
         for (int i = 0; i < want; ++i) {
-            if (ReadSector(first + i, scratch.data()) == 0) continue;
+            if (ReadSector(first + i, scratch.data())) continue;
             if (IsDriveFailure(LastError())) return -2;
             MarkBad(first + i);
             ++failed;
@@ -120,9 +120,9 @@ void CVolume::ReleaseFiles(const std::vector<int>& fileNumbers) {
 int CVolume::DeleteFile(int fileNumber, bool writeTable) {
     ReleaseFile(fileNumber);
     if (!writeTable) return 0;
-    const int moved = WriteFat();
-    if (moved < 0) return -1;
-    if (moved > 0 && WriteIdSectors(nullptr, nullptr) < 0) return -1;
+    const Result<int> moved = WriteFat();
+    if (!moved) return -1;
+    if (*moved > 0 && !WriteIdSectors(nullptr, nullptr)) return -1;
     return 0;
 }
 

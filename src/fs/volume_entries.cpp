@@ -19,7 +19,7 @@ int CVolume::ReadEntry(int fileNumber, FileRecord& record) {
 
 int CVolume::ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record) {
     std::array<std::uint8_t, kSectorSize> s;
-    if (ReadSector(SectorOfUnit(headerUnit), s.data()) != 0) return -1;
+    if (!ReadSector(SectorOfUnit(headerUnit), s.data())) return -1;
     // A header unit carries its file's number. One that carries another (overwritten by a
     // format cut short, or by another file while the table was wrong) holds no header of this
     // file: its name and size would be whatever bytes lie there, so it counts as a header that

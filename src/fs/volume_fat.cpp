@@ -47,14 +47,19 @@ void CVolume::ReadCopySectors(const FatPositions& positions, CopySectors& out,
         int n = 1;
         while (k + n < kFatSectorCount && wanted[k + n] && positions[k + n] == positions[k] + n)
             ++n;
-        const bool whole = m_device.ReadSectorsDirect(0, positions[k], n, run.data()) == 0;
+        const Status whole = m_device.ReadSectorsDirect(0, positions[k], n, run.data());
         for (int i = 0; i < n && !out.driveFailed; ++i) {
             std::uint8_t* into = out.data[std::size_t(k + i)].data();
             if (whole) {
                 std::copy_n(run.data() + std::size_t(i) * kSectorSize, kSectorSize, into);
-            } else if (IsDriveFailure(LastError()) ||
-                       ReadSystemSector(positions[k + i], into) != 0) {
-                out.driveFailed = IsDriveFailure(LastError());
+                out.read[std::size_t(k + i)] = true;
+                continue;
+            }
+            const Status alone =
+                IsDriveFailure(whole.Error()) ? whole : ReadSystemSector(positions[k + i], into);
+            if (!alone) {
+                out.driveFailed = IsDriveFailure(alone.Error());
+                if (out.driveFailed) out.cause = alone.Error();
                 continue;
             }
             out.read[std::size_t(k + i)] = true;
@@ -63,9 +68,9 @@ void CVolume::ReadCopySectors(const FatPositions& positions, CopySectors& out,
     }
 }
 
-int CVolume::ReadFat(bool fill) {
+Status CVolume::ReadFat(bool fill) {
     DropImpossibleFatPositions();
-    int result = 1;
+    Status result;
     std::array<bool, kFatSectorCount> all;
     all.fill(true);
     CopySectors copy1, copy2;
@@ -78,14 +83,18 @@ int CVolume::ReadFat(bool fill) {
                                   !DecodeFatSector(copy1.data[std::size_t(k)].data(), chunk);
     }
     copy2.driveFailed = copy1.driveFailed;
+    copy2.cause = copy1.cause;
     ReadCopySectors(m_ids.fat2, copy2, missing);
     for (int k = 0; k < kFatSectorCount; ++k) {
         if (!missing[std::size_t(k)]) continue;
         std::uint16_t* chunk = &m_fat.entries[std::size_t(k) * kEntriesPerFatSector];
         if (copy2.read[std::size_t(k)] && DecodeFatSector(copy2.data[std::size_t(k)].data(), chunk))
             continue;
-        result = 0;
-        if (!fill) return 0;  // partly loaded; the caller must not write this table
+        // A sector that read in neither copy, or read and made no sense: it is damaged, unless
+        // the drive failed as a whole.
+        const IoError cause = copy2.driveFailed ? copy2.cause : copy1.cause;
+        result = Status::ReadFailure(cause);
+        if (!fill) return result;  // partly loaded; the caller must not write this table
         std::fill(chunk, chunk + kEntriesPerFatSector, FAT_UNKNOWN);
     }
     m_fat.dirty.fill(false);
@@ -110,7 +119,7 @@ int CVolume::ReadFat(bool fill) {
     return result;
 }
 
-int CVolume::WriteFat() {
+Result<int> CVolume::WriteFat() {
     bool wrote = false;
     for (int pass = 0; pass < kMaxWritePasses && m_fat.AnyDirty(); ++pass) {
         // Cleared before the writes: a table sector moved into the data area marks its unit
@@ -122,17 +131,22 @@ int CVolume::WriteFat() {
         // keeps that order on the medium, whatever cache lies between: the data units the
         // table names are there before copy 1, and copy 1 before copy 2.
         for (FatPositions* positions : {&m_fat.pos1, &m_fat.pos2}) {
-            if (Barrier() == 0 && WriteFatCopy(*positions, pending) == 0) {
+            Status written = Barrier();
+            if (written) written = WriteFatCopy(*positions, pending);
+            if (written) {
                 wrote = true;
                 continue;
             }
             for (int j = 0; j < kFatSectorCount; ++j) m_fat.dirty[j] = m_fat.dirty[j] || pending[j];
-            return -1;
+            return written;
         }
     }
-    if (m_fat.AnyDirty()) return -1;
+    // Still dirty after every pass: moved sectors kept marking units of each other.
+    if (m_fat.AnyDirty()) return Status::Failure(IoError::Unwritable);
     // Both copies are on the medium before the ID sectors that may name their new places.
-    if (wrote && Barrier() != 0) return -1;
+    if (wrote) {
+        if (const Status flushed = Barrier(); !flushed) return flushed;
+    }
     // Moves are counted against what the ID sectors record, not against this call: a sector
     // moved by an earlier call that then failed must still reach the ID sectors.
     int moved = 0;
@@ -141,8 +155,8 @@ int CVolume::WriteFat() {
     return moved;
 }
 
-int CVolume::WriteFatCopy(FatPositions& positions,
-                          const std::array<bool, kFatSectorCount>& pending) {
+Status CVolume::WriteFatCopy(FatPositions& positions,
+                             const std::array<bool, kFatSectorCount>& pending) {
     std::array<std::uint8_t, kFatSectorCount * kSectorSize> images, back;
     for (int k = 0; k < kFatSectorCount;) {
         if (!pending[k]) {
@@ -160,56 +174,57 @@ int CVolume::WriteFatCopy(FatPositions& positions,
             for (int i = 0; i < n; ++i)
                 EncodeFatSector(&m_fat.entries[std::size_t(k + i) * kEntriesPerFatSector],
                                 images.data() + std::size_t(i) * kSectorSize);
-            if (m_device.WriteSectors(0, first, n, images.data()) == 0) {
+            if (const Status written = m_device.WriteSectors(0, first, n, images.data())) {
                 m_systemWrites += n;
-                done = m_device.ReadSectorsDirect(0, first, n, back.data()) == 0 &&
+                done = m_device.ReadSectorsDirect(0, first, n, back.data()).Ok() &&
                        std::equal(images.begin(), images.begin() + n * kSectorSize, back.begin());
-            } else if (IsDriveFailure(LastError())) {
-                return -1;
+            } else if (IsDriveFailure(written.Error())) {
+                return written;
             }
         }
         for (int i = 0; i < n && !done; ++i)
-            if (WriteFatSector(k + i, positions) != 0) return -1;
+            if (const Status written = WriteFatSector(k + i, positions); !written) return written;
         k += n;
     }
-    return 0;
+    return {};
 }
 
-int CVolume::WriteFatSector(int k, FatPositions& positions) {
+Status CVolume::WriteFatSector(int k, FatPositions& positions) {
     Sector image;
     EncodeFatSector(&m_fat.entries[std::size_t(k) * kEntriesPerFatSector], image.data());
-    if (IsTablePosition(positions[k]) && WriteVerified(positions[k], image.data())) return 0;
+    if (IsTablePosition(positions[k]) && WriteVerified(positions[k], image.data())) return {};
     // A write-protected or empty drive takes no write anywhere: looking for a new place would
     // only cost requests (and mark good units bad).
-    if (IsTablePosition(positions[k]) && IsDriveFailure(LastError())) return -1;
+    if (IsTablePosition(positions[k]) && IsDriveFailure(LastError()))
+        return Status::Failure(LastError());
     return RelocateFatSector(k, positions, image.data());
 }
 
 bool CVolume::WriteVerified(int sector, const std::uint8_t* image) {
-    if (WriteSystemSector(sector, image) != 0) return false;
+    if (!WriteSystemSector(sector, image)) return false;
     // A worn sector of the system area may take a write and still not read back: a table or
     // ID record written there would be lost without a word. (A unit of the data area that
     // took a table sector is trusted as written: it is the last resort, and a unit that failed
     // the check could be given to no one.)
     if (sector > kSystemAreaLast) return true;
     Sector back;
-    return ReadSystemSector(sector, back.data()) == 0 &&
+    return ReadSystemSector(sector, back.data()).Ok() &&
            std::equal(back.begin(), back.end(), image);
 }
 
-int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image) {
+Status CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image) {
     const int old = positions[k];
     auto take = [&](int s) {
         positions[k] = std::uint16_t(s);
         // A data unit that refused the table's write is bad; the new one is a system unit.
         if (IsDataSector(old)) m_fat.Set(UnitOfSector(old), FAT_BAD);
         if (IsDataSector(s)) m_fat.Set(UnitOfSector(s), FAT_SYSTEM);
-        return 0;
+        return Status{};
     };
     for (int s = kSpareAreaFirst; s <= kSystemAreaLast; ++s) {
         if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
         if (WriteVerified(s, image)) return take(s);
-        if (IsDriveFailure(LastError())) return -1;
+        if (IsDriveFailure(LastError())) return Status::Failure(LastError());
     }
     int attempts = 0;
     // The last two units are left out: 2879 takes the reserve ID copy.
@@ -220,9 +235,9 @@ int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_
             continue;
         ++attempts;
         if (WriteVerified(s, image)) return take(s);
-        if (IsDriveFailure(LastError())) return -1;
+        if (IsDriveFailure(LastError())) return Status::Failure(LastError());
     }
-    return -1;
+    return Status::Failure(IoError::Unwritable);  // no place takes it
 }
 
 void CVolume::ReadFatCopyRaw(FatArray& entries, int copy) {

@@ -81,7 +81,7 @@ int CVolume::SettleDifferingCopies(std::vector<FileRecord>* unsettled) {
         std::array<std::uint8_t, kUnitHeaderSize> tag{};
         bool header = false;
         for (int u : c.candidates) {
-            if (ReadSector(SectorOfUnit(u), s.data()) != 0) {
+            if (!ReadSector(SectorOfUnit(u), s.data())) {
                 // An unreadable unit that both copies give the file stays its own (a copy
                 // meets it with filler and a report); one only a copy gives it is no proof.
                 if (header && (*copy1)[std::size_t(u)] == (*copy2)[std::size_t(u)])

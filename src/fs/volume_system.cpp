@@ -32,8 +32,9 @@ SystemAreaScan ScanSystemArea(CSectorDevice& device) {
         const int end =
             std::min(kSystemAreaLast + 1, (first / kSectorsPerTrack + 1) * kSectorsPerTrack);
         const int count = end - first;
-        const bool whole = device.ReadSectorsDirect(0, first, count, track.data()) == 0;
-        if (!whole && IsDriveFailure(device.LastError())) {
+        const Status read = device.ReadSectorsDirect(0, first, count, track.data());
+        const bool whole = read.Ok();
+        if (!whole && IsDriveFailure(read.Error())) {
             scan.driveFailed = true;
             return scan;
         }
@@ -41,7 +42,7 @@ SystemAreaScan ScanSystemArea(CSectorDevice& device) {
             std::uint8_t* s = track.data() + std::size_t(i) * kSectorSize;
             const std::size_t sector = std::size_t(first + i);
             IdRecord record;
-            if (!whole && device.ReadSectorsDirect(0, first + i, 1, s) != 0)
+            if (!whole && !device.ReadSectorsDirect(0, first + i, 1, s))
                 scan.kind[sector] = SectorKind::Unreadable;
             else if (!ParseIdRecordBytes(s, record))
                 scan.kind[sector] = SectorKind::Plain;
@@ -62,32 +63,34 @@ SystemAreaScan ScanSystemArea(CSectorDevice& device) {
 
 }  // namespace
 
-int CVolume::CheckSector0() {
+Result<bool> CVolume::CheckSector0() {
     Sector s;
-    if (ReadSystemSector(kBootSector, s.data()) != 0) return -2;
-    return BootHasSignature(s.data()) ? 0 : -1;
+    if (const Status read = ReadSystemSector(kBootSector, s.data()); !read) return read;
+    return BootHasSignature(s.data());
 }
 
-int CVolume::RepairSector0() {
+Status CVolume::RepairSector0() {
     Sector boot;
     BuildBootRecord(boot.data());
+    Status written;
     for (int attempt = 0; attempt < kRepairAttempts; ++attempt) {
-        if (m_device.BiosWriteSectors(0, kBootSector, 1, boot.data()) != 0) {
-            if (IsDriveFailure(LastError())) return 0;  // no attempt can succeed
+        written = m_device.BiosWriteSectors(0, kBootSector, 1, boot.data());
+        if (!written) {
+            if (IsDriveFailure(written.Error())) return written;  // no attempt can succeed
             continue;
         }
         ++m_systemWrites;
         Sector back;
         // The write counts only when the sector reads back with the signature in place.
-        if (ReadSystemSector(kBootSector, back.data()) != 0) return 0;
-        return BootHasSignature(back.data()) ? 1 : 0;
+        if (const Status read = ReadSystemSector(kBootSector, back.data()); !read) return read;
+        return BootHasSignature(back.data()) ? Status{} : Status::Failure(IoError::Unwritable);
     }
-    return 0;
+    return written;
 }
 
-int CVolume::ParseIdRecord(const std::uint8_t* sector, bool takeFields) {
+bool CVolume::ParseIdRecord(const std::uint8_t* sector, bool takeFields) {
     IdRecord record;
-    if (!ParseIdRecordBytes(sector, record)) return 0;
+    if (!ParseIdRecordBytes(sector, record)) return false;
     if (takeFields) {
         m_ids.flag = record.flag;
         m_ids.label = record.label;
@@ -96,18 +99,18 @@ int CVolume::ParseIdRecord(const std::uint8_t* sector, bool takeFields) {
         m_ids.fat1 = record.fat1;
         m_ids.fat2 = record.fat2;
     }
-    return 1;
+    return true;
 }
 
-int CVolume::FindIdSectors() {
+Result<bool> CVolume::FindIdSectors() {
     Sector s;
-    if (ReadSystemSector(kBootSector, s.data()) != 0) return -2;
+    if (const Status read = ReadSystemSector(kBootSector, s.data()); !read) return read;
 
     // An ID sector that refused a rewrite still holds an older record with older table
     // positions. Only records with the newest stamp count as ID sectors; older ones are
     // treated like any other readable sector.
     const SystemAreaScan scan = ScanSystemArea(m_device);
-    if (scan.driveFailed) return -2;  // as good as an empty drive
+    if (scan.driveFailed) return Status::Failure(LastError());  // as good as an empty drive
     std::array<bool, 3> isId{};
     int found = 0;
     for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast && found < 3; ++sector) {
@@ -128,7 +131,7 @@ int CVolume::FindIdSectors() {
             }
         }
     }
-    if (found == 0) return -1;
+    if (found == 0) return false;
     ParseIdRecord(scan.newest.data(), true);
     // A candidate that holds a table sector must never receive an ID record.
     for (int i = 0; i < 3; ++i) {
@@ -137,10 +140,10 @@ int CVolume::FindIdSectors() {
         for (int k = 0; k < kFatSectorCount; ++k)
             if (m_ids.fat1[k] == pos || m_ids.fat2[k] == pos) m_ids.positions[std::size_t(i)] = 0;
     }
-    return 0;
+    return true;
 }
 
-int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
+Status CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
     const FatPositions recorded1 = m_ids.fat1, recorded2 = m_ids.fat2;
     m_ids.fat1 = m_fat.pos1;
     m_ids.fat2 = m_fat.pos2;
@@ -178,7 +181,8 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
     if (driveFailed && written == 0) m_ids.positions = positionsBefore;  // they hold what they held
     if (!driveFailed && m_fat.entries[UnitOfSector(kReserveIdSector)] == FAT_FREE &&
         !m_fat.InPositionTables(kReserveIdSector))
-        WriteSystemSector(kReserveIdSector, image.data());
+        // The reserve copy is a spare: a sector that refuses it changes nothing.
+        (void)WriteSystemSector(kReserveIdSector, image.data());
 
     for (int s = kSystemAreaFirst; s <= kSystemAreaLast && written < 3 && !driveFailed; ++s) {
         if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
@@ -198,19 +202,18 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
         // Nothing records the positions: the next WriteFat must still report them as moved.
         m_ids.fat1 = recorded1;
         m_ids.fat2 = recorded2;
-        return -1;
+        return Status::WriteFailure(LastError());
     }
     // The diskette now carries the new stamp; remember it, or our own rewrite would make the
     // diskette look like another one.
     m_ids.stampTime = record.stampTime;
     // The operation is on the medium when it reports success.
-    if (Barrier() != 0) return -1;
-    return 0;
+    return Barrier();
 }
 
-int CVolume::PrepareNewSystemArea() {
+Status CVolume::PrepareNewSystemArea() {
     auto& pos = m_ids.positions;
-    if (pos[0] == 0) return 1;
+    if (pos[0] == 0) return Status::Failure(IoError::Unreadable);
     // Defaults 2 and 3 for missing positions, never doubling a position already taken.
     for (int i = 1; i < 3; ++i) {
         if (pos[i] != 0) continue;
@@ -238,23 +241,24 @@ int CVolume::PrepareNewSystemArea() {
     m_ids.fat2 = m_fat.pos2 = copy2;
     m_ids.flag = false;
     m_fat.entries.fill(FAT_FREE);
-    return 0;
+    return {};
 }
 
-int CVolume::SameDiskette() {
+Result<bool> CVolume::SameDiskette() {
     Sector s;
+    Status last = Status::Failure(IoError::Unreadable);  // no ID position to read
     for (int pos : m_ids.positions) {
         if (pos == 0) continue;
-        if (ReadSystemSector(pos, s.data()) != 0) {
-            if (IsDriveFailure(LastError())) return 1;
+        last = ReadSystemSector(pos, s.data());
+        if (!last) {
+            if (IsDriveFailure(last.Error())) return last;
             continue;
         }
         IdRecord record;
-        if (!ParseIdRecordBytes(s.data(), record)) return -1;
-        if (record.label != m_ids.label || record.stampTime != m_ids.stampTime) return -1;
-        return 0;
+        if (!ParseIdRecordBytes(s.data(), record)) return false;
+        return record.label == m_ids.label && record.stampTime == m_ids.stampTime;
     }
-    return 1;
+    return last;
 }
 
 void CVolume::ResetVolume() {

@@ -45,7 +45,7 @@ void COrvalisDoc::RollBack(const DocState& before) {
 bool COrvalisDoc::Reload(const char* failure) {
     const std::string label = m_volume.Ids().label;
     m_volume.ResetVolume();
-    if (m_volume.FindIdSectors() != 0 || m_volume.Ids().label != label || !LoadFiles()) {
+    if (m_volume.FindIdSectors() != true || m_volume.Ids().label != label || !LoadFiles()) {
         CloseDiskette();
         Notify(User(), failure);
         return false;
@@ -153,8 +153,7 @@ bool COrvalisDoc::RefuseReadOnlyMedium() {
 
 int COrvalisDoc::OpenDiskette() {
     if (!m_bDeviceOpened) {
-        m_volume.OpenDevice();
-        m_bDeviceOpened = true;
+        m_bDeviceOpened = m_volume.OpenDevice().Ok();
     }
     m_bOpen = false;
     m_bSignatureSeen = false;
@@ -240,7 +239,7 @@ bool COrvalisDoc::SameDisketteInDrive() {
     // Label and stamp first, as always; then the table, which tells a copy of the diskette
     // (same label and stamp) that has gone its own way. Settled copies are left out: memory
     // holds what neither copy says.
-    return m_volume.SameDiskette() == 0 && (m_bCopiesDiffer || m_volume.TableMatchesDiskette());
+    return m_volume.SameDiskette() == true && (m_bCopiesDiffer || m_volume.TableMatchesDiskette());
 }
 
 int COrvalisDoc::CheckSameDiskette() {
@@ -263,7 +262,7 @@ int COrvalisDoc::AskNextDiskette(int partIndex) {
                       partIndex + 1),
             Buttons::OkCancel, Icon::Exclamation, Answer::None};
         if (m_user.AskInsertDiskette(prompt) != Answer::Ok) return DISKETTE_CANCELLED;
-        if (m_volume.SameDiskette() == 0 &&
+        if (m_volume.SameDiskette() == true &&
             Ask(User(), "Diskette seems to be same\nMake sure the diskette was changed ?",
                 Buttons::YesNo) != Answer::Yes)
             continue;

@@ -169,7 +169,7 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     std::int32_t bytes = 0;
 
     while (unit >= 0) {
-        if (volume.Device().WriteSectors(0, unit, run, staging.Image(0)) != 0) {
+        if (!volume.Device().WriteSectors(0, unit, run, staging.Image(0))) {
             // Only the drive says that the whole diskette takes no write (the tab, a read-only
             // image or device); sectors that refuse, however many in a row, are bad units, and
             // the file goes on past them.
@@ -230,19 +230,22 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     // found bad need the table written.
     if (wholeOnly && staging.Pending() > 0) {
         volume.ReleaseFile(number);
-        if (markedBad) volume.WriteFat();
+        // Should this write fail, the units stay free in memory and unused on the diskette.
+        if (markedBad) (void)volume.WriteFat();
         why.noRoom = true;
         return -1;
     }
     // Not even the header unit found a good unit: nothing of the file is on this diskette,
     // but the units found bad are worth keeping.
     if (!headerWritten) {
-        volume.WriteFat();
+        (void)volume.WriteFat();  // the add fails anyway; the marks are a bonus
         return -1;
     }
-    const int moved = volume.WriteFat();
-    if (moved < 0 || (moved > 0 && volume.WriteIdSectors(nullptr, nullptr) < 0)) {
-        if (IsDriveFailure(volume.LastError())) why.drive = volume.LastError();
+    const Result<int> moved = volume.WriteFat();
+    const Status recorded =
+        moved && *moved > 0 ? volume.WriteIdSectors(nullptr, nullptr) : moved.GetStatus();
+    if (!recorded) {
+        if (IsDriveFailure(recorded.Error())) why.drive = recorded.Error();
         return -1;
     }
     return bytes;

@@ -30,9 +30,9 @@ protected:
         SectorImage unit{};
         CVolume::BuildHeader(record, unit.data());
         std::copy(data.begin(), data.end(), unit.begin() + kHeaderSize);
-        ASSERT_EQ(volume.WriteSector(sector, unit.data()), 0);
+        ASSERT_TRUE(volume.WriteSector(sector, unit.data()));
         volume.SetUnits(sector, record.fileNumber, 1);
-        ASSERT_GE(volume.WriteFat(), 0);
+        ASSERT_TRUE(volume.WriteFat());
     }
 };
 

@@ -59,9 +59,7 @@ TEST(DriveLock, OneProgramAtATimeHoldsAnImageAndKeepsItAcrossAReinsert) {
             DriveLock otherHolds(other);
             ASSERT_TRUE(otherHolds.Held());
             ASSERT_TRUE(other.Insert(path, error)) << error;
-            IoError cause = IoError::None;
-            EXPECT_FALSE(other.Read(0, 1, sector, &cause));
-            EXPECT_EQ(cause, IoError::InUse);
+            EXPECT_EQ(other.Read(0, 1, sector).Error(), IoError::InUse);
         }
     }
     // Given back: now the other program may have it.

@@ -19,7 +19,7 @@ class SectorDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         drive.InsertMedium(medium, "memory");
-        ASSERT_EQ(device.OpenDevice(), 0);
+        ASSERT_TRUE(device.OpenDevice());
     }
     std::shared_ptr<MemoryMedium> medium = std::make_shared<MemoryMedium>();
     CDrive drive;
@@ -28,26 +28,27 @@ protected:
 
 TEST(SectorDeviceState, RequestsFailUntilOpenedAndAfterClosing) {
     CSectorDevice detached;
-    EXPECT_EQ(detached.OpenDevice(), -1);
+    EXPECT_EQ(detached.OpenDevice().Error(), IoError::NoMedium);
     EXPECT_FALSE(detached.IsOpen());
 
     CDrive drive;
     drive.InsertMedium(std::make_shared<MemoryMedium>());
     CSectorDevice device(&drive);
     auto buffer = Filled(1, 0);
-    EXPECT_EQ(device.ReadSectors(0, 0, 1, buffer.data()), -1);
-    ASSERT_EQ(device.OpenDevice(), 0);
-    EXPECT_EQ(device.ReadSectors(0, 0, 1, buffer.data()), 0);
+    EXPECT_EQ(device.ReadSectors(0, 0, 1, buffer.data()).Error(), IoError::NoMedium);
+    ASSERT_TRUE(device.OpenDevice());
+    EXPECT_TRUE(device.ReadSectors(0, 0, 1, buffer.data()));
     device.CloseDevice();
-    EXPECT_EQ(device.ReadSectors(0, 0, 1, buffer.data()), -1);
+    EXPECT_EQ(device.ReadSectors(0, 0, 1, buffer.data()).Error(), IoError::NoMedium);
+    EXPECT_EQ(device.LastError(), IoError::NoMedium);
 }
 
 TEST_F(SectorDeviceTest, ReadsAndWritesRunsAndCountsThem) {
     auto data = Filled(18, 0x5A);
     for (int i = 0; i < 18; ++i) data[std::size_t(i) * kSectorSize] = std::uint8_t(i);
-    ASSERT_EQ(device.WriteSectors(0, 100, 18, data.data()), 0);
+    ASSERT_TRUE(device.WriteSectors(0, 100, 18, data.data()));
     auto back = Filled(18, 0);
-    ASSERT_EQ(device.ReadSectors(0, 100, 18, back.data()), 0);
+    ASSERT_TRUE(device.ReadSectors(0, 100, 18, back.data()));
     EXPECT_EQ(back, data);
     EXPECT_EQ(medium->SectorData(117)[0], 17);
     EXPECT_EQ(medium->SectorData(118)[0], 0);  // nothing beyond the run
@@ -63,16 +64,18 @@ TEST_F(SectorDeviceTest, ReadsAndWritesRunsAndCountsThem) {
 
 TEST_F(SectorDeviceTest, OutOfRangeRequestsFailWithoutReachingTheDrive) {
     auto buffer = Filled(2, 0);
-    EXPECT_EQ(device.ReadSectors(1, 0, 1, buffer.data()), -1);  // only drive A: exists
-    EXPECT_EQ(device.ReadSectors(0, -1, 1, buffer.data()), -1);
-    EXPECT_EQ(device.ReadSectors(0, 2879, 2, buffer.data()), -1);
-    EXPECT_EQ(device.ReadSectors(0, 10, 0, buffer.data()), -1);
-    EXPECT_EQ(device.ReadSectors(0, 10, INT_MAX, buffer.data()), -1);
-    EXPECT_EQ(device.WriteSectors(0, INT_MAX, 1, buffer.data()), -1);
-    EXPECT_EQ(device.WriteSectors(0, 2880, 1, buffer.data()), -1);
-    EXPECT_EQ(device.BiosWriteSectors(0, 2880, 1, buffer.data()), -1);
-    EXPECT_EQ(device.BiosWriteSectors(0, -1, 1, buffer.data()), -1);
-    EXPECT_EQ(device.BiosWriteSectors(0, 17, 2, buffer.data()), -1);  // would leave the track
+    EXPECT_EQ(device.ReadSectors(1, 0, 1, buffer.data()).Error(),
+              IoError::HostError);  // only drive A: exists
+    EXPECT_EQ(device.ReadSectors(0, -1, 1, buffer.data()).Error(), IoError::HostError);
+    EXPECT_EQ(device.ReadSectors(0, 2879, 2, buffer.data()).Error(), IoError::HostError);
+    EXPECT_EQ(device.ReadSectors(0, 10, 0, buffer.data()).Error(), IoError::HostError);
+    EXPECT_EQ(device.ReadSectors(0, 10, INT_MAX, buffer.data()).Error(), IoError::HostError);
+    EXPECT_EQ(device.WriteSectors(0, INT_MAX, 1, buffer.data()).Error(), IoError::HostError);
+    EXPECT_EQ(device.WriteSectors(0, 2880, 1, buffer.data()).Error(), IoError::HostError);
+    EXPECT_EQ(device.BiosWriteSectors(0, 2880, 1, buffer.data()).Error(), IoError::HostError);
+    EXPECT_EQ(device.BiosWriteSectors(0, -1, 1, buffer.data()).Error(), IoError::HostError);
+    EXPECT_EQ(device.BiosWriteSectors(0, 17, 2, buffer.data()).Error(),
+              IoError::HostError);  // would leave the track
     EXPECT_EQ(drive.Stats().readRequests, 0);
     EXPECT_EQ(drive.Stats().writeRequests, 0);
 }
@@ -80,28 +83,28 @@ TEST_F(SectorDeviceTest, OutOfRangeRequestsFailWithoutReachingTheDrive) {
 TEST_F(SectorDeviceTest, BiosWriteLandsOnTheAddressedSector) {
     for (int sector : {0, 17, 18, 37, 2879}) {
         auto data = Filled(1, std::uint8_t(sector % 251 + 1));
-        ASSERT_EQ(device.BiosWriteSectors(0, sector, 1, data.data()), 0) << sector;
+        ASSERT_TRUE(device.BiosWriteSectors(0, sector, 1, data.data())) << sector;
         EXPECT_EQ(medium->SectorData(sector)[511], data[0]) << sector;
     }
     auto two = Filled(2, 0x77);
-    ASSERT_EQ(device.BiosWriteSectors(0, 36, 2, two.data()), 0);
+    ASSERT_TRUE(device.BiosWriteSectors(0, 36, 2, two.data()));
     EXPECT_EQ(medium->SectorData(37)[0], 0x77);
 }
 
 TEST_F(SectorDeviceTest, TheDriveIsASlot) {
     auto a = Filled(1, 0xAA);
-    ASSERT_EQ(device.WriteSectors(0, 5, 1, a.data()), 0);
+    ASSERT_TRUE(device.WriteSectors(0, 5, 1, a.data()));
 
     auto other = std::make_shared<MemoryMedium>();
     other->SectorData(5)[0] = 0xBB;
     drive.InsertMedium(other, "other");
     auto back = Filled(1, 0);
-    ASSERT_EQ(device.ReadSectors(0, 5, 1, back.data()), 0);
+    ASSERT_TRUE(device.ReadSectors(0, 5, 1, back.data()));
     EXPECT_EQ(back[0], 0xBB);
 
     drive.Eject();
-    EXPECT_EQ(device.ReadSectors(0, 5, 1, back.data()), -1);
-    EXPECT_EQ(device.WriteSectors(0, 5, 1, a.data()), -1);
+    EXPECT_EQ(device.ReadSectors(0, 5, 1, back.data()).Error(), IoError::NoMedium);
+    EXPECT_EQ(device.WriteSectors(0, 5, 1, a.data()).Error(), IoError::NoMedium);
     EXPECT_EQ(medium->SectorData(5)[0], 0xAA);
 }
 

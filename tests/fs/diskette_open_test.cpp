@@ -17,7 +17,7 @@ protected:
         disk.PutFile(volume, MakeRecord(1, "file1", "bin", 5000), first, Pattern(5000, 1));
         disk.PutFile(volume, MakeRecord(2, "file2", "bin", 100), {kFirstDataSector + 10},
                      Pattern(100, 2));
-        ASSERT_GE(volume.WriteFat(), 0);
+        ASSERT_TRUE(volume.WriteFat());
     }
 
     // A fresh volume opened on the diskette; asked counts the questions about the signature.

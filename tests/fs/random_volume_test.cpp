@@ -102,11 +102,11 @@ private:
                 const SectorImage unit = UnitImage(record, header && i == 0);
                 std::copy(unit.begin(), unit.end(), images.begin() + i * kSectorSize);
             }
-            const bool whole = m_volume.Device().WriteSectors(0, first, run, images.data()) == 0;
+            const bool whole = m_volume.Device().WriteSectors(0, first, run, images.data()).Ok();
             for (int i = 0; i < run; ++i) {
                 const int s = first + i;
                 const std::uint8_t* image = images.data() + i * kSectorSize;
-                if (!whole && m_volume.WriteSector(s, image) != 0) {
+                if (!whole && !m_volume.WriteSector(s, image)) {
                     m_volume.MarkBad(s);
                     continue;
                 }
@@ -153,10 +153,10 @@ private:
 
     void WriteTable() {
         m_disk.ClearWrites();
-        const int moved = m_volume.WriteFat();
-        m_bTableOk = moved >= 0;
+        const Result<int> moved = m_volume.WriteFat();
+        m_bTableOk = moved.Ok();
         // With no move left to record, the ID sectors must already name every position.
-        if (moved >= 0) m_bIdsOk = moved == 0 || m_volume.WriteIdSectors(nullptr, nullptr) == 0;
+        if (moved) m_bIdsOk = *moved == 0 || m_volume.WriteIdSectors(nullptr, nullptr).Ok();
         CheckWrites();
     }
 
@@ -261,7 +261,7 @@ private:
         bool identified = false;
         for (int pos : m_volume.Ids().positions) {
             SectorImage s;
-            identified = identified || (pos != 0 && m_volume.ReadSector(pos, s.data()) == 0);
+            identified = identified || (pos != 0 && m_volume.ReadSector(pos, s.data()).Ok());
         }
         if (!identified) return;
         CVolume next(&m_disk.Drive());

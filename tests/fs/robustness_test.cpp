@@ -93,13 +93,12 @@ TEST(GarbageDiskette, OpeningListingAndWritingSurviveAnyContent) {
         MemoryDisk disk;
         Scramble(disk, g);
         CVolume volume(&disk.Drive());
-        ASSERT_EQ(volume.OpenDevice(), 0);
-        const int sector0 = volume.CheckSector0();
-        EXPECT_TRUE(sector0 >= -2 && sector0 <= 0);
-        const int found = volume.FindIdSectors();
-        EXPECT_TRUE(found >= -2 && found <= 0);
+        ASSERT_TRUE(volume.OpenDevice());
+        (void)volume.CheckSector0();  // any answer, but no crash and no hang
+        const Result<bool> found = volume.FindIdSectors();
         const bool fill = g.Pick(0, 1) == 1;
-        const int loaded = found == -1 ? volume.PrepareNewSystemArea() == 0 : volume.ReadFat(fill);
+        const bool loaded =
+            found == false ? volume.PrepareNewSystemArea().Ok() : volume.ReadFat(fill).Ok();
 
         std::vector<FileRecord> records;
         const int listed = volume.ListFiles(records);
@@ -109,7 +108,7 @@ TEST(GarbageDiskette, OpeningListingAndWritingSurviveAnyContent) {
             EXPECT_LE(r.extension.size(), 3u);
             EXPECT_TRUE(IsFileNumber(r.fileNumber)) << r.fileNumber;
         }
-        if (loaded == 0 && !fill) continue;  // a partly loaded table is never written
+        if (!loaded && !fill) continue;  // a partly loaded table is never written
 
         // As a quick format would: forget the files, write everything back.
         for (int u = 0; u < kUnitCount; ++u) {
@@ -121,15 +120,17 @@ TEST(GarbageDiskette, OpeningListingAndWritingSurviveAnyContent) {
         volume.NextRun(wanted, true);
         volume.MarkAllFatDirty(true);
         disk.ClearWrites();
-        const int moved = volume.WriteFat();
-        EXPECT_TRUE(moved >= -1 && moved <= kFatSectorCount) << moved;
+        const Result<int> moved = volume.WriteFat();
+        if (moved) {
+            EXPECT_TRUE(*moved >= 0 && *moved <= kFatSectorCount) << *moved;
+        }
         const std::string label = "garbage";
-        volume.WriteIdSectors(&label, nullptr);
+        (void)volume.WriteIdSectors(&label, nullptr);
         for (int s : disk.WrittenSectors()) {
             if (!IsDataSector(s) || s == kReserveIdSector) continue;
             EXPECT_EQ(volume.Fat().entries[UnitOfSector(s)], FAT_SYSTEM) << "wrote unit " << s;
         }
-        EXPECT_GE(volume.SameDiskette(), -1);
+        (void)volume.SameDiskette();
     }
 }
 

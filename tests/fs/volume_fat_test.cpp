@@ -40,15 +40,15 @@ TEST_F(ReadFat, SectorLostInBothCopiesFailsOrBecomesUnknown) {
     disk.Faults().Set(19, Fault::Unreadable);
 
     CVolume strict(&disk.Drive());
-    ASSERT_EQ(strict.OpenDevice(), 0);
-    ASSERT_EQ(strict.FindIdSectors(), 0);
-    EXPECT_EQ(strict.ReadFat(false), 0);
+    ASSERT_TRUE(strict.OpenDevice());
+    ASSERT_EQ(strict.FindIdSectors(), true);
+    EXPECT_FALSE(strict.ReadFat(false));
     EXPECT_EQ(strict.Fat().pos1, FatPositions{}) << "positions are left alone";
 
     CVolume filling(&disk.Drive());
-    ASSERT_EQ(filling.OpenDevice(), 0);
-    ASSERT_EQ(filling.FindIdSectors(), 0);
-    EXPECT_EQ(filling.ReadFat(true), 0);
+    ASSERT_TRUE(filling.OpenDevice());
+    ASSERT_EQ(filling.FindIdSectors(), true);
+    EXPECT_FALSE(filling.ReadFat(true));
     const auto& e = filling.Fat().entries;
     EXPECT_EQ(e[1023], 2);
     EXPECT_TRUE(std::all_of(e.begin() + 1024, e.begin() + 1280,
@@ -63,7 +63,7 @@ TEST_F(ReadFat, UnitHoldingATableSectorIsASystemUnit) {
     volume.Fat().pos2[5] = 700;  // copy 2 of table sector 5 lives in the data area
     volume.Fat().dirty[5] = true;
     ASSERT_EQ(volume.WriteFat(), 1);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
 
     auto other = Reopen();
     EXPECT_EQ(other->Fat().entries[636], FAT_SYSTEM);
@@ -74,13 +74,13 @@ TEST_F(ReadFat, UnitHoldingATableSectorIsASystemUnit) {
     // unit, and the next table write gives that copy a new place.
     other->Fat().Set(636, 3);
     other->Fat().pos2[5] = 700;
-    ASSERT_GE(other->WriteFat(), 0);
+    ASSERT_TRUE(other->WriteFat());
     other->Fat().pos2[5] = 700;
     other->Ids().fat2[5] = 700;
-    ASSERT_EQ(other->ReadFat(false), 1);
+    ASSERT_TRUE(other->ReadFat(false));
     EXPECT_EQ(other->Fat().entries[636], 3);
     EXPECT_NE(other->Fat().pos2[5], 700);
-    EXPECT_GT(other->WriteFat(), 0);  // moved: the ID sectors are to record it
+    EXPECT_GT(other->WriteFat().Value(), 0);  // moved: the ID sectors are to record it
     EXPECT_NE(other->Fat().pos2[5], 0);
 }
 
@@ -108,7 +108,7 @@ TEST_F(WriteFat, RefusedCopyMovesIntoTheSpareSectors) {
     EXPECT_EQ(RawFat(26)[1], 1);
     EXPECT_EQ(RawFat(15)[1], 1);
 
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     for (int s : {1, 2, 3, 2879}) EXPECT_EQ(RawId(s).fat1[0], 26) << s;
     auto other = Reopen();
     EXPECT_EQ(other->Fat().pos1[0], 26);
@@ -133,7 +133,7 @@ TEST_F(WriteFat, CopyMovedIntoTheDataAreaIsMarkedAtOnceInBothCopies) {
         EXPECT_EQ(RawFat(s)[100], 2) << s;
     }
 
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     auto other = Reopen();
     EXPECT_EQ(other->Fat().pos1[0], 68);
     EXPECT_EQ(other->Fat().entries, volume.Fat().entries);
@@ -152,7 +152,7 @@ TEST_F(WriteFat, DataAreaSearchIsBoundedAndSparesTheLastUnits) {
         return n;
     };
     disk.ClearWrites();
-    EXPECT_EQ(volume.WriteFat(), -1);
+    EXPECT_FALSE(volume.WriteFat());
     EXPECT_EQ(dataAttempts(), 31);
     EXPECT_TRUE(volume.Fat().dirty[0]) << "a failed write keeps the table for a retry";
     EXPECT_EQ(volume.Fat().pos1[0], 4);
@@ -163,7 +163,7 @@ TEST_F(WriteFat, DataAreaSearchIsBoundedAndSparesTheLastUnits) {
     volume.Fat().entries[kUnitCount - 1] = FAT_FREE;
     volume.Fat().dirty[0] = true;
     disk.ClearWrites();
-    EXPECT_EQ(volume.WriteFat(), -1);
+    EXPECT_FALSE(volume.WriteFat());
     EXPECT_EQ(dataAttempts(), 0);
 }
 
@@ -175,14 +175,14 @@ TEST_F(WriteFat, MoveOfAFailedWriteIsReportedByTheNextOne) {
     disk.Faults().SetRange(27, 63, Fault::Unwritable);
     disk.Faults().SetRange(64, 200, Fault::Unwritable);
     disk.Faults().Set(5, Fault::Unwritable);  // ...while copy 1 of sector 1 finds no place
-    EXPECT_EQ(volume.WriteFat(), -1);
+    EXPECT_FALSE(volume.WriteFat());
     EXPECT_EQ(volume.Fat().pos1[0], 26);
 
     disk.Faults().Set(5, Fault::None);  // the failure passes
-    const int moved = volume.WriteFat();
-    EXPECT_GT(moved, 0) << "the ID sectors still name sector 4 for table sector 0";
-    if (moved > 0) {
-        ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    const Result<int> moved = volume.WriteFat();
+    EXPECT_GT(moved.Value(), 0) << "the ID sectors still name sector 4 for table sector 0";
+    if (moved.Value() > 0) {
+        ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     }
     EXPECT_EQ(volume.WriteFat(), 0);
     auto other = Reopen();
@@ -195,7 +195,7 @@ TEST_F(WriteFat, MoveStaysToBeRecordedWhileNoIdSectorTakesIt) {
     volume.SetUnits(64, 1, 1);
     ASSERT_EQ(volume.WriteFat(), 1);
     disk.Faults().SetWriteProtected(true);
-    EXPECT_EQ(volume.WriteIdSectors(nullptr, nullptr), -1);
+    EXPECT_FALSE(volume.WriteIdSectors(nullptr, nullptr));
     disk.Faults().SetWriteProtected(false);
     EXPECT_EQ(volume.WriteFat(), 1) << "the ID sectors on the diskette still name sector 4";
 }
@@ -204,7 +204,7 @@ TEST_F(WriteFat, RefusedTableCanBeWrittenLater) {
     Format();
     volume.SetUnits(64, 1, 1);
     disk.Faults().SetWriteProtected(true);
-    EXPECT_EQ(volume.WriteFat(), -1);
+    EXPECT_FALSE(volume.WriteFat());
     EXPECT_TRUE(volume.Fat().dirty[0]);
     EXPECT_EQ(volume.Fat().entries[0], 1);
     EXPECT_EQ(volume.Fat().pos1[0], 4);

@@ -35,27 +35,63 @@ SectorImage IdImage(const std::string& label, std::uint32_t stamp, const FatPosi
 using Sector0 = VolumeTest;
 
 TEST_F(Sector0, CheckTellsSignatureFromBlankFromUnreadable) {
-    ASSERT_EQ(volume.OpenDevice(), 0);
-    EXPECT_EQ(volume.CheckSector0(), -1);
+    ASSERT_TRUE(volume.OpenDevice());
+    EXPECT_EQ(volume.CheckSector0(), false);
     disk.Faults().Set(0, Fault::Unreadable);
-    EXPECT_EQ(volume.CheckSector0(), -2);
+    EXPECT_EQ(volume.CheckSector0().Error(), IoError::Unreadable);
     disk.Faults().Clear();
 
-    EXPECT_EQ(volume.RepairSector0(), 1);
-    EXPECT_EQ(volume.CheckSector0(), 0);
+    EXPECT_TRUE(volume.RepairSector0());
+    EXPECT_EQ(volume.CheckSector0(), true);
     SectorImage expected;
     BuildBootRecord(expected.data());
     EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 64, disk.Raw(0).begin()));
 }
 
 TEST_F(Sector0, RepairTriesThreeTimesAndNeedsTheSectorToReadBack) {
-    ASSERT_EQ(volume.OpenDevice(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
     disk.Faults().Set(0, Fault::Unwritable);
-    EXPECT_EQ(volume.RepairSector0(), 0);
+    EXPECT_EQ(volume.RepairSector0().Error(), IoError::Unwritable);
     EXPECT_EQ(disk.Drive().Stats().writeRequests, 3);
 
     disk.Faults().Set(0, Fault::Unreadable);  // the write lands but cannot be read back
-    EXPECT_EQ(volume.RepairSector0(), 0);
+    EXPECT_EQ(volume.RepairSector0().Error(), IoError::Unreadable);
+}
+
+// Each operation on the system area that fails says why: the sector, the tab, the empty drive.
+TEST_F(Sector0, FailuresOfTheSystemAreaCarryTheirCause) {
+    Format();
+    // The diskette alone in a drive of its own, as a medium that tells its causes.
+    auto medium = std::make_shared<MemoryMedium>(disk.Medium().Bytes());
+    CDrive drive;
+    drive.InsertMedium(medium);
+    CVolume writer(&drive);
+    ASSERT_TRUE(writer.OpenDevice());
+    ASSERT_EQ(writer.FindIdSectors(), true);
+    ASSERT_TRUE(writer.ReadFat(false));
+    medium->Faults().SetWriteProtected(true);
+    writer.MarkAllFatDirty(true);
+    EXPECT_EQ(writer.WriteFat().Error(), IoError::WriteProtected);
+    EXPECT_EQ(writer.WriteIdSectors(nullptr, nullptr).Error(), IoError::WriteProtected);
+    // The tab fails the first attempt at sector 0 as a whole: none follows.
+    drive.ResetStats();
+    EXPECT_EQ(writer.RepairSector0().Error(), IoError::WriteProtected);
+    EXPECT_EQ(drive.Stats().writeRequests, 1);
+    medium->Faults().SetWriteProtected(false);
+
+    CVolume reader(&drive);
+    ASSERT_TRUE(reader.OpenDevice());
+    ASSERT_EQ(reader.FindIdSectors(), true);
+    medium->Faults().Set(reader.Ids().fat1[2], Fault::Unreadable);
+    medium->Faults().Set(reader.Ids().fat2[2], Fault::Unreadable);
+    EXPECT_EQ(reader.ReadFat(false).Error(), IoError::Unreadable);
+    EXPECT_EQ(reader.SameDiskette(), true);
+
+    drive.Eject();
+    EXPECT_EQ(reader.CheckSector0().Error(), IoError::NoMedium);
+    EXPECT_EQ(reader.FindIdSectors().Error(), IoError::NoMedium);
+    EXPECT_EQ(reader.SameDiskette().Error(), IoError::NoMedium);
+    EXPECT_EQ(reader.ReadFat(false).Error(), IoError::NoMedium);
 }
 
 using SystemArea = VolumeTest;
@@ -81,7 +117,7 @@ TEST_F(SystemArea, QuickFormatOfABlankDisketteLaysOutTheDefaultArea) {
     }
     for (int s = 4; s <= 25; ++s) EXPECT_EQ(RawFat(s), tests::FatChunk{}) << s;
     for (int s = 26; s <= 63; ++s) EXPECT_EQ(disk.Raw(s), junk) << "spare sector " << s;
-    EXPECT_EQ(volume.CheckSector0(), 0);
+    EXPECT_EQ(volume.CheckSector0(), true);
     EXPECT_EQ(volume.FreeUnitCount(), kUnitCount);
     EXPECT_FALSE(volume.Fat().AnyDirty());
 }
@@ -90,11 +126,11 @@ TEST_F(SystemArea, TableCopiesKeepOffEveryIdPosition) {
     // Bad sectors early in the system area push the ID sectors into the default table range.
     disk.Faults().Set(2, Fault::Bad);
     disk.Faults().Set(5, Fault::Bad);
-    ASSERT_EQ(volume.OpenDevice(), 0);
-    ASSERT_EQ(volume.RepairSector0(), 1);
-    ASSERT_EQ(volume.FindIdSectors(), -1);
+    ASSERT_TRUE(volume.OpenDevice());
+    ASSERT_TRUE(volume.RepairSector0());
+    ASSERT_EQ(volume.FindIdSectors(), false);
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 3, 4}));
-    ASSERT_EQ(volume.PrepareNewSystemArea(), 0);
+    ASSERT_TRUE(volume.PrepareNewSystemArea());
 
     const FatPositions copy1 = {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     const FatPositions copy2 = {16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
@@ -105,8 +141,8 @@ TEST_F(SystemArea, TableCopiesKeepOffEveryIdPosition) {
 
     // Sector 5 refuses the table: it moves, and the diskette opens again with everything.
     volume.MarkAllFatDirty(true);
-    ASSERT_GT(volume.WriteFat(), 0);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_GT(volume.WriteFat().Value(), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     std::set<int> used(volume.Ids().positions.begin(), volume.Ids().positions.end());
     for (int k = 0; k < kFatSectorCount; ++k) {
         used.insert(volume.Fat().pos1[k]);
@@ -120,15 +156,15 @@ TEST_F(SystemArea, TableCopiesKeepOffEveryIdPosition) {
 
 TEST_F(SystemArea, MissingIdPositionsDefaultToTwoAndThree) {
     disk.Faults().SetRange(1, 63, Fault::Bad);
-    ASSERT_EQ(volume.OpenDevice(), 0);
-    ASSERT_EQ(volume.FindIdSectors(), -1);
-    EXPECT_EQ(volume.PrepareNewSystemArea(), 1) << "nothing of 1..63 is readable";
+    ASSERT_TRUE(volume.OpenDevice());
+    ASSERT_EQ(volume.FindIdSectors(), false);
+    EXPECT_FALSE(volume.PrepareNewSystemArea()) << "nothing of 1..63 is readable";
 
     disk.Faults().Set(40, Fault::None);
     CVolume other(&disk.Drive());
-    ASSERT_EQ(other.OpenDevice(), 0);
-    ASSERT_EQ(other.FindIdSectors(), -1);
-    ASSERT_EQ(other.PrepareNewSystemArea(), 0);
+    ASSERT_TRUE(other.OpenDevice());
+    ASSERT_EQ(other.FindIdSectors(), false);
+    ASSERT_TRUE(other.PrepareNewSystemArea());
     EXPECT_EQ(other.Ids().positions, (std::array<std::uint16_t, 3>{40, 2, 3}));
     EXPECT_EQ(other.Fat().pos1, Consecutive(4));
     EXPECT_EQ(other.Fat().pos2, Consecutive(15));
@@ -142,8 +178,8 @@ TEST_F(FindIds, SkipsUnreadableSectorsAndTakesTheFirstRecord) {
     disk.PutRaw(3, IdImage("THREE", 111, Consecutive(6), Consecutive(17)));
     disk.PutRaw(4, IdImage("OTHER", 111, Consecutive(30), Consecutive(41)));
     disk.PutRaw(5, IdImage("OTHER", 111, Consecutive(30), Consecutive(41)));
-    ASSERT_EQ(volume.OpenDevice(), 0);
-    ASSERT_EQ(volume.FindIdSectors(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
+    ASSERT_EQ(volume.FindIdSectors(), true);
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{3, 4, 5}));
     EXPECT_EQ(volume.Ids().label, "THREE");
     EXPECT_EQ(volume.Ids().text, "kept");
@@ -155,22 +191,22 @@ TEST_F(FindIds, SkipsUnreadableSectorsAndTakesTheFirstRecord) {
 
 TEST_F(FindIds, LoneIdSectorTakesTheFirstPositionAndCandidatesTheRest) {
     disk.PutRaw(10, IdImage("LONE", 5, Consecutive(20), Consecutive(31)));
-    ASSERT_EQ(volume.OpenDevice(), 0);
-    ASSERT_EQ(volume.FindIdSectors(), 0);
+    ASSERT_TRUE(volume.OpenDevice());
+    ASSERT_EQ(volume.FindIdSectors(), true);
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{10, 2, 3}));
     EXPECT_EQ(volume.Ids().label, "LONE");
 }
 
 TEST_F(FindIds, NoIdSectorLeavesTheFirstReadableSectorsAsCandidates) {
     disk.Faults().Set(2, Fault::Unreadable);
-    ASSERT_EQ(volume.OpenDevice(), 0);
-    EXPECT_EQ(volume.FindIdSectors(), -1);
+    ASSERT_TRUE(volume.OpenDevice());
+    EXPECT_EQ(volume.FindIdSectors(), false);
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 3, 4}));
 
     disk.Faults().Set(0, Fault::Bad);
     CVolume other(&disk.Drive());
-    ASSERT_EQ(other.OpenDevice(), 0);
-    EXPECT_EQ(other.FindIdSectors(), -2);
+    ASSERT_TRUE(other.OpenDevice());
+    EXPECT_FALSE(other.FindIdSectors().Ok());
 }
 
 TEST_F(FindIds, ATableSectorIsNeverTakenForAnIdSector) {
@@ -181,12 +217,12 @@ TEST_F(FindIds, ATableSectorIsNeverTakenForAnIdSector) {
     disk.Faults().SetRange(2, 3, Fault::Bad);  // worn after the format
 
     CVolume worn(&disk.Drive());
-    ASSERT_EQ(worn.OpenDevice(), 0);
-    ASSERT_EQ(worn.FindIdSectors(), 0);
+    ASSERT_TRUE(worn.OpenDevice());
+    ASSERT_EQ(worn.FindIdSectors(), true);
     for (int pos : worn.Ids().positions)
         EXPECT_FALSE(pos >= 4 && pos <= 25) << "table sector " << pos << " became an ID position";
-    ASSERT_EQ(worn.ReadFat(false), 1);
-    ASSERT_EQ(worn.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(worn.ReadFat(false));
+    ASSERT_TRUE(worn.WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(worn.Ids().positions, (std::array<std::uint16_t, 3>{1, 26, 27}));
     for (int k = 0; k < kFatSectorCount; ++k) {
         EXPECT_EQ(RawFat(4 + k), TableChunk(volume, k)) << "copy 1, table sector " << k;
@@ -204,7 +240,7 @@ TEST_F(FindIds, RecordLeftInASectorThatRefusedItsRewriteIsPassedOver) {
     disk.Faults().Set(4, Fault::Unwritable);          // table sector 0 of copy 1 has to move
     clock.Advance(30);
     ASSERT_EQ(volume.WriteFat(), 1);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     ASSERT_EQ(RawId(1).stampTime, kStart);
     ASSERT_EQ(RawId(1).fat1[0], 4);
 
@@ -213,7 +249,7 @@ TEST_F(FindIds, RecordLeftInASectorThatRefusedItsRewriteIsPassedOver) {
     EXPECT_EQ(other->Ids().positions, (std::array<std::uint16_t, 3>{3, 27, 28}));
     EXPECT_EQ(other->Fat().pos1[0], 26);
     EXPECT_EQ(other->Fat().entries, volume.Fat().entries);
-    EXPECT_EQ(other->SameDiskette(), 0);
+    EXPECT_EQ(other->SameDiskette(), true);
 }
 
 // Records that a rewrite could not replace, and records from a clock that ran ahead, stay on the
@@ -224,14 +260,14 @@ TEST_F(FindIds, ARewriteInTheSameSecondOutranksTheRecordThatRefusedIt) {
     disk.Faults().Set(1, Fault::Unwritable);  // keeps the record of the format
     disk.Faults().Set(4, Fault::Unwritable);  // table sector 0 of copy 1 has to move
     ASSERT_EQ(volume.WriteFat(), 1);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);  // the clock has not moved
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));  // the clock has not moved
     ASSERT_EQ(RawId(1).fat1[0], 4);
 
     auto other = Reopen();
     EXPECT_EQ(other->Fat().pos1[0], volume.Fat().pos1[0]);
     EXPECT_NE(other->Fat().pos1[0], 4);
     EXPECT_EQ(other->Fat().entries, volume.Fat().entries);
-    EXPECT_EQ(other->SameDiskette(), 0);
+    EXPECT_EQ(other->SameDiskette(), true);
 }
 
 TEST_F(FindIds, ARecordFromAClockThatRanAheadNeverOutranksTheNewOne) {
@@ -245,14 +281,14 @@ TEST_F(FindIds, ARecordFromAClockThatRanAheadNeverOutranksTheNewOne) {
     ASSERT_EQ(ahead->Ids().stampTime, kStart + 2000);
     ahead->SetUnits(64, 1, 1);
     ASSERT_EQ(ahead->WriteFat(), 0);
-    ASSERT_EQ(ahead->WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(ahead->WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(RawId(1).stampTime, kStart + 2001);
 
     auto after = Reopen();
     EXPECT_EQ(after->Ids().positions, (std::array<std::uint16_t, 3>{1, 2, 3}));
     EXPECT_EQ(after->Fat().pos1, Consecutive(4));
     EXPECT_EQ(after->Fat().entries[0], 1);
-    EXPECT_EQ(ahead->SameDiskette(), 0);
+    EXPECT_EQ(ahead->SameDiskette(), true);
 }
 
 using WriteIds = VolumeTest;
@@ -261,7 +297,7 @@ TEST_F(WriteIds, RecordsPositionsStampLabelAndText) {
     Format("WORK");
     clock.Advance(60);
     volume.Fat().pos2[3] = 40;  // as a move would leave it
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     for (int s : {1, 2, 3}) {
         const IdRecord id = RawId(s);
         EXPECT_EQ(id.stampTime, kStart + 60);
@@ -271,8 +307,8 @@ TEST_F(WriteIds, RecordsPositionsStampLabelAndText) {
     EXPECT_EQ(volume.Ids().fat2[3], 40);
 
     const std::string label = "A-LABEL-LONGER-THAN-SIXTEEN", text = "remarks";
-    ASSERT_EQ(volume.WriteIdSectors(&label, &text), 0);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(&label, &text));
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(RawId(2).label, "A-LABEL-LONGER-T");
     EXPECT_EQ(RawId(2).text, "remarks");
     EXPECT_EQ(volume.Ids().label, "A-LABEL-LONGER-T");
@@ -282,13 +318,13 @@ TEST_F(WriteIds, ReserveCopyOnlyWhileTheLastUnitIsFree) {
     Format();
     EXPECT_EQ(RawId(2879).stampTime, kStart);
     clock.Advance(10);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(RawId(2879).stampTime, kStart + 10);
 
     disk.PutFile(volume, tests::MakeRecord(7, "last", "bin", 10), {2879}, tests::Pattern(10, 1));
     const SectorImage fileUnit = disk.Raw(2879);
     clock.Advance(10);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(disk.Raw(2879), fileUnit) << "the ID record overwrote a file's unit";
     EXPECT_EQ(RawId(1).stampTime, kStart + 20);
 }
@@ -297,7 +333,7 @@ TEST_F(WriteIds, RefusedIdSectorIsReplacedOutsideTheTables) {
     Format();
     disk.Faults().Set(2, Fault::Unwritable);
     clock.Advance(5);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{1, 26, 3}));
     EXPECT_EQ(RawId(26).stampTime, kStart + 5);
     for (int s = 4; s <= 25; ++s) EXPECT_EQ(RawFat(s), tests::FatChunk{}) << s;
@@ -307,11 +343,11 @@ TEST_F(WriteIds, FailsOnlyWhenNoIdSectorCanBeWritten) {
     Format();
     disk.Faults().SetWriteProtected(true);
     clock.Advance(5);
-    EXPECT_EQ(volume.WriteIdSectors(nullptr, nullptr), -1);
+    EXPECT_FALSE(volume.WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(volume.Ids().stampTime, kStart);
     disk.Faults().SetWriteProtected(false);
     disk.Faults().SetRange(1, 62, Fault::Unwritable);
-    EXPECT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    EXPECT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{63, 0, 0}));
 }
 
@@ -320,30 +356,30 @@ using SameDiskette = VolumeTest;
 TEST_F(SameDiskette, ComparesLabelAndStampOfTheFirstReadableIdSector) {
     Format("WORK");
     auto opened = Reopen();
-    EXPECT_EQ(opened->SameDiskette(), 0);
+    EXPECT_EQ(opened->SameDiskette(), true);
 
     disk.Faults().Set(1, Fault::Unreadable);
-    EXPECT_EQ(opened->SameDiskette(), 0) << "falls back to the second ID sector";
+    EXPECT_EQ(opened->SameDiskette(), true) << "falls back to the second ID sector";
     disk.Faults().SetRange(2, 3, Fault::Unreadable);
-    EXPECT_EQ(opened->SameDiskette(), 1);
+    EXPECT_FALSE(opened->SameDiskette().Ok());
     disk.Faults().Clear();
 
     SectorImage relabelled = disk.Raw(1);
     relabelled[7] = 'w';  // "wORK": the comparison is exact
     disk.PutRaw(1, relabelled);
-    EXPECT_EQ(opened->SameDiskette(), -1);
+    EXPECT_EQ(opened->SameDiskette(), false);
 }
 
 TEST_F(SameDiskette, AnotherSessionsRewriteIsAnotherDisketteButOurOwnIsNot) {
     Format("WORK");
     auto opened = Reopen();
     clock.Advance(100);
-    ASSERT_EQ(opened->WriteIdSectors(nullptr, nullptr), 0);  // e.g. after a table move
-    EXPECT_EQ(opened->SameDiskette(), 0);
+    ASSERT_TRUE(opened->WriteIdSectors(nullptr, nullptr));  // e.g. after a table move
+    EXPECT_EQ(opened->SameDiskette(), true);
 
     clock.Advance(100);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);  // someone else, later
-    EXPECT_EQ(opened->SameDiskette(), -1);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));  // someone else, later
+    EXPECT_EQ(opened->SameDiskette(), false);
 }
 
 TEST_F(SystemArea, ResetForgetsTheDisketteAndLeavesNothingToWrite) {

@@ -77,7 +77,7 @@ TEST_F(FormatTest, QuickFormatOfFormattedDisketteKeepsPositionsBadUnitsAndOldLab
         WriteFileToVolume(volume, "a", "txt", Pattern(3000, 1));
         WriteFileToVolume(volume, "b", "bin", Pattern(600, 2));
         volume.MarkBad(SectorOfUnit(100));
-        ASSERT_GE(volume.WriteFat(), 0);
+        ASSERT_TRUE(volume.WriteFat());
     }
 
     FormatOptions options = Quick("NEW");
@@ -142,10 +142,10 @@ TEST_F(FormatTest, WholeStandardSystemAreaUnwritableMovesTheTableAndTheDisketteW
         }
         EXPECT_EQ(volume.Ids().fat1[0], 26);
         file = WriteFileToVolume(volume, "moved", "dat", Pattern(5000, 7));
-        const int moved = volume.WriteFat();
-        ASSERT_GE(moved, 0);
-        if (moved > 0) {
-            ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+        const Result<int> moved = volume.WriteFat();
+        ASSERT_TRUE(moved);
+        if (*moved > 0) {
+            ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
         }
     }
     CVolume volume(&disk.Drive());
@@ -190,8 +190,8 @@ TEST_F(FormatTest, StopQuestionsDuringIdentificationAndAfterwards) {
     EXPECT_EQ(user.Shown()[0].buttons, Buttons::YesNo);
     EXPECT_EQ(user.Shown()[0].icon, Icon::Question);
     CVolume untouched(&disk.Drive());
-    untouched.OpenDevice();
-    EXPECT_EQ(untouched.FindIdSectors(), -1);
+    EXPECT_TRUE(untouched.OpenDevice());
+    EXPECT_EQ(untouched.FindIdSectors(), false);
 }
 
 TEST_F(FormatTest, StopAnsweredNoGoesOnAndLaterQuestionsHaveTheExclamationIcon) {
@@ -222,8 +222,8 @@ TEST_F(FormatTest, LostSignatureIsRestoredOnAFormattedDiskette) {
     disk.PutRaw(0, SectorImage{});
     ASSERT_EQ(Format(Quick()), 0);
     CVolume volume(&disk.Drive());
-    volume.OpenDevice();
-    EXPECT_EQ(volume.CheckSector0(), 0);
+    EXPECT_TRUE(volume.OpenDevice());
+    EXPECT_EQ(volume.CheckSector0(), true);
 }
 
 TEST_F(FormatTest, SectorZeroThatNeverTakesTheRepairEndsTheFormat) {
@@ -271,7 +271,7 @@ TEST_F(FormatTest, WriteProtectedFormattedDisketteKeepsItsFiles) {
         CVolume volume(&disk.Drive());
         Reopen(volume);
         file = WriteFileToVolume(volume, "keep", "me", Pattern(2000, 3));
-        ASSERT_GE(volume.WriteFat(), 0);
+        ASSERT_TRUE(volume.WriteFat());
     }
     disk.Faults().SetWriteProtected(true);
     EXPECT_EQ(Format(Quick()), -1);

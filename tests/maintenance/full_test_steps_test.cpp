@@ -69,7 +69,7 @@ TEST_F(StepsTest, OldTableSectorInTheDataAreaIsNotGivenToAFile) {
     SectorImage table{};
     EncodeFatSector(volume.Fat().entries.data(), table.data());
     ASSERT_EQ(GetU16(table.data()), a.record.fileNumber);
-    volume.WriteSector(SectorOfUnit(40), table.data());
+    (void)volume.WriteSector(SectorOfUnit(40), table.data());
     Rebuild();
     EXPECT_EQ(volume.Fat().entries[40], FAT_FREE);
     EXPECT_EQ(UnitsOf(a.record.fileNumber), UnitsOf(a));
@@ -80,7 +80,7 @@ TEST_F(StepsTest, HeaderIsTheLowestPlausibleHeaderAndUnitsBelowItAreFree) {
     SectorImage junk{};
     PutU16(junk.data(), 1);
     std::memcpy(junk.data() + 2, "txt", 3);
-    volume.WriteSector(SectorOfUnit(0), junk.data());
+    (void)volume.WriteSector(SectorOfUnit(0), junk.data());
     volume.SetUnits(SectorOfUnit(0), FAT_BAD, 1);  // keep the writer off it
     const PlacedFile a = WriteFileToVolume(volume, "alpha", "txt", Pattern(1500, 3));
     ASSERT_EQ(a.record.fileNumber, 1);
@@ -138,12 +138,12 @@ TEST_F(StepsTest, UnitsOfAFileWhoseTableSectorSurvivedFollowItsKnownHeader) {
     SectorImage other{};  // a unit tagged 1 with another extension
     PutU16(other.data(), 1);
     std::memcpy(other.data() + 2, "exe", 3);
-    volume.WriteSector(SectorOfUnit(300), other.data());
-    ASSERT_GE(volume.WriteFat(), 0);
+    (void)volume.WriteSector(SectorOfUnit(300), other.data());
+    ASSERT_TRUE(volume.WriteFat());
     // Table sector 1 lost in both copies.
     disk.Faults().Set(volume.Ids().fat1[1], Fault::Unreadable);
     disk.Faults().Set(volume.Ids().fat2[1], Fault::Unreadable);
-    EXPECT_EQ(volume.ReadFat(true), 0);
+    EXPECT_FALSE(volume.ReadFat(true));
     ASSERT_EQ(ResolveUnknownUnits(volume, dialog), 0);
     EXPECT_EQ(UnitsOf(1), UnitsOf(a));
     EXPECT_EQ(volume.Fat().entries[300], FAT_FREE);
@@ -201,9 +201,9 @@ TEST_F(StepsTest, DropImplausibleFilesJudgesStructureNotDates) {
     stranger.record.fileNumber = 2000;  // a header that names another file
     for (PlacedFile* file : {&future, &zero, &sizeless, &short3, &stranger}) {
         SectorImage header;
-        volume.ReadSector(file->sectors[0], header.data());
+        (void)volume.ReadSector(file->sectors[0], header.data());
         CVolume::BuildHeader(file->record, header.data());
-        volume.WriteSector(file->sectors[0], header.data());
+        (void)volume.WriteSector(file->sectors[0], header.data());
     }
     disk.Faults().Set(unreadable.sectors[0], Fault::Unreadable);
 

@@ -47,8 +47,8 @@ protected:
         SectorImage header{};
         CVolume::BuildHeader(replaced.record, header.data());
         std::memcpy(header.data() + kHeaderSize, replaced.data.data(), 100);
-        volume.WriteSector(replaced.sectors[0], header.data());
-        ASSERT_GE(volume.WriteFat(), 0);
+        (void)volume.WriteSector(replaced.sectors[0], header.data());
+        ASSERT_TRUE(volume.WriteFat());
         fatPositions1 = volume.Ids().fat1;
         fatPositions2 = volume.Ids().fat2;
     }
@@ -193,7 +193,7 @@ TEST_F(FullTestTest, DifferingTableCopiesAreMadeEqual) {
     disk.PutRaw(fatPositions1[tagged / 256], copy1);
     auto partsTest = [&] {
         CVolume volume(&disk.Drive());
-        volume.OpenDevice();
+        EXPECT_TRUE(volume.OpenDevice());
         RecordingWorkerDialog d;
         return SystemPartsTest(volume, d);
     };
@@ -249,7 +249,7 @@ protected:
         files.push_back(WriteFileToVolume(volume, "filler", "bin",
                                           Pattern(std::size_t(BytesInUnits(free)), 77)));
         ASSERT_EQ(volume.FreeUnitCount(), 0);
-        ASSERT_GE(volume.WriteFat(), 0);
+        ASSERT_TRUE(volume.WriteFat());
         // Table sector 0 of copy 1 can no longer be written, nor any spare sector.
         disk.Faults().Set(fatPositions1[0], Fault::Unwritable);
         disk.Faults().SetRange(26, 63, Fault::Unwritable);
@@ -306,7 +306,7 @@ TEST(FullTestRoom, NotEnoughFilesToGiveUp) {
         WriteFileToVolume(volume, "small", "txt", Pattern(2000, 1));
         for (int u = 0; u < kUnitCount; ++u)
             if (volume.Fat().entries[u] == FAT_FREE) volume.MarkBad(SectorOfUnit(u));
-        ASSERT_GE(volume.WriteFat(), 0);
+        ASSERT_TRUE(volume.WriteFat());
         copy1 = volume.Ids().fat1;
     }
     disk.Faults().Set(copy1[0], Fault::Unwritable);

@@ -37,7 +37,7 @@ PlacedFile WriteFileToVolume(CVolume& volume, const std::string& name, const std
         const std::size_t n = std::min(room, file.data.size() - at);
         if (n > 0) std::memcpy(unit.data() + offset, file.data.data() + at, n);
         at += n;
-        volume.WriteSector(sector, unit.data());
+        (void)volume.WriteSector(sector, unit.data());
         volume.SetUnits(sector, r.fileNumber, 1);
         file.sectors.push_back(sector);
     }
@@ -53,7 +53,7 @@ bool ReadFileData(CVolume& volume, int fileNumber, std::vector<std::uint8_t>& da
     if (BytesInUnits(std::int32_t(sectors.size())) < std::int32_t(record.size)) return false;
     SectorImage unit;
     for (std::size_t i = 0; i < sectors.size() && data.size() < record.size; ++i) {
-        if (volume.ReadSector(sectors[i], unit.data()) != 0) return false;
+        if (!volume.ReadSector(sectors[i], unit.data())) return false;
         const std::size_t offset = i == 0 ? kHeaderSize : kUnitHeaderSize;
         const std::size_t n = std::min(kSectorSize - offset, record.size - data.size());
         data.insert(data.end(), unit.begin() + long(offset), unit.begin() + long(offset + n));

@@ -260,7 +260,7 @@ TEST(RepairEndToEnd, DamagedCopyFromADisketteIsMadeWhole) {
     RepairList bad;
     SectorImage unit;
     for (std::size_t k = 0; k < file.sectors.size(); ++k) {
-        const bool ok = volume.ReadSector(file.sectors[k], unit.data()) == 0;
+        const bool ok = volume.ReadSector(file.sectors[k], unit.data()).Ok();
         if (!ok) bad.push_back(std::uint32_t(k));
         const std::size_t offset = k == 0 ? kHeaderSize : kUnitHeaderSize;
         const std::size_t n = std::min(kSectorSize - offset, file.data.size() - copy.size());

@@ -22,11 +22,11 @@ protected:
         CVolume volume(&disk.Drive());
         ASSERT_TRUE(OpenVolume(volume));
         WriteFileToVolume(volume, "a", "txt", Pattern(4000, 1));
-        ASSERT_GE(volume.WriteFat(), 0);
+        ASSERT_TRUE(volume.WriteFat());
     }
     int Test() {
         CVolume volume(&disk.Drive());
-        volume.OpenDevice();
+        EXPECT_TRUE(volume.OpenDevice());
         return SystemPartsTest(volume, dialog);
     }
     void PutEntry(int sector, int index, std::uint16_t value) {
@@ -101,7 +101,7 @@ TEST_F(SystemPartsTestTest, TablePositionOnAFilesUnitIsADamagedSystemArea) {
         volume.Fat().dirty[0] = true;
         ASSERT_EQ(volume.WriteFat(), 1);
         ASSERT_TRUE(IsDataSector(volume.Fat().pos2[0]));
-        ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+        ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
         disk.Faults().Clear();
     }
     EXPECT_EQ(Test(), PARTS_SOUND);
@@ -212,8 +212,8 @@ TEST(RepairSector0Worker, RepairsAndTellsWithoutResults) {
     EXPECT_EQ(dialog.m_nState, -1);  // nothing for the results dialog
     EXPECT_EQ(dialog.Statuses().back(), "Repairing process successfully finished.");
     CVolume volume(&disk.Drive());
-    volume.OpenDevice();
-    EXPECT_EQ(volume.CheckSector0(), 0);
+    EXPECT_TRUE(volume.OpenDevice());
+    EXPECT_EQ(volume.CheckSector0(), true);
 }
 
 TEST(RepairSector0Worker, TriesTwiceAtMost) {

@@ -164,7 +164,7 @@ int RunSystemPartsTest(const Medium& medium) {
     drive.InsertMedium(medium);
     tests::RecordingWorkerDialog dialog;
     CVolume volume(&drive);
-    volume.OpenDevice();
+    EXPECT_TRUE(volume.OpenDevice());
     return SystemPartsTest(volume, dialog);
 }
 
@@ -192,9 +192,8 @@ ReadBack ReadBackDiskette(const Medium& medium, bool allowFullTest) {
         }
         const std::int32_t capacity = std::max(volume.ChainCapacity(r.fileNumber), 0);
         const std::int32_t count = std::min<std::int64_t>(r.size, capacity);
-        const std::int32_t n =
-            ReadFileFromDiskette(volume, ChainTag::Of(r), out, count, 0, true, &file.badList,
-                                 nullptr);
+        const std::int32_t n = ReadFileFromDiskette(volume, ChainTag::Of(r), out, count, 0, true,
+                                                    &file.badList, nullptr);
         out.Close();
         file.headerUnreadable = n < 0;
         if (n >= 0) file.bytes = tests::ReadBytes(target);
@@ -208,9 +207,9 @@ std::string VolumeMatchesDiskette(const CVolume& volume, const Bytes& diskette) 
     CDrive drive;
     drive.InsertMedium(clean);
     CVolume fresh(&drive);
-    fresh.OpenDevice();
-    if (fresh.FindIdSectors() != 0) return "the diskette has no ID sectors";
-    if (fresh.ReadFat(false) != 1) return "the diskette's table does not read";
+    EXPECT_TRUE(fresh.OpenDevice());
+    if (fresh.FindIdSectors() != true) return "the diskette has no ID sectors";
+    if (!fresh.ReadFat(false)) return "the diskette's table does not read";
     fresh.SettleDifferingCopies(nullptr);  // as an open does when the copies differ
     std::ostringstream why;
     if (fresh.Ids().label != volume.Ids().label || fresh.Ids().stampTime != volume.Ids().stampTime)

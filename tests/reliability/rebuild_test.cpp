@@ -147,7 +147,7 @@ private:
             m_foreign[unit] = tag;
             m_log << " tag " << unit << "=" << tag;
         }
-        if (volume.WriteFat() < 0) Fail("the table with the tags was not written");
+        if (!volume.WriteFat()) Fail("the table with the tags was not written");
     }
 
     bool Shadowed(const LiveFile& file) const {
@@ -356,8 +356,8 @@ private:
         CDrive drive;
         drive.InsertMedium(m_medium);
         CVolume volume(&drive);
-        volume.OpenDevice();
-        if (volume.FindIdSectors() != 0 || volume.ReadFat(false) != 1)
+        EXPECT_TRUE(volume.OpenDevice());
+        if (volume.FindIdSectors() != true || !volume.ReadFat(false))
             return Fail("the rebuilt table does not read");
         for (const auto& [unit, tag] : m_foreign)
             if (volume.Fat().entries[std::size_t(unit)] != tag)

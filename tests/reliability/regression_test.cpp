@@ -245,7 +245,7 @@ TEST(SystemAreaWrite, TableSectorThatDoesNotReadBackMoves) {
     volume.SetUnits(SectorOfUnit(0), 1, 1);
     EXPECT_EQ(volume.WriteFat(), 1);
     EXPECT_NE(volume.Fat().pos1[0], 4);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     CVolume reopened(&disk.Drive());
     ASSERT_TRUE(tests::OpenVolume(reopened));
     EXPECT_EQ(reopened.Fat().entries[0], 1);
@@ -257,11 +257,11 @@ TEST(SystemAreaWrite, IdSectorThatDoesNotReadBackIsReplaced) {
     CVolume volume(&disk.Drive());
     ASSERT_TRUE(tests::QuickFormat(volume, "WORN"));
     disk.Faults().Set(2, Fault::Unreadable);
-    ASSERT_EQ(volume.WriteIdSectors(nullptr, nullptr), 0);
+    ASSERT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     for (int pos : volume.Ids().positions) EXPECT_NE(pos, 2);
     CVolume reopened(&disk.Drive());
-    ASSERT_EQ(reopened.OpenDevice(), 0);
-    ASSERT_EQ(reopened.FindIdSectors(), 0);
+    ASSERT_TRUE(reopened.OpenDevice());
+    ASSERT_EQ(reopened.FindIdSectors(), true);
     for (int pos : reopened.Ids().positions) EXPECT_NE(pos, 0) << "three ID sectors expected";
 }
 

@@ -87,7 +87,7 @@ Bytes WriteImd(const Bytes& image, const ImdLayout& layout) {
             std::iota(order.begin(), order.end(), 1);
         }
         std::vector<SectorEntry> entries;
-        auto sectorAt = [&](int number) { return FromChs(Chs{cylinder, head, number}); };
+        auto sectorAt = [&](int number) { return *FromChs(Chs{cylinder, head, number}); };
         for (int number : order) {
             const int s = sectorAt(number);
             const ImdSector status = layout.sectors[std::size_t(s)];
@@ -148,7 +148,7 @@ ImdLayout RandomImdLayout(const Bytes& image, std::mt19937& rng) {
         // A whole track missing, or the last sectors of a track that the reader gave up on.
         if (chance(3))
             for (int n = 1; n <= kSectorsPerTrack; ++n)
-                layout.sectors[std::size_t(FromChs(Chs{t / kHeads, t % kHeads, n}))] =
+                layout.sectors[std::size_t(*FromChs(Chs{t / kHeads, t % kHeads, n}))] =
                     ImdSector::Absent;
         std::vector<int> order(kSectorsPerTrack);
         std::iota(order.begin(), order.end(), 1);
@@ -173,7 +173,7 @@ ImdLayout RandomImdLayout(const Bytes& image, std::mt19937& rng) {
         const auto& order = layout.order[std::size_t(t)];
         for (int n = 1; n <= kSectorsPerTrack; ++n)
             if (std::find(order.begin(), order.end(), n) == order.end())
-                layout.sectors[std::size_t(FromChs(Chs{t / kHeads, t % kHeads, n}))] =
+                layout.sectors[std::size_t(*FromChs(Chs{t / kHeads, t % kHeads, n}))] =
                     ImdSector::Absent;
     }
     layout.trackOrder.resize(kImdTracks);

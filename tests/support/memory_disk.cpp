@@ -72,19 +72,19 @@ void MemoryDisk::PutFile(CVolume& volume, const FileRecord& record, std::vector<
 }
 
 bool QuickFormat(CVolume& volume, const std::string& label) {
-    if (volume.OpenDevice() != 0) return false;
-    if (volume.FindIdSectors() != -1) return false;  // only blank diskettes
-    if (volume.CheckSector0() != 0 && volume.RepairSector0() != 1) return false;
-    if (volume.PrepareNewSystemArea() != 0) return false;
+    if (!volume.OpenDevice()) return false;
+    if (volume.FindIdSectors() != false) return false;  // only blank diskettes
+    if (volume.CheckSector0() != true && !volume.RepairSector0()) return false;
+    if (!volume.PrepareNewSystemArea()) return false;
     volume.MarkAllFatDirty(true);
-    if (volume.WriteFat() < 0) return false;
-    if (volume.WriteIdSectors(&label, nullptr) != 0) return false;
-    return volume.ReadFat(false) == 1;
+    if (!volume.WriteFat()) return false;
+    if (!volume.WriteIdSectors(&label, nullptr)) return false;
+    return volume.ReadFat(false).Ok();
 }
 
 bool OpenVolume(CVolume& volume) {
-    return volume.OpenDevice() == 0 && volume.CheckSector0() == 0 && volume.FindIdSectors() == 0 &&
-           volume.ReadFat(false) == 1;
+    return volume.OpenDevice().Ok() && volume.CheckSector0() == true &&
+           volume.FindIdSectors() == true && volume.ReadFat(false).Ok();
 }
 
 std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t seed) {

@@ -175,7 +175,7 @@ TEST_F(AddCopy, AFullFurtherDisketteIsNotCountedAsWritten) {
         ASSERT_TRUE(OpenVolume(v));
         for (int u = 0; u < kUnitCount; ++u)
             if (v.Fat().entries[u] == FAT_FREE) v.Fat().Set(u, FAT_BAD);
-        ASSERT_GE(v.WriteFat(), 0);
+        ASSERT_TRUE(v.WriteFat());
     }
     auto third = NewDiskette("THIRD");
     user.inserts.push_back([&] { Insert(full); });
@@ -541,7 +541,7 @@ TEST_F(AddCopy, AFurtherPartOfAnotherFileIsRefusedAndAskedForAgain) {
     CVolume::BuildHeader(twin, sector.data());
     std::memcpy(disk->SectorData(SectorOfUnit(unit)), sector.data(), kSectorSize);
     doc->Volume().Fat().Set(unit, 9);
-    ASSERT_GE(doc->Volume().WriteFat(), 0);
+    ASSERT_TRUE(doc->Volume().WriteFat());
     doc->CloseDiskette();
     ASSERT_EQ(doc->OpenDiskette(), 0);
 

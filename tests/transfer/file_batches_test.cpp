@@ -23,9 +23,9 @@ protected:
     // What a fresh look at the diskette lists.
     std::vector<std::string> NamesOnDiskette() {
         CVolume fresh(&drive);
-        fresh.OpenDevice();
-        EXPECT_EQ(fresh.FindIdSectors(), 0);
-        EXPECT_EQ(fresh.ReadFat(false), 1);
+        EXPECT_TRUE(fresh.OpenDevice());
+        EXPECT_EQ(fresh.FindIdSectors(), true);
+        EXPECT_TRUE(fresh.ReadFat(false));
         std::vector<FileRecord> records;
         fresh.ListFiles(records);
         std::vector<std::string> names;

@@ -66,7 +66,7 @@ protected:
                 MakeRecord(number, "file" + std::to_string(number), "bin", std::uint32_t(size)),
                 sectors, Pattern(size, std::uint32_t(number)));
         }
-        EXPECT_GE(volume.WriteFat(), 0);
+        EXPECT_TRUE(volume.WriteFat());
         return std::make_shared<MemoryMedium>(disk.Medium().Bytes());
     }
     // The diskette saved as an image file with a sidecar.
@@ -373,7 +373,7 @@ TEST_F(RescueTest, AFileComesBackFromTwoDamagedCopiesOnDifferentDiskettes) {
     FileRecord later = MakeRecord(2, "file2", "bin", 3000);
     later.modificationTime += 60;
     disk.PutFile(volume, later, {64, 65, 66, 67, 68, 69, 70}, data);
-    ASSERT_GE(volume.WriteFat(), 0);
+    ASSERT_TRUE(volume.WriteFat());
     const std::string c = Image("c.img", disk.Medium(), "");
     request.target = dir.File("other.bin");
     // The whole file is had from the first image; the other is looked at all the same.

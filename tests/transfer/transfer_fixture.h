@@ -49,7 +49,7 @@ protected:
             v.Fat().Set(u, FAT_BAD);
             --left;
         }
-        ASSERT_GE(v.WriteFat(), 0);
+        ASSERT_TRUE(v.WriteFat());
     }
 
     std::string HostFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {

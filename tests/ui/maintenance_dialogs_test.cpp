@@ -345,9 +345,9 @@ TEST_F(MaintenanceDialogTest, ASystemPartsTestAnsweredYesRunsTheFullTestByItself
     CDrive check;
     ASSERT_TRUE(check.Insert(blank, error)) << error;
     CVolume volume(&check);
-    ASSERT_EQ(volume.OpenDevice(), 0);
-    EXPECT_EQ(volume.FindIdSectors(), 0);
-    EXPECT_EQ(volume.ReadFat(false), 1);
+    ASSERT_TRUE(volume.OpenDevice());
+    EXPECT_EQ(volume.FindIdSectors(), true);
+    EXPECT_TRUE(volume.ReadFat(false));
     EXPECT_EQ(volume.FreeBytes(), 1427712);
 }
 

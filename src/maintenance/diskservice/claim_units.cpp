@@ -34,7 +34,7 @@ bool FindHeader(CVolume& volume, const std::vector<int>& known,
     if (!known.empty() && (!lostHeader || known.front() < lostHeader->unit)) {
         // The table still names the file's lowest unit: its header tells what belongs to it.
         Sector s;
-        if (volume.ReadSector(SectorOfUnit(known.front()), s.data()) != 0) return false;
+        if (!volume.ReadSector(SectorOfUnit(known.front()), s.data())) return false;
         claim.header = known.front();
         claim.tag = TagOf(s.data());
         size = HeaderSize(s.data());

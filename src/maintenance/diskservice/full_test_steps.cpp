@@ -29,7 +29,7 @@ void DropImplausibleFiles(CVolume& volume) {
     for (int number = 1; number <= FAT_MAX_FILE; ++number) {
         if (header[std::size_t(number)] < 0) continue;
         // A header that cannot be read proves nothing either way: the file stays.
-        if (volume.ReadSector(SectorOfUnit(header[std::size_t(number)]), s.data()) != 0) continue;
+        if (!volume.ReadSector(SectorOfUnit(header[std::size_t(number)]), s.data())) continue;
         // Only the structure counts, never the clock: a file may carry any date.
         const bool plausible = OwnerTag(s.data()) == number && IsPlausibleHeader(s.data()) &&
                                units[std::size_t(number)] <= UnitLimit(HeaderSize(s.data()));
@@ -79,7 +79,7 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
             fat.Set(u, FAT_UNKNOWN);
             continue;
         }
-        if (volume.ReadSector(SectorOfUnit(u), s.data()) != 0) continue;
+        if (!volume.ReadSector(SectorOfUnit(u), s.data())) continue;
         if (files.count(OwnerTag(s.data()))) fat.Set(u, FAT_UNKNOWN);
     }
     return int(files.size());
@@ -99,7 +99,7 @@ int DropTablePositionsOnFileData(CVolume& volume, bool& complete) {
         units.push_back(UnitOfSector(positions[std::size_t(p.sector)]));
         positions[std::size_t(p.sector)] = 0;
     }
-    complete = volume.ReadFat(true) != 0;
+    complete = volume.ReadFat(true).Ok();
     CFatTable& fat = volume.Fat();
     for (int u : units)
         if (!IsFileNumber(fat.entries[std::size_t(u)])) fat.Set(u, FAT_UNKNOWN);
@@ -112,7 +112,7 @@ int FindRwSectors(CVolume& volume) {
     int found = 0;
     Sector s;
     for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast; ++sector) {
-        if (volume.ReadSector(sector, s.data()) != 0 || volume.WriteSector(sector, s.data()) != 0) {
+        if (!volume.ReadSector(sector, s.data()) || !volume.WriteSector(sector, s.data())) {
             if (IsDriveFailure(volume.LastError())) break;  // write-protected or empty
             continue;
         }
@@ -132,7 +132,7 @@ int ChooseFatPositions(CVolume& volume) {
     for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast && n < int(positions.size());
          ++sector) {
         // A sector that cannot be read would take the table's write and lose it.
-        if (ids.IsIdPosition(sector) || volume.ReadSector(sector, s.data()) != 0) continue;
+        if (ids.IsIdPosition(sector) || !volume.ReadSector(sector, s.data())) continue;
         positions[n++] = std::uint16_t(sector);
     }
     for (int k = 0; k < kFatSectorCount; ++k) {

@@ -32,25 +32,25 @@ Identified Identify(ServiceRun& run) {
     IWorkerDialog& dialog = run.Dialog();
     auto end = [](int) { return Identified::Ended; };
     bool repairAllowed = true;
-    int rc;
+    Result<bool> found = false;
     for (;;) {
         dialog.SetStatus(kSearchingIds);
-        rc = volume.FindIdSectors();
+        found = volume.FindIdSectors();
         if (run.StopRequested()) return end(Interrupted(run));
         dialog.SetProgress(10);
-        if (rc != -2) break;
+        if (found.Ok()) break;
         if (!repairAllowed) return end(run.Notice(kSector0NotRepaired, Icon::Stop));
         if (!run.Confirm(kAskRepairSector0)) return end(run.EndWithNothing());
         dialog.SetStatus(kRepairingShort);
-        if (volume.RepairSector0() != 1) return end(run.Notice(kSector0NotRepaired, Icon::Stop));
+        if (!volume.RepairSector0()) return end(run.Notice(kSector0NotRepaired, Icon::Stop));
         repairAllowed = false;
     }
-    if (rc == 0) return Identified::Found;
+    if (*found) return Identified::Found;
 
     dialog.SetStatus(kSearchingReserve);
     std::array<std::uint8_t, kSectorSize> reserve;
-    if (volume.ReadSector(kReserveIdSector, reserve.data()) != 0) return Identified::NewArea;
-    if (volume.ParseIdRecord(reserve.data(), true) == 1) {
+    if (!volume.ReadSector(kReserveIdSector, reserve.data())) return Identified::NewArea;
+    if (volume.ParseIdRecord(reserve.data(), true)) {
         if (run.Confirm(kUseReserveCopy, Answer::No)) {
             if (run.StopRequested()) return end(Interrupted(run));
             return Identified::Found;
@@ -77,7 +77,7 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     bool tableComplete = false;
     if (found == Identified::Found) {
         dialog.SetStatus(kSearchingFat);
-        tableComplete = volume.ReadFat(true) != 0;
+        tableComplete = volume.ReadFat(true).Ok();
         DropTablePositionsOnFileData(volume, tableComplete);
         // Files of a table write that was cut short are rebuilt from their units.
         std::vector<int> differing;
@@ -110,14 +110,13 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     // Every unit that failed its reads was taken for bad: if the drive itself has stopped
     // reading, the table built from that would give up every file. Nothing is written then.
     std::array<std::uint8_t, kSectorSize> probe;
-    if (volume.ReadSector(kBootSector, probe.data()) != 0)
-        return run.Notice(kCannotOpen, Icon::Stop);
+    if (!volume.ReadSector(kBootSector, probe.data())) return run.Notice(kCannotOpen, Icon::Stop);
 
     dialog.SetProgress(80);
     for (;;) {
         if (run.StopRequested()) return Interrupted(run);
         dialog.SetStatus(kWritingFat);
-        if (volume.WriteFat() >= 0) break;
+        if (volume.WriteFat().Ok()) break;
         if (Ask(user, kAskMakeRoom, Buttons::OkCancel, Icon::Question) != Answer::Ok)
             return run.EndWithNothing();
         if (MakeRoom(volume) != 0) return run.Notice(kNoRoom, Icon::Information);
@@ -125,7 +124,7 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
 
     dialog.SetStatus(kFinishing);
     dialog.SetProgress(92);
-    if (volume.WriteIdSectors(nullptr, nullptr) != 0)
+    if (!volume.WriteIdSectors(nullptr, nullptr))
         return run.Notice(kCannotWriteIds, Icon::Information);
     dialog.SetStatus(kTestDone);
     // Told once, by name, and kept with the results.

@@ -24,7 +24,7 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog, std::vector<int>
         const int unit = UnitOfSector(sector);
         if (fat.entries[std::size_t(unit)] != FAT_UNKNOWN) continue;
         // A second read before the verdict: one passing read error must not cost the unit.
-        if (volume.ReadSector(sector, s.data()) != 0 && volume.ReadSector(sector, s.data()) != 0) {
+        if (!volume.ReadSector(sector, s.data()) && !volume.ReadSector(sector, s.data())) {
             if (IsDriveFailure(volume.LastError())) return -2;  // no unit is to blame
             lost.unreadable.push_back(unit);
         } else {

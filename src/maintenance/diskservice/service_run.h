@@ -23,7 +23,7 @@ public:
     // False (message shown, nothing to show) when the device cannot be opened, or another
     // program has the diskette. Held for this program until the run ends.
     bool Open() {
-        if (m_volume.OpenDevice() != 0) {
+        if (!m_volume.OpenDevice()) {
             Notify(m_user, service_text::kCannotOpen, Icon::Stop);
             EndWithNothing();
             return false;

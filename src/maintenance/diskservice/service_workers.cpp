@@ -24,7 +24,7 @@ int RepairSector0Worker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     if (!run.Open()) return -1;
     dialog.SetProgress(5);
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        if (run.Volume().RepairSector0() == 1) {
+        if (run.Volume().RepairSector0().Ok()) {
             dialog.SetProgress(100);
             dialog.SetStatus(kRepairDone);
             Notify(user, kSector0Repaired, Icon::Information);
@@ -94,7 +94,7 @@ int SystemPartsTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user,
             dialog.SetProgress(100);
             return run.EndWithNothing();
         }
-        if (run.Volume().RepairSector0() != 1 || !mayRepeat)
+        if (!run.Volume().RepairSector0() || !mayRepeat)
             return run.Notice(kSector0NotRepaired, Icon::Stop);
         mayRepeat = false;
         if (!run.Confirm(kContinueAfterRepair)) {

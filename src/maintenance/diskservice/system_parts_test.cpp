@@ -7,21 +7,21 @@
 namespace orv {
 
 int SystemPartsTest(CVolume& volume, IWorkerDialog& dialog) {
-    const int rc = volume.FindIdSectors();
+    const Result<bool> found = volume.FindIdSectors();
     if (dialog.m_nState == -1) return PARTS_INTERRUPTED;
     dialog.SetProgress(30);
-    if (rc == -1) {
+    if (found == false) {
         std::array<std::uint8_t, kSectorSize> reserve;
-        if (volume.ReadSector(kReserveIdSector, reserve.data()) == 0 &&
-            volume.ParseIdRecord(reserve.data(), true) == 1)
+        if (volume.ReadSector(kReserveIdSector, reserve.data()).Ok() &&
+            volume.ParseIdRecord(reserve.data(), true))
             return PARTS_RESERVE_ONLY;
         return PARTS_NOT_FORMATTED;
     }
-    if (rc == -2) return PARTS_NO_SECTOR0;
+    if (!found) return PARTS_NO_SECTOR0;
     for (int pos : volume.Ids().positions)
         if (pos == 0) return PARTS_TOO_FEW_IDS;
 
-    if (volume.ReadFat(false) != 1) return PARTS_FAT_UNREADABLE;
+    if (!volume.ReadFat(false)) return PARTS_FAT_UNREADABLE;
     if (dialog.m_nState == -1) return PARTS_INTERRUPTED;
     dialog.SetProgress(50);
 

@@ -19,7 +19,7 @@ std::uint16_t RawEntry(const FatArray& copy, int unit) {
 bool HoldsFileData(CVolume& volume, int sector) {
     std::array<std::uint8_t, kSectorSize> s;
     std::array<std::uint16_t, kEntriesPerFatSector> entries;
-    if (volume.ReadSector(sector, s.data()) != 0) return false;
+    if (!volume.ReadSector(sector, s.data())) return false;
     return !DecodeFatSector(s.data(), entries.data()) && IsOwnerValue(OwnerTag(s.data()));
 }
 

@@ -8,8 +8,7 @@ namespace orv {
 
 int FilesOnDiskette(CDrive& drive) {
     CVolume volume(&drive);
-    volume.OpenDevice();
-    if (volume.FindIdSectors() != 0 || volume.ReadFat(false) == 0) return -1;
+    if (!volume.OpenDevice() || volume.FindIdSectors() != true || !volume.ReadFat(false)) return -1;
     std::vector<int> numbers;
     return volume.ListFileNumbers(numbers) < 0 ? 0 : int(numbers.size());
 }

@@ -30,7 +30,7 @@ int QuickClear(CVolume& volume, IWorkerDialog& dialog) {
 
 int FullScan(CVolume& volume, IWorkerDialog& dialog) {
     std::array<std::uint8_t, kSectorSize> buffer;
-    if (volume.ReadSector(kBootSector, buffer.data()) != 0) return FORMAT_NO_SECTOR0;
+    if (!volume.ReadSector(kBootSector, buffer.data())) return FORMAT_NO_SECTOR0;
     dialog.SetProgress(0);
 
     std::array<std::uint16_t, kIdCount> ids{};
@@ -39,7 +39,7 @@ int FullScan(CVolume& volume, IWorkerDialog& dialog) {
     int good = 0;
     int progress = 0;
     for (int s = kSystemAreaFirst; s < kSectorCount; ++s) {
-        if (volume.ReadSector(s, buffer.data()) == 0) {
+        if (volume.ReadSector(s, buffer.data()).Ok()) {
             ++good;
             if (s > kSystemAreaLast && good <= kIdCount) return FORMAT_NO_ROOM;
             if (good <= kIdCount)

@@ -52,7 +52,9 @@ private:
     }
     // 0 the system area is known; -1 stopped.
     int Identify();
-    bool EnsureSector0() { return m_volume.CheckSector0() == 0 || m_volume.RepairSector0() == 1; }
+    bool EnsureSector0() {
+        return m_volume.CheckSector0() == true || m_volume.RepairSector0().Ok();
+    }
 
     CVolume m_volume;
     DriveLock m_lock;
@@ -68,22 +70,22 @@ int FormatRun::Identify() {
             return StopWith(kSector0NotRepaired);
         }
         m_dialog.SetStatus(kSearchingIds);
-        const int rc = m_volume.FindIdSectors();
+        const Result<bool> found = m_volume.FindIdSectors();
         if (StopRequested(Icon::Question)) return Stop();
 
-        if (rc == -2) {
+        if (!found) {
             if (Ask(m_user, kAskRepairSector0, Buttons::YesNo) != Answer::Yes) {
                 m_dialog.SetProgress(0);
                 return Stop();
             }
-            if (m_volume.RepairSector0() != 1) {
+            if (!m_volume.RepairSector0()) {
                 m_dialog.SetProgress(0);
                 return StopWith(kSector0NotRepaired);
             }
             continue;
         }
-        if (rc == -1) {
-            if (m_volume.PrepareNewSystemArea() != 0) {
+        if (!*found) {
+            if (!m_volume.PrepareNewSystemArea()) {
                 m_dialog.SetProgress(0);
                 return StopWith(kSystemAreaBad);
             }
@@ -98,7 +100,8 @@ int FormatRun::Identify() {
         if (!EnsureSector0()) continue;
         m_dialog.SetProgress(20);
         m_dialog.SetStatus(kSearchingFat);
-        m_volume.ReadFat(true);  // unreadable table sectors become unknown units; all are cleared
+        // Unreadable table sectors become unknown units; all are cleared.
+        (void)m_volume.ReadFat(true);
         if (StopRequested(Icon::Exclamation)) return Stop();
         return 0;
     }
@@ -106,7 +109,7 @@ int FormatRun::Identify() {
 
 int FormatRun::Run() {
     const bool quick = m_options.formatType == 0;
-    if (m_volume.OpenDevice() != 0) return StopWith(kCannotOpen);
+    if (!m_volume.OpenDevice()) return StopWith(kCannotOpen);
     m_lock = DriveLock(*m_volume.Device().Drive());  // held until the run ends
     if (!m_lock.Held()) return StopWith(m_lock.Error());
     if (Identify() != 0) return -1;
@@ -129,17 +132,17 @@ int FormatRun::Run() {
     m_dialog.SetProgress(85);
     if (StopRequested(Icon::Exclamation)) return Stop();
     m_dialog.SetStatus(kWritingFat);
-    if (m_volume.WriteFat() < 0) return StopAfterWrite();
+    if (!m_volume.WriteFat()) return StopAfterWrite();
 
     m_dialog.SetProgress(90);
     if (StopRequested(Icon::Exclamation)) return Stop();
     m_dialog.SetStatus(kWritingIds);
     // Without ID sectors the diskette would not open: that is no successful format.
-    if (m_volume.WriteIdSectors(m_options.noLabel ? nullptr : &m_options.label, nullptr) != 0)
+    if (!m_volume.WriteIdSectors(m_options.noLabel ? nullptr : &m_options.label, nullptr))
         return StopAfterWrite();
 
     m_dialog.SetStatus(kAlmostDone);
-    if (m_volume.ReadFat(false) == 0) return StopWith(kCannotFormat);
+    if (!m_volume.ReadFat(false)) return StopWith(kCannotFormat);
 
     m_dialog.SetProgress(100);
     m_dialog.m_results.badBytes = m_volume.BadBytes();

@@ -22,13 +22,14 @@ public:
     // One request for [first, first + count); false when it failed. A failure of the whole
     // drive is kept in the outcome and ends everything.
     bool Request(int first, int count) {
-        IoError cause = IoError::None;
-        if (m_drive.ReadDirect(first, count, m_image + std::size_t(first) * kSectorSize, &cause)) {
+        const Status read =
+            m_drive.ReadDirect(first, count, m_image + std::size_t(first) * kSectorSize);
+        if (read) {
             for (int s = first; s < first + count; ++s) m_got.set(std::size_t(s));
             m_done += count;
             return true;
         }
-        if (IsDriveFailure(cause)) m_outcome.driveFailure = cause;
+        if (IsDriveFailure(read.Error())) m_outcome.driveFailure = read.Error();
         return false;
     }
     bool Stopped() const { return m_outcome.driveFailure != IoError::None || m_outcome.cancelled; }
