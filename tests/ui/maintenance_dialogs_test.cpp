@@ -19,7 +19,7 @@
 #include "ui/dialogs/disk_service_dlg.h"
 #include "ui/dialogs/format_dlg.h"
 #include "ui/dialogs/results_dlg.h"
-#include "ui/dialogs/worker_display.h"
+#include "ui/progress/worker_display.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -401,7 +401,7 @@ TEST(WorkerDisplay, TheWorkersUpdatesArriveButNeverOverwriteTheFinishingStep) {
     QWidget dialog;
     auto* status = new QLabel(&dialog);
     auto* progress = new QProgressBar(&dialog);
-    CWorkerDisplay display(status, progress, &dialog);
+    CWorkerDisplay display(progress, {status}, &dialog);
     std::thread worker([&] {
         for (int i = 1; i <= 50; ++i) display.SetProgress(i);
         display.SetStatus("Writing FAT sectors.");
