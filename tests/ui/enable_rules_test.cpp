@@ -1,10 +1,13 @@
 // The window's commands: one action each, shown by the menu bar, the toolbar and the keys, and
 // enabled as the four states of the list allow.
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <map>
 #include <set>
 
 #include "ui/commands/command_ids.h"
@@ -190,6 +193,99 @@ TEST_F(FrameRulesTest, OpenOnAnEmptyDriveKeepsTheReadingText) {
     EXPECT_EQ(m->icon, Icon::Stop);
     EXPECT_FALSE(list->IsOpen());
     EXPECT_EQ(frame.StatusText(), "Reading diskette, please wait...");
+}
+
+}  // namespace
+}  // namespace orv::tests
+
+namespace orv::tests {
+namespace {
+
+// The access key of a menu text: the letter after a single '&', lower case; 0 when none.
+QChar AccessKey(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return text[i + 1].toLower();
+    }
+    return QChar();
+}
+
+TEST_F(FrameRulesTest, StandardKeysAreTheCommandsOwnAndMenusShowThem) {
+    const struct {
+        int id;
+        QKeySequence::StandardKey key;
+    } standard[] = {
+        {ID_APP_EXIT, QKeySequence::Quit},        {ID_DISKETTE_OPEN, QKeySequence::Open},
+        {ID_DISKETTE_CLOSE, QKeySequence::Close}, {ID_DISKETTE_REFRESH, QKeySequence::Refresh},
+        {ID_EDIT_COPY, QKeySequence::Copy},       {ID_EDIT_PASTE, QKeySequence::Paste},
+    };
+    std::set<QAction*> inMenus;
+    for (QAction* menu : frame.menuBar()->actions())
+        for (QAction* item : menu->menu()->actions()) inMenus.insert(item);
+    for (const auto& s : standard) {
+        QAction* action = frame.Action(s.id);
+        ASSERT_NE(action, nullptr);
+        EXPECT_FALSE(action->shortcut().isEmpty()) << s.id;
+        if (!QKeySequence::keyBindings(s.key).isEmpty()) {
+            EXPECT_EQ(action->shortcuts(), QKeySequence::keyBindings(s.key)) << s.id;
+        }
+        EXPECT_TRUE(inMenus.count(action)) << s.id << " is in no menu";
+    }
+    // No key runs two commands, and no menu has two items under one access key.
+    std::map<QString, int> keys;
+    for (const CommandSpec& spec : CommandTable())
+        for (const QKeySequence& key : frame.Action(spec.id)->shortcuts())
+            EXPECT_TRUE(keys.emplace(key.toString(), spec.id).second)
+                << key.toString().toStdString() << " runs " << keys[key.toString()] << " and "
+                << spec.id;
+    std::set<QChar> titles;
+    for (QAction* menu : frame.menuBar()->actions()) {
+        EXPECT_TRUE(titles.insert(AccessKey(menu->text())).second) << menu->text().toStdString();
+        std::set<QChar> letters;
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isSeparator()) continue;
+            const QChar key = AccessKey(item->text());
+            EXPECT_FALSE(key.isNull()) << item->text().toStdString() << " has no access key";
+            EXPECT_TRUE(letters.insert(key).second) << item->text().toStdString();
+        }
+    }
+}
+
+TEST_F(FrameRulesTest, KeysOpenReadAgainAndCloseAndTheKeyboardOpensTheContextMenu) {
+    list->setFocus();
+    QTest::keySequence(&frame, QKeySequence::Open);
+    ASSERT_TRUE(list->IsOpen());
+    EXPECT_EQ(list->RowCount(), 0);
+    // Written behind the list's back: F5 reads the diskette again.
+    ASSERT_EQ(doc.AddFile(HostFile("later.txt", 100), 0), 0);
+    EXPECT_EQ(list->RowCount(), 0);
+    QTest::keySequence(&frame, QKeySequence::Refresh);
+    ASSERT_TRUE(list->IsOpen());
+    ASSERT_EQ(list->RowCount(), 1);
+    EXPECT_EQ(list->RowText(0, 0), "later.txt");
+
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        SelectRows({0});
+        std::vector<int> shown;
+        QTimer::singleShot(100, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* a : menu->actions()) shown.push_back(a->data().toInt());
+                menu->close();
+            }
+        });
+        QTest::keyClick(list, key, modifiers);
+        EXPECT_EQ(shown, (std::vector<int>{ID_DISKETTE_CLOSE, 0, ID_FILE_COPY, ID_FILE_DELETE, 0,
+                                           ID_PROPERTIES_ONE}))
+            << key;
+    }
+    QTest::keySequence(&frame, QKeySequence::Close);
+    EXPECT_FALSE(list->IsOpen());
+    EXPECT_EQ(list->RowCount(), 0);
 }
 
 }  // namespace

@@ -276,6 +276,20 @@ TEST_F(MaintenanceDialogTest, CancelDuringAFullFormatStopsItAsInterrupted) {
     EXPECT_FALSE(dlg.isVisible());
 }
 
+TEST_F(MaintenanceDialogTest, EnterInTheLabelStartsTheFormat) {
+    Insert("");
+    CFormatDlg dlg(drive, user);
+    dlg.show();
+    auto* label = Child<QLineEdit>(dlg, "label");
+    label->setText("BY ENTER");
+    Child<QCheckBox>(dlg, "displayResults")->click();  // no results dialog
+    label->setFocus();
+    QTest::keyClick(label, Qt::Key_Return);
+    ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_TRUE(dlg.isVisible());  // Enter formats; it does not close the dialog
+    EXPECT_EQ(Examine(image).label, "BY ENTER");
+}
+
 TEST_F(MaintenanceDialogTest, TheNoLabelBoxDisablesTheLabelAndKeepsTheOldOne) {
     Insert("");
     CFormatDlg dlg(drive, user);

@@ -12,24 +12,25 @@ namespace {
 using R = EnableRule;
 using C = CheckRule;
 
+// The desktop's own keys for the action; where a desktop has none (some give no Quit), the
+// key most of them use.
+QList<QKeySequence> Standard(QKeySequence::StandardKey key, const char* fallback) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty()) keys.push_back(QKeySequence(fallback));
+    return keys;
+}
+
 }  // namespace
 
 const std::vector<CommandSpec>& CommandTable() {
     static const std::vector<CommandSpec> table = {
         // Diskette menu.
-        {ID_DISKETTE_OPEN,
-         "&Open",
-         "Display files which are on diskette.",
-         "Open",
-         {QKeySequence::Open},
-         R::Closed},
-        {ID_DISKETTE_CLOSE, "C&lose", "Close diskette", "Close", {QKeySequence::Close}, R::Open},
-        {ID_DISKETTE_REFRESH,
-         "Read dis&kette again",
-         "Read the files of the open diskette again",
-         "",
-         {QKeySequence::Refresh},
-         R::Open},
+        {ID_DISKETTE_OPEN, "&Open", "Display files which are on diskette.", "Open",
+         Standard(QKeySequence::Open, "Ctrl+O"), R::Closed},
+        {ID_DISKETTE_CLOSE, "C&lose", "Close diskette", "Close",
+         Standard(QKeySequence::Close, "Ctrl+W"), R::Open},
+        {ID_DISKETTE_REFRESH, "Read dis&kette again", "Read the files of the open diskette again",
+         "", Standard(QKeySequence::Refresh, "F5"), R::Open},
         {ID_INSERT_IMAGE,
          "Inser&t diskette image...",
          "Put another diskette image into drive A:",
@@ -100,7 +101,7 @@ const std::vector<CommandSpec>& CommandTable() {
          "Diskette info",
          {},
          R::Open},
-        {ID_APP_EXIT, "&Exit", "Close window", "", {QKeySequence::Quit}},
+        {ID_APP_EXIT, "&Exit", "Close window", "", Standard(QKeySequence::Quit, "Ctrl+Q")},
         // File menu.
         {ID_FILE_ADD, "&Add...", "Add file(s) on diskette.", "Add file(s)", {}, R::Open},
         {ID_FILE_COPY, "&Copy...", "Copy file from diskette", "Copy", {}, R::Selection},
@@ -110,18 +111,10 @@ const std::vector<CommandSpec>& CommandTable() {
          "Delete file(s)",
          {QKeySequence(Qt::Key_Delete)},
          R::Selection},
-        {ID_EDIT_COPY,
-         "Copy to clip&board",
-         "Put the selected files on the clipboard",
-         "",
-         {QKeySequence::Copy},
-         R::Selection},
-        {ID_EDIT_PASTE,
-         "&Paste from clipboard",
-         "Add the files on the clipboard to the diskette",
-         "",
-         {QKeySequence::Paste},
-         R::Open},
+        {ID_EDIT_COPY, "Copy to clip&board", "Put the selected files on the clipboard", "",
+         Standard(QKeySequence::Copy, "Ctrl+C"), R::Selection},
+        {ID_EDIT_PASTE, "&Paste from clipboard", "Add the files on the clipboard to the diskette",
+         "", Standard(QKeySequence::Paste, "Ctrl+V"), R::Open},
         {ID_FILE_ADD_FROM,
          "Add &from...",
          "Add file to diskette starting from entered position",

@@ -3,6 +3,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTimerEvent>
@@ -402,9 +403,32 @@ void COrvalisView::BuildContextMenu(QMenu& menu) {
 }
 
 void COrvalisView::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        ShowContextMenuFromKeyboard();
+        return;
+    }
     QMenu menu(this);
     BuildContextMenu(menu);
     menu.exec(event->globalPos());  // the chosen action runs its command
+}
+
+void COrvalisView::ShowContextMenuFromKeyboard() {
+    const QModelIndex current = currentIndex();
+    QPoint at = current.isValid() ? visualRect(current).bottomLeft() : QPoint(0, 0);
+    at.setX(std::max(at.x(), 0) + 8);
+    QMenu menu(this);
+    BuildContextMenu(menu);
+    menu.exec(viewport()->mapToGlobal(at));
+}
+
+void COrvalisView::keyPressEvent(QKeyEvent* event) {
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (shiftF10 || event->key() == Qt::Key_Menu) {
+        event->accept();
+        ShowContextMenuFromKeyboard();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void COrvalisView::OnPropertiesOne() {

@@ -67,6 +67,9 @@ public:
 
     // Fills the context menu for the current state with the commands' actions.
     void BuildContextMenu(QMenu& menu);
+    // The context menu as the keyboard opens it (Shift+F10, the menu key): under the current
+    // row, or at the list's top left without one.
+    void ShowContextMenuFromKeyboard();
 
     // What sits in drive A: now: the path of the image or device, empty when nothing.
     std::string DrivePath() const;
@@ -89,6 +92,7 @@ signals:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
