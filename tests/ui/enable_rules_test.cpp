@@ -2,8 +2,11 @@
 // enabled as the four states of the list allow.
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -13,6 +16,7 @@
 #include "ui/commands/command_ids.h"
 #include "ui/commands/command_set.h"
 #include "ui/frame/main_frame.h"
+#include "ui/list/file_sort_proxy.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -286,6 +290,62 @@ TEST_F(FrameRulesTest, KeysOpenReadAgainAndCloseAndTheKeyboardOpensTheContextMen
     QTest::keySequence(&frame, QKeySequence::Close);
     EXPECT_FALSE(list->IsOpen());
     EXPECT_EQ(list->RowCount(), 0);
+}
+
+}  // namespace
+}  // namespace orv::tests
+
+namespace orv::tests {
+namespace {
+
+TEST_F(FrameRulesTest, TheWindowComesBackAsItWasLeftAndTheOptionsStartAsAlways) {
+    ResetSortDirections();
+    frame.resize(640, 430);
+    frame.Action(ID_VIEW_TOOLBAR)->trigger();
+    frame.Action(ID_VIEW_STATUS_BAR)->trigger();
+    frame.Action(ID_VERIFICATION)->trigger();
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_OPEN));
+    for (const char* name : {"b.txt", "c.txt", "a.txt"})
+        ASSERT_EQ(doc.AddFile(HostFile(name, 10), 0), 0);
+    list->RebuildList();
+    list->header()->resizeSection(COL_DATE, 210);  // as the user drags it
+    list->SortByColumn(COL_NAME);                  // the greatest name on top
+    const std::string file = temp.File("window.conf");
+    {
+        QSettings settings(QString::fromStdString(file), QSettings::IniFormat);
+        frame.SaveSettings(settings);
+        for (const QString& key : settings.allKeys()) {
+            EXPECT_FALSE(key.contains("verif", Qt::CaseInsensitive)) << key.toStdString();
+            EXPECT_FALSE(key.contains("restore", Qt::CaseInsensitive)) << key.toStdString();
+        }
+    }
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_CLOSE));
+    ResetSortDirections();
+
+    // The next run: a window of its own over the same diskette.
+    CMainFrame next;
+    auto* nextList = new COrvalisView(doc, user, chooser);
+    nextList->OnInitialUpdate({});
+    ASSERT_TRUE(next.Create(nextList));
+    next.UseSettingsFile(file);
+    next.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
+    EXPECT_EQ(next.size(), QSize(640, 430));
+    EXPECT_TRUE(next.ToolBar()->isHidden());
+    EXPECT_TRUE(next.statusBar()->isHidden());
+    EXPECT_FALSE(next.Action(ID_VIEW_TOOLBAR)->isChecked());
+    EXPECT_EQ(nextList->columnWidth(COL_DATE), 210);
+    EXPECT_FALSE(next.Action(ID_VERIFICATION)->isChecked());
+    EXPECT_TRUE(next.Action(ID_RESTORE_ATTRIBUTES)->isChecked());
+    // The sort comes back with the diskette opened, and the next click turns it round.
+    ASSERT_TRUE(next.Commands().Run(ID_DISKETTE_OPEN));
+    std::vector<QString> names;
+    for (int row = 0; row < nextList->RowCount(); ++row) names.push_back(nextList->RowText(row, 0));
+    EXPECT_EQ(names, (std::vector<QString>{"c.txt", "b.txt", "a.txt"}));
+    EXPECT_EQ(nextList->header()->sortIndicatorSection(), COL_NAME);
+    nextList->SortByColumn(COL_NAME);
+    EXPECT_EQ(nextList->RowText(0, 0), "a.txt");
+    ResetSortDirections();
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <QIcon>
 #include <QPointer>
 #include <QTreeView>
+#include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "ui/list/file_sort_proxy.h"
 
 class QMenu;
+class QSettings;
 class QMimeData;
 class QTemporaryDir;
 
@@ -52,6 +55,10 @@ public:
     // not), with the same files selected: what follows an operation that only reads.
     void RefreshList();
     void SortByColumn(int column);
+    // The columns' widths the user set and the sort, kept between runs; the sort comes back
+    // with the next diskette opened.
+    void SaveListSettings(QSettings& settings) const;
+    void RestoreListSettings(const QSettings& settings);
     // With a note, the note follows the free space (a second file of a name just added).
     void ShowFreeSpace(const std::string& note = {});
 
@@ -157,6 +164,9 @@ private:
     void ReloadRows();
     void ShowSortIndicator();
     int SourceRow(int row) const;
+    // Each column as wide as its contents (at least its header's width), but as wide as the
+    // user made it where the user did; Name takes the rest.
+    void FitColumns();
     // The title names the open diskette's label, or says that none is open.
     void ShowTitle();
     // Follows a document that closed itself after a failure it could not undo.
@@ -195,6 +205,10 @@ private:
     long m_rowsReading = -1;  // the document's ListReadings() the rows were made from
     CFileListModel m_model;
     CFileSortProxy m_proxy;
+    std::array<int, COL_COUNT> m_userWidths{};  // 0: the user left the column alone
+    bool m_bFitting = false;
+    // A sort remembered from the last run, for the next diskette opened: column, ascending.
+    std::optional<std::pair<int, bool>> m_pendingOrder;
 };
 
 }  // namespace orv
