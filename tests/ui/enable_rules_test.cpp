@@ -96,13 +96,13 @@ protected:
 
 TEST_F(FrameRulesTest, EveryCommandHasOneActionThatEveryPlaceShows) {
     std::set<QAction*> distinct;
-    for (const CommandSpec& spec : CommandTable()) {
-        QAction* action = frame.Action(spec.id);
-        ASSERT_NE(action, nullptr) << spec.id;
-        EXPECT_EQ(action->data().toInt(), spec.id);
-        EXPECT_EQ(action->text().toStdString(), spec.text) << spec.id;
-        EXPECT_EQ(action->statusTip().toStdString(), spec.prompt) << spec.id;
-        EXPECT_TRUE(distinct.insert(action).second) << spec.id << " shares an action";
+    for (const CommandInfo& info : CommandTable()) {
+        QAction* action = frame.Action(info.id);
+        ASSERT_NE(action, nullptr) << info.id;
+        EXPECT_EQ(action->data().toInt(), info.id);
+        EXPECT_EQ(action->text().toStdString(), info.text) << info.id;
+        EXPECT_EQ(action->statusTip().toStdString(), info.prompt) << info.id;
+        EXPECT_TRUE(distinct.insert(action).second) << info.id << " shares an action";
     }
     // The menus and the toolbar hold the very actions of their commands, in the layout's order.
     const QList<QAction*> menus = frame.menuBar()->actions();
@@ -241,11 +241,11 @@ TEST_F(FrameRulesTest, StandardKeysAreTheCommandsOwnAndMenusShowThem) {
     }
     // No key runs two commands, and no menu has two items under one access key.
     std::map<QString, int> keys;
-    for (const CommandSpec& spec : CommandTable())
-        for (const QKeySequence& key : frame.Action(spec.id)->shortcuts())
-            EXPECT_TRUE(keys.emplace(key.toString(), spec.id).second)
+    for (const CommandInfo& info : CommandTable())
+        for (const QKeySequence& key : frame.Action(info.id)->shortcuts())
+            EXPECT_TRUE(keys.emplace(key.toString(), info.id).second)
                 << key.toString().toStdString() << " runs " << keys[key.toString()] << " and "
-                << spec.id;
+                << info.id;
     std::set<QChar> titles;
     for (QAction* menu : frame.menuBar()->actions()) {
         EXPECT_TRUE(titles.insert(AccessKey(menu->text())).second) << menu->text().toStdString();
@@ -300,6 +300,8 @@ namespace {
 
 TEST_F(FrameRulesTest, TheWindowComesBackAsItWasLeftAndTheOptionsStartAsAlways) {
     ResetSortDirections();
+    const std::string file = temp.File("window.conf");
+    frame.UseSettingsFile(file);  // none yet: the window stays as it is
     frame.resize(640, 430);
     frame.Action(ID_VIEW_TOOLBAR)->trigger();
     frame.Action(ID_VIEW_STATUS_BAR)->trigger();
@@ -310,10 +312,10 @@ TEST_F(FrameRulesTest, TheWindowComesBackAsItWasLeftAndTheOptionsStartAsAlways) 
     list->RebuildList();
     list->header()->resizeSection(COL_DATE, 210);  // as the user drags it
     list->SortByColumn(COL_NAME);                  // the greatest name on top
-    const std::string file = temp.File("window.conf");
+    frame.close();                                 // the window is saved as it closes
     {
-        QSettings settings(QString::fromStdString(file), QSettings::IniFormat);
-        frame.SaveSettings(settings);
+        const QSettings settings(QString::fromStdString(file), QSettings::IniFormat);
+        EXPECT_TRUE(settings.contains("window/geometry"));
         for (const QString& key : settings.allKeys()) {
             EXPECT_FALSE(key.contains("verif", Qt::CaseInsensitive)) << key.toStdString();
             EXPECT_FALSE(key.contains("restore", Qt::CaseInsensitive)) << key.toStdString();

@@ -42,7 +42,7 @@ bool HasAnchor(const QString& html, const QString& anchor) {
 
 TEST(HelpPages, EveryCommandWindowAndLinkLeadsToAWrittenTopic) {
     std::vector<int> ids;
-    for (const CommandSpec& command : CommandTable()) ids.push_back(command.id);
+    for (const CommandInfo& command : CommandTable()) ids.push_back(command.id);
     std::vector<QString> topics = KnownTopics();
     for (int id : ids) {
         const QString topic = CommandTopic(id);

@@ -22,8 +22,8 @@ QList<QKeySequence> Standard(QKeySequence::StandardKey key, const char* fallback
 
 }  // namespace
 
-const std::vector<CommandSpec>& CommandTable() {
-    static const std::vector<CommandSpec> table = {
+const std::vector<CommandInfo>& CommandTable() {
+    static const std::vector<CommandInfo> table = {
         // Diskette menu.
         {ID_DISKETTE_OPEN, "&Open", "Display files which are on diskette.", "Open",
          Standard(QKeySequence::Open, "Ctrl+O"), R::Closed},
@@ -163,9 +163,9 @@ const std::vector<CommandSpec>& CommandTable() {
     return table;
 }
 
-const CommandSpec* FindCommand(int id) {
-    for (const CommandSpec& spec : CommandTable())
-        if (spec.id == id) return &spec;
+const CommandInfo* FindCommand(int id) {
+    for (const CommandInfo& info : CommandTable())
+        if (info.id == id) return &info;
     return nullptr;
 }
 
@@ -202,27 +202,27 @@ bool CheckMarked(CheckRule check, const CommandState& s) {
 }
 
 CCommandSet::CCommandSet(QObject* parent) : QObject(parent) {
-    for (const CommandSpec& spec : CommandTable()) {
-        Entry& entry = m_entries[spec.id];
-        entry.spec = &spec;
-        if (spec.submenu) {
+    for (const CommandInfo& info : CommandTable()) {
+        Entry& entry = m_entries[info.id];
+        entry.info = &info;
+        if (info.submenu) {
             // The submenu's own action is the command's: a menu that adds it shows the submenu.
-            entry.submenu = std::make_unique<QMenu>(QString(spec.text));
+            entry.submenu = std::make_unique<QMenu>(QString(info.text));
             entry.action = entry.submenu->menuAction();
-            connect(entry.submenu.get(), &QMenu::aboutToShow, this, [this, id = spec.id] {
+            connect(entry.submenu.get(), &QMenu::aboutToShow, this, [this, id = info.id] {
                 Entry& e = m_entries[id];
                 e.submenu->clear();
                 if (e.fill) e.fill(*e.submenu);
             });
         } else {
-            entry.action = new QAction(QString(spec.text), this);
-            connect(entry.action, &QAction::triggered, this, [this, id = spec.id] { Run(id); });
+            entry.action = new QAction(QString(info.text), this);
+            connect(entry.action, &QAction::triggered, this, [this, id = info.id] { Run(id); });
         }
-        entry.action->setData(spec.id);
-        entry.action->setStatusTip(spec.prompt);
-        if (*spec.tooltip) entry.action->setToolTip(spec.tooltip);
-        entry.action->setShortcuts(spec.keys);
-        entry.action->setCheckable(spec.check != CheckRule::None);
+        entry.action->setData(info.id);
+        entry.action->setStatusTip(info.prompt);
+        if (*info.tooltip) entry.action->setToolTip(info.tooltip);
+        entry.action->setShortcuts(info.keys);
+        entry.action->setCheckable(info.check != CheckRule::None);
         entry.action->setIconVisibleInMenu(false);
     }
     Update();
@@ -265,12 +265,12 @@ CommandState CCommandSet::State() const {
 bool CCommandSet::IsEnabled(int id) const {
     const Entry* entry = Find(id);
     if (!entry || !(entry->slot || entry->fill)) return false;
-    return RuleAllows(entry->spec->rule, State());
+    return RuleAllows(entry->info->rule, State());
 }
 
 bool CCommandSet::IsChecked(int id) const {
     const Entry* entry = Find(id);
-    return entry && CheckMarked(entry->spec->check, State());
+    return entry && CheckMarked(entry->info->check, State());
 }
 
 bool CCommandSet::Run(int id) {
@@ -294,9 +294,9 @@ bool CCommandSet::Run(int id) {
 void CCommandSet::Update() {
     const CommandState state = State();
     for (auto& [id, entry] : m_entries) {
-        entry.action->setEnabled((entry.slot || entry.fill) && RuleAllows(entry.spec->rule, state));
+        entry.action->setEnabled((entry.slot || entry.fill) && RuleAllows(entry.info->rule, state));
         if (entry.action->isCheckable())
-            entry.action->setChecked(CheckMarked(entry.spec->check, state));
+            entry.action->setChecked(CheckMarked(entry.info->check, state));
     }
 }
 

@@ -1,4 +1,4 @@
-// The file list, its enable rules and the diskette commands.
+// The file list, its rows and columns, and the diskette commands.
 #include "ui/view/orvalis_view.h"
 
 #include <QContextMenuEvent>
@@ -153,12 +153,12 @@ void COrvalisView::BindCommands() {
         s.restore = m_bRestoreMark;
     });
     // Open and Close show their pictures in menus, and every toolbar command its button.
-    for (const CommandSpec& spec : CommandTable()) {
-        QAction* action = m_commands.Action(spec.id);
-        const QIcon picture = CommandPicture(spec.id);
+    for (const CommandInfo& info : CommandTable()) {
+        QAction* action = m_commands.Action(info.id);
+        const QIcon picture = CommandPicture(info.id);
         if (picture.isNull() || !action) continue;
         action->setIcon(picture);
-        action->setIconVisibleInMenu(spec.id == ID_DISKETTE_OPEN || spec.id == ID_DISKETTE_CLOSE);
+        action->setIconVisibleInMenu(info.id == ID_DISKETTE_OPEN || info.id == ID_DISKETTE_CLOSE);
     }
     connect(this, &COrvalisView::commandStateChanged, &m_commands, &CCommandSet::Update);
 }

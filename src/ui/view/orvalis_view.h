@@ -1,5 +1,5 @@
 // The file list of the main window: a list over the diskette's files (the model and its sort
-// order live in ui/list), the enable rules of every command, and the commands themselves.
+// order live in ui/list) and the diskette commands, bound into the window's command set.
 #pragma once
 
 #include <QIcon>
@@ -49,7 +49,8 @@ public:
     bool IsOpen() const { return m_bOpen; }
 
     // The rows afresh from the document in reverse file-list order (the newest file on top);
-    // the list is no longer sorted by a column.
+    // the list is no longer sorted by a column, unless a sort remembered from the last run is
+    // still waiting for its first diskette.
     void RebuildList();
     // The rows afresh from the document in the order the list shows now (sorted by a column or
     // not), with the same files selected: what follows an operation that only reads.
