@@ -100,10 +100,11 @@ TEST_F(RescueCommandsTest, TheScanWindowListsImagesAndFilesFiltersThemAndExtract
               0u);
     EXPECT_EQ(user.script.Shown().back().icon, Icon::Information);
     EXPECT_EQ(filter->currentText(), "Images: ok (2)");
-    // Again into the same folder: nothing there is overwritten, and the user is told.
+    // Again into the same folder: the images already out whole are skipped, nothing there is
+    // overwritten, and the run ends as the first did.
     chooser.replies.push_back({out});
     ScanWindow()->findChild<QPushButton*>("extract")->click();
-    EXPECT_EQ(user.script.Shown().back().icon, Icon::Exclamation);
+    EXPECT_EQ(user.script.Shown().back().icon, Icon::Information);
     EXPECT_EQ(ReadBytes(out + "/b/f1.bin"), Pattern(600, 1));
     EXPECT_EQ(ReadBytes(b).size(), std::size_t(kImageSize));
 }
