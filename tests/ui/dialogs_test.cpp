@@ -137,11 +137,12 @@ TEST_F(ReportDialogTest, MarkAsksAndThenStaysDone) {
     EXPECT_FALSE(mark->isEnabled());
 }
 
-TEST(FileDialogFilters, TranslateToQtNotation) {
+TEST(FileDialogFilters, TranslateToQtNotationWithThePatternsShownOnce) {
     EXPECT_EQ(QtNameFilters("All Files (*.*)|*.*|Text Files(*.txt,*.htm)|*.txt;*.htm||"),
-              (QStringList{"All Files (*.*) (*)", "Text Files(*.txt,*.htm) (*.txt *.htm)"}));
+              (QStringList{"All Files (*)", "Text Files (*.txt *.htm)"}));
     EXPECT_EQ(QtNameFilters("Archives (*.zip,*.rar)|*.zip;*.rar;*.arj||"),
-              QStringList{"Archives (*.zip,*.rar) (*.zip *.rar *.arj)"});
+              QStringList{"Archives (*.zip *.rar *.arj)"});
+    EXPECT_EQ(QtNameFilters("Reports|*.txt||"), QStringList{"Reports (*.txt)"});
     EXPECT_TRUE(QtNameFilters("").isEmpty());
 }
 

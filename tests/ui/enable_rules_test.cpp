@@ -1,15 +1,22 @@
 // The window's commands: one action each, shown by the menu bar, the toolbar and the keys, and
 // enabled as the four states of the list allow.
 #include <QAction>
+#include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
+#include <map>
 #include <set>
 
 #include "ui/commands/command_ids.h"
 #include "ui/commands/command_set.h"
 #include "ui/frame/main_frame.h"
+#include "ui/list/file_sort_proxy.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -89,13 +96,13 @@ protected:
 
 TEST_F(FrameRulesTest, EveryCommandHasOneActionThatEveryPlaceShows) {
     std::set<QAction*> distinct;
-    for (const CommandSpec& spec : CommandTable()) {
-        QAction* action = frame.Action(spec.id);
-        ASSERT_NE(action, nullptr) << spec.id;
-        EXPECT_EQ(action->data().toInt(), spec.id);
-        EXPECT_EQ(action->text().toStdString(), spec.text) << spec.id;
-        EXPECT_EQ(action->statusTip().toStdString(), spec.prompt) << spec.id;
-        EXPECT_TRUE(distinct.insert(action).second) << spec.id << " shares an action";
+    for (const CommandInfo& info : CommandTable()) {
+        QAction* action = frame.Action(info.id);
+        ASSERT_NE(action, nullptr) << info.id;
+        EXPECT_EQ(action->data().toInt(), info.id);
+        EXPECT_EQ(action->text().toStdString(), info.text) << info.id;
+        EXPECT_EQ(action->statusTip().toStdString(), info.prompt) << info.id;
+        EXPECT_TRUE(distinct.insert(action).second) << info.id << " shares an action";
     }
     // The menus and the toolbar hold the very actions of their commands, in the layout's order.
     const QList<QAction*> menus = frame.menuBar()->actions();
@@ -190,6 +197,157 @@ TEST_F(FrameRulesTest, OpenOnAnEmptyDriveKeepsTheReadingText) {
     EXPECT_EQ(m->icon, Icon::Stop);
     EXPECT_FALSE(list->IsOpen());
     EXPECT_EQ(frame.StatusText(), "Reading diskette, please wait...");
+}
+
+}  // namespace
+}  // namespace orv::tests
+
+namespace orv::tests {
+namespace {
+
+// The access key of a menu text: the letter after a single '&', lower case; 0 when none.
+QChar AccessKey(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return text[i + 1].toLower();
+    }
+    return QChar();
+}
+
+TEST_F(FrameRulesTest, StandardKeysAreTheCommandsOwnAndMenusShowThem) {
+    const struct {
+        int id;
+        QKeySequence::StandardKey key;
+    } standard[] = {
+        {ID_APP_EXIT, QKeySequence::Quit},        {ID_DISKETTE_OPEN, QKeySequence::Open},
+        {ID_DISKETTE_CLOSE, QKeySequence::Close}, {ID_DISKETTE_REFRESH, QKeySequence::Refresh},
+        {ID_EDIT_COPY, QKeySequence::Copy},       {ID_EDIT_PASTE, QKeySequence::Paste},
+    };
+    std::set<QAction*> inMenus;
+    for (QAction* menu : frame.menuBar()->actions())
+        for (QAction* item : menu->menu()->actions()) inMenus.insert(item);
+    for (const auto& s : standard) {
+        QAction* action = frame.Action(s.id);
+        ASSERT_NE(action, nullptr);
+        EXPECT_FALSE(action->shortcut().isEmpty()) << s.id;
+        if (!QKeySequence::keyBindings(s.key).isEmpty()) {
+            EXPECT_EQ(action->shortcuts(), QKeySequence::keyBindings(s.key)) << s.id;
+        }
+        EXPECT_TRUE(inMenus.count(action)) << s.id << " is in no menu";
+    }
+    // No key runs two commands, and no menu has two items under one access key.
+    std::map<QString, int> keys;
+    for (const CommandInfo& info : CommandTable())
+        for (const QKeySequence& key : frame.Action(info.id)->shortcuts())
+            EXPECT_TRUE(keys.emplace(key.toString(), info.id).second)
+                << key.toString().toStdString() << " runs " << keys[key.toString()] << " and "
+                << info.id;
+    std::set<QChar> titles;
+    for (QAction* menu : frame.menuBar()->actions()) {
+        EXPECT_TRUE(titles.insert(AccessKey(menu->text())).second) << menu->text().toStdString();
+        std::set<QChar> letters;
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isSeparator()) continue;
+            const QChar key = AccessKey(item->text());
+            EXPECT_FALSE(key.isNull()) << item->text().toStdString() << " has no access key";
+            EXPECT_TRUE(letters.insert(key).second) << item->text().toStdString();
+        }
+    }
+}
+
+TEST_F(FrameRulesTest, KeysOpenReadAgainAndCloseAndTheKeyboardOpensTheContextMenu) {
+    list->setFocus();
+    QTest::keySequence(&frame, QKeySequence::Open);
+    ASSERT_TRUE(list->IsOpen());
+    EXPECT_EQ(list->RowCount(), 0);
+    // Written behind the list's back: F5 reads the diskette again.
+    ASSERT_EQ(doc.AddFile(HostFile("later.txt", 100), 0), 0);
+    EXPECT_EQ(list->RowCount(), 0);
+    QTest::keySequence(&frame, QKeySequence::Refresh);
+    ASSERT_TRUE(list->IsOpen());
+    ASSERT_EQ(list->RowCount(), 1);
+    EXPECT_EQ(list->RowText(0, 0), "later.txt");
+
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        SelectRows({0});
+        std::vector<int> shown;
+        QTimer::singleShot(100, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (QAction* a : menu->actions()) shown.push_back(a->data().toInt());
+                menu->close();
+            }
+        });
+        QTest::keyClick(list, key, modifiers);
+        EXPECT_EQ(shown, (std::vector<int>{ID_DISKETTE_CLOSE, 0, ID_FILE_COPY, ID_FILE_DELETE, 0,
+                                           ID_PROPERTIES_ONE}))
+            << key;
+    }
+    QTest::keySequence(&frame, QKeySequence::Close);
+    EXPECT_FALSE(list->IsOpen());
+    EXPECT_EQ(list->RowCount(), 0);
+}
+
+}  // namespace
+}  // namespace orv::tests
+
+namespace orv::tests {
+namespace {
+
+TEST_F(FrameRulesTest, TheWindowComesBackAsItWasLeftAndTheOptionsStartAsAlways) {
+    ResetSortDirections();
+    const std::string file = temp.File("window.conf");
+    frame.UseSettingsFile(file);  // none yet: the window stays as it is
+    frame.resize(640, 430);
+    frame.Action(ID_VIEW_TOOLBAR)->trigger();
+    frame.Action(ID_VIEW_STATUS_BAR)->trigger();
+    frame.Action(ID_VERIFICATION)->trigger();
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_OPEN));
+    for (const char* name : {"b.txt", "c.txt", "a.txt"})
+        ASSERT_EQ(doc.AddFile(HostFile(name, 10), 0), 0);
+    list->RebuildList();
+    list->header()->resizeSection(COL_DATE, 210);  // as the user drags it
+    list->SortByColumn(COL_NAME);                  // the greatest name on top
+    frame.close();                                 // the window is saved as it closes
+    {
+        const QSettings settings(QString::fromStdString(file), QSettings::IniFormat);
+        EXPECT_TRUE(settings.contains("window/geometry"));
+        for (const QString& key : settings.allKeys()) {
+            EXPECT_FALSE(key.contains("verif", Qt::CaseInsensitive)) << key.toStdString();
+            EXPECT_FALSE(key.contains("restore", Qt::CaseInsensitive)) << key.toStdString();
+        }
+    }
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_CLOSE));
+    ResetSortDirections();
+
+    // The next run: a window of its own over the same diskette.
+    CMainFrame next;
+    auto* nextList = new COrvalisView(doc, user, chooser);
+    nextList->OnInitialUpdate({});
+    ASSERT_TRUE(next.Create(nextList));
+    next.UseSettingsFile(file);
+    next.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&next));
+    EXPECT_EQ(next.size(), QSize(640, 430));
+    EXPECT_TRUE(next.ToolBar()->isHidden());
+    EXPECT_TRUE(next.statusBar()->isHidden());
+    EXPECT_FALSE(next.Action(ID_VIEW_TOOLBAR)->isChecked());
+    EXPECT_EQ(nextList->columnWidth(COL_DATE), 210);
+    EXPECT_FALSE(next.Action(ID_VERIFICATION)->isChecked());
+    EXPECT_TRUE(next.Action(ID_RESTORE_ATTRIBUTES)->isChecked());
+    // The sort comes back with the diskette opened, and the next click turns it round.
+    ASSERT_TRUE(next.Commands().Run(ID_DISKETTE_OPEN));
+    std::vector<QString> names;
+    for (int row = 0; row < nextList->RowCount(); ++row) names.push_back(nextList->RowText(row, 0));
+    EXPECT_EQ(names, (std::vector<QString>{"c.txt", "b.txt", "a.txt"}));
+    EXPECT_EQ(nextList->header()->sortIndicatorSection(), COL_NAME);
+    nextList->SortByColumn(COL_NAME);
+    EXPECT_EQ(nextList->RowText(0, 0), "a.txt");
+    ResetSortDirections();
 }
 
 }  // namespace

@@ -9,10 +9,13 @@
 #include <QRegularExpression>
 #include <QStatusTipEvent>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWhatsThis>
+#include <cmath>
 
 #include "ui/commands/command_ids.h"
 #include "ui/commands/command_set.h"
@@ -39,7 +42,7 @@ bool HasAnchor(const QString& html, const QString& anchor) {
 
 TEST(HelpPages, EveryCommandWindowAndLinkLeadsToAWrittenTopic) {
     std::vector<int> ids;
-    for (const CommandSpec& command : CommandTable()) ids.push_back(command.id);
+    for (const CommandInfo& command : CommandTable()) ids.push_back(command.id);
     std::vector<QString> topics = KnownTopics();
     for (int id : ids) {
         const QString topic = CommandTopic(id);
@@ -66,6 +69,33 @@ TEST(HelpPages, EveryCommandWindowAndLinkLeadsToAWrittenTopic) {
                     << page.file << " -> " << m.captured(0).toStdString();
             }
         }
+    }
+}
+
+// The colour of every heading of the page shown, and the base it is drawn on.
+std::vector<QColor> HeadingColours(const QTextBrowser& browser) {
+    std::vector<QColor> colours;
+    for (QTextBlock b = browser.document()->begin(); b.isValid(); b = b.next())
+        if (b.blockFormat().headingLevel() > 0 && b.begin() != b.end())
+            colours.push_back(b.begin().fragment().charFormat().foreground().color());
+    return colours;
+}
+
+TEST(HelpWindow, HeadingsAndTablesFollowTheWindowsPaletteLightOrDark) {
+    CHelpWindow window(nullptr);
+    for (const bool dark : {false, true}) {
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Base, dark ? QColor(30, 30, 30) : QColor(255, 255, 255));
+        palette.setColor(QPalette::Text, dark ? QColor(230, 230, 230) : QColor(0, 0, 0));
+        palette.setColor(QPalette::Link, dark ? QColor(120, 180, 255) : QColor(0, 60, 160));
+        window.setPalette(palette);
+        window.ShowTopic("cmd-32784");
+        const std::vector<QColor> headings = HeadingColours(*window.Browser());
+        ASSERT_FALSE(headings.empty()) << dark;
+        const double base = palette.color(QPalette::Base).lightnessF();
+        for (const QColor& c : headings)
+            EXPECT_GT(std::abs(c.lightnessF() - base), 0.35)
+                << dark << " " << c.name().toStdString();
     }
 }
 

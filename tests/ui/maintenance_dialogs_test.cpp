@@ -19,7 +19,7 @@
 #include "ui/dialogs/disk_service_dlg.h"
 #include "ui/dialogs/format_dlg.h"
 #include "ui/dialogs/results_dlg.h"
-#include "ui/dialogs/worker_display.h"
+#include "ui/progress/worker_display.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -276,6 +276,20 @@ TEST_F(MaintenanceDialogTest, CancelDuringAFullFormatStopsItAsInterrupted) {
     EXPECT_FALSE(dlg.isVisible());
 }
 
+TEST_F(MaintenanceDialogTest, EnterInTheLabelStartsTheFormat) {
+    Insert("");
+    CFormatDlg dlg(drive, user);
+    dlg.show();
+    auto* label = Child<QLineEdit>(dlg, "label");
+    label->setText("BY ENTER");
+    Child<QCheckBox>(dlg, "displayResults")->click();  // no results dialog
+    label->setFocus();
+    QTest::keyClick(label, Qt::Key_Return);
+    ASSERT_TRUE(WaitIdle(dlg));
+    EXPECT_TRUE(dlg.isVisible());  // Enter formats; it does not close the dialog
+    EXPECT_EQ(Examine(image).label, "BY ENTER");
+}
+
 TEST_F(MaintenanceDialogTest, TheNoLabelBoxDisablesTheLabelAndKeepsTheOldOne) {
     Insert("");
     CFormatDlg dlg(drive, user);
@@ -401,7 +415,7 @@ TEST(WorkerDisplay, TheWorkersUpdatesArriveButNeverOverwriteTheFinishingStep) {
     QWidget dialog;
     auto* status = new QLabel(&dialog);
     auto* progress = new QProgressBar(&dialog);
-    CWorkerDisplay display(status, progress, &dialog);
+    CWorkerDisplay display(progress, {status}, &dialog);
     std::thread worker([&] {
         for (int i = 1; i <= 50; ++i) display.SetProgress(i);
         display.SetStatus("Writing FAT sectors.");

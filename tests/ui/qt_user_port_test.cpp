@@ -20,6 +20,7 @@ struct BoxLook {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
+    QStringList mnemonics;  // the texts of the buttons that have an access key
     QString defaultButton;
     bool onGuiThread = false;
 };
@@ -31,7 +32,10 @@ ModalDriver::Handler Inspect(BoxLook& look, const QString& click) {
         look.title = box->windowTitle();
         look.text = box->text();
         look.icon = box->icon();
-        for (QAbstractButton* b : box->buttons()) look.buttons << b->text().remove('&');
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text().contains('&')) look.mnemonics << b->text();
+            look.buttons << b->text().remove('&');
+        }
         look.buttons.sort();
         if (box->defaultButton()) look.defaultButton = box->defaultButton()->text().remove('&');
         look.onGuiThread =
@@ -109,6 +113,7 @@ TEST_F(QtUserPortTest, InsertImagePutsTheChosenImageIntoTheDrive) {
     EXPECT_EQ(a, Answer::Ok);
     EXPECT_EQ(drive.Path(), second);
     EXPECT_EQ(look.buttons, (QStringList{"Cancel", "Insert image...", "OK"}));
+    EXPECT_EQ(look.mnemonics, (QStringList{"&Insert image..."}));
     ASSERT_EQ(chooser.requests.size(), 1u);
     EXPECT_EQ(chooser.requests[0].kind, FileDialogRequest::Kind::OpenOne);
 }

@@ -2,6 +2,7 @@
 // equal keys, names as a person orders them, the reverse file-list order of "Attributes", the
 // header's indicator, and the selection and order kept through sorting and copying.
 #include <QHeaderView>
+#include <QTest>
 #include <random>
 
 #include "ui/commands/command_ids.h"
@@ -275,6 +276,37 @@ TEST_F(ViewSortTest, AClickWhileClosedFlipsTheDirectionOnly) {
     AddToDiskette("c.txt", 10);
     view.SortByColumn(COL_NAME);  // the second click overall: smallest on top
     EXPECT_EQ(Column(COL_NAME), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
+}  // namespace
+}  // namespace orv::tests
+
+namespace orv::tests {
+namespace {
+
+class ViewColumnsTest : public ViewTest {};
+
+TEST_F(ViewColumnsTest, ColumnsFitTheirContentsAndNameTakesTheFreeWidth) {
+    Open();
+    AddToDiskette("a name long enough to want more room than its header gives it.txt", 1200000);
+    AddToDiskette("b", 1);
+    view.resize(900, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    const QFontMetrics fm(view.font());
+    for (int c = 0; c < COL_COUNT; ++c) {
+        for (int row = 0; row < view.RowCount(); ++row) {
+            EXPECT_GT(view.columnWidth(c), fm.horizontalAdvance(view.RowText(row, c)))
+                << c << " " << view.RowText(row, c).toStdString();
+        }
+    }
+    int total = 0;
+    for (int c = 0; c < COL_COUNT; ++c) total += view.columnWidth(c);
+    EXPECT_EQ(total, view.viewport()->width());  // no empty band right of the last column
+    // A width the user gives a column stays through the next rebuild.
+    view.header()->resizeSection(COL_SIZE, 140);
+    AddToDiskette("c", 2);
+    EXPECT_EQ(view.columnWidth(COL_SIZE), 140);
 }
 
 }  // namespace

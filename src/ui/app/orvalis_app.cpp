@@ -61,6 +61,8 @@ bool COrvalisApp::InitInstance(const CommandLine& commandLine) {
     if (!m_pFrame->Create(view)) return false;
     view->OnInitialUpdate(m_strStartFile);
     m_pFrame->resize(FirstWindowSize(*m_pFrame));
+    // The window as it was left, where a file of an earlier run says so.
+    m_pFrame->UseSettingsFile(WindowSettingsFile());
     m_pFrame->show();
     CSplashWnd::ShowSplashScreen(m_pFrame.get());
 

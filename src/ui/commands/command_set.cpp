@@ -12,24 +12,25 @@ namespace {
 using R = EnableRule;
 using C = CheckRule;
 
+// The desktop's own keys for the action; where a desktop has none (some give no Quit), the
+// key most of them use.
+QList<QKeySequence> Standard(QKeySequence::StandardKey key, const char* fallback) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty()) keys.push_back(QKeySequence(fallback));
+    return keys;
+}
+
 }  // namespace
 
-const std::vector<CommandSpec>& CommandTable() {
-    static const std::vector<CommandSpec> table = {
+const std::vector<CommandInfo>& CommandTable() {
+    static const std::vector<CommandInfo> table = {
         // Diskette menu.
-        {ID_DISKETTE_OPEN,
-         "&Open",
-         "Display files which are on diskette.",
-         "Open",
-         {QKeySequence::Open},
-         R::Closed},
-        {ID_DISKETTE_CLOSE, "C&lose", "Close diskette", "Close", {QKeySequence::Close}, R::Open},
-        {ID_DISKETTE_REFRESH,
-         "Read dis&kette again",
-         "Read the files of the open diskette again",
-         "",
-         {QKeySequence::Refresh},
-         R::Open},
+        {ID_DISKETTE_OPEN, "&Open", "Display files which are on diskette.", "Open",
+         Standard(QKeySequence::Open, "Ctrl+O"), R::Closed},
+        {ID_DISKETTE_CLOSE, "C&lose", "Close diskette", "Close",
+         Standard(QKeySequence::Close, "Ctrl+W"), R::Open},
+        {ID_DISKETTE_REFRESH, "Read dis&kette again", "Read the files of the open diskette again",
+         "", Standard(QKeySequence::Refresh, "F5"), R::Open},
         {ID_INSERT_IMAGE,
          "Inser&t diskette image...",
          "Put another diskette image into drive A:",
@@ -100,7 +101,7 @@ const std::vector<CommandSpec>& CommandTable() {
          "Diskette info",
          {},
          R::Open},
-        {ID_APP_EXIT, "&Exit", "Close window", "", {QKeySequence::Quit}},
+        {ID_APP_EXIT, "&Exit", "Close window", "", Standard(QKeySequence::Quit, "Ctrl+Q")},
         // File menu.
         {ID_FILE_ADD, "&Add...", "Add file(s) on diskette.", "Add file(s)", {}, R::Open},
         {ID_FILE_COPY, "&Copy...", "Copy file from diskette", "Copy", {}, R::Selection},
@@ -110,18 +111,10 @@ const std::vector<CommandSpec>& CommandTable() {
          "Delete file(s)",
          {QKeySequence(Qt::Key_Delete)},
          R::Selection},
-        {ID_EDIT_COPY,
-         "Copy to clip&board",
-         "Put the selected files on the clipboard",
-         "",
-         {QKeySequence::Copy},
-         R::Selection},
-        {ID_EDIT_PASTE,
-         "&Paste from clipboard",
-         "Add the files on the clipboard to the diskette",
-         "",
-         {QKeySequence::Paste},
-         R::Open},
+        {ID_EDIT_COPY, "Copy to clip&board", "Put the selected files on the clipboard", "",
+         Standard(QKeySequence::Copy, "Ctrl+C"), R::Selection},
+        {ID_EDIT_PASTE, "&Paste from clipboard", "Add the files on the clipboard to the diskette",
+         "", Standard(QKeySequence::Paste, "Ctrl+V"), R::Open},
         {ID_FILE_ADD_FROM,
          "Add &from...",
          "Add file to diskette starting from entered position",
@@ -170,9 +163,9 @@ const std::vector<CommandSpec>& CommandTable() {
     return table;
 }
 
-const CommandSpec* FindCommand(int id) {
-    for (const CommandSpec& spec : CommandTable())
-        if (spec.id == id) return &spec;
+const CommandInfo* FindCommand(int id) {
+    for (const CommandInfo& info : CommandTable())
+        if (info.id == id) return &info;
     return nullptr;
 }
 
@@ -209,27 +202,27 @@ bool CheckMarked(CheckRule check, const CommandState& s) {
 }
 
 CCommandSet::CCommandSet(QObject* parent) : QObject(parent) {
-    for (const CommandSpec& spec : CommandTable()) {
-        Entry& entry = m_entries[spec.id];
-        entry.spec = &spec;
-        if (spec.submenu) {
+    for (const CommandInfo& info : CommandTable()) {
+        Entry& entry = m_entries[info.id];
+        entry.info = &info;
+        if (info.submenu) {
             // The submenu's own action is the command's: a menu that adds it shows the submenu.
-            entry.submenu = std::make_unique<QMenu>(QString(spec.text));
+            entry.submenu = std::make_unique<QMenu>(QString(info.text));
             entry.action = entry.submenu->menuAction();
-            connect(entry.submenu.get(), &QMenu::aboutToShow, this, [this, id = spec.id] {
+            connect(entry.submenu.get(), &QMenu::aboutToShow, this, [this, id = info.id] {
                 Entry& e = m_entries[id];
                 e.submenu->clear();
                 if (e.fill) e.fill(*e.submenu);
             });
         } else {
-            entry.action = new QAction(QString(spec.text), this);
-            connect(entry.action, &QAction::triggered, this, [this, id = spec.id] { Run(id); });
+            entry.action = new QAction(QString(info.text), this);
+            connect(entry.action, &QAction::triggered, this, [this, id = info.id] { Run(id); });
         }
-        entry.action->setData(spec.id);
-        entry.action->setStatusTip(spec.prompt);
-        if (*spec.tooltip) entry.action->setToolTip(spec.tooltip);
-        entry.action->setShortcuts(spec.keys);
-        entry.action->setCheckable(spec.check != CheckRule::None);
+        entry.action->setData(info.id);
+        entry.action->setStatusTip(info.prompt);
+        if (*info.tooltip) entry.action->setToolTip(info.tooltip);
+        entry.action->setShortcuts(info.keys);
+        entry.action->setCheckable(info.check != CheckRule::None);
         entry.action->setIconVisibleInMenu(false);
     }
     Update();
@@ -272,12 +265,12 @@ CommandState CCommandSet::State() const {
 bool CCommandSet::IsEnabled(int id) const {
     const Entry* entry = Find(id);
     if (!entry || !(entry->slot || entry->fill)) return false;
-    return RuleAllows(entry->spec->rule, State());
+    return RuleAllows(entry->info->rule, State());
 }
 
 bool CCommandSet::IsChecked(int id) const {
     const Entry* entry = Find(id);
-    return entry && CheckMarked(entry->spec->check, State());
+    return entry && CheckMarked(entry->info->check, State());
 }
 
 bool CCommandSet::Run(int id) {
@@ -301,9 +294,9 @@ bool CCommandSet::Run(int id) {
 void CCommandSet::Update() {
     const CommandState state = State();
     for (auto& [id, entry] : m_entries) {
-        entry.action->setEnabled((entry.slot || entry.fill) && RuleAllows(entry.spec->rule, state));
+        entry.action->setEnabled((entry.slot || entry.fill) && RuleAllows(entry.info->rule, state));
         if (entry.action->isCheckable())
-            entry.action->setChecked(CheckMarked(entry.spec->check, state));
+            entry.action->setChecked(CheckMarked(entry.info->check, state));
     }
 }
 

@@ -37,7 +37,7 @@ enum class EnableRule {
 
 enum class CheckRule { None, Verify, Restore, ToolBar, StatusBar, HelpMode };
 
-struct CommandSpec {
+struct CommandInfo {
     int id = 0;
     const char* text = "";
     const char* prompt = "";   // shown in the status bar while the item is highlighted
@@ -49,8 +49,8 @@ struct CommandSpec {
 };
 
 // Every command, each once.
-const std::vector<CommandSpec>& CommandTable();
-const CommandSpec* FindCommand(int id);
+const std::vector<CommandInfo>& CommandTable();
+const CommandInfo* FindCommand(int id);
 
 bool RuleAllows(EnableRule rule, const CommandState& state);
 bool CheckMarked(CheckRule check, const CommandState& state);
@@ -85,7 +85,7 @@ signals:
 
 private:
     struct Entry {
-        const CommandSpec* spec = nullptr;
+        const CommandInfo* info = nullptr;
         QAction* action = nullptr;
         std::unique_ptr<QMenu> submenu;
         std::function<void()> slot;

@@ -64,8 +64,10 @@ CFormatDlg::CFormatDlg(CDrive& drive, IUserPort& user, QWidget* parent)
     QProgressBar* progress = t.Progress(7, 162, 166, 10);  // 1008
     progress->setObjectName("progress");
 
-    m_pFormat = t.Button("Format", 31, 182, 50, 14);
+    m_pFormat = t.Button("F&ormat", 31, 182, 50, 14);
     m_pFormat->setObjectName("format");
+    // Enter starts the format, from whichever control has the focus.
+    m_pFormat->setDefault(true);
     m_pClose = t.Button(kCloseButtonText, 99, 182, 50, 14);
     m_pClose->setObjectName("close");
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QWidget>
 
 namespace orv {
@@ -12,8 +13,12 @@ QStringList QtNameFilters(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& name = parts[i];
+        QString name = parts[i];
         if (name.isEmpty()) break;
+        // A name that shows its own patterns ("Text Files (*.txt)") would show them twice:
+        // Qt's dialogs show the patterns after every name.
+        static const QRegularExpression ownPatterns(R"(\s*\([^()]*\)\s*$)");
+        name.remove(ownPatterns);
         QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
         for (QString& p : patterns)
             if (p == "*.*") p = "*";

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 
 #include "ui/dialogs/results_dlg.h"
-#include "ui/dialogs/worker_display.h"
+#include "ui/progress/worker_display.h"
 
 namespace orv {
 
@@ -15,7 +15,7 @@ constexpr int kTickMs = 400;
 
 void CWorkerDialog::Attach(CWorkerController& controller, QLabel* status, QProgressBar* progress) {
     m_pController = &controller;
-    m_pDisplay = new CWorkerDisplay(status, progress, this);
+    m_pDisplay = new CWorkerDisplay(progress, {status}, this);
     m_timer.setInterval(kTickMs);
     connect(&m_timer, &QTimer::timeout, this, [this] { m_pController->Tick(); });
 }

@@ -1,5 +1,6 @@
 #include "ui/frame/help_window.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -41,8 +42,30 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
         size = size.boundedTo(QSize(free.width() * 9 / 20, free.height() * 9 / 10));
     }
     resize(size);
+    ApplyPalette();
     connect(m_pTopics, &QListWidget::currentRowChanged, this, &CHelpWindow::OnTopicChosen);
     connect(m_pBrowser, &QTextBrowser::sourceChanged, this, &CHelpWindow::OnSourceChanged);
+}
+
+void CHelpWindow::ApplyPalette() {
+    const QPalette& p = palette();
+    // Headings in the link colour, which every palette makes readable on its base; tables and
+    // notes on the alternate base that list rows use.
+    const QString sheet =
+        QString(
+            "h1, h2, h3 { color: %1; }\n"
+            "th { background-color: %2; }\n"
+            ".note { background-color: %2; }\n"
+            "code { color: %3; }\n")
+            .arg(p.color(QPalette::Link).name(), p.color(QPalette::AlternateBase).name(),
+                 p.color(QPalette::Text).name());
+    m_pBrowser->document()->setDefaultStyleSheet(sheet);
+    if (!m_pBrowser->source().isEmpty()) m_pBrowser->reload();
+}
+
+void CHelpWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange) ApplyPalette();
+    QDialog::changeEvent(event);
 }
 
 void CHelpWindow::PlaceBeside(const QWidget* other) {

@@ -21,7 +21,12 @@ public:
     QListWidget* TopicList() const { return m_pTopics; }
     QTextBrowser* Browser() const { return m_pBrowser; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // The pages' colours come from the window's palette, so that a dark one shows them too.
+    void ApplyPalette();
     void OnTopicChosen(int row);
     void OnSourceChanged(const QUrl& source);
 

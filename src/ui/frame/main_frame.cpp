@@ -1,9 +1,11 @@
 #include "ui/frame/main_frame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimerEvent>
@@ -190,6 +192,39 @@ QString CMainFrame::StatusText(int pane) const {
 void CMainFrame::UpdateCommandUI() {
     if (m_pView) Commands().Update();
     UpdateDrivePane();
+}
+
+void CMainFrame::SaveSettings(QSettings& settings) const {
+    settings.setValue("window/geometry", saveGeometry());
+    settings.setValue("window/state", saveState());
+    settings.setValue("window/status-bar", !statusBar()->isHidden());
+    if (m_pView) m_pView->SaveListSettings(settings);
+}
+
+void CMainFrame::RestoreSettings(const QSettings& settings) {
+    if (settings.contains("window/geometry"))
+        restoreGeometry(settings.value("window/geometry").toByteArray());
+    // The toolbar's place and whether it shows.
+    if (settings.contains("window/state"))
+        restoreState(settings.value("window/state").toByteArray());
+    statusBar()->setVisible(settings.value("window/status-bar", true).toBool());
+    if (m_pView) m_pView->RestoreListSettings(settings);
+    UpdateCommandUI();
+}
+
+void CMainFrame::UseSettingsFile(const std::string& path) {
+    m_strSettingsFile = path;
+    if (path.empty()) return;
+    const QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
+    RestoreSettings(settings);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_strSettingsFile.empty()) {
+        QSettings settings(QString::fromStdString(m_strSettingsFile), QSettings::IniFormat);
+        SaveSettings(settings);
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::ShowAbout() {

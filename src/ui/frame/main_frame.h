@@ -4,11 +4,13 @@
 
 #include <QMainWindow>
 #include <array>
+#include <string>
 #include <vector>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QSettings;
 class QToolBar;
 
 namespace orv {
@@ -48,6 +50,13 @@ public:
     // Recomputes enable and check state of every command from the rules.
     void UpdateCommandUI();
 
+    // What the window looks like between runs: size and place, the bars shown and where, the
+    // list's columns and sort. Never the two options, which start as they always do.
+    void SaveSettings(QSettings& settings) const;
+    void RestoreSettings(const QSettings& settings);
+    // The file the window is restored from now and saved to when it closes; empty: none.
+    void UseSettingsFile(const std::string& path);
+
     QToolBar* ToolBar() const { return m_pToolBar; }
     CDrivePane* DrivePane() const { return m_pDrivePane; }
     COrvalisView* View() const { return m_pView; }
@@ -55,6 +64,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:
@@ -73,6 +83,7 @@ private:
     std::vector<QLabel*> m_panes;  // message, CAP, NUM, SCRL
     CDrivePane* m_pDrivePane = nullptr;
     int m_nIndicatorTimer = 0;
+    std::string m_strSettingsFile;
 };
 
 }  // namespace orv

@@ -14,7 +14,7 @@ class CDriveControl;
 class IFileChooser;
 
 // What the "Insert image..." button offers: another image file for drive A:.
-constexpr const char* kInsertImageButton = "Insert image...";
+constexpr const char* kInsertImageButton = "&Insert image...";
 // What the file dialogs for diskette images offer: ImageDisk files go into the drive and into
 // the rescue commands as images do.
 constexpr const char* kImageFilter =

@@ -69,7 +69,7 @@ void CRecentImages::Save() const {
     if (ec) fs::remove(temporary, ec);
 }
 
-std::string RecentImagesFile() {
+std::string ConfigFile(const std::string& name) {
     fs::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && xdg[0] == '/')
         base = xdg;
@@ -77,7 +77,15 @@ std::string RecentImagesFile() {
         base = fs::path(home) / ".config";
     else
         return {};
-    return (base / "orvalis" / "recent-images").string();
+    return (base / "orvalis" / name).string();
+}
+
+std::string RecentImagesFile() {
+    return ConfigFile("recent-images");
+}
+
+std::string WindowSettingsFile() {
+    return ConfigFile("window.conf");
 }
 
 }  // namespace orv

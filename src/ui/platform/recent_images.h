@@ -31,5 +31,8 @@ private:
 // $XDG_CONFIG_HOME/orvalis/recent-images, else ~/.config/orvalis/recent-images; empty when
 // neither is known.
 std::string RecentImagesFile();
+// In the same folder: what the window looks like (size and place, bars, columns, sort), as
+// QSettings keeps it in an INI file.
+std::string WindowSettingsFile();
 
 }  // namespace orv

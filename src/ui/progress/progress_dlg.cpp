@@ -7,10 +7,11 @@
 #include <QTimerEvent>
 #include <chrono>
 #include <cstdio>
-#include <system_error>
+#include <thread>
 
 #include "ui/dialogs/dialog_units.h"
 #include "ui/platform/busy_cursor.h"
+#include "ui/progress/worker_display.h"
 #include "ui/resources/pictures.h"
 
 namespace orv {
@@ -26,6 +27,7 @@ constexpr int kAnimationSteps = 6;
 int g_nAnimationCounter = 0;
 
 enum PathSlot { LEFT_END = 0, ARC_1024, ARC_1025, ARC_1026, ARC_1027, ARC_1028, RIGHT_END };
+enum DisplayLine : std::size_t { COUNT_LINE = 0, TIME_LEFT_LINE };
 
 }  // namespace
 
@@ -63,14 +65,15 @@ CProgressDlg::CProgressDlg(IUserPort& user, QWidget* parent) : QDialog(parent), 
     m_pCancel->setGeometry(du.Rect(220, 61, 50, 14));
     m_pCancel->setAutoDefault(false);  // Enter does nothing: the OK button is hidden
     connect(m_pCancel, &QPushButton::clicked, this, &CProgressDlg::reject);
+    m_pDisplay = new CWorkerDisplay(m_pProgress, {m_pCountLine, m_pTimeLeft}, this);
 }
 
 CProgressDlg::~CProgressDlg() {
-    if (m_thread.joinable()) {
+    if (m_bThreadStarted && !m_bThreadEnded) {
         m_bCancelRequested = 1;
         ResumeWorker();
-        m_thread.join();
     }
+    m_thread.Join();
 }
 
 int CProgressDlg::AnimationCounter() {
@@ -99,12 +102,11 @@ void CProgressDlg::OnInitDialog() {
     if (!m_strCountFormat.empty())
         m_pCountLine->setText(QString::fromStdString(FormatCounts(m_strCountFormat, 0, 0)));
     if (m_pfnWorker) {
-        try {
-            m_thread = std::thread([this] { ThreadRoutine(); });
-            m_bThreadStarted = true;
-        } catch (const std::system_error&) {
-            m_pFileLine->setText("Could not run thread");
-        }
+        m_bThreadStarted = m_thread.Start([this] {
+            ThreadRoutine();
+            return 0;
+        });
+        if (!m_bThreadStarted) m_pFileLine->setText("Could not run thread");
     }
 }
 
@@ -175,29 +177,20 @@ void CProgressDlg::WaitForThreadEnd() {
 }
 
 void CProgressDlg::JoinWorker() {
-    if (m_thread.joinable()) m_thread.join();
+    m_thread.Join();
 }
 
 void CProgressDlg::SetPercent(int percent) {
     WaitWhilePaused();
-    QMetaObject::invokeMethod(
-        m_pProgress, [bar = m_pProgress, percent] { bar->setValue(percent); },
-        Qt::QueuedConnection);
+    m_pDisplay->SetProgress(percent);
 }
 
 void CProgressDlg::ShowCounts(long done, long total) {
     WaitWhilePaused();
     const std::optional<long> left = m_timeLeft.Update(done, total, CTimeLeft::Clock::now());
-    if (left) {
-        const QString text = QString::fromStdString(TimeLeftText(*left));
-        QMetaObject::invokeMethod(
-            m_pTimeLeft, [label = m_pTimeLeft, text] { label->setText(text); },
-            Qt::QueuedConnection);
-    }
+    if (left) m_pDisplay->SetLine(TIME_LEFT_LINE, TimeLeftText(*left));
     if (m_strCountFormat.empty()) return;
-    const QString text = QString::fromStdString(FormatCounts(m_strCountFormat, done, total));
-    QMetaObject::invokeMethod(
-        m_pCountLine, [line = m_pCountLine, text] { line->setText(text); }, Qt::QueuedConnection);
+    m_pDisplay->SetLine(COUNT_LINE, FormatCounts(m_strCountFormat, done, total));
 }
 
 bool CProgressDlg::CancelRequested() const {

@@ -11,8 +11,8 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 
+#include "maintenance/worker_thread.h"
 #include "ports/progress_port.h"
 #include "ports/user_port.h"
 #include "ui/progress/time_left.h"
@@ -24,6 +24,11 @@ class QPushButton;
 
 namespace orv {
 
+class CWorkerDisplay;
+
+// The worker runs on a CWorkerThread and its reports reach the controls through a
+// CWorkerDisplay, as in the format and disk service dialogs: the worker never waits for the
+// dialog, which may be waiting for it.
 class CProgressDlg : public QDialog, public IProgressSink {
     Q_OBJECT
 public:
@@ -90,9 +95,10 @@ private:
     QLabel* m_pTimeLeft = nullptr;        // beside the counter line
     CTimeLeft m_timeLeft;                 // fed by the worker thread only
     QPushButton* m_pCancel = nullptr;     // 2, "&Storno"
+    CWorkerDisplay* m_pDisplay = nullptr;
     int m_nAnimationTimer = 0;
 
-    std::thread m_thread;
+    CWorkerThread m_thread{WorkerLaunch::Thread};
     std::atomic<bool> m_bThreadEnded{false};
     std::atomic<bool> m_bWorkerReturned{false};
     mutable std::atomic<bool> m_bCancelSeen{false};  // the worker read the request

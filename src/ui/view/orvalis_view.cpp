@@ -1,9 +1,11 @@
-// The file list, its enable rules and the diskette commands.
+// The file list, its rows and columns, and the diskette commands.
 #include "ui/view/orvalis_view.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimerEvent>
 #include <algorithm>
@@ -62,6 +64,10 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, &COrvalisView::SortByColumn);
+    connect(header(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (!m_bFitting && column != COL_NAME && column >= 0 && column < COL_COUNT)
+            m_userWidths[std::size_t(column)] = width;
+    });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &COrvalisView::commandStateChanged);
     connect(&m_proxy, &CFileSortProxy::orderChanged, this, &COrvalisView::ShowSortIndicator);
@@ -86,9 +92,9 @@ void COrvalisView::OnInitialUpdate(const std::string& startFile) {
         viewport()->setCursor(ListCursor());
         m_bListCursorSet = true;
     }
-    const QFontMetrics fm(header()->font());
-    for (int c = 0; c < COL_COUNT; ++c)
-        setColumnWidth(c, fm.horizontalAdvance(CFileListModel::HeaderText(c)) + kExtraWidth[c]);
+    header()->setSectionResizeMode(QHeaderView::Interactive);
+    header()->setSectionResizeMode(COL_NAME, QHeaderView::Stretch);
+    FitColumns();
     m_strStartFile = startFile;
     if (!m_strStartFile.empty() && !m_bStartFileTimerUsed) {
         m_bStartFileTimerUsed = true;  // once per process
@@ -147,12 +153,12 @@ void COrvalisView::BindCommands() {
         s.restore = m_bRestoreMark;
     });
     // Open and Close show their pictures in menus, and every toolbar command its button.
-    for (const CommandSpec& spec : CommandTable()) {
-        QAction* action = m_commands.Action(spec.id);
-        const QIcon picture = CommandPicture(spec.id);
+    for (const CommandInfo& info : CommandTable()) {
+        QAction* action = m_commands.Action(info.id);
+        const QIcon picture = CommandPicture(info.id);
         if (picture.isNull() || !action) continue;
         action->setIcon(picture);
-        action->setIconVisibleInMenu(spec.id == ID_DISKETTE_OPEN || spec.id == ID_DISKETTE_CLOSE);
+        action->setIconVisibleInMenu(info.id == ID_DISKETTE_OPEN || info.id == ID_DISKETTE_CLOSE);
     }
     connect(this, &COrvalisView::commandStateChanged, &m_commands, &CCommandSet::Update);
 }
@@ -168,8 +174,65 @@ void COrvalisView::RebuildList() {
     FollowDocument();
     m_model.SetRecords(m_doc.Files());
     m_rowsReading = m_doc.ListReadings();
-    m_proxy.Unsort();
+    if (m_pendingOrder && m_doc.IsOpen()) {
+        m_proxy.SetOrder(m_pendingOrder->first, m_pendingOrder->second);
+        m_pendingOrder.reset();
+    } else {
+        m_proxy.Unsort();
+    }
+    FitColumns();
     emit commandStateChanged();
+}
+
+void COrvalisView::FitColumns() {
+    m_bFitting = true;
+    const QFontMetrics fm(header()->font());
+    for (int c = 0; c < COL_COUNT; ++c) {
+        if (c == COL_NAME) continue;
+        const int least = fm.horizontalAdvance(CFileListModel::HeaderText(c)) + kExtraWidth[c];
+        const int user = m_userWidths[std::size_t(c)];
+        setColumnWidth(c, user > 0 ? user : std::max(least, sizeHintForColumn(c)));
+    }
+    m_bFitting = false;
+}
+
+namespace {
+
+constexpr const char* kWidthKeys[COL_COUNT] = {"list/width-name", "list/width-size",
+                                               "list/width-date", "list/width-attributes",
+                                               "list/width-number"};
+
+}  // namespace
+
+void COrvalisView::SaveListSettings(QSettings& settings) const {
+    for (int c = 0; c < COL_COUNT; ++c) {
+        if (c == COL_NAME) continue;
+        if (m_userWidths[std::size_t(c)] > 0)
+            settings.setValue(kWidthKeys[c], m_userWidths[std::size_t(c)]);
+        else
+            settings.remove(kWidthKeys[c]);
+    }
+    const std::pair<int, bool> order =
+        m_pendingOrder ? *m_pendingOrder : std::pair{m_proxy.SortColumn(), m_proxy.SortAscending()};
+    settings.setValue("list/sort-column", order.first);
+    settings.setValue("list/sort-ascending", order.second);
+}
+
+void COrvalisView::RestoreListSettings(const QSettings& settings) {
+    for (int c = 0; c < COL_COUNT; ++c) {
+        if (c == COL_NAME) continue;
+        const int width = settings.value(kWidthKeys[c], 0).toInt();
+        // A width no one could use is a damaged file's, not the user's.
+        m_userWidths[std::size_t(c)] = width >= 10 && width <= 2000 ? width : 0;
+    }
+    const int column = settings.value("list/sort-column", -1).toInt();
+    const bool ascending = settings.value("list/sort-ascending", false).toBool();
+    if (column >= 0 && column < COL_COUNT && column != COL_ATTRIBUTES) {
+        m_pendingOrder = std::pair{column, ascending};
+        // The next click on the column goes the other way, as after that click itself.
+        SetSortAscendingNext(column, !ascending);
+    }
+    FitColumns();
 }
 
 void COrvalisView::FollowDocument() {
@@ -208,6 +271,7 @@ void COrvalisView::ReloadRows() {
     }
     m_model.SetRecords(m_doc.Files());
     m_rowsReading = m_doc.ListReadings();
+    FitColumns();
 
     QItemSelection selection;
     for (const RowIdentity& id : selected) {
@@ -402,9 +466,32 @@ void COrvalisView::BuildContextMenu(QMenu& menu) {
 }
 
 void COrvalisView::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        ShowContextMenuFromKeyboard();
+        return;
+    }
     QMenu menu(this);
     BuildContextMenu(menu);
     menu.exec(event->globalPos());  // the chosen action runs its command
+}
+
+void COrvalisView::ShowContextMenuFromKeyboard() {
+    const QModelIndex current = currentIndex();
+    QPoint at = current.isValid() ? visualRect(current).bottomLeft() : QPoint(0, 0);
+    at.setX(std::max(at.x(), 0) + 8);
+    QMenu menu(this);
+    BuildContextMenu(menu);
+    menu.exec(viewport()->mapToGlobal(at));
+}
+
+void COrvalisView::keyPressEvent(QKeyEvent* event) {
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (shiftF10 || event->key() == Qt::Key_Menu) {
+        event->accept();
+        ShowContextMenuFromKeyboard();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void COrvalisView::OnPropertiesOne() {

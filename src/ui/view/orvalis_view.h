@@ -1,11 +1,13 @@
 // The file list of the main window: a list over the diskette's files (the model and its sort
-// order live in ui/list), the enable rules of every command, and the commands themselves.
+// order live in ui/list) and the diskette commands, bound into the window's command set.
 #pragma once
 
 #include <QIcon>
 #include <QPointer>
 #include <QTreeView>
+#include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "ui/list/file_sort_proxy.h"
 
 class QMenu;
+class QSettings;
 class QMimeData;
 class QTemporaryDir;
 
@@ -46,12 +49,17 @@ public:
     bool IsOpen() const { return m_bOpen; }
 
     // The rows afresh from the document in reverse file-list order (the newest file on top);
-    // the list is no longer sorted by a column.
+    // the list is no longer sorted by a column, unless a sort remembered from the last run is
+    // still waiting for its first diskette.
     void RebuildList();
     // The rows afresh from the document in the order the list shows now (sorted by a column or
     // not), with the same files selected: what follows an operation that only reads.
     void RefreshList();
     void SortByColumn(int column);
+    // The columns' widths the user set and the sort, kept between runs; the sort comes back
+    // with the next diskette opened.
+    void SaveListSettings(QSettings& settings) const;
+    void RestoreListSettings(const QSettings& settings);
     // With a note, the note follows the free space (a second file of a name just added).
     void ShowFreeSpace(const std::string& note = {});
 
@@ -67,6 +75,9 @@ public:
 
     // Fills the context menu for the current state with the commands' actions.
     void BuildContextMenu(QMenu& menu);
+    // The context menu as the keyboard opens it (Shift+F10, the menu key): under the current
+    // row, or at the list's top left without one.
+    void ShowContextMenuFromKeyboard();
 
     // What sits in drive A: now: the path of the image or device, empty when nothing.
     std::string DrivePath() const;
@@ -89,6 +100,7 @@ signals:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -153,6 +165,9 @@ private:
     void ReloadRows();
     void ShowSortIndicator();
     int SourceRow(int row) const;
+    // Each column as wide as its contents (at least its header's width), but as wide as the
+    // user made it where the user did; Name takes the rest.
+    void FitColumns();
     // The title names the open diskette's label, or says that none is open.
     void ShowTitle();
     // Follows a document that closed itself after a failure it could not undo.
@@ -191,6 +206,10 @@ private:
     long m_rowsReading = -1;  // the document's ListReadings() the rows were made from
     CFileListModel m_model;
     CFileSortProxy m_proxy;
+    std::array<int, COL_COUNT> m_userWidths{};  // 0: the user left the column alone
+    bool m_bFitting = false;
+    // A sort remembered from the last run, for the next diskette opened: column, ascending.
+    std::optional<std::pair<int, bool>> m_pendingOrder;
 };
 
 }  // namespace orv

@@ -1,4 +1,4 @@
-#include "ui/dialogs/worker_display.h"
+#include "ui/progress/worker_display.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -6,24 +6,28 @@
 
 namespace orv {
 
-CWorkerDisplay::CWorkerDisplay(QLabel* status, QProgressBar* progress, QObject* parent)
-    : QObject(parent), m_pStatus(status), m_pProgress(progress) {}
+CWorkerDisplay::CWorkerDisplay(QProgressBar* progress, std::vector<QLabel*> lines, QObject* parent)
+    : QObject(parent),
+      m_pProgress(progress),
+      m_lines(std::move(lines)),
+      m_pendingLines(m_lines.size()) {}
 
 bool CWorkerDisplay::OnOwnThread() const {
     return QThread::currentThread() == thread();
 }
 
-void CWorkerDisplay::SetStatus(const std::string& text) {
+void CWorkerDisplay::SetLine(std::size_t line, const std::string& text) {
+    if (line >= m_lines.size()) return;
     if (OnOwnThread()) {
         {
             std::lock_guard lock(m_mutex);
-            m_pendingStatus.reset();
+            m_pendingLines[line].reset();
         }
-        m_pStatus->setText(QString::fromStdString(text));
+        m_lines[line]->setText(QString::fromStdString(text));
         return;
     }
     std::lock_guard lock(m_mutex);
-    m_pendingStatus = text;
+    m_pendingLines[line] = text;
     PostFlush();
 }
 
@@ -48,15 +52,17 @@ void CWorkerDisplay::PostFlush() {
 }
 
 void CWorkerDisplay::Flush() {
-    std::optional<std::string> status;
     std::optional<int> progress;
+    std::vector<std::optional<std::string>> lines(m_lines.size());
     {
         std::lock_guard lock(m_mutex);
-        status.swap(m_pendingStatus);
         progress.swap(m_pendingProgress);
+        lines.swap(m_pendingLines);
+        m_pendingLines.resize(m_lines.size());
         m_bFlushPosted = false;
     }
-    if (status) m_pStatus->setText(QString::fromStdString(*status));
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i]) m_lines[i]->setText(QString::fromStdString(*lines[i]));
     if (progress) m_pProgress->setValue(*progress);
 }
 
