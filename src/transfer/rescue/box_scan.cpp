@@ -5,6 +5,7 @@
 
 #include "disk/ddrescue_map.h"
 #include "disk/imd_file.h"
+#include "fs/chain_piece.h"
 #include "fs/chain_reader.h"
 #include "fs/layout.h"
 #include "transfer/bad_sector_report.h"
@@ -36,9 +37,9 @@ bool IsImgName(const fs::path& path) {
     return ext == ".img";
 }
 
-// An image: a file of 1 474 560 bytes, an ImageDisk file, or a shorter one (ddrescue leaves its output short when
-// the last sectors fail) that a mapfile beside it describes and that holds every sector the
-// mapfile gives as read. A mapfile or a sidecar is never one.
+// An image: a file of 1 474 560 bytes, an ImageDisk file, or a shorter one (ddrescue leaves its
+// output short when the last sectors fail) that a mapfile beside it describes and that holds every
+// sector the mapfile gives as read. A mapfile or a sidecar is never one.
 bool IsCandidateImage(const fs::path& path, std::uintmax_t size) {
     if (size == std::uintmax_t(kImageSize) || IsImdFile(path.string())) return true;
     if (size > std::uintmax_t(kImageSize) || path.extension() == ".map" ||
@@ -92,12 +93,6 @@ struct Extraction {
     std::vector<std::string> taken{kChecksumFileName};
     std::string sums;
 };
-
-// The length of the piece at chain position p of a part that holds partBytes of the file.
-std::int32_t PieceLength(std::int64_t partBytes, std::uint32_t p) {
-    return std::int32_t(
-        std::clamp<std::int64_t>(partBytes - ChainPieceOffset(p), 0, ChainPieceCapacity(p)));
-}
 
 class BoxScanner {
 public:
@@ -170,7 +165,7 @@ ScannedFile BoxScanner::ScanFile(CVolume& volume, const FileRecord* record, int 
     const ChainTag tag = record ? ChainTag::Of(*record) : ChainTag::NumberOnly(number);
     ReadChain(volume, tag, [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
         next = p + 1;
-        const std::int32_t length = PieceLength(partBytes, p);
+        const std::int32_t length = ChainPieceLength(partBytes, p);
         if (!piece) {
             file.bad.push_back(p);
             file.unreadableBytes += length;
@@ -189,7 +184,7 @@ ScannedFile BoxScanner::ScanFile(CVolume& volume, const FileRecord* record, int 
     const auto units = std::uint32_t(std::max(0, UnitsForBytes(std::max(file.capacity, 0))));
     for (std::uint32_t p = next; file.capacity > 0 && p < units; ++p) {
         file.bad.push_back(p);
-        file.unreadableBytes += PieceLength(partBytes, p);
+        file.unreadableBytes += ChainPieceLength(partBytes, p);
     }
     file.health = !record            ? FileHealth::HeaderUnreadable
                   : file.bad.empty() ? FileHealth::Intact
@@ -333,7 +328,7 @@ void BoxScanner::CollectSpreadFile(SpreadGroup& group) {
         bool failed = false;
         const int n = ReadChain(volume.Volume(), ChainTag::Of(*now),
                                 [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
-                                    const std::int32_t length = PieceLength(partBytes, p);
+                                    const std::int32_t length = ChainPieceLength(partBytes, p);
                                     if (!piece)
                                         bad.push_back(p);
                                     else
