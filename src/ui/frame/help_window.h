@@ -22,6 +22,8 @@ public:
     QTextBrowser* Browser() const { return m_pBrowser; }
 
 private:
+    // The height the window manager's frame adds (title bar, borders).
+    int FrameAllowance() const;
     void OnTopicChosen(int row);
     void OnSourceChanged(const QUrl& source);
 
