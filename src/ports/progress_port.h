@@ -40,6 +40,10 @@ public:
     // ended by then, having seen the flag or not).
     virtual int RunProgress(const ProgressSpec& display,
                             const std::function<void(IProgressSink&)>& worker) = 0;
+    // True when the last run's worker finished its work although a cancel was confirmed at its
+    // very end (the closing pause): that work is done, but the user wants nothing after it, as
+    // the next part of a file spread over several diskettes.
+    virtual bool StopAskedAfterLastRun() const { return false; }
     // Runs a short write that must not be cut in the middle (both copies of the table): a
     // front end holds back, until it has returned, whatever would end the program.
     virtual void RunWhole(const std::function<void()>& step) { step(); }

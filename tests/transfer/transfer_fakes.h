@@ -56,6 +56,8 @@ public:
 class InlineProgressRunner final : public IProgressRunner {
 public:
     int cancelAfterReports = 0;
+    // The run (1 the first) at whose end a cancel is confirmed after its work was done.
+    int stopAskedAtEndOfRun = 0;
     // Runs once at the worker's first report (to change the world while it works).
     std::function<void()> atFirstReport;
     int runs = 0;
@@ -71,6 +73,7 @@ public:
         worker(sink);
         return sink.cancelled ? PROGRESS_CANCELLED : PROGRESS_OK;
     }
+    bool StopAskedAfterLastRun() const override { return runs == stopAskedAtEndOfRun; }
 
 private:
     struct Sink final : IProgressSink {
