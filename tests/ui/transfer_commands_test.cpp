@@ -197,6 +197,17 @@ TEST_F(TransferCommandsTest, CopyIntoAFolderCopiesEverySelectedFile) {
     EXPECT_EQ(ReadBytes(temp.File("out/q?")), Pattern(400, 1));
     EXPECT_EQ(ReadBytes(temp.File("out/q? #3")), Pattern(300, 1));
     EXPECT_TRUE(user.script.Shown().empty());
+
+    // A file that cannot be copied is named after the count.
+    disk.Faults().SetRange(64, 64, Fault::Unreadable);  // a.bin's header unit
+    disk.Drive().DropBuffer();
+    std::filesystem::create_directory(temp.Path() / "again");
+    chooser.replies.push_back({(temp.Path() / "again").string()});
+    Select({0, 1, 2, 3});
+    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_COPY));
+    ASSERT_FALSE(user.script.Shown().empty());
+    EXPECT_EQ(user.script.Shown().back().text, "1 file(s) was not copied.\n\na.bin");
+    EXPECT_EQ(ReadBytes(temp.File("again/b.bin")), Pattern(1800, 1));
 }
 
 TEST_F(TransferCommandsTest, CommandsWithoutSelectionSaySo) {

@@ -9,6 +9,7 @@
 #include "ui/app/host_disk.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/dialogs/start_from_dialog.h"
+#include "ui/progress/progress_runner.h"
 #include "ui/view/orvalis_view.h"
 
 namespace orv {
@@ -34,6 +35,15 @@ std::string BiggerThanDiskText(const std::string& name, std::int64_t need,
         name.c_str(), Kb(need), FileSystemOf(target).c_str(), long(std::uint64_t(room) >> 10));
 }
 
+// The files a command could not handle, one a line (a screenful at most; the rest counted).
+std::string NamedFiles(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 20;
+    std::string text = "\n";
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) text += "\n" + names[i];
+    if (names.size() > kShown) text += StrFormat("\n... and %d more", int(names.size() - kShown));
+    return text;
+}
+
 }  // namespace
 
 void COrvalisView::OnAdd() {
@@ -53,7 +63,10 @@ void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
     std::string notes;
     {
         CBusyCursor busy;
+        CProgressBatch batch(m_doc.Progress(), int(paths.size()));
+        int n = 0;
         for (const std::string& path : paths) {
+            batch.File(++n);
             const std::int64_t free = DisketteFreeBytes();
             const std::int64_t size = HostFileSize(path);
             if (free < size) {
@@ -146,9 +159,12 @@ void COrvalisView::CopyIntoFolder(const std::vector<int>& rows) {
     std::string folder = chosen.front();
     if (folder.empty() || folder.back() != '/') folder += '/';
 
-    int failed = 0;
+    std::vector<std::string> failed;
     CFolderCopyNames given(folder);
+    CProgressBatch batch(m_doc.Progress(), int(rows.size()));
+    int n = 0;
     for (int row : rows) {
+        batch.File(++n);
         FileRecord key = KeyFromRow(row);
         const std::int64_t room = HostFreeSpace(folder);
         const std::int64_t need = m_doc.BytesOnDiskette(key);
@@ -158,10 +174,11 @@ void COrvalisView::CopyIntoFolder(const std::vector<int>& rows) {
             if (a == Answer::Cancel) break;
             if (a != Answer::Yes) continue;
         }
-        if (m_doc.CopyToFolder(key, folder, &given) == -1) ++failed;
+        if (m_doc.CopyToFolder(key, folder, &given) == -1) failed.push_back(key.displayName);
     }
-    if (failed > 0)
-        Say(StrFormat("%d file(s) was not copied.", failed), Buttons::Ok, Icon::Exclamation);
+    if (!failed.empty())
+        Say(StrFormat("%d file(s) was not copied.", int(failed.size())) + NamedFiles(failed),
+            Buttons::Ok, Icon::Exclamation);
 }
 
 void COrvalisView::OnCopyAt() {
