@@ -36,8 +36,14 @@ CResultsDlg::CResultsDlg(const ResultsTexts& texts, QWidget* parent)
     if (listHeight > 0) {
         auto* list = new QListWidget(this);
         list->setObjectName("damagedFiles");
-        for (const std::string& line : texts.damagedFiles)
-            list->addItem(QString::fromStdString(line));
+        // A long line wraps rather than hiding the positions behind a scroll bar.
+        list->setWordWrap(true);
+        list->setResizeMode(QListView::Adjust);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        for (const std::string& line : texts.damagedFiles) {
+            auto* item = new QListWidgetItem(QString::fromStdString(line), list);
+            item->setToolTip(item->text());
+        }
         t.Units().Place(list, 7, 114, 188, listHeight - 4);
     }
     t.Icon(IDI_LOGO, 7, 116 + listHeight);
