@@ -43,9 +43,10 @@ std::string COrvalisView::DriveMapfile() const {
 }
 
 std::string COrvalisView::DriveNote() const {
-    const std::string path = DrivePath();
+    // Only an image file can be missing: a device or a medium in memory has no file.
+    const auto image = std::dynamic_pointer_cast<ImageMedium>(m_doc.Drive().Medium());
     std::error_code ec;
-    if (!path.empty() && path.rfind("/dev/", 0) != 0 && !std::filesystem::exists(path, ec) && !ec)
+    if (image && !image->Present() && !std::filesystem::exists(DrivePath(), ec) && !ec)
         return " (does not exist)";
     return m_doc.Drive().WriteRefusal().empty() ? std::string() : " (read-only)";
 }
