@@ -58,6 +58,8 @@ public:
     int cancelAfterReports = 0;
     // The run (1 the first) at whose end a cancel is confirmed after its work was done.
     int stopAskedAtEndOfRun = 0;
+    // The run (counted from 1) whose first report is met with a confirmed Cancel.
+    int cancelInRun = 0;
     // Runs once at the worker's first report (to change the world while it works).
     std::function<void()> atFirstReport;
     int runs = 0;
@@ -83,6 +85,7 @@ private:
             if (runner.atFirstReport) std::exchange(runner.atFirstReport, nullptr)();
             if (runner.cancelAfterReports > 0 && ++reports >= runner.cancelAfterReports)
                 cancelled = true;
+            if (runner.cancelInRun == runner.runs) cancelled = true;
         }
         void ShowCounts(long a, long b) override { runner.counts.emplace_back(a, b); }
         bool CancelRequested() const override { return cancelled; }

@@ -7,8 +7,8 @@
 
 #include "disk/geometry.h"
 #include "disk/image_medium.h"
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/format_dlg.h"
-#include "ui/frame/command_ids.h"
 #include "ui/frame/drive_pane.h"
 #include "ui_harness.h"
 
@@ -52,21 +52,23 @@ protected:
         ASSERT_TRUE(control.Insert(first, user));
         view.OnInitialUpdate({});
     }
+    // The submenu of the command as it opens: filled afresh.
     std::vector<QAction*> Submenu(int id) {
-        menu.clear();
-        view.FillSubmenu(id, menu);
-        const QList<QAction*> actions = menu.actions();
+        QMenu* menu = view.Commands().Action(id)->menu();
+        EXPECT_NE(menu, nullptr);
+        if (!menu) return {};
+        emit menu->aboutToShow();
+        const QList<QAction*> actions = menu->actions();
         return {actions.begin(), actions.end()};
     }
 
     std::string first = temp.File("first.img");
-    QMenu menu;
 };
 
 TEST_F(DriveCommandsTest, ANewBlankImageGoesIntoTheDriveAndNeverOverwrites) {
     const std::string fresh = temp.File("fresh.img");
     chooser.replies.push_back({fresh});
-    ASSERT_TRUE(view.ExecuteCommand(ID_NEW_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_NEW_IMAGE));
     EXPECT_EQ(drive.Path(), fresh);
     EXPECT_EQ(ReadBytes(fresh), std::vector<std::uint8_t>(std::size_t(kImageSize), 0));
     EXPECT_EQ(recent.Paths().front(), fresh);
@@ -74,7 +76,7 @@ TEST_F(DriveCommandsTest, ANewBlankImageGoesIntoTheDriveAndNeverOverwrites) {
     // An image full of files is never replaced by a blank one.
     chooser.replies.push_back({first});
     const auto before = ReadBytes(first);
-    ASSERT_TRUE(view.ExecuteCommand(ID_NEW_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_NEW_IMAGE));
     EXPECT_EQ(ReadBytes(first), before);
     EXPECT_EQ(drive.Path(), fresh);
     ASSERT_EQ(user.script.Shown().size(), 1u);
@@ -86,7 +88,7 @@ TEST_F(DriveCommandsTest, RecentImagesGoBackIntoTheDrive) {
     const std::string second = temp.File("second.img");
     MakeFormattedImage(second, "SECOND");
     chooser.replies.push_back({second});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{second, first}));
 
     std::vector<QAction*> items = Submenu(ID_RECENT_IMAGES);
@@ -99,7 +101,7 @@ TEST_F(DriveCommandsTest, RecentImagesGoBackIntoTheDrive) {
 
     // A missing image is an empty drive, which is nothing to go back to.
     chooser.replies.push_back({temp.File("absent.img")});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(drive.Path(), temp.File("absent.img"));
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{first, second}));
     Submenu(ID_RECENT_IMAGES)[0]->trigger();
@@ -115,7 +117,7 @@ TEST_F(DriveCommandsTest, RecentImagesGoBackIntoTheDrive) {
                                                 "the list of recent images."});
 
     // With a diskette open nothing else goes into the drive.
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     EXPECT_FALSE(Submenu(ID_RECENT_IMAGES)[0]->isEnabled());
 }
 
@@ -146,7 +148,7 @@ TEST_F(DriveCommandsTest, AnImageGoesInWithItsMapfileAndARefusedMapfileIsSaid) {
     MakeFormattedImage(worn, "WORN");
     WriteText(map, "0 +\n0 512 +\n1024 1473536 +\n");
     chooser.replies.push_back({worn});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(drive.Path(), first);
     ASSERT_EQ(user.script.Shown().size(), 1u);
     EXPECT_EQ(user.script.Shown()[0].text,
@@ -158,7 +160,7 @@ TEST_F(DriveCommandsTest, AnImageGoesInWithItsMapfileAndARefusedMapfileIsSaid) {
 
     WriteText(map, "0 -\n0 35840 +\n35840 512 -\n36352 1438208 +\n");  // sector 70 bad
     chooser.replies.push_back({worn});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(drive.Path(), worn);
     EXPECT_EQ(view.DriveMapfile(), map);
     std::uint8_t sector[kSectorSize];
@@ -178,26 +180,26 @@ TEST_F(DriveCommandsTest, AReadOnlyImageIsMarkedAndEveryWriteIsRefusedByName) {
     MakeFormattedImage(kept, "KEPT");
     std::filesystem::permissions(kept, std::filesystem::perms::owner_read);
     chooser.replies.push_back({kept});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     ASSERT_EQ(view.DriveNote(), " (read-only)");
     CDrivePane pane;
     pane.ShowPath(view.DrivePath(), view.DriveMapfile(), view.DriveNote());
     EXPECT_EQ(pane.text(), "A: kept.img (read-only)");
 
     // It opens and lists as any diskette; Add asks for no file and says why.
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     ASSERT_TRUE(doc.IsOpen());
     const std::size_t before = user.script.Texts().size();
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_ADD));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_ADD));
     EXPECT_TRUE(chooser.replies.empty() && chooser.requests.size() == 1u);
     ASSERT_EQ(user.script.Texts().size(), before + 1);
     EXPECT_EQ(user.script.Texts().back(), ReadOnlyImageText(kept));
 
     std::filesystem::permissions(kept, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_CLOSE));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_CLOSE));
     chooser.replies.push_back({first});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(view.DriveNote(), "");
 }
 
@@ -206,10 +208,10 @@ TEST_F(DriveCommandsTest, AReadOnlyImageIsMarkedAndEveryWriteIsRefusedByName) {
 TEST_F(DriveCommandsTest, AMissingImageOrABlankDisketteLeadsToFormat) {
     const std::string missing = temp.File("new.img");
     chooser.replies.push_back({missing});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(view.DriveNote(), " (does not exist)");
     user.script.Push(Answer::No);  // no image made
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     EXPECT_FALSE(doc.IsOpen());
     EXPECT_FALSE(std::filesystem::exists(missing));
     ASSERT_EQ(user.script.Texts().size(), 1u);
@@ -218,7 +220,7 @@ TEST_F(DriveCommandsTest, AMissingImageOrABlankDisketteLeadsToFormat) {
 
     user.script.Push(Answer::Yes);  // make it
     user.script.Push(Answer::No);   // but do not format it yet
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     EXPECT_EQ(ReadBytes(missing), std::vector<std::uint8_t>(std::size_t(kImageSize), 0));
     EXPECT_EQ(view.DriveNote(), "");
     ASSERT_EQ(user.script.Texts().size(), 3u);
@@ -237,7 +239,7 @@ TEST_F(DriveCommandsTest, AMissingImageOrABlankDisketteLeadsToFormat) {
         qobject_cast<QDialog*>(w)->reject();
         return true;
     });
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     EXPECT_TRUE(formatShown);
     EXPECT_FALSE(doc.IsOpen());
     ASSERT_EQ(user.script.Texts().size(), 5u);

@@ -176,7 +176,7 @@ TEST_F(ProgressDlgTest, ABatchPausesOnceAtItsEndAndCountsItsFiles) {
         });
     };
     {
-        CProgressBatch batch(runner, 3);
+        ProgressBatch batch(runner, 3);
         for (int n = 1; n <= 2; ++n) {
             batch.File(n);
             ASSERT_EQ(run(), PROGRESS_OK);

@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "disk/drive.h"
-#include "ui/app/dialog_owner.h"
-#include "ui/app/drive_control.h"
-#include "ui/app/qt_user_port.h"
+#include "ui/platform/dialog_owner.h"
+#include "ui/platform/drive_control.h"
+#include "ui/platform/qt_user_port.h"
 #include "ui_harness.h"
 
 namespace orv::tests {

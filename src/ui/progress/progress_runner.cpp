@@ -1,7 +1,7 @@
 #include "ui/progress/progress_runner.h"
 
 #include "ports/text_format.h"
-#include "ui/app/dialog_owner.h"
+#include "ui/platform/dialog_owner.h"
 #include "ui/progress/progress_dlg.h"
 
 namespace orv {

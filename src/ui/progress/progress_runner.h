@@ -15,8 +15,8 @@ public:
 
     // A batch of files: every run says which file of how many it belongs to, and only the
     // runs of the last file keep the closing pause (a pause after each file only makes the
-    // batch slow). count 0 ends the batch.
-    void SetBatch(int file, int count) {
+    // batch slow).
+    void SetBatch(int file, int count) override {
         m_nBatchFile = file;
         m_nBatchCount = count;
     }
@@ -26,27 +26,6 @@ private:
     bool m_bStopAsked = false;
     int m_nBatchFile = 0;
     int m_nBatchCount = 0;
-};
-
-// While it lives, the runs of the document's runner (when it is the desktop's) belong to a
-// batch of count files; File(n) says that the n-th (from 1) begins.
-class CProgressBatch {
-public:
-    CProgressBatch(IProgressRunner& runner, int count)
-        : m_pRunner(count > 1 ? dynamic_cast<CProgressRunner*>(&runner) : nullptr),
-          m_nCount(count) {}
-    ~CProgressBatch() {
-        if (m_pRunner) m_pRunner->SetBatch(0, 0);
-    }
-    CProgressBatch(const CProgressBatch&) = delete;
-    CProgressBatch& operator=(const CProgressBatch&) = delete;
-    void File(int n) {
-        if (m_pRunner) m_pRunner->SetBatch(n, m_nCount);
-    }
-
-private:
-    CProgressRunner* m_pRunner;
-    int m_nCount;
 };
 
 }  // namespace orv
