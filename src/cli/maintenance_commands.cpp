@@ -50,7 +50,8 @@ public:
             for (const std::string& name : t.uncertainFiles) std::cout << "    " << name << "\n";
         }
         if (!t.damagedFiles.empty()) {
-            std::cout << "  Damaged files (chain positions a copy reports):\n";
+            std::cout << "  Damaged files (the bytes a copy fills in, at the chain positions it "
+                         "reports):\n";
             for (const std::string& name : t.damagedFiles) std::cout << "    " << name << "\n";
         }
         std::cout << std::flush;

@@ -97,9 +97,11 @@ bool ImageMedium::Open() {
     struct stat st {};
     if (::stat(m_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !SizeFits(st.st_size))
         return false;
-    int fd = ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
-    m_bReadOnly = false;
-    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+    // A file without any write permission is read-only also for a user whom the system would
+    // let write it (root): its owner made it so.
+    m_bReadOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    int fd = m_bReadOnly ? -1 : ::open(m_path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && (m_bReadOnly || errno == EACCES || errno == EROFS || errno == EPERM)) {
         fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
         m_bReadOnly = true;
     }
@@ -148,6 +150,16 @@ bool ImageMedium::Flush() {
     int rc = RetryOnSignal([&] { return ::fdatasync(m_fd.Get()); });
     if (rc != 0) return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
     return true;
+}
+
+std::string ImageMedium::WriteRefusal() const {
+    return m_bReadOnly ? ReadOnlyImageText(m_path) : std::string();
+}
+
+std::string ReadOnlyImageText(const std::string& path) {
+    return path +
+           " is a read-only file: the diskette cannot be written.\nMake the file writable "
+           "(chmod u+w), or put a copy of it that may be written into the drive.";
 }
 
 bool ImageMedium::Lock(std::string& error) {

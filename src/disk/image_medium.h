@@ -11,6 +11,9 @@
 
 namespace orv {
 
+// What the user is told for a write on an image file that may not be written.
+std::string ReadOnlyImageText(const std::string& path);
+
 class ImageMedium final : public IMedium {
 public:
     // Loads the image, its sidecar and its mapfile: the one named, or else one found beside the
@@ -35,6 +38,10 @@ public:
     void Unlock() override;
     std::string Describe() const override { return m_path; }
     bool WriteProtected() const override { return m_bReadOnly || m_faults.WriteProtected(); }
+    // An image file that may not be written (no write permission, a read-only file system)
+    // takes no write for as long as it is in the drive: every writing command is refused up
+    // front, naming the file.
+    std::string WriteRefusal() const override;
 
     bool Present() const { return m_fd.Valid(); }
     const FaultMap& Faults() const { return m_faults; }

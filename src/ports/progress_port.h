@@ -44,9 +44,39 @@ public:
     // ended by then, having seen the flag or not).
     virtual int RunProgress(const ProgressSpec& display,
                             const std::function<void(IProgressSink&)>& worker) = 0;
+    // True when the last run's worker finished its work although a cancel was confirmed at its
+    // very end (the closing pause): that work is done, but the user wants nothing after it, as
+    // the next part of a file spread over several diskettes.
+    virtual bool StopAskedAfterLastRun() const { return false; }
+    // The runs from now on belong to file `file` (from 1) of a batch of `count` files; count 0
+    // ends the batch. A display may say so and keep its closing pause for the last file only.
+    virtual void SetBatch(int file, int count) {
+        (void)file;
+        (void)count;
+    }
     // Runs a short write that must not be cut in the middle (both copies of the table): a
     // front end holds back, until it has returned, whatever would end the program.
     virtual void RunWhole(const std::function<void()>& step) { step(); }
+};
+
+// While it lives, the runner's runs belong to a batch of count files (more than one); File(n)
+// says that the n-th begins.
+class ProgressBatch {
+public:
+    ProgressBatch(IProgressRunner& runner, int count)
+        : m_pRunner(count > 1 ? &runner : nullptr), m_nCount(count) {}
+    ~ProgressBatch() {
+        if (m_pRunner) m_pRunner->SetBatch(0, 0);
+    }
+    ProgressBatch(const ProgressBatch&) = delete;
+    ProgressBatch& operator=(const ProgressBatch&) = delete;
+    void File(int n) {
+        if (m_pRunner) m_pRunner->SetBatch(n, m_nCount);
+    }
+
+private:
+    IProgressRunner* m_pRunner;
+    int m_nCount;
 };
 
 }  // namespace orv

@@ -9,6 +9,14 @@
 
 namespace orv {
 
+// A file that keeps units which do not hold its data (they do not read, or hold something
+// else): the table keeps them as the file's, so that every later byte stays in its place.
+struct DamagedFile {
+    std::string name;                      // "name.ext (#n)"
+    std::vector<std::uint32_t> positions;  // the chain positions a copy reports
+    std::int32_t unreadableBytes = 0;      // the file's bytes those units should hold
+};
+
 // What a worker leaves for the finishing step: the byte balance and the label of the diskette,
 // the files that a full test rebuilt without knowing for sure which units are theirs, and those
 // it found damaged.
@@ -18,9 +26,7 @@ struct WorkerResults {
     std::int32_t badBytes = 0;
     std::string label;
     std::vector<std::string> uncertainFiles;  // "name.ext (#n)"
-    // Files that keep units which do not hold their data: "name.ext (#n): 3, 7" (chain
-    // positions a copy reports).
-    std::vector<std::string> damagedFiles;
+    std::vector<DamagedFile> damagedFiles;
 };
 
 class IWorkerDialog {

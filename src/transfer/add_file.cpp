@@ -25,6 +25,12 @@ std::string AddFailureText(const LoopFailure& failure, const std::string& path,
     return "Diskette is defective or full.";
 }
 
+// What a user who stopped a spread add can still do: the parts written are whole files of
+// their own, and the rest can follow from where they end.
+constexpr char kPartsStayNote[] =
+    "\n\nThe parts added so far stay on their diskettes. To add the rest of the file, put a "
+    "further diskette in and use Add from... with the position %ld.";
+
 }  // namespace
 
 std::string SameNameNote(const AddOutcome& outcome) {
@@ -136,8 +142,11 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     std::int32_t done = block.result;
     bool partOnOpenDiskette = true;  // the record describes a part on the diskette now open
     while (done < rest) {
-        if (AskNextDiskette(partIndex) == DISKETTE_CANCELLED) {
-            Notify(User(), StrFormat("Adding has been interrupted on %ld B.", long(done)));
+        // A cancel confirmed just as a part ended stops before the next diskette is asked for.
+        if (m_ports.progress->StopAskedAfterLastRun() ||
+            AskNextDiskette(partIndex) == DISKETTE_CANCELLED) {
+            Notify(User(), StrFormat("Adding has been interrupted on %ld B.", long(done)) +
+                               StrFormat(kPartsStayNote, long(start + done)));
             break;
         }
         partOnOpenDiskette = false;

@@ -144,6 +144,10 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         if (RunOperation(block, display) != PROGRESS_OK)
             return stopped("Action has been interrupted by user.");
         const std::int32_t r = block.result;
+        // A cancel confirmed just as the part ended: its bytes are in the target, but nothing
+        // more is read.
+        if ((more || r != count) && m_ports.progress->StopAskedAfterLastRun())
+            return stopped("Action has been interrupted by user.");
         // Whether or not further parts follow, a part whose first unit cannot be read, a target
         // that refuses the data or a drive that fails ends the copy.
         if (r < 0 || block.failure.hostFile || block.failure.drive != IoError::None)
@@ -163,7 +167,8 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
             rest.badList = &badList;
             rest.copiedBefore = copied;
             rest.copyTotal = size - base;
-            if (RunOperation(rest, display) != PROGRESS_OK)
+            if (RunOperation(rest, display) != PROGRESS_OK ||
+                (more && m_ports.progress->StopAskedAfterLastRun()))
                 return stopped("Action has been interrupted by user.");
             if (rest.failure.hostFile || rest.failure.drive != IoError::None)
                 return stopped(PassFailureText(rest.failure, target));
@@ -180,7 +185,7 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         ++part;
         int next = -1;
         if (AskDisketteWithPart(part, record.name, next, &spread) == DISKETTE_CANCELLED)
-            return stopped("");
+            return stopped("Copying had been interrupt by user.");
         const FileRecord& found2 = m_files[std::size_t(next)];
         const std::uint32_t modTime = record.modificationTime;
         const std::uint8_t attributes = record.attributes;

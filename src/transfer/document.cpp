@@ -11,6 +11,9 @@ namespace orv {
 
 namespace {
 constexpr std::size_t kDisplayNameCharacters = 54;
+constexpr char kFormatForPartOffer[] =
+    "\n\nA diskette that was never formatted for Orvalis takes the next part once it is "
+    "formatted.\nDo you want to format it now ?";
 }  // namespace
 
 COrvalisDoc::COrvalisDoc(CDrive& drive, DocPorts ports)
@@ -255,6 +258,11 @@ int COrvalisDoc::CheckSameDiskette() {
     return ReadAgainIfItLeft() ? 1 : 0;
 }
 
+int COrvalisDoc::Followed(int code) {
+    if (m_follower) m_follower();
+    return code;
+}
+
 int COrvalisDoc::AskNextDiskette(int partIndex) {
     for (;;) {
         const Message prompt{
@@ -268,7 +276,17 @@ int COrvalisDoc::AskNextDiskette(int partIndex) {
             continue;
         CloseDiskette();
         const int rc = OpenDiskette();
-        if (rc == 0) return DISKETTE_READY;
+        if (rc == 0) return Followed(DISKETTE_READY);
+        // A diskette never formatted for Orvalis can take the part once it is formatted.
+        if (rc == -1 && !m_bSignatureSeen && m_formatter) {
+            CloseDiskette();
+            if (Ask(User(), OpenErrorMessage(rc) + kFormatForPartOffer, Buttons::YesNo,
+                    Icon::Question) == Answer::Yes &&
+                m_formatter() && OpenDiskette() == 0)
+                return Followed(DISKETTE_READY);
+            CloseDiskette();
+            continue;
+        }
         if (rc != -4) ShowOpenError(rc);
         CloseDiskette();
     }
@@ -282,13 +300,12 @@ int COrvalisDoc::AskDisketteWithPart(int part, const std::string& name, int& pos
         const Message prompt{
             StrFormat("Insert diskette with file %s\nand click OK", DisplayText(partName).c_str()),
             Buttons::OkCancel, Icon::Exclamation, Answer::None};
-        if (m_user.AskInsertDiskette(prompt) != Answer::Ok) {
-            Notify(User(), "Copying had been interrupt by user.");
-            return DISKETTE_CANCELLED;
-        }
+        // The caller says that the copy was interrupted, with what the target holds.
+        if (m_user.AskInsertDiskette(prompt) != Answer::Ok) return DISKETTE_CANCELLED;
         CloseDiskette();
         const int rc = OpenDiskette();
         if (rc == 0) {
+            Followed(0);  // whichever diskette is open now, the window shows it
             // The name as stored, not as shown: a name that is not UTF-8 is shown decoded.
             position = -1;
             for (std::size_t i = 0; i < m_files.size() && position < 0; ++i)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -149,6 +150,12 @@ public:
     // operations over image files).
     IProgressRunner& Progress() { return *m_ports.progress; }
     bool DeviceOpened() const { return m_bDeviceOpened; }
+    // A front end that can format the diskette in the drive (its format dialog) offers it where
+    // an add asks for the next diskette and a blank one was put in; true when it formatted.
+    void SetFormatter(std::function<bool()> format) { m_formatter = std::move(format); }
+    // Called when an add or copy has opened another diskette for its next part, so that a front
+    // end shows that diskette (its label, free space and files) while the operation goes on.
+    void SetDisketteFollower(std::function<void()> follow) { m_follower = std::move(follow); }
 
     bool m_bRestoreAttributes = true;  // "Set attributes and time of a file copied..."
     bool m_bVerification = false;      // read test before writing
@@ -156,6 +163,8 @@ public:
 private:
     int RunOperation(OperationBlock& block, const ProgressSpec& display);
     void ShowOpenError(int code);
+    // Tells the front end that another diskette is open now; returns code.
+    int Followed(int code);
 
     // After an operation that failed, was refused or was cancelled, the volume in memory must
     // equal the diskette again: what was taken before it is put back, and when a system record
@@ -187,6 +196,8 @@ private:
 
     CDrive& m_drive;
     DocPorts m_ports;
+    std::function<bool()> m_formatter;
+    std::function<void()> m_follower;
     GuardedUserPort m_user;  // the ports' user, with the drive's read-ahead dropped first
     bool m_bDeviceOpened = false;
     bool m_bOpen = false;

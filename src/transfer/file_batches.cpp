@@ -43,6 +43,16 @@ private:
     long m_before;
 };
 
+// The files a batch could not handle, one a line under the count (a screenful at most).
+std::string NamedFiles(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 20;
+    if (names.empty()) return {};
+    std::string text = "\n";
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) text += "\n" + names[i];
+    if (names.size() > kShown) text += StrFormat("\n... and %d more", int(names.size() - kShown));
+    return text;
+}
+
 }  // namespace
 
 AddFilesResult AddFiles(COrvalisDoc& doc, const std::vector<std::string>& paths,
@@ -52,7 +62,10 @@ AddFilesResult AddFiles(COrvalisDoc& doc, const std::vector<std::string>& paths,
         result.end = BatchEnd::NotStarted;
         return result;
     }
+    ProgressBatch batch(doc.Progress(), int(paths.size()));
+    int n = 0;
     for (const std::string& path : paths) {
+        batch.File(++n);
         const std::int64_t free = FreeOnDiskette(doc);
         const std::int64_t size = HostFileSize(path);
         if (free < size) {
@@ -113,7 +126,11 @@ CopyFilesResult CopyFilesToFolder(COrvalisDoc& doc, std::vector<FileRecord>& key
     CopyFilesResult result;
     result.failed = notFound;
     CFolderCopyNames given(folder);
+    std::vector<std::string> names;  // of the files tried and not copied
+    ProgressBatch batch(doc.Progress(), int(keys.size()));
+    int n = 0;
     for (FileRecord& key : keys) {
+        batch.File(++n);
         const Answer a = AskRoom(doc, key, folder, Buttons::YesNoCancel);
         if (a == Answer::Cancel) {
             result.end = BatchEnd::Cancelled;
@@ -126,6 +143,7 @@ CopyFilesResult CopyFilesToFolder(COrvalisDoc& doc, std::vector<FileRecord>& key
         const CancelWatch watch(doc);
         if (doc.CopyToFolder(key, folder, &given) == -1) {
             ++result.failed;
+            names.push_back(key.displayName);
             // A Cancel in a file's progress is meant for the command, not for that file alone.
             if (watch.Cancelled()) {
                 result.end = BatchEnd::Cancelled;
@@ -136,7 +154,8 @@ CopyFilesResult CopyFilesToFolder(COrvalisDoc& doc, std::vector<FileRecord>& key
         ++result.copied;
     }
     if (result.failed > 0)
-        Notify(doc.User(), StrFormat("%d file(s) was not copied.", result.failed));
+        Notify(doc.User(),
+               StrFormat("%d file(s) was not copied.", result.failed) + NamedFiles(names));
     return result;
 }
 

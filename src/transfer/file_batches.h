@@ -58,7 +58,9 @@ struct CopyFilesResult {
 // file that the hard disk lacks the room for is asked about (Yes tries, No skips, Cancel ends
 // the batch); a file that fails is counted and the batch goes on, a Cancel in its progress ends
 // it. notFound names files the caller was asked for and could not find: they count as not
-// copied. When any file was not copied the user is told how many, once.
+// copied. When any file was not copied the user is told how many, once, with the names of
+// those tried. The files of the batch share one progress display (ProgressBatch), as do those
+// of AddFiles.
 CopyFilesResult CopyFilesToFolder(COrvalisDoc& doc, std::vector<FileRecord>& keys,
                                   const std::string& folder, int notFound = 0);
 

@@ -318,7 +318,9 @@ TEST_F(CliRescue, HolesInImagesAreReportedAsUnreadableAndFilledFromAnotherCopy) 
     // The full test keeps the hole as the file's, names the file, and the copy still reports.
     run = Cmd("--drive " + a + " --yes service full");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("doc.bin (#1): 2"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("doc.bin (#1): 507 bytes unreadable (chain positions 2)"),
+              std::string::npos)
+        << run.out;
     std::filesystem::remove(back);
     run = Cmd("--drive " + a + " --answer ok copy doc.bin " + back + " --report-json " + json);
     ASSERT_EQ(run.status, 0) << run.err;

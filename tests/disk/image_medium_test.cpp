@@ -215,8 +215,10 @@ TEST_F(ImageMediumTest, TheMapfileDecidesWhatReadsAndTheSidecarOnlyWhatFailsWrit
     EXPECT_EQ(drive.Medium(), before);
 }
 
-TEST_F(ImageMediumTest, ReadOnlyImageIsWriteProtected) {
-    if (::geteuid() == 0) GTEST_SKIP() << "running as root: file permissions do not stop writes";
+// A file without write permission stays unwritten, also for root (its owner made it so), and
+// every writing command is refused up front with a text that names it; a write-protect tab
+// (the sidecar's) is no such refusal: a write is tried and fails as on a diskette.
+TEST_F(ImageMediumTest, ReadOnlyImageIsRefusedForWritingByName) {
     std::string error;
     ASSERT_TRUE(CreateBlankImage(path, error));
     std::filesystem::permissions(
@@ -224,8 +226,19 @@ TEST_F(ImageMediumTest, ReadOnlyImageIsWriteProtected) {
     ImageMedium image;
     ASSERT_TRUE(image.Load(path, error)) << error;
     EXPECT_TRUE(image.WriteProtected());
+    EXPECT_EQ(image.WriteRefusal(), ReadOnlyImageText(path));
+    EXPECT_EQ(image.WriteRefusal().rfind(path + " is a read-only file", 0), 0u);
     EXPECT_TRUE(image.Read(0, 1, sector.data()));
     EXPECT_FALSE(image.Write(0, 1, sector.data()));
+    EXPECT_EQ(image.LastError(), IoError::WriteProtected);
+
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    WriteText(path + ".faults", "write-protected\n");
+    ImageMedium tab;
+    ASSERT_TRUE(tab.Load(path, error)) << error;
+    EXPECT_TRUE(tab.WriteProtected());
+    EXPECT_EQ(tab.WriteRefusal(), "");
 }
 
 // A program that offers writing (a read-write mount) must know before it writes anything.

@@ -4,9 +4,9 @@
 #include <ctime>
 
 #include "maintenance/balance/disk_info.h"
-#include "ports/text_format.h"
 #include "maintenance/balance/group_digits.h"
 #include "maintenance/balance/results_texts.h"
+#include "ports/text_format.h"
 
 namespace orv {
 namespace {
@@ -44,6 +44,21 @@ TEST(ResultsTexts, CarryTheFixedTotalAndGroupedCounts) {
     const ResultsTexts u = MakeResultsTexts("Test result - Diskette 3,5.", r, "L");
     EXPECT_EQ(u.extraLine, "Uncertain files: 2 (see the message)");
     EXPECT_EQ(u.uncertainFiles, r.uncertainFiles);
+
+    // Damaged files are named one a line with the bytes they lost and the positions a copy
+    // reports; a long list of positions is cut and counted.
+    r.uncertainFiles.clear();
+    DamagedFile many{"big.bin (#2)", {}, 0};
+    for (std::uint32_t p = 1; p <= 14; ++p) many.positions.push_back(p);
+    many.unreadableBytes = 14 * 507;
+    r.damagedFiles = {{"a.txt (#3)", {0, 4}, 448 + 113}, many};
+    const ResultsTexts d = MakeResultsTexts("Test result - Diskette 3,5.", r, "L");
+    EXPECT_EQ(d.extraLine, "Damaged files: 2 (see the list)");
+    EXPECT_EQ(d.damagedFiles,
+              (std::vector<std::string>{
+                  "a.txt (#3): 561 bytes unreadable (chain positions 0, 4)",
+                  "big.bin (#2): 7 098 bytes unreadable (chain positions 1, 2, 3, 4, 5, 6, 7, "
+                  "8, 9, 10, 11, 12 and 2 more)"}));
 }
 
 class LocalTimeUtc : public ::testing::Test {

@@ -15,6 +15,7 @@
 #include "host/host_file.h"
 #include "support/scripted_user.h"
 #include "support/temp_dir.h"
+#include "ports/worker_dialog_port.h"
 #include "transfer/document.h"
 #include "transfer/transfer_fakes.h"
 
@@ -77,7 +78,7 @@ struct WorkerOutcome {
     int result = -1;
     std::vector<std::string> messages;
     std::vector<std::string> uncertainFiles;  // a full test's results: "name.ext (#n)"
-    std::vector<std::string> damagedFiles;    // "name.ext (#n): 3, 7"
+    std::vector<DamagedFile> damagedFiles;
 };
 // The workers run in place on a drive that holds medium, every question answered with its
 // default button (the reserve-copy question of the full test defaults to No).

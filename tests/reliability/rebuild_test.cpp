@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -46,6 +47,19 @@ struct LiveFile {
     // unit that refused every write since.
     bool shadowed = false;
 };
+
+// The bytes of a copy that stand for the units it reported (the filler it wrote for them).
+std::int32_t FilledBytes(const ReadBackFile& file) {
+    std::int32_t filled = 0;
+    for (std::size_t i = 0; i < file.bytes.size(); ++i) {
+        const std::uint32_t p =
+            i < std::size_t(kHeaderDataBytes)
+                ? 0
+                : std::uint32_t(1 + (i - std::size_t(kHeaderDataBytes)) / kUnitDataBytes);
+        if (std::find(file.badList.begin(), file.badList.end(), p) != file.badList.end()) ++filled;
+    }
+    return filled;
+}
 
 class Scenario {
 public:
@@ -303,9 +317,9 @@ private:
         }
         g_tally.uncertain += long(full.uncertainFiles.size());
         g_tally.damaged += long(full.damagedFiles.size());
-        std::set<std::string> damagedNames;
-        for (const std::string& d : full.damagedFiles)
-            damagedNames.insert(d.substr(0, d.rfind(" (#")));
+        std::map<std::string, const DamagedFile*> damaged;
+        for (const DamagedFile& d : full.damagedFiles)
+            damaged[d.name.substr(0, d.name.rfind(" (#"))] = &d;
         if (m_calm && !uncertainNames.empty()) return Fail("a calm diskette has uncertain files");
         // Without deletes no unit is left over from an older file: a file is in doubt only
         // when a unit that does not read or went around, or a hole, lies among its units.
@@ -326,11 +340,19 @@ private:
             }
             auto live = m_live.find(name);
             if (file.headerUnreadable) return Fail(name + ": header unreadable");
-            // The full test names exactly the files whose copy reports units.
-            if (damagedNames.count(name) != (file.badList.empty() ? 0u : 1u))
+            // The full test names exactly the files whose copy reports units, with the positions
+            // the copy reports and the bytes it fills in for them.
+            const auto named = damaged.find(name);
+            if ((named != damaged.end()) != !file.badList.empty())
                 return Fail(name + (file.badList.empty() ? " is named damaged but copies whole"
                                                          : " copies with a report but is not "
                                                            "named damaged"));
+            if (named != damaged.end()) {
+                if (named->second->positions != file.badList)
+                    return Fail(name + ": the full test names other positions than the copy");
+                if (named->second->unreadableBytes != FilledBytes(file))
+                    return Fail(name + ": the full test counts other unreadable bytes");
+            }
             if (live != m_live.end()) {
                 const Bytes& want = live->second.bytes;
                 const bool shortened = file.bytes.size() < want.size() &&

@@ -125,11 +125,91 @@ TEST_F(AddCopy, CancellingTheNextDiskettePromptKeepsTheFirstPart) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
     LeaveFreeUnits(3);
     EXPECT_EQ(doc->AddFile(HostFile("a.txt", Pattern(2000, 1)), 0), 2);
-    EXPECT_TRUE(user.Saw("Adding has been interrupted on 1462 B."));
+    // The user learns that the first part stays and where the rest would begin.
+    EXPECT_TRUE(
+        user.Saw("Adding has been interrupted on 1462 B.\n\nThe parts added so far stay "
+                 "on their diskettes. To add the rest of the file, put a further "
+                 "diskette in and use Add from... with the position 1462."));
     ASSERT_NE(Listed("a.txt"), nullptr);
     doc->CloseDiskette();
     ASSERT_EQ(doc->OpenDiskette(), 0);
     EXPECT_NE(Listed("a.txt"), nullptr);
+}
+
+// A cancel confirmed as a part ended (its work done): no further diskette is asked for, the
+// add keeps its first part and says how to go on, the copy names its incomplete target and
+// size. A cancel at the prompt for the next part names the target too.
+TEST_F(AddCopy, ACancelConfirmedAsAPartEndsStopsBeforeTheNextDiskette) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    auto second = NewDiskette("SECOND");
+    runner.stopAskedAtEndOfRun = 1;
+    user.inserts.push_back([&] { Insert(second); });
+    EXPECT_EQ(doc->AddFile(HostFile("a.txt", Pattern(2000, 1)), 0), 2);
+    EXPECT_TRUE(user.prompts.empty());
+    EXPECT_TRUE(
+        user.Saw("Adding has been interrupted on 1462 B.\n\nThe parts added so far stay "
+                 "on their diskettes. To add the rest of the file, put a further "
+                 "diskette in and use Add from... with the position 1462."));
+
+    // A file spread over two diskettes for the copies.
+    user.inserts.clear();
+    runner.stopAskedAtEndOfRun = 0;
+    doc->CloseDiskette();
+    Insert(second);
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    auto third = NewDiskette("THIRD");
+    user.inserts.push_back([&] { Insert(third); });
+    ASSERT_EQ(doc->AddFile(HostFile("c.txt", Pattern(2000, 3)), 0), 2);
+    doc->CloseDiskette();
+    Insert(second);
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    ASSERT_NE(Listed("c.txt"), nullptr);
+    FileRecord key = *Listed("c.txt");
+    const std::string target = dir.File("c.out");
+    user.prompts.clear();
+    runner.stopAskedAtEndOfRun = runner.runs + 1;
+    EXPECT_EQ(doc->CopyFromDiskette(key, target, false, -1), -1);
+    EXPECT_TRUE(user.prompts.empty());
+    EXPECT_TRUE(user.Saw("Action has been interrupted by user.\n\n" + target +
+                         " is incomplete: it holds 1462 B."));
+
+    runner.stopAskedAtEndOfRun = 0;
+    EXPECT_EQ(doc->CopyFromDiskette(key, target, false, -1), -1);  // no diskette offered
+    EXPECT_EQ(user.prompts.size(), 1u);
+    EXPECT_TRUE(user.Saw("Copying had been interrupt by user.\n\n" + target +
+                         " is incomplete: it holds 1462 B."));
+}
+
+// A blank diskette put in for the next part: where the front end can format, the user is
+// offered that and the part goes onto the diskette formatted; declined, the prompt comes back.
+TEST_F(AddCopy, ABlankDisketteForTheNextPartIsOfferedAFormatAndTakesThePart) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(3);
+    auto blank = std::make_shared<MemoryMedium>();
+    int formats = 0;
+    doc->SetFormatter([&] {
+        ++formats;
+        Insert(NewDiskette("FORMATTED"));  // what the format dialog leaves in the drive
+        return true;
+    });
+    // First declined (the prompt comes back), then accepted.
+    user.inserts.push_back([&] { Insert(blank); });
+    user.inserts.push_back([&] { Insert(blank); });
+    user.answers = {Answer::Yes, Answer::No, Answer::Yes, Answer::Yes};
+    const auto data = Pattern(2000, 4);
+    EXPECT_EQ(doc->AddFile(HostFile("a.txt", data), 0), 2);
+    EXPECT_EQ(formats, 1);
+    EXPECT_EQ(user.prompts.size(), 2u);
+    EXPECT_TRUE(
+        user.Saw("Diskette is not formated for Orvalis.\n\nA diskette that was never "
+                 "formatted for Orvalis takes the next part once it is formatted.\nDo "
+                 "you want to format it now ?"));
+    EXPECT_EQ(doc->Volume().Ids().label, "FORMATTED");
+    ASSERT_NE(Listed("a.1"), nullptr);
+    EXPECT_EQ(Listed("a.1")->size, 2000u);
+    EXPECT_TRUE(user.answers.empty());
 }
 
 // A program that cannot ask for another diskette: what does not fit fails whole, and the table

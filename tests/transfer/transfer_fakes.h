@@ -56,6 +56,8 @@ public:
 class InlineProgressRunner final : public IProgressRunner {
 public:
     int cancelAfterReports = 0;
+    // The run (1 the first) at whose end a cancel is confirmed after its work was done.
+    int stopAskedAtEndOfRun = 0;
     // The run (counted from 1) whose first report is met with a confirmed Cancel.
     int cancelInRun = 0;
     // Runs once at the worker's first report (to change the world while it works).
@@ -73,6 +75,7 @@ public:
         worker(sink);
         return sink.cancelled ? PROGRESS_CANCELLED : PROGRESS_OK;
     }
+    bool StopAskedAfterLastRun() const override { return runs == stopAskedAtEndOfRun; }
 
 private:
     struct Sink final : IProgressSink {

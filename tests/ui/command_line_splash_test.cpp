@@ -2,6 +2,7 @@
 // away) and the splash window itself.
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QScreen>
 #include <QTest>
 
 #include "ui/app/command_line.h"
@@ -67,6 +68,19 @@ TEST_F(SplashTest, SuppressedBySlashEmbeddingButNotByLowerCase) {
     CSplashWnd* first = CSplashWnd::Current();
     CSplashWnd::ShowSplashScreen(&main);  // never two at a time
     EXPECT_EQ(CSplashWnd::Current(), first);
+}
+
+// The window manager places the main window only after the splash shows: the splash stands in
+// the middle of the main window's screen, wherever the window stands before it is placed.
+TEST_F(SplashTest, ShowsInTheMiddleOfTheMainWindowsScreen) {
+    const QRect free = main.screen()->availableGeometry();
+    main.setGeometry(free.left(), free.top(), 200, 150);
+    main.show();
+    CSplashWnd::EnableSplashScreen(true);
+    CSplashWnd::ShowSplashScreen(&main);
+    ASSERT_NE(CSplashWnd::Current(), nullptr);
+    const QPoint off = CSplashWnd::Current()->geometry().center() - free.center();
+    EXPECT_LE(off.manhattanLength(), 2) << off.x() << "," << off.y();
 }
 
 TEST_F(SplashTest, AKeyPressClosesItAndAReleaseDoesNot) {

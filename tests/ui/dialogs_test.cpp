@@ -1,16 +1,34 @@
-// The small dialogs: the start position's checks, the bad-sector report's Save and Mark, and
-// the file dialogs' filters.
+// The small dialogs: the results' list of damaged files, the start position's checks, the
+// bad-sector report's Save and Mark, and the file dialogs' filters.
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 #include "ui/dialogs/bad_sector_report_dialog.h"
 #include "ui/dialogs/qt_file_chooser.h"
+#include "ui/dialogs/results_dlg.h"
 #include "ui/dialogs/start_from_dialog.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
 namespace {
+
+TEST(ResultsDialog, ListsTheDamagedFilesUnderTheBalanceOnlyWhenThereAreAny) {
+    WorkerResults r;
+    r.freeBytes = 1000;
+    CResultsDlg plain(MakeResultsTexts("Test result - Diskette 3,5.", r, "L"));
+    EXPECT_EQ(plain.findChild<QListWidget*>("damagedFiles"), nullptr);
+
+    r.damagedFiles = {{"a.txt (#3)", {2}, 507}, {"b (#4)", {0, 1}, 955}};
+    CResultsDlg listed(MakeResultsTexts("Test result - Diskette 3,5.", r, "L"));
+    auto* list = listed.findChild<QListWidget*>("damagedFiles");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "a.txt (#3): 507 bytes unreadable (chain positions 2)");
+    EXPECT_EQ(list->item(1)->text(), "b (#4): 955 bytes unreadable (chain positions 0, 1)");
+    EXPECT_GT(listed.height(), plain.height());  // the list takes room of its own
+    EXPECT_LE(list->geometry().bottom(), listed.findChild<QPushButton*>("close")->y());
+}
 
 class StartFromDialogTest : public ::testing::Test {
 protected:

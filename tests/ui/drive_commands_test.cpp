@@ -1,11 +1,14 @@
 // What the window puts into drive A:: a new blank image, the recent images (kept in a file of
 // ours, newest first, ten at most) and the drives of the machine beside the image in the drive.
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
 #include <filesystem>
 
 #include "disk/geometry.h"
+#include "disk/image_medium.h"
 #include "ui/commands/command_ids.h"
+#include "ui/dialogs/format_dlg.h"
 #include "ui/frame/drive_pane.h"
 #include "ui_harness.h"
 
@@ -170,6 +173,80 @@ TEST_F(DriveCommandsTest, AnImageGoesInWithItsMapfileAndARefusedMapfileIsSaid) {
     pane.ShowPath(first);
     EXPECT_EQ(pane.text(), "A: first.img");
     EXPECT_EQ(pane.toolTip().toStdString(), first);
+}
+
+TEST_F(DriveCommandsTest, AReadOnlyImageIsMarkedAndEveryWriteIsRefusedByName) {
+    const std::string kept = temp.File("kept.img");
+    MakeFormattedImage(kept, "KEPT");
+    std::filesystem::permissions(kept, std::filesystem::perms::owner_read);
+    chooser.replies.push_back({kept});
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
+    ASSERT_EQ(view.DriveNote(), " (read-only)");
+    CDrivePane pane;
+    pane.ShowPath(view.DrivePath(), view.DriveMapfile(), view.DriveNote());
+    EXPECT_EQ(pane.text(), "A: kept.img (read-only)");
+
+    // It opens and lists as any diskette; Add asks for no file and says why.
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(doc.IsOpen());
+    const std::size_t before = user.script.Texts().size();
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_ADD));
+    EXPECT_TRUE(chooser.replies.empty() && chooser.requests.size() == 1u);
+    ASSERT_EQ(user.script.Texts().size(), before + 1);
+    EXPECT_EQ(user.script.Texts().back(), ReadOnlyImageText(kept));
+
+    std::filesystem::permissions(kept, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_CLOSE));
+    chooser.replies.push_back({first});
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
+    EXPECT_EQ(view.DriveNote(), "");
+}
+
+// An image named for the drive that is not there: said by name, a blank one offered in its place
+// and then Format; a blank diskette that Open cannot use offers Format too.
+TEST_F(DriveCommandsTest, AMissingImageOrABlankDisketteLeadsToFormat) {
+    const std::string missing = temp.File("new.img");
+    chooser.replies.push_back({missing});
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
+    EXPECT_EQ(view.DriveNote(), " (does not exist)");
+    user.script.Push(Answer::No);  // no image made
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
+    EXPECT_FALSE(doc.IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    ASSERT_EQ(user.script.Texts().size(), 1u);
+    EXPECT_EQ(user.script.Texts()[0],
+              missing + " does not exist.\n\nDo you want to create a blank diskette image there ?");
+
+    user.script.Push(Answer::Yes);  // make it
+    user.script.Push(Answer::No);   // but do not format it yet
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
+    EXPECT_EQ(ReadBytes(missing), std::vector<std::uint8_t>(std::size_t(kImageSize), 0));
+    EXPECT_EQ(view.DriveNote(), "");
+    ASSERT_EQ(user.script.Texts().size(), 3u);
+    EXPECT_EQ(user.script.Texts()[2],
+              "The new image is blank: it has to be formatted for Orvalis before use.\n\nDo you "
+              "want to format it now ?");
+
+    // Opened as it is now: blank. Format is offered, and Yes brings up the format dialog.
+    user.script.Push(Answer::Yes);  // open a diskette without the signature
+    user.script.Push(Answer::Yes);  // format it
+    bool formatShown = false;
+    ModalDriver driver;
+    driver.Then([&](QWidget* w) {
+        if (!qobject_cast<CFormatDlg*>(w)) return false;
+        formatShown = true;
+        qobject_cast<QDialog*>(w)->reject();
+        return true;
+    });
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
+    EXPECT_TRUE(formatShown);
+    EXPECT_FALSE(doc.IsOpen());
+    ASSERT_EQ(user.script.Texts().size(), 5u);
+    EXPECT_EQ(
+        user.script.Texts()[4],
+        "Diskette is not formated for Orvalis.\n\nFormat prepares it for Orvalis (whatever it "
+        "holds now is lost).\n\nDo you want to format it now ?");
 }
 
 }  // namespace

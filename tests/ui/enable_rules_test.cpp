@@ -187,7 +187,8 @@ TEST_F(FrameRulesTest, TitleAndStatusFollowOpenAndClose) {
     EXPECT_EQ(list->RowCount(), 0);
 }
 
-TEST_F(FrameRulesTest, OpenOnAnEmptyDriveKeepsTheReadingText) {
+// Nothing was read: the status bar does not keep saying that the diskette is being read.
+TEST_F(FrameRulesTest, OpenOnAnEmptyDriveEndsWithTheIdleText) {
     disk.Drive().Eject();
     ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_OPEN));
     const auto m = user.script.Find(
@@ -196,7 +197,7 @@ TEST_F(FrameRulesTest, OpenOnAnEmptyDriveKeepsTheReadingText) {
     ASSERT_TRUE(m.has_value());
     EXPECT_EQ(m->icon, Icon::Stop);
     EXPECT_FALSE(list->IsOpen());
-    EXPECT_EQ(frame.StatusText(), "Reading diskette, please wait...");
+    EXPECT_EQ(frame.StatusText(), "For help press F1");
 }
 
 }  // namespace

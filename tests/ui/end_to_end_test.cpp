@@ -133,6 +133,11 @@ TEST_F(EndToEndTest, AFileSpreadOverTwoImages) {
     EXPECT_EQ(NamesOn(second), (std::vector<std::string>{"big.1"}));
     ASSERT_EQ(view->RowCount(), 1);
     EXPECT_EQ(view->RowText(0, 0), "big.1");
+    // The window follows the diskette in the drive: its label and its free space.
+    EXPECT_EQ(frame->windowTitle(), "Orvalis - SECOND");
+    EXPECT_TRUE(frame->StatusText().startsWith(QString::number(doc->Volume().FreeBytes() / 1024) +
+                                               " KB free"))
+        << frame->StatusText().toStdString();
 
     // Back to the first image through the menu, then copy: the second part is asked for.
     MenuAction(ID_DISKETTE_CLOSE)->trigger();
@@ -157,6 +162,9 @@ TEST_F(EndToEndTest, AFileSpreadOverTwoImages) {
     EXPECT_EQ(user.Prompts()[1], "Insert diskette with file big.1\nand click OK");
     EXPECT_EQ(ReadBytes(target), data);
     EXPECT_EQ(user.script.Unscripted(), 0);
+    EXPECT_EQ(frame->windowTitle(), "Orvalis - SECOND");
+    ASSERT_EQ(view->RowCount(), 1);
+    EXPECT_EQ(view->RowText(0, 0), "big.1");
 }
 
 }  // namespace

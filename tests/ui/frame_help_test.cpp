@@ -1,12 +1,14 @@
 // The main window's status bar prompts and its help: the pages and their links, the help
 // window's list of topics, F1, and the what's-this mode of Shift+F1 and the help button.
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QTextBlock>
@@ -133,6 +135,27 @@ protected:
     CHelpController& Help() { return *frame.Help(); }
     CMainFrame frame;
 };
+
+// With a large font the window is as high as the screen allows, and placed so that its frame's
+// title bar, above it, and its bottom edge stay on the screen.
+TEST(HelpWindow, ALargeFontKeepsTheWindowAndItsTitleBarOnTheScreen) {
+    const QFont before = QApplication::font();
+    QFont large = before;
+    large.setPixelSize(26);
+    QApplication::setFont(large);
+    QWidget main;
+    const QRect free = main.screen()->availableGeometry();
+    main.setGeometry(free.left(), free.top() + 30, free.width() / 2, free.height() - 60);
+    {
+        CHelpWindow help(&main);
+        help.PlaceBeside(&main);
+        const int titleBar = help.fontMetrics().height();
+        EXPECT_GE(help.y(), free.top());
+        EXPECT_LE(help.geometry().bottom() + titleBar, free.bottom());
+        EXPECT_GE(help.height(), free.height() / 2);  // still a window to read in
+    }
+    QApplication::setFont(before);
+}
 
 TEST_F(FrameTest, PromptsShowWhileHighlightedAndTheIdleTextAfterAMenu) {
     frame.SetStatusText("1097 KB free on diskette");

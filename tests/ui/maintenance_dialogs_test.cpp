@@ -513,14 +513,16 @@ TEST_F(MaintenanceCommandTest, AnUnreadableSystemAreaUnderTheSignatureOffersTheF
     EXPECT_EQ(offer.buttons, Buttons::YesNo);
     EXPECT_EQ(offer.icon, Icon::Question);
 
-    // Without the signature nothing suggests Orvalis files: the error stands as it was.
+    // Without the signature nothing suggests Orvalis files: Format is offered, not the test.
     disk.PutRaw(0, SectorImage{});
     user.script.Push(Answer::Yes);  // open a diskette that seems not formatted for Orvalis
+    user.script.Push(Answer::No);   // and do not format it
     ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     const Message plain = user.script.Shown().back();
-    EXPECT_EQ(plain.text, "Diskette is not formated for Orvalis.");
-    EXPECT_EQ(plain.buttons, Buttons::Ok);
-    EXPECT_EQ(plain.icon, Icon::Stop);
+    EXPECT_EQ(plain.text.rfind("Diskette is not formated for Orvalis.\n\nFormat prepares it", 0),
+              0u);
+    EXPECT_EQ(plain.buttons, Buttons::YesNo);
+    EXPECT_EQ(plain.icon, Icon::Question);
 }
 
 struct InfoSeen {

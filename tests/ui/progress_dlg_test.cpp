@@ -163,6 +163,37 @@ TEST_F(ProgressDlgTest, CancelConfirmedDuringTheClosingPauseLeavesTheFinishedWor
     EXPECT_GE(clock.elapsed(), 1500);  // closed only when the thread had ended
 }
 
+// A batch of files: each run says which file it is, and only the last file's run keeps the
+// closing pause.
+TEST_F(ProgressDlgTest, ABatchPausesOnceAtItsEndAndCountsItsFiles) {
+    QStringList titles;
+    auto run = [&] {
+        return runner.RunProgress(AddSpec(), [&](IProgressSink& sink) {
+            sink.SetPercent(100);
+            QMetaObject::invokeMethod(
+                qApp, [&] { titles << ShownProgressDialog()->windowTitle(); },
+                Qt::BlockingQueuedConnection);
+        });
+    };
+    {
+        ProgressBatch batch(runner, 3);
+        for (int n = 1; n <= 2; ++n) {
+            batch.File(n);
+            ASSERT_EQ(run(), PROGRESS_OK);
+        }
+        EXPECT_LT(clock.elapsed(), 1500);  // no pause after either of the first two
+        batch.File(3);
+        ASSERT_EQ(run(), PROGRESS_OK);
+        EXPECT_GE(clock.elapsed(), 1500);
+    }
+    EXPECT_EQ(titles, (QStringList{"Adding file, please wait... (file 1 of 3)",
+                                   "Adding file, please wait... (file 2 of 3)",
+                                   "Adding file, please wait... (file 3 of 3)"}));
+    // Outside a batch a run is as it always was.
+    ASSERT_EQ(run(), PROGRESS_OK);
+    EXPECT_EQ(titles.back(), "Adding file, please wait...");
+}
+
 TEST_F(ProgressDlgTest, CancelConfirmedStopsTheWorkerAtItsNextCheck) {
     std::atomic<int> steps{0};
     user.script.Push(Answer::Yes);

@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <atomic>
 #include <thread>
 
 #include "disk/drive.h"
+#include "ui/platform/dialog_owner.h"
 #include "ui/platform/drive_control.h"
 #include "ui/platform/qt_user_port.h"
 #include "ui_harness.h"
@@ -23,6 +25,7 @@ struct BoxLook {
     QStringList mnemonics;  // the texts of the buttons that have an access key
     QString defaultButton;
     bool onGuiThread = false;
+    QWidget* owner = nullptr;
 };
 
 ModalDriver::Handler Inspect(BoxLook& look, const QString& click) {
@@ -38,6 +41,7 @@ ModalDriver::Handler Inspect(BoxLook& look, const QString& click) {
         }
         look.buttons.sort();
         if (box->defaultButton()) look.defaultButton = box->defaultButton()->text().remove('&');
+        look.owner = box->parentWidget();
         look.onGuiThread =
             box->thread() == QThread::currentThread() && QThread::currentThread() == qApp->thread();
         return ClickButton(click)(w);
@@ -79,6 +83,29 @@ TEST_F(QtUserPortTest, IconsAndButtonsOfTheOtherForms) {
     EXPECT_EQ(warning.buttons, QStringList{"OK"});
     EXPECT_EQ(stop.icon, QMessageBox::Critical);
     EXPECT_EQ(plain.icon, QMessageBox::NoIcon);
+}
+
+// A window beside the main one that is doing the work owns the boxes meanwhile, also when
+// another window is active; afterwards the active window does again.
+TEST_F(QtUserPortTest, AWindowAtWorkOwnsTheBoxesWhileItWorks) {
+    QWidget active, worker;
+    worker.show();
+    active.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&active));
+    active.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&active));
+    BoxLook during, after;
+    driver.Then(Inspect(during, "OK"));
+    driver.Then(Inspect(after, "OK"));
+    {
+        const CDialogOwnerScope scope(&worker);
+        Notify(port, "extracted");
+    }
+    active.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&active));
+    Notify(port, "later");
+    EXPECT_EQ(during.owner, &worker);
+    EXPECT_EQ(after.owner, &active);
 }
 
 TEST_F(QtUserPortTest, AWorkerThreadsQuestionIsShownOnTheGuiThread) {

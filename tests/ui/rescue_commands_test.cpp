@@ -1,9 +1,14 @@
 // The rescue commands of the Diskette menu and the scan window, on image files: what each asks,
-// what it refuses while a diskette is open, the scan window's rows, filter, double click and
-// extraction. What the operations themselves do is the core's and tested there.
+// what it refuses while a diskette is open, the scan window's rows, filter, double click,
+// placement, Escape and extraction. What the operations themselves do is the core's and tested
+// there.
+#include <QApplication>
 #include <QComboBox>
 #include <QInputDialog>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -124,12 +129,45 @@ TEST_F(RescueCommandsTest, ADoubleClickPutsTheImageIntoTheDriveOnlyWhileNoDisket
     EXPECT_EQ(user.script.Texts().back(),
               "Diskette is open. Close diskette before you put another one into drive A:.");
 
+    // Once the image went in, the user goes on in the main window: it comes to the front.
     ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_CLOSE));
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(ScanWindow()));
+    ScanWindow()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ScanWindow()));
     emit Rows()->itemActivated(file, 0);
     EXPECT_EQ(drive.Path(), b);
     EXPECT_EQ(recent.Paths().front(), b);
+    EXPECT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == view.window(); }));
     ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     EXPECT_EQ(view.RowText(0, 0), "f1.bin");
+}
+
+TEST_F(RescueCommandsTest, TheScanWindowOpensOverTheMainWindowAndEscapeClosesIt) {
+    std::filesystem::create_directories(temp.Path() / "box");
+    Image("box/b.img", "BOXB", {600});
+    const QRect free = view.screen()->availableGeometry();
+    view.setGeometry(free.left() + 20, free.top() + free.height() / 2, 500, 300);
+    view.show();
+    chooser.replies.push_back({temp.File("box")});
+    ASSERT_TRUE(view.Commands().Run(ID_SCAN_FOLDER));
+    QPointer<CScanWindow> scan = ScanWindow();
+    ASSERT_TRUE(scan && scan->isVisible());
+    // Over the main window's middle (centred as far as the screen lets it be), its corner on
+    // the screen: not wherever a window manager finds room.
+    const QPoint middle = view.frameGeometry().center();
+    EXPECT_TRUE(scan->frameGeometry().contains(middle));
+    EXPECT_TRUE(free.contains(scan->frameGeometry().topLeft()));
+    if (scan->frameGeometry().width() <= free.width() &&
+        scan->frameGeometry().height() <= free.height()) {
+        EXPECT_TRUE(free.contains(scan->frameGeometry()));
+    }
+
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(scan));
+    scan->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(scan));
+    QTest::keyClick(scan, Qt::Key_Escape);
+    EXPECT_TRUE(WaitUntil([&] { return scan.isNull() || !scan->isVisible(); }));
 }
 
 TEST_F(RescueCommandsTest, MakeImageIsRefusedWhileADisketteIsOpenAndTellsWhatItRead) {

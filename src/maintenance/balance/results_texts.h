@@ -10,9 +10,10 @@ namespace orv {
 
 inline constexpr char kTotalBytesText[] = "1 427 712";
 inline constexpr char kUncertainFilesLine[] = "Uncertain files: %d (see the message)";
-inline constexpr char kDamagedFilesLine[] = "Damaged files: %d (see the message)";
+inline constexpr char kDamagedFilesLine[] = "Damaged files: %d (see the list)";
 inline constexpr char kUncertainAndDamagedLine[] =
     "Uncertain files: %d, damaged files: %d (see the messages)";
+inline constexpr char kDamagedFileText[] = "%s: %s bytes unreadable (chain positions %s)";
 
 struct ResultsTexts {
     std::string title;
@@ -23,11 +24,15 @@ struct ResultsTexts {
     std::string label;
     // Empty, unless a full test rebuilt files without knowing for sure which units are theirs,
     // or found files with units that do not hold their data: then it counts them, and
-    // uncertainFiles ("name.ext (#n)") and damagedFiles ("name.ext (#n): 3, 7") name them.
+    // uncertainFiles ("name.ext (#n)") and damagedFiles (DamagedFileLine) name them.
     std::string extraLine;
     std::vector<std::string> uncertainFiles;
     std::vector<std::string> damagedFiles;
 };
+
+// "name.ext (#n): 1 014 bytes unreadable (chain positions 3, 7)": the positions are those a
+// copy of the file reports, the bytes what they should hold.
+std::string DamagedFileLine(const DamagedFile& file);
 
 ResultsTexts MakeResultsTexts(const std::string& title, const WorkerResults& results,
                               const std::string& label);

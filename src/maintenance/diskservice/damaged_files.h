@@ -13,12 +13,12 @@
 namespace orv {
 
 // Reads every unit of every listed file, moving the dialog's progress bar from `from` to `to`.
-// Appends "name.ext (#n): 3, 7" (the chain positions) for each damaged file. 0; -1 when the
-// user asked to stop; -2 when the drive failed as a whole (the volume's LastError says why).
+// Appends each damaged file with its chain positions and the bytes they should hold. 0; -1 when
+// the user asked to stop; -2 when the drive failed as a whole (the volume's LastError says why).
 int FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
-                     std::vector<std::string>& names);
+                     std::vector<DamagedFile>& files);
 
 // The message that names them (at most a screenful; the rest is counted).
-std::string DamagedFilesMessage(const std::vector<std::string>& names);
+std::string DamagedFilesMessage(const std::vector<DamagedFile>& files);
 
 }  // namespace orv

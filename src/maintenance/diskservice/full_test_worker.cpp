@@ -102,7 +102,7 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     // A unit the table gives to a file stays the file's, whatever it holds: taken from it, every
     // later byte would move. The user learns which files a copy will report.
     dialog.SetStatus(kCheckingFiles);
-    std::vector<std::string> damaged;
+    std::vector<DamagedFile> damaged;
     const int checked = FindDamagedFiles(volume, dialog, 60, 79, damaged);
     if (checked == -2) return run.Notice(DriveFailureText(volume.LastError()), Icon::Stop);
     if (checked != 0) return Interrupted(run);

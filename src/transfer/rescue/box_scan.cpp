@@ -12,6 +12,7 @@
 
 #include "disk/ddrescue_map.h"
 #include "disk/imd_file.h"
+#include "fs/chain_piece.h"
 #include "fs/chain_reader.h"
 #include "fs/layout.h"
 #include "transfer/bad_sector_report.h"
@@ -93,12 +94,6 @@ bool FindImages(const std::string& folder, std::vector<std::string>& images,
     return true;
 }
 
-// The length of the piece at chain position p of a part that holds partBytes of the file.
-std::int32_t PieceLength(std::int64_t partBytes, std::uint32_t p) {
-    return std::int32_t(
-        std::clamp<std::int64_t>(partBytes - ChainPieceOffset(p), 0, ChainPieceCapacity(p)));
-}
-
 // Takes the image and what its system area tells. True when its files can be listed.
 bool OpenImage(ImageVolume& volume, const std::string& path, ScannedImage& image) {
     image.path = path;
@@ -136,7 +131,7 @@ bool JudgeFile(CVolume& volume, const FileRecord* record, int number, bool check
     const ChainTag tag = record ? ChainTag::Of(*record) : ChainTag::NumberOnly(number);
     ReadChain(volume, tag, [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
         next = p + 1;
-        const std::int32_t length = PieceLength(partBytes, p);
+        const std::int32_t length = ChainPieceLength(partBytes, p);
         if (!piece) {
             file.bad.push_back(p);
             file.unreadableBytes += length;
@@ -152,7 +147,7 @@ bool JudgeFile(CVolume& volume, const FileRecord* record, int number, bool check
     const auto count = std::uint32_t(std::max(0, UnitsForBytes(std::max(file.capacity, 0))));
     for (std::uint32_t p = next; file.capacity > 0 && p < count; ++p) {
         file.bad.push_back(p);
-        file.unreadableBytes += PieceLength(partBytes, p);
+        file.unreadableBytes += ChainPieceLength(partBytes, p);
     }
     file.health = !record            ? FileHealth::HeaderUnreadable
                   : file.bad.empty() ? FileHealth::Intact
@@ -412,7 +407,7 @@ bool ReadPartAgain(const SpreadPart& part, std::int64_t partBytes, IScannedUnits
     const int n = ReadChain(volume.Volume(), ChainTag::Of(*now),
                             [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
                                 if (!piece) bad.push_back(p);
-                                units.Piece(piece, PieceLength(partBytes, p));
+                                units.Piece(piece, ChainPieceLength(partBytes, p));
                                 cancelled = sink.CancelRequested();
                                 return !cancelled;
                             });

@@ -1,6 +1,7 @@
 #include "ui/dialogs/results_dlg.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 
 #include "ui/dialogs/dialog_template.h"
@@ -12,7 +13,10 @@ CResultsDlg::CResultsDlg(const ResultsTexts& texts, QWidget* parent)
     : QDialog(parent), m_texts(texts) {
     setWindowTitle(QString::fromStdString(texts.title));
     setProperty("helpTopic", "results");
-    const CDialogTemplate t(this, 202, 146);
+    // Files a full test left with units that do not hold their data are listed under the
+    // balance, with the bytes each lost: the balance itself counts only the table's bad units.
+    const int listHeight = texts.damagedFiles.empty() ? 0 : 60;
+    const CDialogTemplate t(this, 202, 146 + listHeight);
     auto figure = [&](const std::string& text, int y, const char* name) {
         t.Static(QString::fromStdString(text), 7, y, 64, 8, Qt::AlignRight)->setObjectName(name);
     };
@@ -29,10 +33,23 @@ CResultsDlg::CResultsDlg(const ResultsTexts& texts, QWidget* parent)
     t.Static("Diskette label", 7, 86, 96, 8);
     t.Static(QString::fromStdString(texts.label), 108, 86, 88, 8)->setObjectName("label");
     t.Static(QString::fromStdString(texts.extraLine), 7, 103, 186, 8, Qt::AlignHCenter);
-    t.Icon(IDI_LOGO, 7, 116);
-    t.Icon(IDR_MAINFRAME, 175, 116);
+    if (listHeight > 0) {
+        auto* list = new QListWidget(this);
+        list->setObjectName("damagedFiles");
+        // A long line wraps rather than hiding the positions behind a scroll bar.
+        list->setWordWrap(true);
+        list->setResizeMode(QListView::Adjust);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        for (const std::string& line : texts.damagedFiles) {
+            auto* item = new QListWidgetItem(QString::fromStdString(line), list);
+            item->setToolTip(item->text());
+        }
+        t.Units().Place(list, 7, 114, 188, listHeight - 4);
+    }
+    t.Icon(IDI_LOGO, 7, 116 + listHeight);
+    t.Icon(IDR_MAINFRAME, 175, 116 + listHeight);
 
-    QPushButton* close = t.Button("C&lose", 75, 122, 50, 14);
+    QPushButton* close = t.Button("C&lose", 75, 122 + listHeight, 50, 14);
     close->setObjectName("close");
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &CResultsDlg::accept);

@@ -5,8 +5,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -14,6 +17,7 @@
 
 #include "fs/name_text.h"
 #include "ports/text_format.h"
+#include "ui/platform/dialog_owner.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/view/rescue_texts.h"
 
@@ -117,7 +121,31 @@ CScanWindow::CScanWindow(ScanWindowPorts ports, QWidget* parent)
     connect(m_pRows, &QTreeWidget::itemActivated, this, &CScanWindow::OnActivated);
     connect(extract, &QPushButton::clicked, this, &CScanWindow::OnExtract);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     resize(900, 520);
+}
+
+void CScanWindow::showEvent(QShowEvent* event) {
+    // The first time, over the middle of the main window (within its screen): a window manager
+    // would put a new window wherever it has room, often far from the window it belongs to.
+    if (!m_bPlaced) {
+        m_bPlaced = true;
+        if (const QWidget* main = parentWidget() ? parentWidget()->window() : nullptr) {
+            QRect place(QPoint(), size());
+            place.moveCenter(main->frameGeometry().center());
+            if (const QScreen* screen = main->screen()) {
+                const QRect free = screen->availableGeometry();
+                place.moveRight(std::min(place.right(), free.right()));
+                place.moveBottom(std::min(place.bottom(), free.bottom()));
+                place.moveLeft(std::max(place.left(), free.left()));
+                place.moveTop(std::max(place.top(), free.top()));
+            }
+            move(place.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 void CScanWindow::ShowScan(const std::string& folder, ScanOutcome scan) {
@@ -226,13 +254,21 @@ void CScanWindow::ApplyFilter() {
 void CScanWindow::OnActivated(QTreeWidgetItem* item) {
     const QString path = item ? item->data(COL_NAME, kPathRole).toString() : QString();
     if (path.isEmpty() || !m_ports.putIntoDrive) return;
-    m_ports.putIntoDrive(path.toStdString());
+    if (!m_ports.putIntoDrive(path.toStdString())) return;
+    // The diskette is now the main window's: the user goes on there.
+    if (QWidget* main = parentWidget() ? parentWidget()->window() : nullptr) {
+        main->raise();
+        main->activateWindow();
+    }
 }
 
 void CScanWindow::OnExtract() {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Folder;
     request.title = "Extract all files to";
+    // The progress and the result belong to this window: closing them must not bring the main
+    // window in front of it.
+    const CDialogOwnerScope owner(this);
     const std::vector<std::string> chosen = m_ports.chooser->Choose(request);
     if (chosen.empty()) return;
     ScanRequest scan;

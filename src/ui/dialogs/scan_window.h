@@ -1,9 +1,9 @@
 // The window of a scanned folder of images: a row for each image and, below it, a row for each
 // of its files (state or health, bad positions), the files spread over several diskettes, and
 // the .img files that are no image. A filter shows one status at a time; a double click puts
-// the row's image into drive A:; Extract all... copies every file out as orvalis-cli's
-// scan --extract does. The window stays open beside the main window while the user works
-// through the box.
+// the row's image into drive A: and brings the main window forward; Extract all... copies every
+// file out as orvalis-cli's scan --extract does. The window opens centred over the main window
+// and stays open beside it while the user works through the box; Escape closes it.
 #pragma once
 
 #include <QWidget>
@@ -57,6 +57,9 @@ public:
     // Copies every file of the images out into a folder the user chooses, scanning afresh.
     void OnExtract();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void FillRows();
     void FillFilter();
@@ -70,6 +73,7 @@ private:
     QLabel* m_pSummary = nullptr;
     QComboBox* m_pFilter = nullptr;
     QTreeWidget* m_pRows = nullptr;
+    bool m_bPlaced = false;
 };
 
 }  // namespace orv

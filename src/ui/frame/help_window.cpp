@@ -37,9 +37,11 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent, Qt::Window) {
     layout->addWidget(splitter);
     QSize size(110 * em, 40 * fontMetrics().height());
     if (const QScreen* screen = this->screen()) {
-        // Room on the screen for the window that the help explains, too.
+        // Room on the screen for the window that the help explains, too, and for the frame the
+        // window manager puts around this one.
         const QRect free = screen->availableGeometry();
-        size = size.boundedTo(QSize(free.width() * 9 / 20, free.height() * 9 / 10));
+        size = size.boundedTo(
+            QSize(free.width() * 9 / 20, (free.height() - FrameAllowance()) * 9 / 10));
     }
     resize(size);
     ApplyPalette();
@@ -77,8 +79,17 @@ void CHelpWindow::PlaceBeside(const QWidget* other) {
     int x = beside.right() + 8;
     if (x + width > free.right()) x = beside.left() - 8 - width;
     if (x < free.left()) x = free.right() - width;  // no room beside it: at the screen's edge
-    const int y = std::min(beside.top(), free.bottom() - frameGeometry().height());
+    const int y = std::min(beside.top(), free.bottom() - height() - FrameAllowance());
     move(std::max(x, free.left()), std::max(free.top(), y));
+}
+
+int CHelpWindow::FrameAllowance() const {
+    // Known once the window manager framed the window; before that, a title bar in the
+    // program's font (window managers follow the desktop's font, as the program does) and
+    // the borders.
+    const int known = frameGeometry().height() - geometry().height();
+    const int guess = 2 * fontMetrics().height() + 8;
+    return std::max(known, guess);
 }
 
 void CHelpWindow::ShowTopic(const QString& topic) {

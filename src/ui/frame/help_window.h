@@ -27,6 +27,8 @@ protected:
 private:
     // The pages' colours come from the window's palette, so that a dark one shows them too.
     void ApplyPalette();
+    // The height the window manager's frame adds (title bar, borders).
+    int FrameAllowance() const;
     void OnTopicChosen(int row);
     void OnSourceChanged(const QUrl& source);
 

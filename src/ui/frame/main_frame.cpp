@@ -253,7 +253,7 @@ void CMainFrame::timerEvent(QTimerEvent* event) {
 
 void CMainFrame::UpdateDrivePane() {
     if (m_pView && m_pDrivePane)
-        m_pDrivePane->ShowPath(m_pView->DrivePath(), m_pView->DriveMapfile());
+        m_pDrivePane->ShowPath(m_pView->DrivePath(), m_pView->DriveMapfile(), m_pView->DriveNote());
 }
 
 void CMainFrame::UpdateLockPanes() {

@@ -19,7 +19,6 @@ namespace orv {
 namespace {
 
 constexpr int kAnimationMs = 500;
-constexpr auto kClosingPause = std::chrono::milliseconds(1500);
 constexpr int kAnimationSteps = 6;
 
 // One counter for every progress dialog of the process, so that a second transfer goes on
@@ -114,7 +113,7 @@ void CProgressDlg::ThreadRoutine() {
     m_pfnWorker(*this);
     m_bWorkerReturned = true;
     // The final bar and counters stay visible for a moment.
-    std::this_thread::sleep_for(kClosingPause);
+    std::this_thread::sleep_for(m_closingPause);
     // An open cancel question decides first.
     WaitWhilePaused();
     if (m_bCancelRequested == 0)

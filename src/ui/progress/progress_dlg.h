@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -59,6 +60,10 @@ public:
     std::string m_strFileLine;                        // empty = left as is
     std::string m_strTitle;                           // empty = the template's title
     std::function<void(IProgressSink&)> m_pfnWorker;  // empty = the dialog only animates
+    // How long the final bar and counters stay after the worker ended (none inside a batch of
+    // files but after its last one).
+    std::chrono::milliseconds m_closingPause = kDefaultClosingPause;
+    static constexpr std::chrono::milliseconds kDefaultClosingPause{1500};
 
     std::atomic<int> m_bCancelRequested{0};  // written only by the user-interface thread
     bool m_bThreadStarted = false;

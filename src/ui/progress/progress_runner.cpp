@@ -1,5 +1,6 @@
 #include "ui/progress/progress_runner.h"
 
+#include "ports/text_format.h"
 #include "ui/platform/dialog_owner.h"
 #include "ui/progress/progress_dlg.h"
 
@@ -11,12 +12,17 @@ int CProgressRunner::RunProgress(const ProgressSpec& display,
     dlg.m_hIconLeft = display.left;
     dlg.m_hIconRight = display.right;
     dlg.m_strTitle = display.title;
+    if (m_nBatchCount > 1) {
+        dlg.m_strTitle += StrFormat(" (file %d of %d)", m_nBatchFile, m_nBatchCount);
+        if (m_nBatchFile < m_nBatchCount) dlg.m_closingPause = std::chrono::milliseconds(0);
+    }
     dlg.m_strFileLine = display.fileLine;
     dlg.m_strCountFormat = display.countFormat;
     dlg.m_bAskBeforeCancel = display.askBeforeCancel;
     dlg.m_strCancelQuestion = display.cancelQuestion;
     dlg.m_pfnWorker = worker;
     const int rc = dlg.exec();
+    m_bStopAsked = rc != PROGRESS_OK && dlg.FinishedUncancelled();
     return rc == PROGRESS_OK || dlg.FinishedUncancelled() ? PROGRESS_OK : PROGRESS_CANCELLED;
 }
 

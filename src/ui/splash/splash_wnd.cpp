@@ -55,12 +55,11 @@ CSplashWnd::CSplashWnd(QWidget* parent, QPixmap picture)
     setAttribute(Qt::WA_NoSystemBackground);
     setCursor(Qt::ArrowCursor);
     setFixedSize(m_bitmap.size());
-    QRect area;
-    if (parent && parent->isVisible())
-        area = parent->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isValid()) move(area.center() - rect().center());
+    // The middle of the screen the main window is on: the window manager places the main window
+    // only after this shows, so where it stands now says nothing of where it will be.
+    const QScreen* screen = parent ? parent->screen() : nullptr;
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (screen) move(screen->availableGeometry().center() - rect().center());
     startTimer(kSplashMs);
     qApp->installEventFilter(this);
     show();

@@ -9,6 +9,7 @@
 
 #include "disk/floppy_drives.h"
 #include "disk/image_medium.h"
+#include "ports/text_format.h"
 #include "transfer/document.h"
 #include "ui/commands/command_ids.h"
 #include "ui/dialogs/file_chooser.h"
@@ -26,6 +27,9 @@ constexpr int kMenuPathWidth = 420;
 // The open diskette is the one in the drive; another may go in only once it is closed.
 constexpr const char* kCannotChangeOpen =
     "Diskette is open. Close diskette before you put another one into drive A:.";
+// An image path given on the command line or typed in a file dialog may name no file yet.
+constexpr const char* kMissingImage =
+    "%s does not exist.\n\nDo you want to create a blank diskette image there ?";
 
 }  // namespace
 
@@ -36,6 +40,26 @@ std::string COrvalisView::DrivePath() const {
 std::string COrvalisView::DriveMapfile() const {
     const auto image = std::dynamic_pointer_cast<ImageMedium>(m_doc.Drive().Medium());
     return image ? image->Mapfile() : std::string();
+}
+
+std::string COrvalisView::DriveNote() const {
+    // Only an image file can be missing: a device or a medium in memory has no file.
+    const auto image = std::dynamic_pointer_cast<ImageMedium>(m_doc.Drive().Medium());
+    std::error_code ec;
+    if (image && !image->Present() && !std::filesystem::exists(DrivePath(), ec) && !ec)
+        return " (does not exist)";
+    return m_doc.Drive().WriteRefusal().empty() ? std::string() : " (read-only)";
+}
+
+int COrvalisView::CheckImageExists() {
+    const std::string path = DrivePath();
+    if (DriveNote() != " (does not exist)") return 1;
+    if (Say(StrFormat(kMissingImage, path.c_str()), Buttons::YesNo, Icon::Question) != Answer::Yes)
+        return -1;
+    if (!m_drive.InsertNewBlank(path, m_user)) return -1;
+    SetStatusText(DriveStatusText());
+    emit commandStateChanged();
+    return 0;
 }
 
 std::string COrvalisView::DriveStatusText() const {

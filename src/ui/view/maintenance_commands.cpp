@@ -17,6 +17,9 @@ constexpr const char* kCannotFormatOpen =
     "Diskette is open. Cannot format open diskete.\nClose diskette and try again.";
 constexpr const char* kCannotScanOpen =
     "Diskette is open. Cannot scan open diskete.\nClose diskette and again.";
+constexpr const char* kFormatNewImage =
+    "The new image is blank: there is nothing to test on it yet.\n\nDo you want to format it "
+    "now ?";
 
 }  // namespace
 
@@ -25,13 +28,27 @@ void COrvalisView::OnFormat() {
         Say(kCannotFormatOpen, Buttons::Ok, Icon::Exclamation);
         return;
     }
+    if (CheckImageExists() < 0) return;
+    FormatDisketteInDrive();
+}
+
+bool COrvalisView::FormatDisketteInDrive() {
     CFormatDlg dlg(m_doc.Drive(), m_user, window());
     dlg.exec();
+    return dlg.Controller().LastOutcome() == 0;
+}
+
+void COrvalisView::OfferFormat(const std::string& question) {
+    if (Say(question, Buttons::YesNo, Icon::Question) == Answer::Yes) OnFormat();
 }
 
 void COrvalisView::OnDiskService(int testType) {
     if (m_bOpen) {
         Say(kCannotScanOpen, Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    if (const int image = CheckImageExists(); image <= 0) {
+        if (image == 0) OfferFormat(kFormatNewImage);
         return;
     }
     CDiskServiceDlg dlg(m_doc.Drive(), m_user, window());

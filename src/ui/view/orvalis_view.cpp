@@ -32,6 +32,12 @@ constexpr const char* kRebuildIdsOffer =
     "\n\nIts sector 0 carries the Orvalis signature: it was formatted for Orvalis, but its ID "
     "sectors cannot be read. The full test of Disk service rebuilds them from the files' own "
     "data; Format would delete the files.\n\nDo you want to run Disk service now ?";
+constexpr const char* kFormatOffer =
+    "\n\nFormat prepares it for Orvalis (whatever it holds now is lost).\n\nDo you want to "
+    "format it now ?";
+constexpr const char* kFormatNewImageOffer =
+    "The new image is blank: it has to be formatted for Orvalis before use.\n\nDo you want to "
+    "format it now ?";
 constexpr const char* kRebuildTableOffer =
     "\n\nThe full test of Disk service rebuilds the allocation table from the files' own "
     "data.\n\nDo you want to run Disk service now ?";
@@ -50,6 +56,13 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
       m_drive(driveControl ? *driveControl : *m_pOwnDriveControl) {
     m_proxy.setSourceModel(&m_model);
     setModel(&m_proxy);
+    m_doc.SetFormatter([this] { return FormatDisketteInDrive(); });
+    // Inside a spread add or copy the next diskette is shown as soon as it is open.
+    m_doc.SetDisketteFollower([this] {
+        RebuildList();
+        ShowFreeSpace();
+        ShowTitle();
+    });
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -83,6 +96,8 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
 }
 
 COrvalisView::~COrvalisView() {
+    m_doc.SetFormatter({});
+    m_doc.SetDisketteFollower({});
     // The model and the proxy are members: the view lets go of them before they go.
     setModel(nullptr);
 }
@@ -349,6 +364,10 @@ Answer COrvalisView::Say(const std::string& text, Buttons buttons, Icon icon,
 
 void COrvalisView::OnOpen() {
     if (m_bOpen) return;
+    if (const int image = CheckImageExists(); image <= 0) {
+        if (image == 0) OfferFormat(kFormatNewImageOffer);
+        return;
+    }
     SetStatusText("Reading diskette, please wait...");
     int rc = 0;
     {
@@ -363,6 +382,7 @@ void COrvalisView::OnOpen() {
         ShowTitle();
         return;
     }
+    SetStatusText(kIdleStatusText);  // nothing was read
     if (rc == -4) {
         m_doc.CloseDiskette();
         return;
@@ -375,8 +395,12 @@ void COrvalisView::OnOpen() {
                         : rc == -1 && m_doc.SignatureSeen() ? kRebuildIdsOffer
                                                             : nullptr;
     if (!offer) {
-        Say(message, Buttons::Ok, Icon::Stop);
         m_doc.CloseDiskette();
+        // Never formatted for Orvalis: Format is the way on.
+        if (rc == -1)
+            OfferFormat(message + kFormatOffer);
+        else
+            Say(message, Buttons::Ok, Icon::Stop);
         return;
     }
     m_doc.CloseDiskette();

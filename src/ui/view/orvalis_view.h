@@ -83,6 +83,9 @@ public:
     std::string DrivePath() const;
     // The ddrescue mapfile that says what of the image in the drive reads; empty: none.
     std::string DriveMapfile() const;
+    // What the drive pane adds to the path: " (read-only)" for what never takes a write,
+    // " (does not exist)" for an image file that is not there; empty otherwise.
+    std::string DriveNote() const;
     // Where the drives of the machine are looked for: /sys, or a tree of a test's own.
     void SetSysRoot(std::string root) { m_strSysRoot = std::move(root); }
 
@@ -144,6 +147,14 @@ private:
     void OnDelete();
     // Maintenance commands.
     void OnFormat();
+    // The image file named for drive A: may not exist (yet): says so and offers to create a
+    // blank image there. 1 it exists (or a device or nothing is in the drive), 0 it was just
+    // created, -1 it is missing still.
+    int CheckImageExists();
+    // Asks the question and, on Yes, runs Format...
+    void OfferFormat(const std::string& question);
+    // The format dialog over the diskette in the drive; true when it formatted.
+    bool FormatDisketteInDrive();
     // The disk service, with the test type chosen beforehand when one is given.
     void OnDiskService(int testType = -1);
     void OnCreateRepairFile();
