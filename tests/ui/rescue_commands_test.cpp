@@ -100,11 +100,15 @@ TEST_F(RescueCommandsTest, TheScanWindowListsImagesAndFilesFiltersThemAndExtract
               0u);
     EXPECT_EQ(user.script.Shown().back().icon, Icon::Information);
     EXPECT_EQ(filter->currentText(), "Images: ok (2)");
-    // Again into the same folder: nothing there is overwritten, and the user is told.
+    // Again into the same folder: the folders there are complete and stay as they are; a file
+    // in the way of one is not overwritten, and the user is told.
+    std::filesystem::remove_all(out + "/a");
+    WriteText(out + "/a", "mine");
     chooser.replies.push_back({out});
     ScanWindow()->findChild<QPushButton*>("extract")->click();
     EXPECT_EQ(user.script.Shown().back().icon, Icon::Exclamation);
     EXPECT_EQ(ReadBytes(out + "/b/f1.bin"), Pattern(600, 1));
+    EXPECT_EQ(ReadBytes(out + "/a"), std::vector<std::uint8_t>({'m', 'i', 'n', 'e'}));
     EXPECT_EQ(ReadBytes(b).size(), std::size_t(kImageSize));
 }
 
