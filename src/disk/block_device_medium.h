@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "disk/file_lock.h"
+#include "disk/device_hold.h"
 #include "disk/medium.h"
 #include "host/unique_fd.h"
 
@@ -26,6 +26,9 @@ public:
     bool Attach(UniqueFd fd, const std::string& path, bool readOnly, std::string& error);
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
+    // fsync: O_DIRECT passes the host's pages by, but the drive may still hold writes in a
+    // cache of its own; this flushes it.
+    bool Flush() override;
     IoError LastError() const override { return m_lastError; }
     bool Lock(std::string& error) override;
     void Unlock() override;
@@ -48,7 +51,7 @@ private:
     UniqueFd m_fd;
     bool m_bReadOnly = false;
     IoError m_lastError = IoError::None;
-    FileLock m_lock;
+    DeviceHold m_lock;
     std::unique_ptr<std::uint8_t, FreeAligned> m_buffer;  // aligned for O_DIRECT
 };
 

@@ -238,6 +238,15 @@ bool CDrive::Write(int first, int count, const std::uint8_t* buffer, IoError* ca
     return Report(ok, last, cause);
 }
 
+bool CDrive::Flush(IoError* cause) {
+    auto medium = Medium();
+    if (!medium) return Report(false, IoError::NoMedium, cause);
+    std::lock_guard io(m_ioMutex);
+    ++m_flushes;
+    const bool ok = medium->Flush();
+    return Report(ok, ok ? IoError::None : CauseOf(*medium, IoError::HostError), cause);
+}
+
 DriveStats CDrive::Stats() const {
     DriveStats s;
     s.readRequests = m_readRequests;
@@ -246,6 +255,7 @@ DriveStats CDrive::Stats() const {
     s.writeSectors = m_writeSectors;
     s.mediumReadRequests = m_mediumReadRequests;
     s.mediumReadSectors = m_mediumReadSectors;
+    s.flushes = m_flushes;
     std::lock_guard io(m_ioMutex);
     s.bufferHits = m_buffer.Hits();
     s.modelledMs = m_timing.ElapsedMs();
@@ -255,6 +265,7 @@ DriveStats CDrive::Stats() const {
 void CDrive::ResetStats() {
     m_readRequests = m_readSectors = m_writeRequests = m_writeSectors = 0;
     m_mediumReadRequests = m_mediumReadSectors = 0;
+    m_flushes = 0;
     m_timing.Reset();
     m_lastSector = 0;
 }

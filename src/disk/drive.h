@@ -27,6 +27,7 @@ struct DriveStats {
     long mediumReadSectors = 0;
     long bufferHits = 0;
     double modelledMs = 0.0;  // the drive timing model's figure for the medium requests
+    long flushes = 0;         // barriers asked of the medium
 };
 
 // How a medium is loaded. mapfile names the ddrescue mapfile of an image; empty: one beside the
@@ -53,6 +54,9 @@ public:
     // Each succeeds or fails as a whole; on failure *cause (when given) says why.
     bool Read(int first, int count, std::uint8_t* buffer, IoError* cause = nullptr);
     bool Write(int first, int count, const std::uint8_t* buffer, IoError* cause = nullptr);
+    // The medium's barrier (IMedium::Flush): what was written so far reaches the medium before
+    // anything written later.
+    bool Flush(IoError* cause = nullptr);
     // A read that the track buffer never serves, and that drops it: what proves which diskette
     // is in the drive must come from the diskette itself.
     bool ReadDirect(int first, int count, std::uint8_t* buffer, IoError* cause = nullptr);
@@ -106,6 +110,7 @@ private:
     bool m_bTimed = false;
     std::atomic<long> m_readRequests{0}, m_readSectors{0}, m_writeRequests{0}, m_writeSectors{0};
     std::atomic<long> m_mediumReadRequests{0}, m_mediumReadSectors{0};
+    std::atomic<long> m_flushes{0};
 };
 
 // While it lives, the drive is held for this program (CDrive::Lock); Held() tells whether

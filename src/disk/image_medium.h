@@ -28,6 +28,8 @@ public:
 
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
+    // fdatasync: the host writes its pages of the image back in an order of its own.
+    bool Flush() override;
     IoError LastError() const override { return m_lastError; }
     bool Lock(std::string& error) override;
     void Unlock() override;

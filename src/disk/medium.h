@@ -18,6 +18,11 @@ public:
     // Why the last request failed. A medium that cannot tell answers None, and the drive then
     // takes the failure for one of the request's sectors.
     virtual IoError LastError() const { return IoError::None; }
+    // A barrier: every write that succeeded before it is on the medium itself before any write
+    // after it, whatever cache lies between (the host's pages of an image, a drive's own
+    // cache). False when that cannot be had; LastError says why. A medium that holds nothing
+    // back has nothing to do.
+    virtual bool Flush() { return true; }
     // A short human-readable name: the path of the image or device.
     virtual std::string Describe() const = 0;
     // Empty when the medium may take writes. Otherwise it never does (an ImageDisk file), and

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "disk/fault_map.h"
@@ -17,6 +18,7 @@ public:
 
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
+    bool Flush() override;
     IoError LastError() const override { return m_lastError; }
     std::string Describe() const override { return "memory"; }
     bool WriteProtected() const override { return m_faults.WriteProtected(); }
@@ -54,14 +56,24 @@ public:
         // The diskette is pulled after this many requests (reads and writes): every later
         // request fails for want of a medium.
         long pullAfterRequests = -1;
+        // A write-back cache: writes are read back at once but reach the platter only at the
+        // next Flush, in any order. When the power is lost (powerLossAfterWrites), each
+        // sector written since the last Flush holds its new bytes or its old ones: as
+        // writeBackSeed decides for that sector, or, with oldestLost, every one but the
+        // sector written first since the Flush reached the platter (the cache wrote back
+        // newest first).
+        bool writeBack = false;
+        std::uint32_t writeBackSeed = 0;
+        bool oldestLost = false;
     };
     // New hooks also end the effects of the old ones (a lost power or a persistent failure):
     // the drive starts afresh, with the platter as the old hooks left it.
     void SetHooks(const Hooks& hooks);
-    void ResetCounters() { m_sectorWrites = m_readRequests = m_writeRequests = 0; }
+    void ResetCounters() { m_sectorWrites = m_readRequests = m_writeRequests = m_flushes = 0; }
     long SectorWrites() const { return m_sectorWrites; }
     long ReadRequests() const { return m_readRequests; }
     long WriteRequests() const { return m_writeRequests; }
+    long Flushes() const { return m_flushes; }
     bool PowerLost() const { return m_bPowerLost; }
     // Requests that came after the diskette was pulled.
     long RequestsAfterPull() const { return m_requestsAfterPull; }
@@ -78,6 +90,8 @@ private:
         m_lastError = cause;
         return false;
     }
+    // The power is gone: of the writes the cache still held, some never reached the platter.
+    void LoseUnsynced();
     IoError HookCause(IoError sectorCause) const {
         return m_hooks.failCause == IoError::None ? sectorCause : m_hooks.failCause;
     }
@@ -94,6 +108,15 @@ private:
     IoError m_lastError = IoError::None;
     long m_requestsAfterPull = 0;
     std::vector<bool> m_torn;  // sectors left unreadable by a torn write
+    long m_flushes = 0;
+    // With a write-back cache: what the platter held, before the first write since the last
+    // Flush, of each sector written since.
+    struct Unsynced {
+        std::vector<std::uint8_t> bytes;
+        bool torn = false;
+    };
+    std::map<int, Unsynced> m_unsynced;
+    int m_oldestUnsynced = -1;
 };
 
 }  // namespace orv

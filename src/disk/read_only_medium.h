@@ -22,6 +22,7 @@ public:
         m_bRefusedWrite = true;
         return false;
     }
+    bool Flush() override { return true; }  // no write ever went through
     IoError LastError() const override {
         return m_bRefusedWrite ? IoError::WriteProtected : m_inner->LastError();
     }

@@ -45,6 +45,13 @@ int CSectorDevice::WriteSectors(int drive, int first, int count, const std::uint
     return Result(ok, cause);
 }
 
+int CSectorDevice::Flush(int drive) {
+    if (!Usable(drive, 0, 1)) return -1;
+    IoError cause = IoError::None;
+    const bool ok = m_pDrive->Flush(&cause);
+    return Result(ok, cause);
+}
+
 int CSectorDevice::BiosWriteSectors(int drive, int sector, int count, const std::uint8_t* buffer) {
     const Chs chs = ToChs(sector);
     // A BIOS request stays within one track.

@@ -29,6 +29,9 @@ public:
     // A read that the drive's track buffer never serves: for what tells one diskette from
     // another (sector 0, the ID sectors, the table).
     int ReadSectorsDirect(int drive, int first, int count, std::uint8_t* buffer);
+    // Every sector written so far is on the diskette before any written after this: 0, or -1
+    // with the cause in LastError().
+    int Flush(int drive);
 
     // Why the last request failed; None after a success.
     IoError LastError() const { return m_lastError; }

@@ -154,6 +154,10 @@ private:
     // Writes one sector and, in the system area, reads it back; true when it holds the image.
     bool WriteVerified(int sector, const std::uint8_t* image);
 
+    // Every sector written so far reaches the diskette before any written later (the medium's
+    // cache may reorder writes between barriers); 0 or -1.
+    int Barrier() { return m_device.Flush(0); }
+
     // A write of a system record; counted when it lands.
     int WriteSystemSector(int sector, const std::uint8_t* buffer) {
         const int rc = WriteSector(sector, buffer);

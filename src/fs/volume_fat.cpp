@@ -111,20 +111,28 @@ int CVolume::ReadFat(bool fill) {
 }
 
 int CVolume::WriteFat() {
+    bool wrote = false;
     for (int pass = 0; pass < kMaxWritePasses && m_fat.AnyDirty(); ++pass) {
         // Cleared before the writes: a table sector moved into the data area marks its unit
         // in some table sector, which must then be written too, even one of these.
         const auto pending = m_fat.dirty;
         m_fat.dirty.fill(false);
         // Copy 1 is finished before copy 2 begins, so that a write cut short leaves one copy
-        // whole and the copies differ only where the cut fell.
+        // whole and the copies differ only where the cut fell. A barrier before each copy
+        // keeps that order on the medium, whatever cache lies between: the data units the
+        // table names are there before copy 1, and copy 1 before copy 2.
         for (FatPositions* positions : {&m_fat.pos1, &m_fat.pos2}) {
-            if (WriteFatCopy(*positions, pending) == 0) continue;
+            if (Barrier() == 0 && WriteFatCopy(*positions, pending) == 0) {
+                wrote = true;
+                continue;
+            }
             for (int j = 0; j < kFatSectorCount; ++j) m_fat.dirty[j] = m_fat.dirty[j] || pending[j];
             return -1;
         }
     }
     if (m_fat.AnyDirty()) return -1;
+    // Both copies are on the medium before the ID sectors that may name their new places.
+    if (wrote && Barrier() != 0) return -1;
     // Moves are counted against what the ID sectors record, not against this call: a sector
     // moved by an earlier call that then failed must still reach the ID sectors.
     int moved = 0;

@@ -203,6 +203,8 @@ int CVolume::WriteIdSectors(const std::string* label, const std::string* text) {
     // The diskette now carries the new stamp; remember it, or our own rewrite would make the
     // diskette look like another one.
     m_ids.stampTime = record.stampTime;
+    // The operation is on the medium when it reports success.
+    if (Barrier() != 0) return -1;
     return 0;
 }
 

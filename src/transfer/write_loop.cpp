@@ -11,11 +11,6 @@ namespace {
 
 constexpr int kCylinderSectors = kSectorsPerTrack * kHeads;
 
-// A diskette whose free units refuse this many writes in a row, with no write landing between,
-// is taken to be write-protected (or worn beyond use): a drive that cannot tell us so would
-// otherwise be sent a request for every free unit.
-constexpr int kRefusalsBeforeStop = kCylinderSectors;
-
 int Percent(long done, long total) {
     const double p = double(done) / double(total) * 100.0;
     return std::clamp(int(p), 0, 100);
@@ -168,14 +163,16 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     // as are free one after the other, up to the end of the cylinder, so that the drive gets
     // whole cylinders.
     int run = 1;
-    int singles = 0;   // images of a failed run still to be written one at a time
-    int refusals = 0;  // single-unit writes refused since the last write that landed
+    int singles = 0;  // images of a failed run still to be written one at a time
     bool headerWritten = false;
     bool markedBad = false;
     std::int32_t bytes = 0;
 
     while (unit >= 0) {
         if (volume.Device().WriteSectors(0, unit, run, staging.Image(0)) != 0) {
+            // Only the drive says that the whole diskette takes no write (the tab, a read-only
+            // image or device); sectors that refuse, however many in a row, are bad units, and
+            // the file goes on past them.
             const IoError cause = volume.LastError();
             if (IsDriveFailure(cause)) {
                 why.drive = cause;
@@ -184,15 +181,10 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
             if (run == 1) {
                 volume.MarkBad(unit);
                 markedBad = true;
-                if (++refusals >= kRefusalsBeforeStop) {
-                    why.drive = IoError::WriteProtected;
-                    return -1;
-                }
             } else {
                 singles = run;
             }
         } else {
-            refusals = 0;
             volume.SetUnits(unit, number, run);
             bytes += staging.Written(run);
             headerWritten = true;

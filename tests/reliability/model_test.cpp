@@ -18,15 +18,17 @@
 #include <sstream>
 
 #include "fs/volume.h"
+#include "ports/drive_messages.h"
 #include "reliability/harness.h"
+#include "transfer/file_batches.h"
 
 namespace orv::reliability {
 namespace {
 
 // What the sequences did, over all of them.
 struct Tally {
-    long adds = 0, copies = 0, deletes = 0, marks = 0, reopens = 0, swaps = 0, wear = 0;
-    long protects = 0, ejects = 0, strangers = 0, meddles = 0, checks = 0;
+    long adds = 0, copies = 0, deletes = 0, batchDeletes = 0, marks = 0, reopens = 0, swaps = 0;
+    long wear = 0, protects = 0, ejects = 0, strangers = 0, meddles = 0, checks = 0, tracks = 0;
 };
 Tally g_tally;
 
@@ -151,6 +153,7 @@ private:
         m_log << " add " << name << " " << size;
         const Bytes bytes = Data(size, m_seed * 1000 + std::uint32_t(m_names));
         const std::size_t shown = ShownCount();
+        const std::size_t boxes = m_rig.user.shown.size();
         const long writes = Opened().WriteRequests();
         const int rc = m_rig.Add(name, bytes);
         ++g_tally.adds;
@@ -159,6 +162,12 @@ private:
             Model()[name] = {bytes, true};
         } else if (rc == -1) {
             if (!Shown(shown)) return Fail("add failed without a message");
+            // Units that refuse the write are bad units, however many of them follow one
+            // another; only the drive itself says that the diskette takes no write.
+            if (InDrive() && !Opened().Faults().WriteProtected())
+                for (std::size_t i = boxes; i < m_rig.user.shown.size(); ++i)
+                    if (m_rig.user.shown[i].text == DriveFailureText(IoError::WriteProtected))
+                        return Fail("add took refusing units for a write-protected diskette");
             // A write-protected, pulled or foreign diskette is given a handful of requests.
             if (!InDrive() || Opened().Faults().WriteProtected())
                 if (Opened().WriteRequests() - writes > 4)
@@ -207,26 +216,40 @@ private:
         CopyOne(r->displayName);
     }
 
+    // The user deletes one to three listed files at once: one confirmation, the table written
+    // with the last.
     void Delete() {
         if (!EnsureOpen()) return;
-        const FileRecord* r = RandomListed();
-        if (!r) return;
-        const std::string name = r->displayName;
-        m_log << " delete " << name;
+        std::vector<FileRecord> keys;
+        std::set<std::string> names;
+        for (int wanted = Pick(1, 3); wanted > 0; --wanted) {
+            const FileRecord* r = RandomListed();
+            if (r && names.insert(r->displayName).second) keys.push_back(*r);
+        }
+        if (keys.empty()) return;
+        for (const std::string& name : names) m_log << " delete " << name;
         const std::size_t shown = ShownCount();
-        const int rc = m_rig.Delete(name);
+        const DeleteFilesResult r = DeleteFiles(*m_rig.doc, keys);
         ++g_tally.deletes;
-        if (rc == 0) {
-            if (m_rig.Listed(name)) return Fail(name + " deleted but still listed");
-            if (!Model().count(name))
-                return Fail("delete of " + name + " took the file that replaced it");
-            Model().erase(name);
-        } else if (!Shown(shown)) {
-            Fail("delete of " + name + " failed without a message");
-        } else if (!m_rig.Listed(name) && m_rig.doc->IsOpen()) {
-            Fail("a failed delete of " + name + " took it from the list");
-        } else {
-            Model()[name].certain = false;  // the table may or may not have reached the diskette
+        if (keys.size() > 1) ++g_tally.batchDeletes;
+        if (r.end == BatchEnd::Done) {
+            if (r.deleted != int(keys.size())) return Fail("a whole delete counted otherwise");
+            for (const std::string& name : names) {
+                if (m_rig.Listed(name)) return Fail(name + " deleted but still listed");
+                if (!Model().count(name))
+                    return Fail("delete of " + name + " took the file that replaced it");
+                Model().erase(name);
+            }
+            return;
+        }
+        if (r.end != BatchEnd::Failed) return Fail("a confirmed delete did not start");
+        // The first confirmation, then why it failed.
+        if (ShownCount() < shown + 2) return Fail("delete failed without a message");
+        for (const std::string& name : names) {
+            if (!m_rig.Listed(name) && m_rig.doc->IsOpen())
+                return Fail("a failed delete of " + name + " took it from the list");
+            // The table may or may not have reached the diskette.
+            if (auto it = Model().find(name); it != Model().end()) it->second.certain = false;
         }
     }
 
@@ -319,8 +342,9 @@ private:
     // stops reading, or the next write request fails once.
     void Wear() {
         const CFatTable& fat = m_rig.doc->Volume().Fat();
-        const int choice = Pick(0, 3);
+        const int choice = Pick(0, 4);
         ++g_tally.wear;
+        if (choice == 4) return WearTrack(fat);
         if (choice == 3) {
             MemoryMedium::Hooks hooks;
             hooks.failWriteRequest = Opened().WriteRequests() + Pick(1, 4);
@@ -345,6 +369,20 @@ private:
             m_log << " wear " << SectorOfUnit(unit);
             return;
         }
+    }
+
+    // A worn stretch: the lowest free units, a cylinder's worth and more, all refuse writes,
+    // so that the next add meets a long run of refusals before any write lands.
+    void WearTrack(const CFatTable& fat) {
+        const int length = Pick(kSectorsPerTrack * kHeads, kSectorsPerTrack * kHeads + 3);
+        int worn = 0;
+        for (int unit = 0; unit < kUnitCount - 2 && worn < length; ++unit) {
+            if (fat.entries[std::size_t(unit)] != FAT_FREE) continue;
+            Opened().Faults().Set(SectorOfUnit(unit), Fault::Unwritable);
+            ++worn;
+        }
+        ++g_tally.tracks;
+        m_log << " " << worn << " lowest free units unwritable";
     }
 
     // The user flips the write-protection tab of the diskette in the drive.
@@ -540,10 +578,12 @@ TEST(ModelTest, RandomSessionsKeepMemoryDisketteAndModelInStep) {
     ReportFigure("model_adds", g_tally.adds);
     ReportFigure("model_copies_checked", g_tally.copies);
     ReportFigure("model_deletes", g_tally.deletes);
+    ReportFigure("model_deletes_of_several", g_tally.batchDeletes);
     ReportFigure("model_marks", g_tally.marks);
     ReportFigure("model_reopens", g_tally.reopens);
     ReportFigure("model_swaps", g_tally.swaps);
     ReportFigure("model_faults", g_tally.wear);
+    ReportFigure("model_worn_tracks", g_tally.tracks);
     ReportFigure("model_protect_flips", g_tally.protects);
     ReportFigure("model_pulls", g_tally.ejects);
     ReportFigure("model_strangers", g_tally.strangers);

@@ -76,6 +76,32 @@ Operation AddOperation(const std::string& opName, std::size_t size) {
     return op;
 }
 
+// A file added where a deleted one was: it takes the deleted file's number and, with the same
+// extension, its tags and its units, whose old bytes still carry them. Only the order of the
+// writes keeps those old bytes from passing for the new file's.
+Operation AddOverDeletedOperation() {
+    Base base = MakeBase();
+    {
+        Rig rig(base.medium);
+        EXPECT_EQ(rig.Open(), 0);
+        EXPECT_EQ(rig.Delete("gamma.bin"), 0);
+    }
+    base.files.erase("gamma.bin");
+    base.medium->ResetCounters();
+    const Bytes bytes = Data(24000, 11);
+    Operation op;
+    op.name = "AddOverDeleted";
+    op.before = {base.medium};
+    op.run = [bytes](std::vector<Medium>& media, WorkerOutcome& outcome) {
+        return OpenAndAdd(media, "delta.bin", bytes, outcome);
+    };
+    op.interrupted = {{base.files, {{"delta.bin", bytes}}}};
+    FileSet after = base.files;
+    after["delta.bin"] = bytes;
+    op.done = {{after, {}}};
+    return op;
+}
+
 Operation FillOperation() {
     Base base = MakeBase();
     const Bytes bytes = Data(std::size_t(BytesInUnits(FreeUnits(base.medium))), 8);
@@ -212,6 +238,7 @@ std::vector<std::string> OperationNames(bool writingOnly) {
                                       "Add449",
                                       "Add5000",
                                       "Add100000",
+                                      "AddOverDeleted",
                                       "AddFillsDiskette",
                                       "AddSpillsOntoSecondDiskette",
                                       "Delete",
@@ -227,6 +254,7 @@ Operation MakeOperation(const std::string& name) {
     if (name.rfind("Add", 0) == 0 && name.size() > 3 && std::isdigit(name[3]))
         return AddOperation(name, std::size_t(std::stoul(name.substr(3))));
     if (name == "AddFillsDiskette") return FillOperation();
+    if (name == "AddOverDeleted") return AddOverDeletedOperation();
     if (name == "AddSpillsOntoSecondDiskette") return SpillOperation();
     if (name == "Delete") return DeleteOperation();
     if (name == "Copy") return CopyOperation();

@@ -30,7 +30,8 @@ struct BaseDiskette {
 BaseDiskette MakeBase();
 
 // The names of all operations: quick and full format, adds of 0, 1, 448, 449, 5 000 and
-// 100 000 bytes, an add that fills the diskette, an add that spills onto a second diskette,
+// 100 000 bytes, an add into the units of a deleted file of the same extension, an add that
+// fills the diskette, an add that spills onto a second diskette,
 // delete, copy, the full test on a sound diskette and the full test that rebuilds a lost table.
 // Without the copy when only operations that write to the diskette are wanted.
 std::vector<std::string> OperationNames(bool writingOnly);

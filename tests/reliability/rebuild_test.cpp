@@ -3,10 +3,13 @@
 // units that refuse writes gone around), units inside files stop reading or become holes as an
 // image made by another tool has them (zeros, a reader's 0xF6 filler, another file's unit),
 // owner tags 10001..12816 sit in the table, some files carry a date of 0 or one in the future;
-// then table sectors or the whole system area are lost, or nothing of the system area is. A
+// then table sectors or the whole system area are lost, the last table write is cut short in
+// copy 2, or nothing of the system area is. A
 // failing scenario prints its seed; ORVALIS_REBUILD_SEED=N replays it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <random>
 #include <set>
@@ -21,7 +24,7 @@ namespace {
 
 struct Tally {
     long scenarios = 0, files = 0, unreadable = 0, holes = 0, uncertain = 0, damaged = 0;
-    long shadowed = 0, wiped = 0;
+    long shadowed = 0, wiped = 0, cut = 0;
 };
 
 // What a damaged unit of a file holds now.
@@ -70,6 +73,7 @@ private:
         m_calm = Pick(0, 4) == 0;
         const int steps = Pick(4, 16);
         for (int i = 0; i < steps && m_error.empty(); ++i) {
+            if (i == steps - 1) KeepCopyTwo(rig.doc->Volume());
             if (!m_calm && !m_live.empty() && Pick(0, 2) == 0)
                 Delete(rig);
             else
@@ -157,11 +161,54 @@ private:
         return false;
     }
 
+    // Copy 2 of the table as it stood before the last add or delete.
+    void KeepCopyTwo(const CVolume& volume) {
+        m_keptPos2 = volume.Fat().pos2;
+        for (int k = 0; k < kFatSectorCount; ++k)
+            std::copy_n(m_medium->SectorData(m_keptPos2[std::size_t(k)]), kSectorSize,
+                        m_kept2[std::size_t(k)].begin());
+    }
+
+    // The last table write was cut short in copy 2: from some table sector on, copy 2 still
+    // holds what it held before. The files whose entries now differ are rebuilt from their
+    // units' tags, as after a lost table.
+    void CutCopyTwo() {
+        if (m_keptPos2 != m_pos2) return;  // a table sector moved meanwhile
+        std::vector<int> written;          // the table sectors that the last write changed
+        for (int k = 0; k < kFatSectorCount; ++k) {
+            const auto& old = m_kept2[std::size_t(k)];
+            if (!std::equal(old.begin(), old.end(), m_medium->SectorData(m_pos2[std::size_t(k)])))
+                written.push_back(k);
+        }
+        if (written.empty()) return;
+        std::set<int> numbers;
+        for (std::size_t j = std::size_t(Pick(0, int(written.size()) - 1)); j < written.size();
+             ++j) {
+            const int k = written[j];
+            const std::uint8_t* copy1 = m_medium->SectorData(m_pos1[std::size_t(k)]);
+            const auto& old = m_kept2[std::size_t(k)];
+            std::copy(old.begin(), old.end(), m_medium->SectorData(m_pos2[std::size_t(k)]));
+            m_log << " cut " << k;
+            for (int i = 0; i < kEntriesPerFatSector; ++i) {
+                const std::uint16_t a = GetU16(copy1 + 2 * i), b = GetU16(old.data() + 2 * i);
+                if (a == b) continue;
+                m_cutUnits.insert(k * kEntriesPerFatSector + i);
+                for (std::uint16_t v : {a, b})
+                    if (IsFileNumber(v)) numbers.insert(v);
+            }
+        }
+        for (const auto& [name, file] : m_live)
+            if (numbers.count(file.number))
+                for (int sector : file.sectors) m_cutUnits.insert(UnitOfSector(sector));
+        if (!m_cutUnits.empty()) ++g_tally.cut;
+    }
+
     // What goes of the system area: all of it, some table sectors, or nothing (an image with
-    // holes whose system area survived).
+    // holes whose system area survived); or a table write was cut short between the copies.
     void Damage() {
-        const int mode = Pick(0, 4);
+        const int mode = Pick(0, 5);
         m_wipe = mode < 2;
+        if (mode == 5) CutCopyTwo();
         if (mode >= 2 && mode < 4) {
             int highest = 0;
             for (const auto& [name, file] : m_live)
@@ -191,10 +238,11 @@ private:
         }
     }
 
-    bool TableKept() const { return !m_wipe && m_lost.empty(); }
+    bool TableKept() const { return !m_wipe && m_lost.empty() && m_cutUnits.empty(); }
 
     bool EntryLost(int sector) const {
-        return m_wipe || m_lost.count(UnitOfSector(sector) / kEntriesPerFatSector) > 0;
+        return m_wipe || m_lost.count(UnitOfSector(sector) / kEntriesPerFatSector) > 0 ||
+               m_cutUnits.count(UnitOfSector(sector)) > 0;
     }
 
     void MakeHole(const std::string& name, LiveFile& file, int position) {
@@ -341,6 +389,9 @@ private:
     std::map<int, std::uint16_t> m_foreign;  // unit -> tag
     bool m_wipe = false;
     std::set<int> m_lost;  // table sectors lost in both copies
+    FatPositions m_keptPos2{};
+    std::array<std::array<std::uint8_t, kSectorSize>, kFatSectorCount> m_kept2{};
+    std::set<int> m_cutUnits;  // units whose owner is rebuilt after the cut table write
     FatPositions m_pos1{}, m_pos2{};
     std::string m_error;
     std::ostringstream m_log;
@@ -372,6 +423,7 @@ TEST(RebuildScenarios, TheFullTestKeepsWhatMustSurviveAndNamesWhatIsInDoubt) {
     ReportFigure("rebuild_shadowed_files", g_tally.shadowed);
     ReportFigure("rebuild_uncertain_files", g_tally.uncertain);
     ReportFigure("rebuild_system_areas_wiped", g_tally.wiped);
+    ReportFigure("rebuild_table_writes_cut", g_tally.cut);
 }
 
 }  // namespace

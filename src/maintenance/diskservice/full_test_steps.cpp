@@ -44,6 +44,7 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
     volume.ReadFatCopyRaw(*copy1, 1);
     volume.ReadFatCopyRaw(*copy2, 2);
     CFatTable& fat = volume.Fat();
+    const FatArray loaded = fat.entries;
     std::set<int> files;
     for (int k : sectors) {
         for (int i = k * kEntriesPerFatSector; i < (k + 1) * kEntriesPerFatSector; ++i) {
@@ -62,9 +63,22 @@ int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors) {
         }
     }
     volume.ReleaseFiles(std::vector<int>(files.begin(), files.end()));
+    auto named = [&](int u) {
+        for (std::uint16_t v :
+             {(*copy1)[std::size_t(u)], (*copy2)[std::size_t(u)], loaded[std::size_t(u)]})
+            if (IsFileNumber(v) && files.count(v)) return true;
+        return false;
+    };
     Sector s;
     for (int u = 0; u < kUnitCount && !files.empty(); ++u) {
         if (fat.entries[std::size_t(u)] != FAT_FREE) continue;
+        // A unit that a copy gives to one of these files is rebuilt from what it holds, also
+        // when that is nothing (it does not read, or holds no tag): left free, it would drop
+        // out of its file and every later byte would move up by a unit.
+        if (named(u)) {
+            fat.Set(u, FAT_UNKNOWN);
+            continue;
+        }
         if (volume.ReadSector(SectorOfUnit(u), s.data()) != 0) continue;
         if (files.count(OwnerTag(s.data()))) fat.Set(u, FAT_UNKNOWN);
     }

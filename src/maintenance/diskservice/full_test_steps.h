@@ -16,10 +16,11 @@ void DropImplausibleFiles(CVolume& volume);
 // After a table write that was cut short (the copies differ in the given table sectors): every
 // file named in a differing entry of either copy is released, and its units, with every free
 // unit that carries one of those numbers, are marked FAT_UNKNOWN, so that ResolveUnknownUnits
-// rebuilds each such file whole from its units. Bad and system marks of either copy stay; an
-// entry where either copy holds a tag 10001..12816 becomes FAT_UNKNOWN too, so that the unit's
-// own tag decides whether it is kept.
-// The number of files concerned.
+// rebuilds each such file whole from its units: a unit that either copy gave to one of them
+// goes to it again when it holds its tag, and when it does not read or holds no tag it goes
+// where a file lacks a unit, as on a diskette whose table was lost. Bad and system marks of either
+// copy stay; an entry where either copy holds a tag 10001..12816 becomes FAT_UNKNOWN too, so that
+// the unit's own tag decides whether it is kept. The number of files concerned.
 int UnsettleInterruptedFiles(CVolume& volume, const std::vector<int>& sectors);
 
 // Table positions that name a unit holding file data (TablePositionsOnFileData) are not
