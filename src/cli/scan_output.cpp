@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "cli/report_json.h"
 #include "fs/name_text.h"
@@ -224,9 +225,12 @@ public:
     }
 
 private:
-    void Line(const char* kind, nlohmann::json object) {
-        object["kind"] = kind;
-        m_out << object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    // The kind first, for a reader that looks at the start of a line.
+    void Line(const char* kind, const nlohmann::json& object) {
+        const std::string text =
+            object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        m_out << "{\"kind\":\"" << kind << "\"" << (text.size() > 2 ? "," : "")
+              << std::string_view(text).substr(1) << '\n';
     }
 };
 

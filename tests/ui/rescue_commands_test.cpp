@@ -111,6 +111,13 @@ TEST_F(RescueCommandsTest, TheScanWindowListsImagesAndFilesFiltersThemAndExtract
     ScanWindow()->findChild<QPushButton*>("extract")->click();
     EXPECT_EQ(user.script.Shown().back().icon, Icon::Information);
     EXPECT_EQ(ReadBytes(out + "/b/f1.bin"), Pattern(600, 1));
+    // A file in the way of an image's folder is not overwritten, and the user is told.
+    std::filesystem::remove_all(out + "/a");
+    WriteText(out + "/a", "mine");
+    chooser.replies.push_back({out});
+    ScanWindow()->findChild<QPushButton*>("extract")->click();
+    EXPECT_EQ(user.script.Shown().back().icon, Icon::Exclamation);
+    EXPECT_EQ(ReadBytes(out + "/a"), std::vector<std::uint8_t>({'m', 'i', 'n', 'e'}));
     EXPECT_EQ(ReadBytes(b).size(), std::size_t(kImageSize));
 }
 

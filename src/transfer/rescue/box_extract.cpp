@@ -215,10 +215,11 @@ bool ExtractionFolder::Open(const std::string& path, std::string& error) {
     std::filesystem::create_directories(path, ec);
     m_fd = UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!m_fd.Valid()) {
+        const int why = errno;
         error = "Cannot make the folder " + path + ": " +
-                (ec                 ? ec.message()
-                 : errno == ENOTDIR ? "a file is in the way"
-                                    : Why(path));
+                (why == ENOTDIR ? std::string("a file is in the way")
+                 : ec           ? ec.message()
+                                : std::string(std::strerror(why)));
         return false;
     }
     m_path = path;

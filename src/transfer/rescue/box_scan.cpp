@@ -62,10 +62,11 @@ bool IsCandidateImage(const fs::path& path, std::uintmax_t size) {
     return std::uintmax_t(last + 1) * kSectorSize <= size;
 }
 
-// Every image under the folder (by path), and the .img files that are none. False when the
-// folder cannot be read.
+// Every image under the folder (by path, with its size), and the .img files that are none.
+// False when the folder cannot be read.
 bool FindImages(const std::string& folder, std::vector<std::string>& images,
-                std::vector<SkippedFile>& skipped, std::int64_t& bytes, std::string& error) {
+                std::vector<std::int64_t>& sizes, std::vector<SkippedFile>& skipped,
+                std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) {
         error = folder + ": " + (ec ? ec.message() : std::string("not a folder"));
@@ -76,21 +77,25 @@ bool FindImages(const std::string& folder, std::vector<std::string>& images,
         error = folder + ": " + ec.message();
         return false;
     }
+    std::vector<SkippedFile> found;
     for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
         if (ec) break;  // what was found so far is scanned
         std::error_code fileEc;
         if (!it->is_regular_file(fileEc)) continue;
         const std::uintmax_t size = it->file_size(fileEc);
         if (fileEc) continue;
-        if (IsCandidateImage(it->path(), size)) {
-            images.push_back(it->path().string());
-            bytes += std::int64_t(size);
-        } else if (IsImgName(it->path()))
+        if (IsCandidateImage(it->path(), size))
+            found.push_back({it->path().string(), size});
+        else if (IsImgName(it->path()))
             skipped.push_back({it->path().string(), size});
     }
-    std::sort(images.begin(), images.end());
-    std::sort(skipped.begin(), skipped.end(),
-              [](const SkippedFile& a, const SkippedFile& b) { return a.path < b.path; });
+    const auto byPath = [](const SkippedFile& a, const SkippedFile& b) { return a.path < b.path; };
+    std::sort(found.begin(), found.end(), byPath);
+    std::sort(skipped.begin(), skipped.end(), byPath);
+    for (SkippedFile& image : found) {
+        images.push_back(std::move(image.path));
+        sizes.push_back(std::int64_t(image.size));
+    }
     return true;
 }
 
@@ -254,7 +259,7 @@ public:
         : m_request(request), m_listener(listener), m_sink(sink), m_result(result) {}
 
     // Judges every image and tells it; false when cancelled.
-    bool Scan(const std::vector<std::string>& paths, std::int64_t bytes,
+    bool Scan(const std::vector<std::string>& paths, const std::vector<std::int64_t>& sizes,
               const ExtractionFolder* out);
     // Groups the parts of spread files, collects them when extracting, and tells each set.
     void Spread(const ExtractionFolder* out);
@@ -343,7 +348,7 @@ void BoxScanner::Tell(std::size_t index, const ScannedImage& image) {
     }
 }
 
-bool BoxScanner::Scan(const std::vector<std::string>& paths, std::int64_t bytes,
+bool BoxScanner::Scan(const std::vector<std::string>& paths, const std::vector<std::int64_t>& sizes,
                       const ExtractionFolder* out) {
     m_out = out;
     std::vector<std::string> folders, partials;
@@ -354,7 +359,8 @@ bool BoxScanner::Scan(const std::vector<std::string>& paths, std::int64_t bytes,
             m_topNames.push_back(partials.emplace_back(PartialName(folder, m_topNames)));
     }
     const int jobs = m_request.jobs > 0 ? m_request.jobs : AvailableProcessors();
-    std::int64_t done = 0;
+    std::int64_t done = 0, bytes = 0;
+    for (std::int64_t size : sizes) bytes += size;
     bool cancelled = false;
     m_sink.ShowCounts(0, long(paths.size()));
     m_sink.ShowBytes(0, bytes);
@@ -375,8 +381,7 @@ bool BoxScanner::Scan(const std::vector<std::string>& paths, std::int64_t bytes,
             }
             Tell(i, judged.image);
             for (const std::string& problem : judged.problems) m_listener.Problem(problem);
-            std::error_code ec;
-            done += std::int64_t(std::filesystem::file_size(paths[i], ec));
+            done += sizes[i];
             m_sink.SetPercent(int((i + 1) * 100 / paths.size()));
             m_sink.ShowCounts(long(i + 1), long(paths.size()));
             m_sink.ShowBytes(done, bytes);
@@ -473,10 +478,10 @@ RescueResult StreamScanBox(const ScanRequest& request, IProgressRunner& runner,
                            IScanListener& listener) {
     RescueResult result;
     std::vector<std::string> paths;
+    std::vector<std::int64_t> sizes;
     std::vector<SkippedFile> notImages;
-    std::int64_t bytes = 0;
     std::string error;
-    if (!FindImages(request.folder, paths, notImages, bytes, error)) {
+    if (!FindImages(request.folder, paths, sizes, notImages, error)) {
         result.Set(RescueStatus::Refused, "Cannot read the folder " + error);
         return result;
     }
@@ -490,7 +495,7 @@ RescueResult StreamScanBox(const ScanRequest& request, IProgressRunner& runner,
                        [&](IProgressSink& sink) {
                            BoxScanner scanner(request, listener, sink, result);
                            const ExtractionFolder* to = request.extractTo.empty() ? nullptr : &out;
-                           if (!scanner.Scan(paths, bytes, to)) return;
+                           if (!scanner.Scan(paths, sizes, to)) return;
                            scanner.Spread(to);
                            if (!result.Ok()) return;
                            for (const SkippedFile& f : notImages) listener.NotImage(f);

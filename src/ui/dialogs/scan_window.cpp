@@ -180,7 +180,10 @@ void CScanWindow::FillRows() {
         m_pRows->addTopLevelItem(row);
     }
     for (const SpreadGroup& group : m_scan.spread) {
-        const char* status = group.complete ? "complete" : "incomplete";
+        // Ambiguous: two files of one name, size and date, never joined.
+        const char* status = group.complete    ? "complete"
+                             : group.ambiguous ? "ambiguous"
+                                               : "incomplete";
         QTreeWidgetItem* row = NewRow(QString::fromStdString(group.name), "spread:", status,
                                       QString("spread, %1").arg(status));
         row->setText(COL_SIZE, QString::number(group.size));
