@@ -118,6 +118,10 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
         if (run.StopRequested()) return Interrupted(run);
         dialog.SetStatus(kWritingFat);
         if (volume.WriteFat() >= 0) break;
+        // A write-protected or empty drive takes no table wherever it goes: room would not
+        // help, and no file is to be given up for it.
+        if (IsDriveFailure(volume.LastError()))
+            return run.Notice(DriveFailureText(volume.LastError()), Icon::Exclamation);
         if (Ask(user, kAskMakeRoom, Buttons::OkCancel, Icon::Question) != Answer::Ok)
             return run.EndWithNothing();
         if (MakeRoom(volume) != 0) return run.Notice(kNoRoom, Icon::Information);
