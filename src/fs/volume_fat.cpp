@@ -221,6 +221,9 @@ int CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_
         ++attempts;
         if (WriteVerified(s, image)) return take(s);
         if (IsDriveFailure(LastError())) return -1;
+        // A unit that refuses a write is bad, whatever was to be written there: left free, the
+        // next file would be sent to it.
+        m_fat.Set(UnitOfSector(s), FAT_BAD);
     }
     return -1;
 }
