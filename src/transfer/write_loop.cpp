@@ -237,7 +237,9 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     // Not even the header unit found a good unit: nothing of the file is on this diskette,
     // but the units found bad are worth keeping.
     if (!headerWritten) {
-        volume.WriteFat();
+        why.noUnitTookHeader = true;
+        if (volume.WriteFat() < 0 && IsDriveFailure(volume.LastError()))
+            why.drive = volume.LastError();
         return -1;
     }
     const int moved = volume.WriteFat();
