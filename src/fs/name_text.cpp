@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 
 namespace orv {
