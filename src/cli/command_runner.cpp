@@ -68,7 +68,11 @@ int RunOneCommand(Session& s, CommandId id, const CommandArgs& a) {
             if (RefuseReportPaths(s, id, a)) return 1;
             return RescueCommand(s, a.path, a.target, a.images, a.reportPath, a.reportJsonPath);
         case CommandId::Scan:
-            return ScanCommand(s, a.folder, a.extractDir, a.json);
+            return ScanCommand(s, {a.folder, a.extractDir,
+                                   a.jsonLines ? ScanFormat::JsonLines
+                                   : a.json    ? ScanFormat::Json
+                                               : ScanFormat::Table,
+                                   a.jobs});
         case CommandId::Close:
             return CloseCommand(s);
         case CommandId::Insert:

@@ -73,8 +73,12 @@ constexpr char kScanFooter[] =
     "(every unit is read), and the parts of spread files found across the images.\n"
     "--extract copies every file out into OUTDIR/<image name without .img>/<name>, damaged\n"
     "ones with the filler and a <name>.report beside them, and collects spread files whose\n"
-    "parts are all present into OUTDIR/<name>. Exit status: 0 when the scan ran, whatever\n"
-    "the health; 1 when DIR cannot be read or a file could not be copied out.";
+    "parts are all present into OUTDIR/<name>; each folder is written under a partial name\n"
+    "and renamed when complete, so a run again after an interruption skips what is there and\n"
+    "ends with the folder one run makes. --jsonl gives one object a line (\"kind\": image,\n"
+    "spread, not_image, totals); --jobs N reads N images at once, with the same output.\n"
+    "Exit status: 0 when the scan ran, whatever the health; 1 when DIR cannot be read or a\n"
+    "file could not be copied out.";
 
 }  // namespace
 
@@ -197,7 +201,15 @@ CommandSet::CommandSet(CLI::App& app, CommandScope scope) {
     rescue->footer(kRescueFooter);
 
     auto* scan = Add(app, CommandId::Scan, "scan", "Report the health of a folder of images");
-    scan->add_flag("--json", a.json, "Print a JSON object");
+    auto* json = scan->add_flag("--json", a.json, "Print a JSON object, written as the scan goes");
+    scan->add_flag("--jsonl", a.jsonLines,
+                   "Print one JSON object a line: each image, each spread set, each file that "
+                   "is no image, then the totals")
+        ->excludes(json);
+    scan->add_option("--jobs", a.jobs,
+                     "Images read at once (default: the processors available); the output is "
+                     "the same for any number")
+        ->check(CLI::Range(1, 256));
     scan->add_option("--extract", a.extractDir, "Copy every file out into this folder");
     scan->add_option("DIR", a.folder, "Folder of images, searched with its subfolders")->required();
     scan->footer(kScanFooter);

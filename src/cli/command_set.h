@@ -61,6 +61,8 @@ struct CommandArgs {
     bool force = false;               // merge
     std::vector<std::string> images;  // merge's and rescue's inputs
     std::string extractDir;           // scan
+    bool jsonLines = false;           // scan
+    int jobs = 0;                     // scan; 0: as many as there are processors
     std::string mapfile;              // image's record; insert's mapfile
 };
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -45,6 +46,24 @@ extern "C" void OnEndingSignal(int signal) {
     std::raise(signal);
 }
 
+}  // namespace
+
+std::string AmountText(std::int64_t done, std::int64_t total,
+                       std::chrono::steady_clock::duration elapsed) {
+    constexpr double kMB = 1e6;
+    char text[96];
+    std::snprintf(text, sizeof text, " %.1f of %.1f MB", double(done) / kMB, double(total) / kMB);
+    std::string line = text;
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    // No guess before there is a pace to go by.
+    if (done <= 0 || done >= total || seconds < 1.0) return line;
+    const auto left = long(seconds * double(total - done) / double(done) + 0.5);
+    std::snprintf(text, sizeof text, ", %ld:%02ld left", left / 60, left % 60);
+    return line + text;
+}
+
+namespace {
+
 // The worker's side: reports are printed, and every report waits while the cancel question
 // is open, so the worker makes no progress while the user decides.
 class Sink final : public IProgressSink {
@@ -63,6 +82,13 @@ public:
         std::snprintf(line, sizeof line, m_display.countFormat.c_str(), done, total);
         std::lock_guard lock(m_mutex);
         m_counts = line;
+        DrawLocked();
+    }
+    // The bytes done and the time left, from the pace so far, beside the counts.
+    void ShowBytes(std::int64_t done, std::int64_t total) override {
+        WaitWhilePaused();
+        std::lock_guard lock(m_mutex);
+        m_amount = AmountText(done, total, std::chrono::steady_clock::now() - m_start);
         DrawLocked();
     }
     bool CancelRequested() const override {
@@ -96,8 +122,8 @@ private:
     }
     void DrawLocked() {
         if (!m_bShow) return;
-        std::cerr << "\r" << m_display.title << " " << m_percent << "%  " << m_counts << "\x1b[K"
-                  << std::flush;
+        std::cerr << "\r" << m_display.title << " " << m_percent << "%  " << m_counts << m_amount
+                  << "\x1b[K" << std::flush;
         m_bDrawn = true;
     }
 
@@ -111,6 +137,8 @@ private:
     bool m_bDrawn = false;
     int m_percent = 0;
     std::string m_counts;
+    std::string m_amount;
+    const std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 }  // namespace

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "ports/progress_port.h"
 #include "ports/user_port.h"
@@ -24,6 +27,10 @@ void ArmInterrupt(bool on);
 // to stop (m_nState 0 -> -1). Null ends that.
 void SetStopTarget(IWorkerDialog* dialog);
 bool IsTerminal(int fd);
+// " 12.5 of 450.0 MB, 3:10 left": what the progress line adds to the counts of an operation
+// that knows its bytes (the time left once a second has gone by).
+std::string AmountText(std::int64_t done, std::int64_t total,
+                       std::chrono::steady_clock::duration elapsed);
 
 class ConsoleProgressRunner final : public IProgressRunner {
 public:

@@ -5,20 +5,15 @@
 
 #include "cli/line_tokenizer.h"
 #include "fs/name_text.h"
-#include "host/host_file.h"
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
 #include "ports/text_format.h"
-#include "transfer/folder_copy_names.h"
+#include "transfer/file_batches.h"
 #include "transfer/start_position.h"
 
 namespace orv::cli {
 
 namespace {
-
-long Kb(std::int64_t bytes) {
-    return long(bytes / 1024);
-}
 
 // The name as the diskette stores it, before it is decoded for showing.
 std::string StoredName(const FileRecord& r) {
@@ -46,23 +41,6 @@ int ReportPartialAdd(const std::string& path, std::int32_t start, const AddOutco
 void NoteSameName(const AddOutcome& outcome) {
     if (const std::string note = SameNameNote(outcome); !note.empty())
         std::cerr << "orvalis-cli: note: " << note << std::endl;
-}
-
-std::int64_t FreeOnDiskette(Session& s) {
-    return s.doc->DeviceOpened() ? s.doc->Volume().FreeBytes() : -1;
-}
-
-// Copies need room on the hard disk; the user may try anyway.
-Answer AskRoom(Session& s, const FileRecord& key, const std::string& target, Buttons buttons) {
-    const std::int64_t room = HostFreeSpace(target);
-    const std::int64_t need = s.doc->BytesOnDiskette(key);
-    if (room == -1 || room >= need) return Answer::Yes;
-    return Ask(*s.user,
-               StrFormat("File %s   ( %ld kB ) is bigger\nthan free space on the disk %s  ( %ld kB "
-                         ")\n\nDo you want to try to write this file ?",
-                         key.displayName.c_str(), Kb(need), HostDriveName(target).c_str(),
-                         long(std::uint64_t(room) >> 10)),
-               buttons, Icon::Question, Answer::No);
 }
 
 }  // namespace
@@ -125,28 +103,13 @@ int InfoCommand(Session& s, bool json) {
 
 int AddCommand(Session& s, const std::vector<std::string>& files) {
     if (!s.Open() || s.doc->RefuseReadOnlyMedium()) return 1;
-    int status = 0;
-    for (const std::string& path : files) {
-        const std::int64_t free = FreeOnDiskette(s);
-        const std::int64_t size = HostFileSize(path);
-        if (free < size) {
-            const Answer a = Ask(*s.user,
-                                 StrFormat("File %s\n( %ld kB ) is bigger than free space on the "
-                                           "diskette ( %ld kB)\n\nDo you want to continue ?",
-                                           path.c_str(), Kb(size), Kb(free)),
-                                 Buttons::YesNoCancel, Icon::Question, Answer::No);
-            if (a == Answer::No) {
-                status = 1;
-                continue;
-            }
-            if (a == Answer::Cancel) return 1;
-        }
-        AddOutcome outcome;
-        if (s.doc->AddFile(path, 0, &outcome) == -1) return 1;
-        NoteSameName(outcome);
-        if (ReportPartialAdd(path, 0, outcome) != 0) status = 1;
-    }
-    return status;
+    bool partial = false;
+    const AddFilesResult r =
+        AddFiles(*s.doc, files, [&partial](const std::string& path, const AddOutcome& outcome) {
+            NoteSameName(outcome);
+            if (ReportPartialAdd(path, 0, outcome) != 0) partial = true;
+        });
+    return r.end == BatchEnd::Done && r.skipped == 0 && !partial ? 0 : 1;
 }
 
 int AddFromCommand(Session& s, const std::string& positionText, const std::string& file) {
@@ -162,17 +125,8 @@ int AddFromCommand(Session& s, const std::string& positionText, const std::strin
         return 1;
     }
     if (!s.Open() || s.doc->RefuseReadOnlyMedium()) return 1;
-    const std::int64_t free = FreeOnDiskette(s);
-    const std::int64_t rest = HostFileSize(file) - *position;
-    if (free < rest &&
-        Ask(*s.user,
-            StrFormat("Part of file  %s\nSize %ld kB  is bigger than free space on the diskette ( "
-                      "%ld kB)\n\nDo you want to continue ?",
-                      file.c_str(), Kb(rest), Kb(free)),
-            Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes)
-        return 1;
     AddOutcome outcome;
-    if (s.doc->AddFile(file, *position, &outcome) == -1) return 1;
+    if (AddFileFrom(*s.doc, file, *position, &outcome) != BatchEnd::Done) return 1;
     NoteSameName(outcome);
     return ReportPartialAdd(file, *position, outcome);
 }
@@ -188,9 +142,7 @@ int CopyCommand(Session& s, const std::string& name, const std::string& target, 
     const int marks = s.doc->FailedMarks();
     auto key = s.FindByName(name, byNumber);
     if (!key) return 1;
-    if (AskRoom(s, *key, target, Buttons::YesNo) != Answer::Yes) return 1;
-    const int rc = s.doc->CopyFromDiskette(*key, target, true, -1);
-    return rc == 0 && !ReportsFailed(s, marks) ? 0 : 1;
+    return CopyFile(*s.doc, *key, target) == BatchEnd::Done && !ReportsFailed(s, marks) ? 0 : 1;
 }
 
 int CopyToCommand(Session& s, const std::string& folder, const std::vector<std::string>& names,
@@ -198,30 +150,19 @@ int CopyToCommand(Session& s, const std::string& folder, const std::vector<std::
     if (!s.Open()) return 1;
     const int marks = s.doc->FailedMarks();
     // No names: every file in the list, as after selecting all of them.
-    std::vector<std::optional<FileRecord>> keys;
+    std::vector<FileRecord> keys;
     if (names.empty()) keys.assign(s.doc->Files().begin(), s.doc->Files().end());
-    for (const std::string& name : names) keys.push_back(s.FindByName(name, byNumber));
-    int failed = 0;
-    bool skipped = false;
-    CFolderCopyNames given(folder);
-    for (std::optional<FileRecord>& key : keys) {
-        if (!key) {
-            ++failed;
-            continue;
-        }
-        const Answer a = AskRoom(s, *key, folder, Buttons::YesNoCancel);
-        if (a == Answer::No) {
-            skipped = true;
-            continue;
-        }
-        if (a == Answer::Cancel) {
-            skipped = true;
-            break;
-        }
-        if (s.doc->CopyToFolder(*key, folder, &given) == -1) ++failed;
+    int notFound = 0;
+    for (const std::string& name : names) {
+        if (auto key = s.FindByName(name, byNumber))
+            keys.push_back(*key);
+        else
+            ++notFound;
     }
-    if (failed > 0) Notify(*s.user, StrFormat("%d file(s) was not copied.", failed));
-    return failed > 0 || skipped || ReportsFailed(s, marks) ? 1 : 0;
+    const CopyFilesResult r = CopyFilesToFolder(*s.doc, keys, folder, notFound);
+    return r.end == BatchEnd::Done && r.failed == 0 && r.skipped == 0 && !ReportsFailed(s, marks)
+               ? 0
+               : 1;
 }
 
 int CopyAtCommand(Session& s, const std::string& name, const std::string& target,
@@ -255,17 +196,7 @@ int DeleteCommand(Session& s, const std::vector<std::string>& names, bool byNumb
         if (!key) return 1;
         keys.push_back(*key);
     }
-    if (Ask(*s.user, "Are you sure you want to delete the file(s).", Buttons::YesNo) != Answer::Yes)
-        return 1;
-    // The table is written once, with the last file.
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const bool last = i + 1 == keys.size();
-        if (s.doc->DeleteFromDiskette(keys[i], last, true) != 0) {
-            if (!last) Notify(*s.user, "Not all files were erased");
-            return 1;
-        }
-    }
-    return 0;
+    return DeleteFiles(*s.doc, keys).end == BatchEnd::Done ? 0 : 1;
 }
 
 }  // namespace orv::cli

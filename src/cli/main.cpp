@@ -7,6 +7,7 @@
 #include "cli/command_set.h"
 #include "cli/drive_commands.h"
 #include "cli/session.h"
+#include "host/standard_streams.h"
 
 namespace {
 
@@ -27,6 +28,11 @@ void PrintStats(const orv::CDrive& drive) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!orv::FillClosedStandardStreams()) {
+        std::fputs("orvalis-cli: /dev/null cannot be opened for a closed standard stream\n",
+                   stderr);
+        return orv::kNoStandardStreams;
+    }
     using namespace orv::cli;
     CLI::App app{
         "Orvalis: files on worn 3.5\" 1.44 MB diskettes, from the command line.\n"

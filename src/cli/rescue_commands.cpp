@@ -5,7 +5,6 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/report_json.h"
-#include "cli/scan_output.h"
 #include "disk/fault_map.h"
 #include "transfer/rescue/box_scan.h"
 #include "transfer/rescue/disk_imaging.h"
@@ -114,20 +113,19 @@ int RescueCommand(Session& s, const std::string& name, const std::string& target
     return status;
 }
 
-int ScanCommand(Session& s, const std::string& folder, const std::string& extractDir, bool json) {
+int ScanCommand(Session& s, const ScanArgs& args) {
     ScanRequest request;
-    request.folder = folder;
-    request.extractTo = extractDir;
+    request.folder = args.folder;
+    request.extractTo = args.extractDir;
     request.restoreAttributes = !s.options.noRestore;
-    const ScanOutcome r = ScanBox(request, *s.progress);
+    request.jobs = args.jobs;
+    // The table shows no checksum: a plain scan computes none.
+    request.checksums = args.format != ScanFormat::Table;
+    const auto printer = MakeScanPrinter(args.format, std::cout, std::cerr);
+    const RescueResult r = StreamScanBox(request, *s.progress, *printer);
+    std::cout.flush();
     if (!r.Ok()) return Failed(r);
-    if (json)
-        std::cout << DumpJson(ScanJson(r)) << std::endl;
-    else
-        PrintScanTable(r, std::cout);
-    for (const std::string& problem : r.extractProblems)
-        std::cerr << "orvalis-cli: " << problem << std::endl;
-    return r.extractProblems.empty() ? 0 : 1;
+    return printer->Problems() ? 1 : 0;
 }
 
 }  // namespace orv::cli

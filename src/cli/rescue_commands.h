@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/scan_output.h"
 #include "cli/session.h"
 
 namespace orv::cli {
@@ -17,6 +18,12 @@ int MergeCommand(Session& s, const std::string& out, const std::vector<std::stri
 int RescueCommand(Session& s, const std::string& name, const std::string& target,
                   const std::vector<std::string>& images, const std::string& reportPath,
                   const std::string& reportJsonPath);
-int ScanCommand(Session& s, const std::string& folder, const std::string& extractDir, bool json);
+struct ScanArgs {
+    std::string folder;
+    std::string extractDir;
+    ScanFormat format = ScanFormat::Table;
+    int jobs = 0;  // 0: as many as there are processors
+};
+int ScanCommand(Session& s, const ScanArgs& args);
 
 }  // namespace orv::cli

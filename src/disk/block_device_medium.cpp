@@ -12,6 +12,7 @@
 
 #include "disk/device_access.h"
 #include "disk/geometry.h"
+#include "host/full_io.h"
 
 namespace orv {
 
@@ -53,6 +54,7 @@ bool BlockDeviceMedium::Attach(UniqueFd fd, const std::string& path, bool readOn
                                std::string& error) {
     m_path = path;
     m_fd.Reset();
+    m_lock.Closed();
     if (!m_buffer) {
         error = path + ": out of memory";
         return false;
@@ -99,10 +101,7 @@ IoError BlockDeviceMedium::WriteCause(int error) const {
 }
 
 bool BlockDeviceMedium::Lock(std::string& error) {
-    std::string holder;
-    if (m_lock.Want(m_fd.Get(), m_path, holder)) return true;
-    error = InUseText(m_path, holder);
-    return false;
+    return m_lock.Hold(m_fd.Get(), m_path, error);
 }
 
 void BlockDeviceMedium::Unlock() {
@@ -131,9 +130,9 @@ bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
         return Read(first, half, buffer) &&
                Read(first + half, count - half, buffer + std::size_t(half) * kSectorSize);
     }
-    ssize_t r;
-    do r = ::pread(m_fd.Get(), m_buffer.get(), n, off_t(first) * kSectorSize);
-    while (r < 0 && errno == EINTR);
+    // One request, whole or failed: a short transfer is a failure of the medium.
+    const ssize_t r = RetryOnSignal(
+        [&] { return ::pread(m_fd.Get(), m_buffer.get(), n, off_t(first) * kSectorSize); });
     if (r != ssize_t(n)) return Fail(ReadCause(r < 0 ? errno : 0));
     std::memcpy(buffer, m_buffer.get(), n);
     return true;
@@ -152,9 +151,8 @@ bool BlockDeviceMedium::Write(int first, int count, const std::uint8_t* buffer) 
                Write(first + half, count - half, buffer + std::size_t(half) * kSectorSize);
     }
     std::memcpy(m_buffer.get(), buffer, n);
-    ssize_t r;
-    do r = ::pwrite(m_fd.Get(), m_buffer.get(), n, off_t(first) * kSectorSize);
-    while (r < 0 && errno == EINTR);
+    const ssize_t r = RetryOnSignal(
+        [&] { return ::pwrite(m_fd.Get(), m_buffer.get(), n, off_t(first) * kSectorSize); });
     if (r != ssize_t(n)) return Fail(WriteCause(r < 0 ? errno : 0));
     return true;
 }

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "disk/file_lock.h"
+#include "disk/device_hold.h"
 #include "disk/medium.h"
 #include "host/unique_fd.h"
 
@@ -51,7 +51,7 @@ private:
     UniqueFd m_fd;
     bool m_bReadOnly = false;
     IoError m_lastError = IoError::None;
-    FileLock m_lock;
+    DeviceHold m_lock;
     std::unique_ptr<std::uint8_t, FreeAligned> m_buffer;  // aligned for O_DIRECT
 };
 

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <sstream>
 #include <string_view>
 #include <vector>
+
+#include "host/small_file.h"
 
 namespace orv {
 
@@ -155,18 +156,18 @@ bool ParseMapfile(const std::string& text, const std::string& name, DdrescueMap&
 }
 
 bool ReadMapfile(const std::string& path, DdrescueMap& out, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": the mapfile cannot be read";
-        return false;
+    std::string text;
+    switch (ReadSideFile(path, text, error)) {
+        case SideFile::Read:
+            return ParseMapfile(text, path, out, error);
+        case SideFile::Missing:
+            error = path + ": the mapfile cannot be read";
+            return false;
+        case SideFile::Refused:
+            error += "; it is not read as a mapfile";
+            return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        error = path + ": the mapfile cannot be read";
-        return false;
-    }
-    return ParseMapfile(text.str(), path, out, error);
+    return false;
 }
 
 std::string FormatMapfile(const SectorBits& read, const std::string& comment, char unreadStatus) {

@@ -9,14 +9,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/full_io.h"
+
 namespace orv {
 
 bool FileLock::Take(int fd, const std::string& path, std::string& holder) {
     if (m_bHeld || fd < 0) return true;
-    int rc;
-    do rc = ::flock(fd, LOCK_EX | LOCK_NB);
-    while (rc != 0 && errno == EINTR);
-    if (rc == 0) {
+    if (RetryOnSignal([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) == 0) {
         m_bHeld = true;
         return true;
     }
@@ -29,6 +28,13 @@ bool FileLock::Take(int fd, const std::string& path, std::string& holder) {
 bool FileLock::Want(int fd, const std::string& path, std::string& holder) {
     m_bWanted = true;
     return Take(fd, path, holder);
+}
+
+bool FileLock::Hold(int fd, const std::string& path, std::string& error) {
+    std::string holder;
+    if (Want(fd, path, holder)) return true;
+    error = InUseText(path, holder);
+    return false;
 }
 
 void FileLock::Release(int fd) {

@@ -11,6 +11,9 @@ public:
     // The lock is wanted from now on; taken at once when fd is open (-1: when it opens later).
     // False when another program holds it; holder then names it where that is known.
     bool Want(int fd, const std::string& path, std::string& holder);
+    // Want, with the message for the user when another program holds it: what a medium's Lock
+    // does.
+    bool Hold(int fd, const std::string& path, std::string& error);
     // Gives the lock back; it is no longer wanted.
     void Release(int fd);
     // Before a request: true unless the lock is wanted and cannot be had.

@@ -6,58 +6,29 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "disk/ddrescue_map.h"
 #include "disk/geometry.h"
+#include "host/full_io.h"
+#include "host/small_file.h"
 
 namespace orv {
-
-namespace {
-
-bool FullPread(int fd, std::uint8_t* buf, std::size_t n, off_t at) {
-    while (n > 0) {
-        const ssize_t r = ::pread(fd, buf, n, at);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        buf += r;
-        n -= std::size_t(r);
-        at += r;
-    }
-    return true;
-}
-
-bool FullPwrite(int fd, const std::uint8_t* buf, std::size_t n, off_t at) {
-    while (n > 0) {
-        const ssize_t r = ::pwrite(fd, buf, n, at);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        buf += r;
-        n -= std::size_t(r);
-        at += r;
-    }
-    return true;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    out = s.str();
-    return true;
-}
-
-}  // namespace
 
 bool ImageMedium::LoadFaults(std::string& error) {
     m_faults.Clear();
     const std::string sidecar = FaultSidecarPath(m_path);
     std::string text;
-    if (ReadWholeFile(sidecar, text) && !FaultMap::Parse(text, sidecar, m_faults, error))
-        return false;
+    switch (ReadSideFile(sidecar, text, error)) {
+        case SideFile::Read:
+            if (!FaultMap::Parse(text, sidecar, m_faults, error)) return false;
+            break;
+        case SideFile::Missing:
+            break;
+        case SideFile::Refused:
+            error += "; it is not read as the sidecar of " + m_path;
+            return false;
+    }
     m_mapfile = m_namedMapfile.empty() ? FindMapfile(m_path) : m_namedMapfile;
     if (m_mapfile.empty()) return true;
     struct stat st {};
@@ -150,8 +121,8 @@ bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
     if (!EnsureOpen()) return Fail(NotOpenCause());
     if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     if (m_faults.BlocksRead(first, count)) return Fail(IoError::Unreadable);
-    if (!FullPread(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
-                   off_t(first) * kSectorSize))
+    const std::size_t n = std::size_t(count) * kSectorSize;
+    if (ReadFullyAt(m_fd.Get(), buffer, n, off_t(first) * kSectorSize) != ssize_t(n))
         return Fail(IoError::HostError);
     return true;
 }
@@ -163,8 +134,8 @@ bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
     if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     if (m_bReadOnly || m_faults.WriteProtected()) return Fail(IoError::WriteProtected);
     if (m_faults.BlocksWrite(first, count)) return Fail(IoError::Unwritable);
-    if (!FullPwrite(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
-                    off_t(first) * kSectorSize))
+    if (!WriteFullyAt(m_fd.Get(), buffer, std::size_t(count) * kSectorSize,
+                      off_t(first) * kSectorSize))
         // A file system remounted read-only under the image takes no write anywhere.
         return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
     return true;
@@ -174,19 +145,14 @@ bool ImageMedium::Flush() {
     m_lastError = IoError::None;
     if (!m_fd.Valid()) return Fail(NotOpenCause());
     if (m_bReadOnly) return true;  // nothing was written
-    int rc;
-    do rc = ::fdatasync(m_fd.Get());
-    while (rc != 0 && errno == EINTR);
+    int rc = RetryOnSignal([&] { return ::fdatasync(m_fd.Get()); });
     if (rc != 0) return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
     return true;
 }
 
 bool ImageMedium::Lock(std::string& error) {
     // An image that is not there yet is locked when it arrives (EnsureOpen, then Ready).
-    std::string holder;
-    if (m_lock.Want(m_fd.Get(), m_path, holder)) return true;
-    error = InUseText(m_path, holder);
-    return false;
+    return m_lock.Hold(m_fd.Get(), m_path, error);
 }
 
 void ImageMedium::Unlock() {
@@ -210,7 +176,7 @@ bool CreateBlankImage(const std::string& path, std::string& error) {
     }
     UniqueFd owner(fd);
     std::vector<std::uint8_t> zeros(std::size_t(kImageSize), 0);
-    if (!FullPwrite(fd, zeros.data(), zeros.size(), 0) || !owner.Close()) {
+    if (!WriteFullyAt(fd, zeros.data(), zeros.size(), 0) || !owner.Close()) {
         error = path + ": " + std::strerror(errno);
         ::unlink(path.c_str());
         return false;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "host/full_io.h"
 #include "host/unique_fd.h"
 
 namespace orv {
@@ -220,9 +221,7 @@ bool IsImdFile(const std::string& path) {
     const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.Valid()) return false;
     std::uint8_t head[kSignatureSize];
-    ssize_t got;
-    do got = ::pread(fd.Get(), head, sizeof head, 0);
-    while (got < 0 && errno == EINTR);
+    const ssize_t got = ReadFullyAt(fd.Get(), head, sizeof head, 0);
     return got == ssize_t(sizeof head) && HasImdSignature(head, sizeof head);
 }
 

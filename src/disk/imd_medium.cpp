@@ -9,6 +9,8 @@
 #include <cstring>
 #include <vector>
 
+#include "host/full_io.h"
+
 namespace orv {
 
 namespace {
@@ -18,15 +20,10 @@ namespace {
 constexpr std::int64_t kLargestImdFile = 32 * 1024 * 1024;
 
 bool ReadAll(int fd, std::vector<std::uint8_t>& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t r = ::pread(fd, bytes.data() + done, bytes.size() - done, off_t(done));
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return false;
-        if (r == 0) break;  // shorter than when it was measured: what is there is parsed
-        done += std::size_t(r);
-    }
-    bytes.resize(done);
+    // Shorter than when it was measured: what is there is parsed.
+    const ssize_t got = ReadFullyAt(fd, bytes.data(), bytes.size(), 0);
+    if (got < 0) return false;
+    bytes.resize(std::size_t(got));
     return true;
 }
 
@@ -79,10 +76,7 @@ bool ImdMedium::Write(int, int, const std::uint8_t*) {
 }
 
 bool ImdMedium::Lock(std::string& error) {
-    std::string holder;
-    if (m_lock.Want(m_fd.Get(), m_path, holder)) return true;
-    error = InUseText(m_path, holder);
-    return false;
+    return m_lock.Hold(m_fd.Get(), m_path, error);
 }
 
 void ImdMedium::Unlock() {
@@ -101,7 +95,8 @@ std::shared_ptr<IMedium> LoadImdMedium(const std::string& path, std::string& err
 
 std::string ImdWriteRefusalText(const std::string& path) {
     return path +
-           " is an ImageDisk file, which Orvalis only reads: nothing is written on it.\nFor an image "
+           " is an ImageDisk file, which Orvalis only reads: nothing is written on it.\nFor an "
+           "image "
            "that takes writes, merge it into one (Merge reads... in the Diskette menu, or "
            "orvalis-cli merge OUT.img " +
            path + ") and use that image.";

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "host/full_io.h"
+
 namespace orv {
 
 HostFile::~HostFile() {
@@ -53,15 +55,7 @@ bool HostFile::Open(const std::string& path, Mode mode) {
 
 bool HostFile::Flush() {
     if (!m_bWriting) return !m_bFailed;
-    std::size_t done = 0;
-    while (done < m_len && !m_bFailed) {
-        const ssize_t r = ::write(m_fd.Get(), m_buffer.get() + done, m_len - done);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0)
-            m_bFailed = true;
-        else
-            done += std::size_t(r);
-    }
+    if (!m_bFailed && !WriteFully(m_fd.Get(), m_buffer.get(), m_len)) m_bFailed = true;
     m_len = 0;
     m_bWriting = false;
     return !m_bFailed;
@@ -95,9 +89,8 @@ long HostFile::Read(std::uint8_t* buffer, long n) {
     while (total < n) {
         if (m_pos == m_len) {
             m_pos = m_len = 0;
-            ssize_t r;
-            do r = ::read(m_fd.Get(), m_buffer.get(), kBufferSize);
-            while (r < 0 && errno == EINTR);
+            const ssize_t r =
+                RetryOnSignal([&] { return ::read(m_fd.Get(), m_buffer.get(), kBufferSize); });
             if (r < 0) return total > 0 ? total : -1;
             if (r == 0) break;
             m_len = std::size_t(r);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "host/full_io.h"
+
 namespace orv::mount {
 
 bool CBackground::Start(std::string& error) {
@@ -27,14 +29,11 @@ bool CBackground::Start(std::string& error) {
     }
     writeEnd.Reset();
     char word = 1;
-    ssize_t n;
-    do n = ::read(readEnd.Get(), &word, 1);
-    while (n < 0 && errno == EINTR);
+    const ssize_t n = RetryOnSignal([&] { return ::read(readEnd.Get(), &word, 1); });
     if (n == 1 && word == 0) ::_exit(0);
     // The child ended before it was ready; it said why on the terminal.
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    RetryOnSignal([&] { return ::waitpid(child, &status, 0); });
     ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 1);
 }
 
@@ -52,8 +51,7 @@ void CBackground::Ready() {
         if (null > STDERR_FILENO) ::close(null);
     }
     const char word = 0;
-    while (::write(m_ready.Get(), &word, 1) < 0 && errno == EINTR) {
-    }
+    RetryOnSignal([&] { return ::write(m_ready.Get(), &word, 1); });
     m_ready.Reset();
 }
 

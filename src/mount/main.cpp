@@ -4,11 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "host/standard_streams.h"
 #include "mount/background.h"
 #include "mount/mount_options.h"
 #include "mount/mount_run.h"
 
 int main(int argc, char** argv) {
+    if (!orv::FillClosedStandardStreams()) {
+        std::fputs("orvalis-mount: /dev/null cannot be opened for a closed standard stream\n",
+                   stderr);
+        return orv::kNoStandardStreams;
+    }
     using namespace orv::mount;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     MountOptions options;

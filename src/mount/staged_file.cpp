@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "host/full_io.h"
+
 namespace orv::mount {
 
 int CStagedFile::Create(const std::string& privateFolder, std::uint64_t serial,
@@ -32,14 +34,7 @@ long CStagedFile::Write(const char* data, std::size_t size, std::int64_t offset,
     if (!m_fd.Valid()) return -EBADF;
     if (offset < m_size) return Fail(ESPIPE);
     if (offset + std::int64_t(size) > capacity) return Fail(ENOSPC);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n =
-            ::pwrite(m_fd.Get(), data + done, size - done, off_t(offset) + off_t(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return Fail(n < 0 ? errno : EIO);
-        done += std::size_t(n);
-    }
+    if (!WriteFullyAt(m_fd.Get(), data, size, off_t(offset))) return Fail(errno);
     m_size = offset + std::int64_t(size);
     return long(size);
 }

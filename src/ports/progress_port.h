@@ -2,6 +2,7 @@
 // a file line, a percentage and a counter line, and takes a request to stop.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -27,6 +28,9 @@ public:
     virtual ~IProgressSink() = default;
     virtual void SetPercent(int percent) = 0;
     virtual void ShowCounts(long done, long total) = 0;
+    // The bytes behind the counts, where an operation knows them (a display may show them and
+    // the time left); nothing by default.
+    virtual void ShowBytes(std::int64_t /*done*/, std::int64_t /*total*/) {}
     virtual bool CancelRequested() const = 0;
 };
 

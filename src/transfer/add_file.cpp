@@ -10,18 +10,6 @@ namespace orv {
 
 namespace {
 
-ProgressSpec AddProgressSpec(const std::string& path) {
-    ProgressSpec display;
-    display.left = Picture::Computer;
-    display.right = Picture::Diskette;
-    display.title = "Adding file, please wait...";
-    display.fileLine = path;
-    display.askBeforeCancel = true;
-    display.cancelQuestion = "Do you really want to interrupt this action ?";
-    display.countFormat = "%ld sectors of %ld sectors added";
-    return display;
-}
-
 // The message for a part that did not reach the diskette.
 std::string AddFailureText(const LoopFailure& failure, const std::string& path,
                            std::uint32_t recordedSize) {
@@ -111,26 +99,36 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     }
     const std::int32_t rest = std::int32_t(record.size) - start;
 
+    const ProgressSpec display =
+        FileTransferProgress(Picture::Computer, Picture::Diskette, "Adding file, please wait...",
+                             path, "%ld sectors of %ld sectors added");
+    // One part from byte `from` on: the block filled and run, and what a cancelled or failed
+    // part left in memory taken back, with the message that says why.
+    enum class Part { Stored, Cancelled, Failed };
     OperationBlock block;
-    block.operation = OP_ADD;
-    block.document = this;
-    block.file = &source;
-    block.record = &record;
-    block.start = start;
-    block.wholeOnly = spread == AddSpread::Never;
-    const ProgressSpec display = AddProgressSpec(path);
-    const DocState before = Save();
-    if (RunOperation(block, display) != PROGRESS_OK) {
-        RollBack(before);
-        Notify(User(), "Action has been interrupted by user.");
-        return -1;
-    }
-    if (block.result < 0) {
-        result.failure = block.failure;
-        RollBack(before);
-        Notify(User(), AddFailureText(block.failure, path, record.size));
-        return -1;
-    }
+    auto addPart = [&](std::int32_t from, bool wholeOnly) {
+        block = OperationBlock{};
+        block.operation = OP_ADD;
+        block.document = this;
+        block.file = &source;
+        block.record = &record;
+        block.start = from;
+        block.wholeOnly = wholeOnly;
+        const DocState before = Save();
+        if (RunOperation(block, display) != PROGRESS_OK) {
+            RollBack(before);
+            Notify(User(), "Action has been interrupted by user.");
+            return Part::Cancelled;
+        }
+        if (block.result < 0) {
+            result.failure = block.failure;
+            RollBack(before);
+            Notify(User(), AddFailureText(block.failure, path, record.size));
+            return Part::Failed;
+        }
+        return Part::Stored;
+    };
+    if (addPart(start, spread == AddSpread::Never) != Part::Stored) return -1;
     if (block.result >= rest) {
         FormatRecord(record);
         m_files.push_back(record);
@@ -152,22 +150,9 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
         // One that never takes a write is told as such, and another is asked for in its place.
         if (RefuseReadOnlyMedium()) continue;
         record.extension = StrFormat("%d", partIndex + 1);
-        block = OperationBlock{};
-        block.operation = OP_ADD;
-        block.document = this;
-        block.file = &source;
-        block.record = &record;
-        block.start = start + done;
-        const DocState beforePart = Save();
-        if (RunOperation(block, display) != PROGRESS_OK) {
-            RollBack(beforePart);
-            Notify(User(), "Action has been interrupted by user.");
-            return -1;
-        }
-        if (block.result < 0) {
-            result.failure = block.failure;
-            RollBack(beforePart);
-            Notify(User(), AddFailureText(block.failure, path, record.size));
+        const Part part = addPart(start + done, false);
+        if (part == Part::Cancelled) return -1;
+        if (part == Part::Failed) {
             // A file that changed meanwhile cannot go on; otherwise nothing of this part was
             // kept: ask again for a diskette under the same mark.
             if (block.failure.sourceChanged || block.failure.hostFile) return -1;

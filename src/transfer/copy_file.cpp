@@ -11,18 +11,6 @@ namespace orv {
 
 namespace {
 
-ProgressSpec CopyProgressSpec(const std::string& target) {
-    ProgressSpec display;
-    display.left = Picture::Diskette;
-    display.right = Picture::Computer;
-    display.title = "Copying file from diskette, please wait...";
-    display.fileLine = target;
-    display.askBeforeCancel = true;
-    display.cancelQuestion = "Do you really want to interrupt this action ?";
-    display.countFormat = "%ld B of %ld copied.";
-    return display;
-}
-
 // The extension of a further part is its part number: anything that reads as a number other
 // than 0.
 bool IsFurtherPart(const std::string& extension) {
@@ -138,7 +126,9 @@ int COrvalisDoc::CopyFromDiskette(FileRecord& key, const std::string& target, bo
         Notify(User(), why.empty() ? note : why + "\n\n" + note);
         return -1;
     };
-    const ProgressSpec display = CopyProgressSpec(target);
+    const ProgressSpec display = FileTransferProgress(Picture::Diskette, Picture::Computer,
+                                                      "Copying file from diskette, please wait...",
+                                                      target, "%ld B of %ld copied.");
     SpreadFile spread{record.size, record.modificationTime, {m_volume.Identity()}};
     for (;;) {
         const std::int32_t count = more ? here : size - at;

@@ -1,6 +1,7 @@
 // The worker routine of the file transfers.
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "transfer/document.h"
 #include "transfer/file_loops.h"
@@ -78,12 +79,27 @@ int DlouhaOperace(WorkerBlock* block) {
     return 0;
 }
 
+ProgressSpec FileTransferProgress(Picture from, Picture to, std::string title, std::string fileLine,
+                                  std::string countFormat) {
+    ProgressSpec display;
+    display.left = from;
+    display.right = to;
+    display.title = std::move(title);
+    display.fileLine = std::move(fileLine);
+    display.askBeforeCancel = true;
+    display.cancelQuestion = "Do you really want to interrupt this action ?";
+    display.countFormat = std::move(countFormat);
+    return display;
+}
+
 int COrvalisDoc::RunOperation(OperationBlock& block, const ProgressSpec& display) {
     WorkerBlock worker{&block, nullptr};
-    return m_ports.progress->RunProgress(display, [&worker](IProgressSink& sink) {
+    const int rc = m_ports.progress->RunProgress(display, [&worker](IProgressSink& sink) {
         worker.dialog = &sink;
         DlouhaOperace(&worker);
     });
+    if (rc != PROGRESS_OK) ++m_cancels;
+    return rc;
 }
 
 }  // namespace orv

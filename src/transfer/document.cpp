@@ -115,24 +115,25 @@ std::string CopiesDifferText(const std::vector<FileRecord>& unsettled) {
 }  // namespace
 
 bool COrvalisDoc::LoadFiles() {
-    if (m_volume.ReadFat(false) == 0) return false;
-    // Copies that differ hold a table write that was cut short: a file listed from either copy
-    // alone could lack units, or take another file's. The units' own tags settle it.
-    std::vector<FileRecord> unsettled;
-    m_bCopiesDiffer = m_volume.SettleDifferingCopies(&unsettled) > 0;
-    std::vector<FileRecord> files;
-    const int listed = m_volume.ListFiles(files);
-    if (m_bCopiesDiffer) Notify(User(), CopiesDifferText(unsettled));
-    if (listed == -2)
+    DisketteListing listing;
+    const OpenEnd end = ReadDisketteFiles(m_volume, listing);
+    if (!Listed(end)) return false;
+    TakeFiles(end, listing);
+    return true;
+}
+
+void COrvalisDoc::TakeFiles(OpenEnd end, DisketteListing& listing) {
+    m_bCopiesDiffer = end == OpenEnd::CopiesDiffer;
+    if (m_bCopiesDiffer) Notify(User(), CopiesDifferText(listing.unsettled));
+    if (listing.headersUnreadable)
         Notify(User(),
                "Cannot read first sector of at least one file on diskette.\nRun Diske Service if "
                "you want to use this file(s).");
-    for (FileRecord& record : files) FormatRecord(record);
-    m_files = std::move(files);
+    for (FileRecord& record : listing.files) FormatRecord(record);
+    m_files = std::move(listing.files);
     ++m_listReadings;
     m_driveChanges = m_drive.Changes();
     m_bPromptAnswered = false;
-    return true;
 }
 
 bool COrvalisDoc::RefuseWhileCopiesDiffer() {
@@ -166,19 +167,28 @@ int COrvalisDoc::OpenDiskette() {
         }
         m_lock = std::move(lock);
     }
-    const int sector0 = m_volume.CheckSector0();
-    m_bSignatureSeen = sector0 == 0;
-    if (sector0 == -2) return -3;
-    if (sector0 == -1 &&
-        Ask(User(),
-            "Diskette seems to be not formated for Orvalis\nor was formated in previous version "
-            "of Orvalis.\n\nDo you want to open the diskette.",
-            Buttons::YesNo) != Answer::Yes)
-        return -4;
-    const int ids = m_volume.FindIdSectors();
-    if (ids == -2) return -3;
-    if (ids == -1) return -1;
-    if (!LoadFiles()) return -2;
+    DisketteListing listing;
+    const OpenEnd end = OpenDisketteFiles(m_volume, listing, [this] {
+        return Ask(User(),
+                   "Diskette seems to be not formated for Orvalis\nor was formated in previous "
+                   "version of Orvalis.\n\nDo you want to open the diskette.",
+                   Buttons::YesNo) == Answer::Yes;
+    });
+    m_bSignatureSeen = listing.signature;
+    switch (end) {
+        case OpenEnd::Sector0Unreadable:
+            return -3;
+        case OpenEnd::Declined:
+            return -4;
+        case OpenEnd::NoIdSectors:
+            return -1;
+        case OpenEnd::TableUnreadable:
+            return -2;
+        case OpenEnd::Opened:
+        case OpenEnd::CopiesDiffer:
+            break;
+    }
+    TakeFiles(end, listing);
     m_bOpen = true;
     return 0;
 }

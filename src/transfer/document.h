@@ -9,6 +9,7 @@
 
 #include "disk/drive.h"
 #include "disk/io_error.h"
+#include "fs/diskette_open.h"
 #include "fs/file_record.h"
 #include "fs/volume.h"
 #include "ports/drive_messages.h"
@@ -91,6 +92,9 @@ public:
     // damaged file's delete failed or was refused), counted over the document's life: a
     // caller that asked for the mark tells its own failure from this.
     int FailedMarks() const { return m_failedMarks; }
+    // Counts the long operations that ended at a Cancel the user confirmed, over the
+    // document's life: a batch of files tells a Cancel from a failure by it.
+    long Cancels() const { return m_cancels; }
 
     // List position of the first record whose display name matches the key's (and with exact
     // also its size and number texts); -1 when none. Case-insensitive.
@@ -174,6 +178,8 @@ private:
     // Reads the table (settling copies that differ) and the file list, telling the user what
     // they must know; false when the table cannot be read.
     bool LoadFiles();
+    // Takes the files an open or a reading again found, telling the user what they must know.
+    void TakeFiles(OpenEnd end, DisketteListing& listing);
     // The diskette in the drive is the one opened: its ID record and its table say so.
     bool SameDisketteInDrive();
     // True, with the user told why, when the table copies differ: nothing may be written then.
@@ -190,6 +196,7 @@ private:
     std::string m_lockError;
     bool m_bCopiesDiffer = false;  // the open diskette's table copies differ (settled in memory)
     int m_failedMarks = 0;
+    long m_cancels = 0;
     bool m_bSignatureSeen = false;
     bool m_bTargetOpened = false;      // the last CopyFromDiskette created or opened its target
     std::uint64_t m_driveChanges = 0;  // the drive's changes when the diskette was last read

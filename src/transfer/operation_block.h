@@ -15,6 +15,11 @@ class COrvalisDoc;
 
 enum : std::int32_t { OP_COPY = 26, OP_ADD = 30, OP_COPY_REST = 32 };
 
+// The progress dialog of a file moving between the hard disk and the diskette: the pictures
+// of its way, its title, the file and the counter; cancelling is asked first.
+ProgressSpec FileTransferProgress(Picture from, Picture to, std::string title, std::string fileLine,
+                                  std::string countFormat);
+
 struct OperationBlock {
     std::int32_t operation = 0;
     COrvalisDoc* document = nullptr;

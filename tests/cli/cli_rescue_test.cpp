@@ -1,5 +1,8 @@
 // orvalis-cli image, merge, rescue and scan end to end, on image files with .faults sidecars.
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <map>
 
 #include "cli_fixture.h"
 #include "transfer/report_reader.h"
@@ -253,8 +256,17 @@ TEST_F(CliRescue, ScanReportsABoxAndCopiesEverythingOutInsideTheFolder) {
     EXPECT_NE(sums.find(dots["sha256"].get<std::string>() + "  _..\n"), std::string::npos) << sums;
     EXPECT_FALSE(std::filesystem::exists(out / "a" / "SHA256SUMS"));  // nothing there is whole
 
-    // Nothing is copied over what is there; and a line of a batch scans as well.
-    EXPECT_EQ(Cmd("scan --extract " + out.string() + " " + box.string()).status, 1);
+    // Run again, the extraction finds every folder and file there and writes nothing; a file
+    // in the way of an image's folder is never overwritten. A line of a batch scans as well.
+    const std::string before = Slurp((out / "evil" / "SHA256SUMS").string());
+    EXPECT_EQ(Cmd("scan --extract " + out.string() + " " + box.string()).status, 0);
+    EXPECT_EQ(Slurp((out / "evil" / "SHA256SUMS").string()), before);
+    std::filesystem::remove_all(out / "a");
+    WriteText((out / "a").string(), "mine");
+    run = Cmd("scan --extract " + out.string() + " " + box.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("/a exists; it is not overwritten."), std::string::npos) << run.err;
+    EXPECT_EQ(Slurp((out / "a").string()), "mine");
     EXPECT_EQ(Batch("", "scan " + box.string() + "\n").status, 0);
     EXPECT_EQ(Cmd("scan " + dir.File("no-such-folder")).status, 1);
 }
@@ -311,6 +323,47 @@ TEST_F(CliRescue, HolesInImagesAreReportedAsUnreadableAndFilledFromAnotherCopy) 
     run = Cmd("--drive " + a + " --answer ok copy doc.bin " + back + " --report-json " + json);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadBytes(back), expected);
+}
+
+// A side file of an image may be anything a user or another tool left under that name: one that
+// is not a small regular file refuses the image at once and is never waited on or read whole.
+TEST_F(CliRescue, ASideFileThatIsNoSmallRegularFileRefusesItsImageAtOnce) {
+    const auto box = dir.Path() / "box";
+    std::filesystem::create_directories(box);
+    const std::string good = Formatted("box/good.img", "GOOD");
+    const std::string piped = Formatted("box/piped.img", "PIPED");
+    const std::string zeros = Formatted("box/zeros.img", "ZEROS");
+    ASSERT_EQ(::mkfifo((piped + ".faults").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", zeros + ".faults");
+    const auto before = ReadBytes(piped);
+
+    CliRun run = Cmd("--drive " + piped + " list");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(piped + ".faults is not a regular file"), std::string::npos) << run.err;
+    run = Cmd("--drive " + good + " --mapfile " + zeros + ".faults list");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(zeros + ".faults is not a regular file"), std::string::npos) << run.err;
+    const std::string large = dir.File("large.map");
+    WriteText(large, std::string(1024 * 1024 + 1, '#'));
+    run = Cmd("--drive " + good + " --mapfile " + large + " list");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(large + " is larger than 1 MiB"), std::string::npos) << run.err;
+
+    // The scan lists both as not readable and goes on with the rest.
+    run = Cmd("scan --json " + box.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto j = nlohmann::json::parse(run.out);
+    ASSERT_EQ(j["images"].size(), 3u);
+    std::map<std::string, std::string> states;
+    for (const auto& image : j["images"]) states[image["path"]] = image["state"];
+    EXPECT_EQ(states, (std::map<std::string, std::string>{
+                          {good, "ok"}, {piped, "not readable"}, {zeros, "not readable"}}));
+
+    // Imaging that would go on from its record refuses one that is a pipe, and leaves OUT alone.
+    run = Cmd("--drive " + good + " image " + piped);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(piped + ".faults is not a regular file"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadBytes(piped), before);
 }
 
 }  // namespace

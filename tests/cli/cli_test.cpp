@@ -223,7 +223,6 @@ TEST_F(Cli, DeleteAsksFirstAndRemovesTheNamedFiles) {
                   .status,
               0);
     EXPECT_EQ(Cmd("--drive " + img + " --answer no delete a.txt").status, 1);
-    EXPECT_EQ(ListJson(img).size(), 3u);
     // A second a.txt goes on, with a note (the status stays 0).
     std::filesystem::create_directory(dir.Path() / "other");
     const CliRun again = Cmd("--drive " + img + " add " + Host("other/a.txt", {4}));
@@ -378,6 +377,34 @@ TEST_F(Cli, ADisketteOpenInOneProgramIsRefusedToAnother) {
     for (int i = 0; i < 100 && (later = Cmd("--drive " + image + " list")).status != 0; ++i)
         ::usleep(50000);
     EXPECT_EQ(later.status, 0) << later.err;
+}
+
+// A program started with a standard stream closed would give that number to the image it opens
+// and write its listing, its questions or its summary into it.
+TEST_F(Cli, ClosedStandardStreamsNeverReachTheImage) {
+    const std::string image = Formatted("streams.img", "STREAMS");
+    ASSERT_EQ(Cmd("--drive " + image + " add " + Host("a.txt", {1, 2, 3})).status, 0);
+    const auto before = ReadBytes(image);
+    auto run = [&](const std::string& args, const std::string& closing) {
+        const std::string line = "timeout 120 " + std::string(ORVALIS_CLI) + " --drive " + image +
+                                 " " + args + " " + closing;
+        const int rc = std::system(line.c_str());
+        return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    };
+    int n = 0;
+    for (const std::string closing : {">&-", "2>&-", ">&- 2>&-", "<&- >&- 2>&-"}) {
+        SCOPED_TRACE(closing);
+        EXPECT_EQ(run("list", closing), 0);
+        EXPECT_EQ(ReadBytes(image), before);
+        // The delete asks first, on standard error, and the answer is No.
+        EXPECT_EQ(run("--answer no delete a.txt", closing), 1);
+        EXPECT_EQ(ReadBytes(image), before);
+        const std::string out = dir.File("copy" + std::to_string(++n) + ".img");
+        EXPECT_EQ(run("image " + out, closing), 0);
+        EXPECT_EQ(ReadBytes(image), before);
+        EXPECT_EQ(ReadBytes(out), before);
+    }
+    EXPECT_EQ(ListJson(image).size(), 1u);
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
 // The raw block device path, tried on loop devices where the machine lets us create them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -120,6 +125,56 @@ TEST_F(BlockDeviceTest, DeviceOfAnotherSizeIsRefused) {
     EXPECT_NE(error.find("1474560"), std::string::npos) << error;
     Bytes sector(kSectorSize, 0);
     EXPECT_FALSE(device.Read(0, 1, sector.data()));
+}
+
+// The hold is on the diskette, not on a name: a second node of the device and the image file
+// behind the loop device are the same diskette, and another program gets in by neither.
+TEST_F(BlockDeviceTest, TheDeviceIsHeldWhicheverNodeOrFileReachesIt) {
+    LoopDevice loop(path, false);
+    if (loop.Device().empty()) GTEST_SKIP() << "no loop device here: " << loop.Reason();
+    struct stat st {};
+    ASSERT_EQ(::stat(loop.Device().c_str(), &st), 0);
+    const std::string twinNode = dir.File("twin");
+    if (::mknod(twinNode.c_str(), S_IFBLK | 0600, st.st_rdev) != 0)
+        GTEST_SKIP() << "cannot make a second device node here: " << std::strerror(errno);
+
+    std::string error;
+    BlockDeviceMedium device, twin;
+    ImageMedium image;
+    ASSERT_TRUE(device.Load(loop.Device(), error)) << error;
+    ASSERT_TRUE(twin.Load(twinNode, error)) << error;
+    ASSERT_TRUE(image.Load(path, error)) << error;
+    ASSERT_TRUE(device.Lock(error)) << error;
+
+    Bytes sector(kSectorSize, 0);
+    error.clear();
+    EXPECT_FALSE(twin.Lock(error));
+    EXPECT_NE(error.find(twinNode + " is in use by another program"), std::string::npos) << error;
+    EXPECT_FALSE(twin.Read(0, 1, sector.data()));
+    EXPECT_EQ(twin.LastError(), IoError::InUse);
+    error.clear();
+    EXPECT_FALSE(image.Lock(error));
+    EXPECT_NE(
+        error.find(path + " is in use by another program (process " + std::to_string(::getpid())),
+        std::string::npos)
+        << error;
+    EXPECT_FALSE(image.Write(0, 1, sector.data()));
+
+    // Let go, the device is the other node's; and the image held, no node gets the device.
+    device.Unlock();
+    EXPECT_TRUE(twin.Read(0, 1, sector.data()));
+    twin.Unlock();
+    ASSERT_TRUE(image.Lock(error)) << error;
+    error.clear();
+    EXPECT_FALSE(device.Lock(error));
+    EXPECT_NE(error.find(loop.Device() + " is a loop device over " + path + ": " + path +
+                         " is in use by another program"),
+              std::string::npos)
+        << error;
+    EXPECT_FALSE(device.Write(0, 1, sector.data()));
+    EXPECT_EQ(device.LastError(), IoError::InUse);
+    image.Unlock();
+    EXPECT_TRUE(device.Lock(error)) << error;
 }
 
 }  // namespace

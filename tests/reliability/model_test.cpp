@@ -20,14 +20,15 @@
 #include "fs/volume.h"
 #include "ports/drive_messages.h"
 #include "reliability/harness.h"
+#include "transfer/file_batches.h"
 
 namespace orv::reliability {
 namespace {
 
 // What the sequences did, over all of them.
 struct Tally {
-    long adds = 0, copies = 0, deletes = 0, marks = 0, reopens = 0, swaps = 0, wear = 0;
-    long protects = 0, ejects = 0, strangers = 0, meddles = 0, checks = 0, tracks = 0;
+    long adds = 0, copies = 0, deletes = 0, batchDeletes = 0, marks = 0, reopens = 0, swaps = 0;
+    long wear = 0, protects = 0, ejects = 0, strangers = 0, meddles = 0, checks = 0, tracks = 0;
 };
 Tally g_tally;
 
@@ -215,26 +216,40 @@ private:
         CopyOne(r->displayName);
     }
 
+    // The user deletes one to three listed files at once: one confirmation, the table written
+    // with the last.
     void Delete() {
         if (!EnsureOpen()) return;
-        const FileRecord* r = RandomListed();
-        if (!r) return;
-        const std::string name = r->displayName;
-        m_log << " delete " << name;
+        std::vector<FileRecord> keys;
+        std::set<std::string> names;
+        for (int wanted = Pick(1, 3); wanted > 0; --wanted) {
+            const FileRecord* r = RandomListed();
+            if (r && names.insert(r->displayName).second) keys.push_back(*r);
+        }
+        if (keys.empty()) return;
+        for (const std::string& name : names) m_log << " delete " << name;
         const std::size_t shown = ShownCount();
-        const int rc = m_rig.Delete(name);
+        const DeleteFilesResult r = DeleteFiles(*m_rig.doc, keys);
         ++g_tally.deletes;
-        if (rc == 0) {
-            if (m_rig.Listed(name)) return Fail(name + " deleted but still listed");
-            if (!Model().count(name))
-                return Fail("delete of " + name + " took the file that replaced it");
-            Model().erase(name);
-        } else if (!Shown(shown)) {
-            Fail("delete of " + name + " failed without a message");
-        } else if (!m_rig.Listed(name) && m_rig.doc->IsOpen()) {
-            Fail("a failed delete of " + name + " took it from the list");
-        } else {
-            Model()[name].certain = false;  // the table may or may not have reached the diskette
+        if (keys.size() > 1) ++g_tally.batchDeletes;
+        if (r.end == BatchEnd::Done) {
+            if (r.deleted != int(keys.size())) return Fail("a whole delete counted otherwise");
+            for (const std::string& name : names) {
+                if (m_rig.Listed(name)) return Fail(name + " deleted but still listed");
+                if (!Model().count(name))
+                    return Fail("delete of " + name + " took the file that replaced it");
+                Model().erase(name);
+            }
+            return;
+        }
+        if (r.end != BatchEnd::Failed) return Fail("a confirmed delete did not start");
+        // The first confirmation, then why it failed.
+        if (ShownCount() < shown + 2) return Fail("delete failed without a message");
+        for (const std::string& name : names) {
+            if (!m_rig.Listed(name) && m_rig.doc->IsOpen())
+                return Fail("a failed delete of " + name + " took it from the list");
+            // The table may or may not have reached the diskette.
+            if (auto it = Model().find(name); it != Model().end()) it->second.certain = false;
         }
     }
 
@@ -563,6 +578,7 @@ TEST(ModelTest, RandomSessionsKeepMemoryDisketteAndModelInStep) {
     ReportFigure("model_adds", g_tally.adds);
     ReportFigure("model_copies_checked", g_tally.copies);
     ReportFigure("model_deletes", g_tally.deletes);
+    ReportFigure("model_deletes_of_several", g_tally.batchDeletes);
     ReportFigure("model_marks", g_tally.marks);
     ReportFigure("model_reopens", g_tally.reopens);
     ReportFigure("model_swaps", g_tally.swaps);

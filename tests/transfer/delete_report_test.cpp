@@ -97,22 +97,6 @@ TEST_F(DeleteAndReport, AWriteProtectedDisketteRefusesADeleteAndKeepsTheFile) {
     EXPECT_EQ(disk->Bytes(), before);
 }
 
-TEST_F(DeleteAndReport, DeletingSeveralFilesWritesTheTableOnceAtTheEnd) {
-    ASSERT_EQ(doc->OpenDiskette(), 0);
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
-        ASSERT_EQ(doc->AddFile(HostFile(name, Pattern(700, 1)), 0), 0);
-    const long writesBefore = disk->WriteRequests();
-    std::vector<FileRecord> keys(doc->Files().begin(), doc->Files().end());
-    EXPECT_EQ(doc->DeleteFromDiskette(keys[0], false, true), 0);
-    EXPECT_EQ(doc->DeleteFromDiskette(keys[1], false, true), 0);
-    EXPECT_EQ(disk->WriteRequests(), writesBefore);
-    EXPECT_EQ(doc->DeleteFromDiskette(keys[2], true, true), 0);
-    EXPECT_EQ(disk->WriteRequests(), writesBefore + 2);  // one table sector, both copies
-    doc->CloseDiskette();
-    ASSERT_EQ(doc->OpenDiskette(), 0);
-    EXPECT_TRUE(doc->Files().empty());
-}
-
 // A diskette that leaves the drive in the middle of a delete of several files is read again
 // when it comes back: the deletes kept in memory are gone with that, and the delete that was to
 // write the table refuses rather than leave them undone unsaid.

@@ -1,6 +1,10 @@
 // The rescue tools' core: reading a worn diskette in drive order into an image and going on
 // with it later, merging reads, a file from several copies, and the parts of spread files.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #include "disk/image_medium.h"
@@ -12,6 +16,7 @@
 #include "transfer/rescue/file_rescue.h"
 #include "transfer/rescue/image_merge.h"
 #include "transfer/rescue/image_volume.h"
+#include "transfer/rescue/output_image.h"
 #include "transfer/rescue/spread_groups.h"
 #include "transfer_fakes.h"
 
@@ -217,6 +222,79 @@ TEST_F(RescueTest, ImagingRefusesAnotherDisketteAndKeepsWhatAnInterruptedRunRead
     EXPECT_FALSE(std::filesystem::exists(dir.File("none.img.faults")));
 }
 
+// A run killed at any step that changes the hard disk (by a signal that nothing can catch)
+// leaves what the next run finishes: the image never stands without its record, and no
+// temporary stays behind.
+TEST_F(RescueTest, ImagingKilledAtEveryStepIsFinishedByTheNextRun) {
+    auto diskette = Diskette("KILLED", {{1, 3000}});
+    auto worn = std::make_shared<MemoryMedium>(diskette->Bytes());
+    worn->Faults().Set(2000, Fault::Unreadable);
+    CDrive drive;
+    drive.InsertMedium(worn, "drive");
+    auto expected = diskette->Bytes();
+    std::fill(expected.begin() + 2000 * kSectorSize, expected.begin() + 2001 * kSectorSize, 0);
+
+    for (const bool withMapfile : {false, true}) {
+        SCOPED_TRACE(withMapfile ? "mapfile" : "sidecar");
+        const auto folder = dir.Path() / (withMapfile ? "mapfile" : "sidecar");
+        std::filesystem::create_directory(folder);
+        const std::string out = (folder / "one.img").string();
+        const std::string record = withMapfile ? (folder / "one.map").string() : out + ".faults";
+        const std::string mapfile = withMapfile ? record : std::string();
+        bool finished = false;
+        int cuts = 0;
+        for (int cutAt = 1; !finished && cutAt < 50; ++cutAt) {
+            std::filesystem::remove(out);
+            std::filesystem::remove(record);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                int step = 0;
+                SetOutputImageCutHook([&] {
+                    if (++step == cutAt) ::raise(SIGKILL);
+                });
+                ::_exit(ImageDiskette(drive, out, 0, runner, mapfile).Ok() ? 0 : 3);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            if (WIFEXITED(status)) {
+                EXPECT_EQ(WEXITSTATUS(status), 0);
+                finished = true;
+            } else {
+                ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+                ++cuts;
+                if (std::filesystem::exists(out)) {
+                    EXPECT_TRUE(std::filesystem::exists(record)) << "cut at step " << cutAt;
+                }
+                const ImagingOutcome next = ImageDiskette(drive, out, 0, runner, mapfile);
+                EXPECT_TRUE(next.Ok()) << "cut at step " << cutAt << ": " << next.error;
+            }
+            EXPECT_EQ(ReadBytes(out), expected) << "cut at step " << cutAt;
+            std::vector<std::string> left;
+            for (const auto& entry : std::filesystem::directory_iterator(folder))
+                left.push_back(entry.path().filename().string());
+            std::sort(left.begin(), left.end());
+            EXPECT_EQ(left, (withMapfile ? std::vector<std::string>{"one.img", "one.map"}
+                                         : std::vector<std::string>{"one.img", "one.img.faults"}))
+                << "cut at step " << cutAt;
+            if (!withMapfile) {
+                EXPECT_EQ(Sidecar(out), "unreadable 2000\n");
+            }
+        }
+        EXPECT_TRUE(finished);
+        EXPECT_GE(cuts, 5);  // the record, the image, its room, its sectors, the last record
+    }
+    // Where a file system cannot make a nameless file, the image is named before it has its
+    // room: one cut there is empty, beside a record of nothing read, and is filled in too.
+    const std::string empty = dir.File("empty.img");
+    WriteBytes(empty, {});
+    WriteText(empty + ".faults", "unreadable 0-2879\n");
+    const ImagingOutcome filled = ImageDiskette(drive, empty, 0, runner);
+    EXPECT_TRUE(filled.Ok()) << filled.error;
+    EXPECT_EQ(ReadBytes(empty), expected);
+    EXPECT_EQ(Sidecar(empty), "unreadable 2000\n");
+}
+
 TEST(ChooseCopy, TheMajorityWinsAndATieGoesToTheEarliestInput) {
     const std::vector<std::uint8_t> a(kSectorSize, 'a'), b(kSectorSize, 'b'), c(kSectorSize, 'c');
     struct Case {
@@ -306,10 +384,14 @@ TEST_F(RescueTest, AFileComesBackFromTwoDamagedCopiesOnDifferentDiskettes) {
     EXPECT_FALSE(std::filesystem::exists(request.target));
 }
 
-TEST_F(RescueTest, AnImageOpensAsFarAsItsSystemAreaAllows) {
+// How far an open gets is the file system's; the image tells it in the scan's words, and
+// names the files whose header does not read.
+TEST_F(RescueTest, AnImageTellsHowItsOpenEndedInItsOwnWords) {
     auto diskette = Diskette("STATES", {{1, 5000}, {2, 100}});
     auto differing = std::make_shared<MemoryMedium>(diskette->Bytes());
     PutU16(differing->SectorData(15) + 2 * 5, FAT_FREE);  // copy 2 of the table loses a unit
+    auto unsigned_ = std::make_shared<MemoryMedium>(diskette->Bytes());
+    std::fill_n(unsigned_->SectorData(0), kSectorSize, 0);
     const MemoryMedium blank;
     struct Case {
         const MemoryMedium& diskette;
@@ -319,12 +401,10 @@ TEST_F(RescueTest, AnImageOpensAsFarAsItsSystemAreaAllows) {
         std::size_t headerless;
     };
     const Case cases[] = {
-        {*diskette, "", ImageState::Ok, 2, 0},
         {*diskette, "unreadable 74\n", ImageState::Ok, 1, 1},  // file 2's header
-        {*differing, "", ImageState::CopiesDiffer, 2, 0},      // file 1's own units confirm it
-        {*diskette, "unreadable 0\n", ImageState::Sector0Unreadable, 0, 0},
+        {*differing, "", ImageState::CopiesDiffer, 2, 0},
+        {*unsigned_, "", ImageState::NotFormatted, 2, 0},  // listed all the same
         {*diskette, "unreadable 1-3\n", ImageState::NoIdSectors, 0, 0},
-        {*diskette, "bad 4-25\n", ImageState::TableUnreadable, 0, 0},
         {blank, "", ImageState::NotFormatted, 0, 0},
     };
     int n = 0;
@@ -366,10 +446,21 @@ TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {
     EXPECT_EQ(SpreadPartNumber("001"), 0);  // a file's own extension, not a part number
     EXPECT_EQ(SpreadPartNumber(""), 0);
     const std::int32_t full = 1427653;
+    // Every copy of a part here comes from one diskette, read more than once: one part.
     auto part = [](std::string name, std::uint32_t date, int k, std::int32_t capacity, bool intact,
                    std::size_t image) {
-        const std::string ext = k == 0 ? "avi" : std::to_string(k);
-        return SpreadPart{name, name + "." + ext, 3000000, date, k, capacity, intact, image, 0};
+        SpreadPart p;
+        p.name = name;
+        p.displayName = name + "." + (k == 0 ? "avi" : std::to_string(k));
+        p.size = 3000000;
+        p.modificationTime = date;
+        p.part = k;
+        p.capacity = capacity;
+        p.intact = intact;
+        p.image = image;
+        p.diskette = name + std::to_string(date) + "/" + std::to_string(k);
+        p.sha256 = intact ? p.diskette : "";
+        return p;
     };
     const std::vector<SpreadPart> parts = {
         part("movie", 7, 1, full, false, 0),  // a damaged copy of part 1 ...
@@ -395,6 +486,29 @@ TEST(SpreadGroups, PartsOfOneFileGoTogetherAndCompleteNeedsAnIntactCopyOfEach) {
     const auto again = GroupSpreadParts(damaged);
     EXPECT_EQ(again[0].chosen, (std::vector<std::size_t>{1, 0, 3}));
     EXPECT_FALSE(again[0].complete);
+    EXPECT_FALSE(again[0].ambiguous);
+
+    // Two files of one name, size and date: copies of a part that are not one part (intact
+    // with other bytes, or a damaged one from another diskette) make the set ambiguous, and
+    // nothing is chosen from it.
+    for (const bool intact : {true, false}) {
+        std::vector<SpreadPart> two = parts;
+        two.push_back(part("movie", 7, 2, full, intact, 6));
+        two.back().diskette = "another diskette";
+        two.back().sha256 = intact ? "other bytes" : "";
+        const auto mixed = GroupSpreadParts(two);
+        EXPECT_TRUE(mixed[0].ambiguous);
+        EXPECT_TRUE(mixed[0].chosen.empty());
+        EXPECT_FALSE(mixed[0].complete);
+        EXPECT_EQ(mixed[0].candidates, (std::vector<std::size_t>{3, 6}));
+        EXPECT_FALSE(mixed[1].ambiguous);
+    }
+    // An intact copy with the same bytes from another diskette (a copy of the diskette) is
+    // the same part.
+    std::vector<SpreadPart> copied = parts;
+    copied.push_back(part("movie", 7, 2, full, true, 6));
+    copied.back().diskette = "a copy";
+    EXPECT_FALSE(GroupSpreadParts(copied)[0].ambiguous);
 }
 
 }  // namespace

@@ -56,6 +56,8 @@ public:
 class InlineProgressRunner final : public IProgressRunner {
 public:
     int cancelAfterReports = 0;
+    // The run (counted from 1) whose first report is met with a confirmed Cancel.
+    int cancelInRun = 0;
     // Runs once at the worker's first report (to change the world while it works).
     std::function<void()> atFirstReport;
     int runs = 0;
@@ -80,6 +82,7 @@ private:
             if (runner.atFirstReport) std::exchange(runner.atFirstReport, nullptr)();
             if (runner.cancelAfterReports > 0 && ++reports >= runner.cancelAfterReports)
                 cancelled = true;
+            if (runner.cancelInRun == runner.runs) cancelled = true;
         }
         void ShowCounts(long a, long b) override { runner.counts.emplace_back(a, b); }
         bool CancelRequested() const override { return cancelled; }

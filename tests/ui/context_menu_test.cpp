@@ -1,7 +1,7 @@
 // The context menu in the four states, and the two properties boxes.
 #include <QMenu>
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui/view/context_menu_items.h"
 #include "ui_harness.h"
 
@@ -9,12 +9,6 @@ namespace orv::tests {
 namespace {
 
 using Items = std::vector<std::pair<int, std::string>>;
-
-Items Flatten(const std::vector<ContextItem>& items) {
-    Items out;
-    for (const ContextItem& i : items) out.emplace_back(i.id, i.text);
-    return out;
-}
 
 Items MenuItems(QMenu& menu) {
     Items out;
@@ -43,15 +37,9 @@ Items ManyMenu() {
     return m;
 }
 
-TEST(ContextMenuItems, TheFourStates) {
-    EXPECT_EQ(Flatten(ContextMenuItems({false, 0})), kClosedMenu);
-    EXPECT_EQ(Flatten(ContextMenuItems({true, 0})), kOpenNoneMenu);
-    EXPECT_EQ(Flatten(ContextMenuItems({true, 1})), kOneMenu);
-    EXPECT_EQ(Flatten(ContextMenuItems({true, 2})), ManyMenu());
-}
-
 class ContextMenuTest : public ViewTest {};
 
+// The context menu shows the commands' own actions: what the menu bar runs, it runs.
 TEST_F(ContextMenuTest, TheViewBuildsTheMenuOfItsState) {
     QMenu closed;
     view.BuildContextMenu(closed);
@@ -76,6 +64,10 @@ TEST_F(ContextMenuTest, TheViewBuildsTheMenuOfItsState) {
     QMenu many;
     view.BuildContextMenu(many);
     EXPECT_EQ(MenuItems(many), ManyMenu());
+    for (QAction* a : many.actions())
+        if (!a->isSeparator()) {
+            EXPECT_EQ(a, view.Commands().Action(a->data().toInt()));
+        }
 }
 
 TEST_F(ContextMenuTest, PropertiesShowTheBytesOnThisDiskette) {
@@ -85,9 +77,9 @@ TEST_F(ContextMenuTest, PropertiesShowTheBytesOnThisDiskette) {
     AddToDiskette("seven.txt", 700);
     // Rows: seven.txt, six.txt, one.txt.
     Select({2});
-    ASSERT_TRUE(view.ExecuteCommand(ID_PROPERTIES_ONE));
+    ASSERT_TRUE(view.Commands().Run(ID_PROPERTIES_ONE));
     Select({0, 1});
-    ASSERT_TRUE(view.ExecuteCommand(ID_PROPERTIES_MANY));
+    ASSERT_TRUE(view.Commands().Run(ID_PROPERTIES_MANY));
     const std::vector<Message> shown = user.script.Shown();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].text, "one.txt\n\nSize: 0 kB (Bytes 1000 )");
@@ -99,7 +91,7 @@ TEST_F(ContextMenuTest, PropertiesShowTheBytesOnThisDiskette) {
 TEST_F(ContextMenuTest, AboutFromTheContextMenuAsksTheFrame) {
     int requests = 0;
     QObject::connect(&view, &COrvalisView::aboutRequested, [&] { ++requests; });
-    ASSERT_TRUE(view.ExecuteCommand(ID_CONTEXT_ABOUT));
+    ASSERT_TRUE(view.Commands().Run(ID_CONTEXT_ABOUT));
     EXPECT_EQ(requests, 1);
 }
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "disk/geometry.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui/frame/drive_pane.h"
 #include "ui_harness.h"
 
@@ -49,21 +49,23 @@ protected:
         ASSERT_TRUE(control.Insert(first, user));
         view.OnInitialUpdate({});
     }
+    // The submenu of the command as it opens: filled afresh.
     std::vector<QAction*> Submenu(int id) {
-        menu.clear();
-        view.FillSubmenu(id, menu);
-        const QList<QAction*> actions = menu.actions();
+        QMenu* menu = view.Commands().Action(id)->menu();
+        EXPECT_NE(menu, nullptr);
+        if (!menu) return {};
+        emit menu->aboutToShow();
+        const QList<QAction*> actions = menu->actions();
         return {actions.begin(), actions.end()};
     }
 
     std::string first = temp.File("first.img");
-    QMenu menu;
 };
 
 TEST_F(DriveCommandsTest, ANewBlankImageGoesIntoTheDriveAndNeverOverwrites) {
     const std::string fresh = temp.File("fresh.img");
     chooser.replies.push_back({fresh});
-    ASSERT_TRUE(view.ExecuteCommand(ID_NEW_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_NEW_IMAGE));
     EXPECT_EQ(drive.Path(), fresh);
     EXPECT_EQ(ReadBytes(fresh), std::vector<std::uint8_t>(std::size_t(kImageSize), 0));
     EXPECT_EQ(recent.Paths().front(), fresh);
@@ -71,7 +73,7 @@ TEST_F(DriveCommandsTest, ANewBlankImageGoesIntoTheDriveAndNeverOverwrites) {
     // An image full of files is never replaced by a blank one.
     chooser.replies.push_back({first});
     const auto before = ReadBytes(first);
-    ASSERT_TRUE(view.ExecuteCommand(ID_NEW_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_NEW_IMAGE));
     EXPECT_EQ(ReadBytes(first), before);
     EXPECT_EQ(drive.Path(), fresh);
     ASSERT_EQ(user.script.Shown().size(), 1u);
@@ -83,7 +85,7 @@ TEST_F(DriveCommandsTest, RecentImagesGoBackIntoTheDrive) {
     const std::string second = temp.File("second.img");
     MakeFormattedImage(second, "SECOND");
     chooser.replies.push_back({second});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{second, first}));
 
     std::vector<QAction*> items = Submenu(ID_RECENT_IMAGES);
@@ -96,7 +98,7 @@ TEST_F(DriveCommandsTest, RecentImagesGoBackIntoTheDrive) {
 
     // A missing image is an empty drive, which is nothing to go back to.
     chooser.replies.push_back({temp.File("absent.img")});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(drive.Path(), temp.File("absent.img"));
     EXPECT_EQ(recent.Paths(), (std::vector<std::string>{first, second}));
     Submenu(ID_RECENT_IMAGES)[0]->trigger();
@@ -112,7 +114,7 @@ TEST_F(DriveCommandsTest, RecentImagesGoBackIntoTheDrive) {
                                                 "the list of recent images."});
 
     // With a diskette open nothing else goes into the drive.
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     EXPECT_FALSE(Submenu(ID_RECENT_IMAGES)[0]->isEnabled());
 }
 
@@ -143,7 +145,7 @@ TEST_F(DriveCommandsTest, AnImageGoesInWithItsMapfileAndARefusedMapfileIsSaid) {
     MakeFormattedImage(worn, "WORN");
     WriteText(map, "0 +\n0 512 +\n1024 1473536 +\n");
     chooser.replies.push_back({worn});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(drive.Path(), first);
     ASSERT_EQ(user.script.Shown().size(), 1u);
     EXPECT_EQ(user.script.Shown()[0].text,
@@ -155,7 +157,7 @@ TEST_F(DriveCommandsTest, AnImageGoesInWithItsMapfileAndARefusedMapfileIsSaid) {
 
     WriteText(map, "0 -\n0 35840 +\n35840 512 -\n36352 1438208 +\n");  // sector 70 bad
     chooser.replies.push_back({worn});
-    ASSERT_TRUE(view.ExecuteCommand(ID_INSERT_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_INSERT_IMAGE));
     EXPECT_EQ(drive.Path(), worn);
     EXPECT_EQ(view.DriveMapfile(), map);
     std::uint8_t sector[kSectorSize];

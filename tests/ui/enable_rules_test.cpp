@@ -1,21 +1,30 @@
-// When commands may run: the rule table in the four states, and the same rules on the menu
-// bar, the toolbar and the Del key of the real main window.
+// The window's commands: one action each, shown by the menu bar, the toolbar and the keys, and
+// enabled as the four states of the list allow.
 #include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
+#include <QToolBar>
+#include <set>
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
+#include "ui/commands/command_set.h"
 #include "ui/frame/main_frame.h"
-#include "ui/view/enable_rules.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
 namespace {
 
-const ViewState kClosed{false, 0};
-const ViewState kOpenNone{true, 0};
-const ViewState kOpenOne{true, 1};
-const ViewState kOpenMany{true, 2};
+struct State {
+    bool open;
+    int selected;
+};
+const State kClosed{false, 0};
+const State kOpenNone{true, 0};
+const State kOpenOne{true, 1};
+const State kOpenMany{true, 2};
 
+// When each command may run, as the user meets it in the four states.
 struct Rule {
     int id;
     bool closed, openNone, openOne, openMany;
@@ -30,6 +39,7 @@ const Rule kRules[] = {
     {ID_EDIT_PASTE, false, true, true, true},
     {ID_EDIT_COPY, false, false, true, true},
     {ID_DISKETTE_CLOSE, false, true, true, true},
+    {ID_DISKETTE_REFRESH, false, true, true, true},
     {ID_FILE_ADD, false, true, true, true},
     {ID_FILE_ADD_FROM, false, true, true, true},
     {ID_DISKETTE_INFO, false, true, true, true},
@@ -42,29 +52,10 @@ const Rule kRules[] = {
     {ID_DISK_SERVICE, true, true, true, true},
     {ID_CREATE_REPAIR_FILE, true, true, true, true},
     {ID_REPAIR_FILE, true, true, true, true},
+    {ID_APP_EXIT, true, true, true, true},
+    {ID_APP_ABOUT, true, true, true, true},
+    {ID_VIEW_TOOLBAR, true, true, true, true},
 };
-
-TEST(EnableRules, EveryCommandInTheFourStates) {
-    for (const Rule& r : kRules) {
-        SCOPED_TRACE(r.id);
-        EXPECT_EQ(CommandEnabled(r.id, kClosed), r.closed);
-        EXPECT_EQ(CommandEnabled(r.id, kOpenNone), r.openNone);
-        EXPECT_EQ(CommandEnabled(r.id, kOpenOne), r.openOne);
-        EXPECT_EQ(CommandEnabled(r.id, kOpenMany), r.openMany);
-    }
-    EXPECT_FALSE(CommandEnabled(ID_APP_ABOUT, kClosed).has_value());
-}
-
-TEST(EnableRules, CheckMarksFollowTheOptions) {
-    ViewState s;
-    EXPECT_EQ(CommandChecked(ID_VERIFICATION, s), false);
-    EXPECT_EQ(CommandChecked(ID_RESTORE_ATTRIBUTES, s), true);
-    s.verify = true;
-    s.restore = false;
-    EXPECT_EQ(CommandChecked(ID_VERIFICATION, s), true);
-    EXPECT_EQ(CommandChecked(ID_RESTORE_ATTRIBUTES, s), false);
-    EXPECT_FALSE(CommandChecked(ID_DISKETTE_OPEN, s).has_value());
-}
 
 class FrameRulesTest : public ViewTest {
 protected:
@@ -77,31 +68,61 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));  // the Del key needs it
     }
 
-    // Every action of the command (menu item, toolbar button, Del key) agrees with the rule.
-    void ExpectActions(const ViewState& state, bool(Rule::*column)) {
+    // The one action of every command (menu item, toolbar button, keys) agrees with the rule.
+    void ExpectActions(const State& state, bool(Rule::*column)) {
+        frame.UpdateCommandUI();
         for (const Rule& r : kRules) {
-            if (!list->HandlesCommand(r.id)) continue;
-            const std::vector<QAction*> actions = frame.Actions(r.id);
-            ASSERT_FALSE(actions.empty()) << r.id;
-            for (QAction* a : actions)
-                EXPECT_EQ(a->isEnabled(), r.*column) << r.id << " " << a->text().toStdString();
-            EXPECT_EQ(list->IsCommandEnabled(r.id), r.*column) << r.id;
+            QAction* action = frame.Action(r.id);
+            ASSERT_NE(action, nullptr) << r.id;
+            EXPECT_EQ(action->isEnabled(), r.*column)
+                << r.id << " " << action->text().toStdString();
+            EXPECT_EQ(frame.Commands().IsEnabled(r.id), r.*column) << r.id;
         }
-        EXPECT_EQ(list->State().open, state.open);
-        EXPECT_EQ(list->State().selected, state.selected);
+        EXPECT_EQ(frame.Commands().State().open, state.open);
+        EXPECT_EQ(frame.Commands().State().selected, state.selected);
     }
-    void SelectRows(std::initializer_list<int> rows) {
-        list->clearSelection();
-        for (int row : rows) list->topLevelItem(row)->setSelected(true);
-    }
+    void SelectRows(std::initializer_list<int> rows) { list->SelectRows(rows); }
 
     CMainFrame frame;
     COrvalisView* list = nullptr;
 };
 
+TEST_F(FrameRulesTest, EveryCommandHasOneActionThatEveryPlaceShows) {
+    std::set<QAction*> distinct;
+    for (const CommandSpec& spec : CommandTable()) {
+        QAction* action = frame.Action(spec.id);
+        ASSERT_NE(action, nullptr) << spec.id;
+        EXPECT_EQ(action->data().toInt(), spec.id);
+        EXPECT_EQ(action->text().toStdString(), spec.text) << spec.id;
+        EXPECT_EQ(action->statusTip().toStdString(), spec.prompt) << spec.id;
+        EXPECT_TRUE(distinct.insert(action).second) << spec.id << " shares an action";
+    }
+    // The menus and the toolbar hold the very actions of their commands, in the layout's order.
+    const QList<QAction*> menus = frame.menuBar()->actions();
+    ASSERT_EQ(menus.size(), qsizetype(MenuBarLayout().size()));
+    for (std::size_t m = 0; m < MenuBarLayout().size(); ++m) {
+        const QList<QAction*> items = menus[qsizetype(m)]->menu()->actions();
+        const std::vector<int>& ids = MenuBarLayout()[m].commands;
+        ASSERT_EQ(items.size(), qsizetype(ids.size())) << MenuBarLayout()[m].title;
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            if (ids[i] == 0)
+                EXPECT_TRUE(items[qsizetype(i)]->isSeparator());
+            else
+                EXPECT_EQ(items[qsizetype(i)], frame.Action(ids[i])) << ids[i];
+        }
+    }
+    const QList<QAction*> buttons = frame.ToolBar()->actions();
+    ASSERT_EQ(buttons.size(), 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(buttons[i], frame.Action(ToolbarCommands()[std::size_t(i)]));
+        EXPECT_FALSE(buttons[i]->toolTip().isEmpty());
+        EXPECT_FALSE(buttons[i]->icon().isNull());
+    }
+}
+
 TEST_F(FrameRulesTest, MenuToolbarAndDelKeyFollowTheRulesInEveryState) {
     ExpectActions(kClosed, &Rule::closed);
-    ASSERT_TRUE(frame.OnCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_OPEN));
     ExpectActions(kOpenNone, &Rule::openNone);
     ASSERT_EQ(doc.AddFile(HostFile("a.txt", 100), 0), 0);
     ASSERT_EQ(doc.AddFile(HostFile("b.txt", 200), 0), 0);
@@ -126,18 +147,18 @@ TEST_F(FrameRulesTest, MenuToolbarAndDelKeyFollowTheRulesInEveryState) {
 }
 
 TEST_F(FrameRulesTest, ADisabledCommandNeverRuns) {
-    EXPECT_FALSE(frame.OnCommand(ID_FILE_ADD));     // nothing open
-    EXPECT_FALSE(frame.OnCommand(ID_FILE_DELETE));  // nothing open
+    EXPECT_FALSE(frame.Commands().Run(ID_FILE_ADD));     // nothing open
+    EXPECT_FALSE(frame.Commands().Run(ID_FILE_DELETE));  // nothing open
     EXPECT_TRUE(chooser.requests.empty());
     EXPECT_TRUE(user.script.Shown().empty());
-    ASSERT_TRUE(frame.OnCommand(ID_DISKETTE_OPEN));
-    EXPECT_FALSE(frame.OnCommand(ID_DISKETTE_OPEN));  // already open
-    EXPECT_FALSE(frame.OnCommand(ID_FILE_COPY));      // nothing selected
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_OPEN));
+    EXPECT_FALSE(frame.Commands().Run(ID_DISKETTE_OPEN));  // already open
+    EXPECT_FALSE(frame.Commands().Run(ID_FILE_COPY));      // nothing selected
 }
 
 TEST_F(FrameRulesTest, TheOptionsToggleTheirMarkAndTheDocument) {
-    QAction* verify = frame.Actions(ID_VERIFICATION).front();
-    QAction* restore = frame.Actions(ID_RESTORE_ATTRIBUTES).front();
+    QAction* verify = frame.Action(ID_VERIFICATION);
+    QAction* restore = frame.Action(ID_RESTORE_ATTRIBUTES);
     EXPECT_FALSE(verify->isChecked());
     EXPECT_TRUE(restore->isChecked());
     verify->trigger();
@@ -151,17 +172,17 @@ TEST_F(FrameRulesTest, TheOptionsToggleTheirMarkAndTheDocument) {
 TEST_F(FrameRulesTest, TitleAndStatusFollowOpenAndClose) {
     EXPECT_EQ(frame.windowTitle(), "[no disk] - Orvalis");
     EXPECT_EQ(frame.StatusText(), "For help press F1");
-    ASSERT_TRUE(frame.OnCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_OPEN));
     EXPECT_EQ(frame.windowTitle(), "Orvalis - WORK");
     EXPECT_TRUE(frame.StatusText().endsWith(" KB free on diskette"));
-    ASSERT_TRUE(frame.OnCommand(ID_DISKETTE_CLOSE));
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_CLOSE));
     EXPECT_EQ(frame.windowTitle(), "[no disk] - Orvalis");
     EXPECT_EQ(list->RowCount(), 0);
 }
 
 TEST_F(FrameRulesTest, OpenOnAnEmptyDriveKeepsTheReadingText) {
     disk.Drive().Eject();
-    ASSERT_TRUE(frame.OnCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(frame.Commands().Run(ID_DISKETTE_OPEN));
     const auto m = user.script.Find(
         "Diskette is not in drive, or this diskette is damaged.\nYou can use Disk service, or "
         "Format. (from Orvalis)");

@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/bad_sector_report_dialog.h"
-#include "ui/frame/command_ids.h"
 #include "ui/frame/drive_pane.h"
 #include "ui/frame/main_frame.h"
 #include "ui/progress/progress_runner.h"
@@ -45,9 +45,10 @@ protected:
         return nullptr;
     }
     void SelectName(const QString& name) {
-        view->clearSelection();
+        std::vector<int> rows;
         for (int row = 0; row < view->RowCount(); ++row)
-            if (view->RowText(row, 0) == name) view->topLevelItem(row)->setSelected(true);
+            if (view->RowText(row, 0) == name) rows.push_back(row);
+        view->SelectRows(rows);
     }
     std::vector<std::string> NamesOn(const std::string& image) {
         CDrive other;

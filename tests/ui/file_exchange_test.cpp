@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QUrl>
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -43,7 +43,7 @@ TEST_F(FileExchangeTest, CopyAndPasteGoThroughTheClipboard) {
     AddToDiskette("notes.txt", 3000);
     AddToDiskette("photo.jpg", 20000);
     Select({0, 1});
-    ASSERT_TRUE(view.ExecuteCommand(ID_EDIT_COPY));
+    ASSERT_TRUE(view.Commands().Run(ID_EDIT_COPY));
     const QMimeData* copied = QApplication::clipboard()->mimeData();
     ASSERT_TRUE(copied);
     ASSERT_EQ(copied->urls().size(), 2);
@@ -55,14 +55,14 @@ TEST_F(FileExchangeTest, CopyAndPasteGoThroughTheClipboard) {
     EXPECT_EQ(view.SelectedRows(), (std::vector<int>{0, 1}));  // a copy only reads
 
     QApplication::clipboard()->setMimeData(Urls({HostFile("pasted.txt", 100)}).release());
-    ASSERT_TRUE(view.ExecuteCommand(ID_EDIT_PASTE));
+    ASSERT_TRUE(view.Commands().Run(ID_EDIT_PASTE));
     EXPECT_EQ(DocNames().back(), "pasted.txt");
 }
 
 TEST_F(FileExchangeTest, EnterCopiesTheCurrentFile) {
     Open();
     AddToDiskette("notes.txt", 3000);
-    view.setCurrentItem(view.topLevelItem(0));
+    view.setCurrentIndex(view.model()->index(0, 0));
     view.setFocus();
     QTest::keyClick(&view, Qt::Key_Return);
     ASSERT_EQ(chooser.requests.size(), 1u);  // cancelled: nothing more

@@ -14,10 +14,10 @@
 #include <QToolButton>
 #include <QWhatsThis>
 
+#include "ui/commands/command_ids.h"
+#include "ui/commands/command_set.h"
 #include "ui/dialogs/format_dlg.h"
 #include "ui/dialogs/scan_window.h"
-#include "ui/frame/command_ids.h"
-#include "ui/frame/command_table.h"
 #include "ui/frame/help_controller.h"
 #include "ui/frame/help_topics.h"
 #include "ui/frame/help_window.h"
@@ -38,12 +38,8 @@ bool HasAnchor(const QString& html, const QString& anchor) {
 }
 
 TEST(HelpPages, EveryCommandWindowAndLinkLeadsToAWrittenTopic) {
-    std::vector<int> ids(ToolbarCommands().begin(), ToolbarCommands().end());
-    for (const MenuSpec& menu : MenuBarSpec())
-        for (const MenuItemSpec& item : menu.items)
-            if (item.id != 0) ids.push_back(item.id);
-    for (int id : {ID_HELP, ID_CONTEXT_ABOUT, ID_PROPERTIES_ONE, ID_PROPERTIES_MANY})
-        ids.push_back(id);
+    std::vector<int> ids;
+    for (const CommandSpec& command : CommandTable()) ids.push_back(command.id);
     std::vector<QString> topics = KnownTopics();
     for (int id : ids) {
         const QString topic = CommandTopic(id);
@@ -126,7 +122,7 @@ TEST_F(FrameTest, PromptsShowWhileHighlightedAndTheIdleTextAfterAMenu) {
 }
 
 TEST_F(FrameTest, ToolbarAndStatusBarCanBeHidden) {
-    QAction* toolbar = frame.Actions(ID_VIEW_TOOLBAR).front();
+    QAction* toolbar = frame.Action(ID_VIEW_TOOLBAR);
     EXPECT_TRUE(toolbar->isChecked());
     toolbar->trigger();
     EXPECT_TRUE(frame.ToolBar()->isHidden());
@@ -136,7 +132,7 @@ TEST_F(FrameTest, ToolbarAndStatusBarCanBeHidden) {
 }
 
 TEST_F(FrameTest, HelpTopicsListsThePagesAndFollowsTheChoice) {
-    frame.OnCommand(ID_HELP_FINDER);
+    frame.Commands().Run(ID_HELP_FINDER);
     EXPECT_EQ(Help().LastTopic(), "topics");
     CHelpWindow* window = Help().Window();
     ASSERT_NE(window, nullptr);
@@ -188,25 +184,25 @@ TEST_F(FrameTest, InHelpModeAButtonShowsItsTopicInsteadOfActing) {
     QTest::keyClick(&view, Qt::Key_F1, Qt::ShiftModifier);
     ASSERT_TRUE(Help().InHelpMode());
     EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
-    EXPECT_TRUE(frame.Actions(ID_CONTEXT_HELP).front()->isChecked());
+    EXPECT_TRUE(frame.Action(ID_CONTEXT_HELP)->isChecked());
     QTest::mouseClick(Button(ID_DISKETTE_OPEN), Qt::LeftButton);
     EXPECT_TRUE(TopicShown(QString("cmd-%1").arg(int(ID_DISKETTE_OPEN))));
     EXPECT_FALSE(Help().InHelpMode());
-    EXPECT_FALSE(frame.Actions(ID_CONTEXT_HELP).front()->isChecked());
+    EXPECT_FALSE(frame.Action(ID_CONTEXT_HELP)->isChecked());
     EXPECT_FALSE(view.IsOpen());  // the command did not run
 
-    frame.OnCommand(ID_CONTEXT_HELP);  // the toolbar's help button
+    frame.Commands().Run(ID_CONTEXT_HELP);  // the toolbar's help button
     ASSERT_TRUE(Help().InHelpMode());
     QTest::mouseClick(view.viewport(), Qt::LeftButton);
     EXPECT_TRUE(TopicShown("list"));
     EXPECT_FALSE(Help().InHelpMode());
 
     // Escape leaves the mode without a topic.
-    frame.OnCommand(ID_CONTEXT_HELP);
+    frame.Commands().Run(ID_CONTEXT_HELP);
     ASSERT_TRUE(Help().InHelpMode());
     QTest::keyClick(&view, Qt::Key_Escape);
     EXPECT_FALSE(Help().InHelpMode());
-    EXPECT_FALSE(frame.Actions(ID_CONTEXT_HELP).front()->isChecked());
+    EXPECT_FALSE(frame.Action(ID_CONTEXT_HELP)->isChecked());
 }
 
 TEST_F(FrameTest, InHelpModeAMenuItemShowsItsTopicInsteadOfRunning) {
@@ -219,7 +215,7 @@ TEST_F(FrameTest, InHelpModeAMenuItemShowsItsTopicInsteadOfRunning) {
         if (a->data().toInt() == ID_FORMAT) format = a;
     ASSERT_NE(format, nullptr);
 
-    frame.OnCommand(ID_CONTEXT_HELP);
+    frame.Commands().Run(ID_CONTEXT_HELP);
     tools->popup(frame.mapToGlobal(QPoint(20, 20)));
     ASSERT_TRUE(WaitUntil([&] { return tools->isVisible(); }));
     bool formatOpened = false;

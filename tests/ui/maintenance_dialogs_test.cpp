@@ -14,12 +14,12 @@
 #include "disk/image_medium.h"
 #include "maintenance/diskservice/service_texts.h"
 #include "maintenance/format/format_texts.h"
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/disk_info_dlg.h"
 #include "ui/dialogs/disk_service_dlg.h"
 #include "ui/dialogs/format_dlg.h"
 #include "ui/dialogs/results_dlg.h"
 #include "ui/dialogs/worker_display.h"
-#include "ui/frame/command_ids.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -439,8 +439,8 @@ TEST_F(MaintenanceCommandTest, FormatAndDiskServiceRefuseWhileADisketteIsOpen) {
             if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
             return true;
         });
-        EXPECT_TRUE(view.ExecuteCommand(ID_FORMAT));
-        EXPECT_TRUE(view.ExecuteCommand(ID_DISK_SERVICE));
+        EXPECT_TRUE(view.Commands().Run(ID_FORMAT));
+        EXPECT_TRUE(view.Commands().Run(ID_DISK_SERVICE));
     }
     const auto format = user.script.Find(
         "Diskette is open. Cannot format open diskete.\nClose diskette and try again.");
@@ -453,7 +453,7 @@ TEST_F(MaintenanceCommandTest, FormatAndDiskServiceRefuseWhileADisketteIsOpen) {
     EXPECT_EQ(dialogs, 0);
 
     // Closed, both open their dialog.
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_CLOSE));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_CLOSE));
     bool sawFormat = false, sawService = false;
     ModalDriver closed;
     closed.Then([&](QWidget* w) {
@@ -466,8 +466,8 @@ TEST_F(MaintenanceCommandTest, FormatAndDiskServiceRefuseWhileADisketteIsOpen) {
         static_cast<QDialog*>(w)->reject();
         return true;
     });
-    EXPECT_TRUE(view.ExecuteCommand(ID_FORMAT));
-    EXPECT_TRUE(view.ExecuteCommand(ID_DISK_SERVICE));
+    EXPECT_TRUE(view.Commands().Run(ID_FORMAT));
+    EXPECT_TRUE(view.Commands().Run(ID_DISK_SERVICE));
     EXPECT_TRUE(sawFormat);
     EXPECT_TRUE(sawService);
 }
@@ -485,7 +485,7 @@ TEST_F(MaintenanceCommandTest, AnUnreadableSystemAreaUnderTheSignatureOffersTheF
             dlg->reject();
             return true;
         });
-        ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+        ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
         EXPECT_TRUE(driver.Done());
     }
     EXPECT_TRUE(fullTestChosen);
@@ -502,7 +502,7 @@ TEST_F(MaintenanceCommandTest, AnUnreadableSystemAreaUnderTheSignatureOffersTheF
     // Without the signature nothing suggests Orvalis files: the error stands as it was.
     disk.PutRaw(0, SectorImage{});
     user.script.Push(Answer::Yes);  // open a diskette that seems not formatted for Orvalis
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     const Message plain = user.script.Shown().back();
     EXPECT_EQ(plain.text, "Diskette is not formated for Orvalis.");
     EXPECT_EQ(plain.buttons, Buttons::Ok);
@@ -544,7 +544,7 @@ TEST_F(MaintenanceCommandTest, DisketteInfoShowsTheOpenDisketteWithItsBars) {
     InfoSeen one;
     ModalDriver driver;
     driver.Then(ReadInfo(one));
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_INFO));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_INFO));
     EXPECT_EQ(one.title, "Informations - Diskette 3.5 (Halvorn)");
     EXPECT_EQ(one.label, "WORK");
     EXPECT_EQ(one.files, "1");
@@ -555,7 +555,7 @@ TEST_F(MaintenanceCommandTest, DisketteInfoShowsTheOpenDisketteWithItsBars) {
     EXPECT_EQ(one.free, "1 426 191");
     EXPECT_EQ(one.freeBar, 99);
 
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_CLOSE));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_CLOSE));
     {
         CVolume volume(&disk.Drive());
         ASSERT_TRUE(OpenVolume(volume));
@@ -565,7 +565,7 @@ TEST_F(MaintenanceCommandTest, DisketteInfoShowsTheOpenDisketteWithItsBars) {
     Open();
     InfoSeen two;
     driver.Then(ReadInfo(two));
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_INFO));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_INFO));
     EXPECT_EQ(two.bad, "1 014");
     EXPECT_EQ(two.badBar, 1);
 }

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "disk/drive.h"
-#include "ui/app/drive_control.h"
-#include "ui/app/qt_user_port.h"
+#include "ui/platform/drive_control.h"
+#include "ui/platform/qt_user_port.h"
 #include "ui_harness.h"
 
 namespace orv::tests {

@@ -7,8 +7,8 @@
 #include <QTest>
 
 #include "maintenance/repair/repair_texts.h"
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/repair_file_dlg.h"
-#include "ui/frame/command_ids.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -251,7 +251,7 @@ TEST_F(RepairCommandTest, ARepairFileMadeFromTheIntactCopyMendsTheDamagedOne) {
 
     ModalDriver driver;
     driver.Then(FillAndRepair({"3", "7"}, source, "", "1000"));
-    ASSERT_TRUE(view.ExecuteCommand(ID_CREATE_REPAIR_FILE));
+    ASSERT_TRUE(view.Commands().Run(ID_CREATE_REPAIR_FILE));
     ASSERT_TRUE(driver.Done());
     // Position 7 starts at 4490: the source ends 310 bytes later, inside that piece.
     EXPECT_EQ(user.script.Texts(), std::vector<std::string>{"817 B copied"});
@@ -259,7 +259,7 @@ TEST_F(RepairCommandTest, ARepairFileMadeFromTheIntactCopyMendsTheDamagedOne) {
     EXPECT_EQ(ReadBytes(repairFile).size(), 817u);
 
     driver.Then(FillAndRepair({"3", "7"}, target, repairFile, "1000"));
-    ASSERT_TRUE(view.ExecuteCommand(ID_REPAIR_FILE));
+    ASSERT_TRUE(view.Commands().Run(ID_REPAIR_FILE));
     ASSERT_TRUE(driver.Done());
     EXPECT_EQ(seenTitles, (QStringList{"Create repair file", "Repair file"}));
     EXPECT_EQ(user.script.Texts().back(), "File has been repaired.");
@@ -275,9 +275,9 @@ TEST_F(RepairCommandTest, CancelDoesNothingAndBothCommandsWorkWithADisketteOpen)
         dlg->findChild<QPushButton*>("cancel")->click();
         return true;
     });
-    EXPECT_TRUE(view.IsCommandEnabled(ID_CREATE_REPAIR_FILE));
-    EXPECT_TRUE(view.IsCommandEnabled(ID_REPAIR_FILE));
-    ASSERT_TRUE(view.ExecuteCommand(ID_REPAIR_FILE));
+    EXPECT_TRUE(view.Commands().IsEnabled(ID_CREATE_REPAIR_FILE));
+    EXPECT_TRUE(view.Commands().IsEnabled(ID_REPAIR_FILE));
+    ASSERT_TRUE(view.Commands().Run(ID_REPAIR_FILE));
     EXPECT_TRUE(driver.Done());
     EXPECT_TRUE(user.script.Shown().empty());
     EXPECT_TRUE(view.IsOpen());

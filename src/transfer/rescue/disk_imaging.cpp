@@ -71,20 +71,6 @@ ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retr
 
     OutputImage image;
     if (!mapfile.empty()) image.UseMapfile(mapfile);
-    out.record = image.RecordPath();
-    FaultMap faults;
-    std::string error;
-    if (Exists(outPath)) {
-        if (!image.OpenPartial(outPath, faults, error) ||
-            !SameDiskette(drive, image, faults, error))
-            return refuse(error);
-        out.resumed = true;
-    } else {
-        if (!image.Create(outPath, error)) return refuse(error);
-        // Until the read is over, the record says that nothing was read: a run cut short by
-        // a crash leaves an image that the next run fills in.
-        faults.SetRange(0, kSectorCount - 1, Fault::Unreadable);
-    }
     const std::string comment =
         mapfile.empty()
             ? "Sectors that could not be read from " + source +
@@ -93,10 +79,20 @@ ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retr
                   " by Orvalis (orvalis-cli image).\nThe '-' blocks never read; reading into "
                   "this image again with this mapfile\n(orvalis-cli image --mapfile, or "
                   "ddrescue -d -r3 DEVICE IMAGE MAPFILE) tries them anew.";
-    if (!out.resumed && !image.WriteRecord(faults, comment, error, false)) {
-        image.Discard();
-        return fail(error);
+    FaultMap faults;
+    std::string error;
+    if (Exists(outPath)) {
+        if (!image.OpenPartial(outPath, faults, error) ||
+            !SameDiskette(drive, image, faults, error))
+            return refuse(error);
+        out.resumed = true;
+    } else {
+        // Until the read is over, the record says that nothing was read: a run cut short by
+        // a crash leaves an image that the next run fills in.
+        if (!image.Create(outPath, error, comment)) return refuse(error);
+        faults.SetRange(0, kSectorCount - 1, Fault::Unreadable);
     }
+    out.record = image.RecordPath();  // the image's name is known now
 
     const SectorSet wanted = UnreadableSectors(faults);
     std::vector<std::uint8_t> data(std::size_t(kImageSize), 0);

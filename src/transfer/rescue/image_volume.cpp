@@ -29,6 +29,23 @@ const char* ImageStateText(ImageState state) {
     return "not readable";
 }
 
+ImageState ImageStateOf(OpenEnd end, bool signature) {
+    switch (end) {
+        case OpenEnd::Sector0Unreadable:
+            return ImageState::Sector0Unreadable;
+        case OpenEnd::TableUnreadable:
+            return ImageState::TableUnreadable;
+        case OpenEnd::NoIdSectors:
+        case OpenEnd::Declined:
+            return signature ? ImageState::NoIdSectors : ImageState::NotFormatted;
+        case OpenEnd::Opened:
+        case OpenEnd::CopiesDiffer:
+            break;
+    }
+    if (!signature) return ImageState::NotFormatted;
+    return end == OpenEnd::CopiesDiffer ? ImageState::CopiesDiffer : ImageState::Ok;
+}
+
 bool ImageVolume::Open(const std::string& path) {
     if (!m_source.Open(path, m_error)) {
         m_state = m_source.LastProblem() == ImageSource::Problem::InUse ? ImageState::InUse
@@ -37,30 +54,14 @@ bool ImageVolume::Open(const std::string& path) {
     }
     // Reading a file unit by unit costs a request each; the read-ahead makes it one a cylinder.
     m_source.Drive().SetTrackBuffer(true);
-    m_volume.OpenDevice();
-    const int sector0 = m_volume.CheckSector0();
-    if (sector0 == -2) {
-        m_state = ImageState::Sector0Unreadable;
-        return false;
-    }
-    const int ids = m_volume.FindIdSectors();
-    if (ids != 0) {
-        m_state = ids == -2       ? ImageState::Sector0Unreadable
-                  : sector0 == -1 ? ImageState::NotFormatted
-                                  : ImageState::NoIdSectors;
-        return false;
-    }
-    m_bIds = true;
-    if (m_volume.ReadFat(false) == 0) {
-        m_state = ImageState::TableUnreadable;
-        return false;
-    }
-    // Read-only: the copies are settled in memory, as the document does, and never written.
-    const bool differ = m_volume.SettleDifferingCopies(nullptr) > 0;
-    m_state = sector0 == -1 ? ImageState::NotFormatted
-              : differ      ? ImageState::CopiesDiffer
-                            : ImageState::Ok;
-    m_volume.ListFiles(m_files);
+    // Read-only: copies that differ are settled in memory, as the document does, and never
+    // written.
+    DisketteListing listing;
+    const OpenEnd end = OpenDisketteFiles(m_volume, listing);
+    m_state = ImageStateOf(end, listing.signature);
+    m_bIds = end != OpenEnd::Sector0Unreadable && end != OpenEnd::NoIdSectors;
+    if (!Listed(end)) return false;
+    m_files = std::move(listing.files);
     for (FileRecord& record : m_files) COrvalisDoc::FormatRecord(record);
     std::vector<int> numbers;
     m_volume.ListFileNumbers(numbers);

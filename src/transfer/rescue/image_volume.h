@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fs/diskette_open.h"
 #include "fs/file_record.h"
 #include "fs/volume.h"
 #include "transfer/rescue/image_source.h"
@@ -22,6 +23,8 @@ enum class ImageState {
     NotReadable,        // the file cannot be loaded (a malformed sidecar, a host error)
 };
 const char* ImageStateText(ImageState state);
+// The words for how the diskette's open ended (signature: sector 0 carries it).
+ImageState ImageStateOf(OpenEnd end, bool signature);
 
 class ImageVolume {
 public:

@@ -5,6 +5,7 @@
 // may be filled in.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "disk/fault_map.h"
@@ -25,9 +26,10 @@ public:
     // OpenPartial).
     void UseMapfile(const std::string& mapfile) { m_mapfile = mapfile; }
     // Creates the image, all zero bytes, with its room on the hard disk taken at once, and holds
-    // it for this program. Refused when a file (or a sidecar, or the mapfile) of that name
-    // exists.
-    bool Create(const std::string& path, std::string& error);
+    // it for this program; its record, which comes first, says that every sector is still to
+    // be read (comment goes first in it). Refused when a file (or a sidecar, or the mapfile)
+    // of that name exists, unless it is a record that lacks every sector.
+    bool Create(const std::string& path, std::string& error, const std::string& comment = {});
     // Opens an image that an earlier read left partial, with its record, and holds it; faults
     // gives the sectors that it still lacks as unreadable. Refused when the file has no record
     // (then it is no partial image of ours and stays as it is), is not an image, or another
@@ -55,12 +57,22 @@ public:
 
 private:
     bool Hold(std::string& error);
+    bool LacksEverySector(const std::string& record) const;
+    bool TakeRoom(std::string& error);  // holds the image and takes its room on the hard disk
+    // Create's failure with why; takes back what it made (the record too, unless cause is
+    // EEXIST: then the image is another program's).
+    bool Unmade(const std::string& why, int cause, std::string& error);
     std::string m_path;
     std::string m_mapfile;  // empty: the record is the sidecar
     UniqueFd m_fd;
     FileLock m_lock;
     bool m_bCreated = false;
+    bool m_bMayBeShort = false;  // a partial image shorter than a diskette is taken
 };
+
+// Tests of a run killed at each step: hook is called after every step that changes the hard
+// disk (an empty one: none).
+void SetOutputImageCutHook(std::function<void()> hook);
 
 // Every sector whose reads the map refuses: the sectors a partial image still lacks.
 SectorSet UnreadableSectors(const FaultMap& faults);

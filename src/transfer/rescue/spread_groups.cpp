@@ -27,9 +27,37 @@ std::size_t Choose(const std::vector<SpreadPart>& parts, const std::vector<std::
     return copies.front();
 }
 
+bool SamePart(const SpreadPart& a, const SpreadPart& b) {
+    if (a.intact && b.intact) return a.sha256 == b.sha256;
+    return a.diskette == b.diskette;
+}
+
+// One copy of each different candidate among the copies of a part.
+std::vector<std::size_t> Candidates(const std::vector<SpreadPart>& parts,
+                                    const std::vector<std::size_t>& copies) {
+    std::vector<std::size_t> distinct;
+    for (std::size_t i : copies)
+        if (std::none_of(distinct.begin(), distinct.end(),
+                         [&](std::size_t d) { return SamePart(parts[d], parts[i]); }))
+            distinct.push_back(i);
+    return distinct;
+}
+
 void Settle(const std::vector<SpreadPart>& parts, SpreadGroup& group) {
     std::stable_sort(group.parts.begin(), group.parts.end(),
                      [&](std::size_t a, std::size_t b) { return parts[a].part < parts[b].part; });
+    const int last = parts[group.parts.back()].part;
+    for (int k = 0; k <= last; ++k) {
+        std::vector<std::size_t> copies;
+        for (std::size_t i : group.parts)
+            if (parts[i].part == k) copies.push_back(i);
+        const std::vector<std::size_t> distinct = Candidates(parts, copies);
+        if (distinct.size() > 1) {
+            group.ambiguous = true;
+            group.candidates.insert(group.candidates.end(), distinct.begin(), distinct.end());
+        }
+    }
+    if (group.ambiguous) return;
     std::vector<std::size_t> chosen;
     std::int64_t covered = 0;
     bool whole = true;

@@ -20,6 +20,12 @@ struct SpreadPart {
     bool intact = false;
     std::size_t image = 0;  // where it was found: the caller's numbering
     std::size_t file = 0;
+    std::string path;             // of the image
+    std::uint16_t number = 0;     // the file's number there
+    std::string extension;        // as stored
+    std::uint8_t attributes = 0;  // of the file
+    std::string diskette;         // which diskette the image was read from (its ID record)
+    std::string sha256;           // of the part's bytes, when intact
 };
 
 struct SpreadGroup {
@@ -31,7 +37,12 @@ struct SpreadGroup {
     // (an intact one where there is one); empty unless every such part was found.
     std::vector<std::size_t> chosen;
     bool complete = false;  // every part found, each with an intact copy
-    std::string sha256;     // of the whole file, once collected whole (scan --extract)
+    // Two files of one name, size and date: some part has copies that are not one part (intact
+    // ones that differ, or copies from different diskettes). Nothing is chosen then: a file
+    // joined from both would match neither.
+    bool ambiguous = false;
+    std::vector<std::size_t> candidates;  // when ambiguous: one copy of each, part by part
+    std::string sha256;  // of the whole file, once collected whole (scan --extract)
 };
 
 // The number of the part a listed file is, when it is a part of a spread file (its units hold
@@ -40,6 +51,8 @@ struct SpreadGroup {
 int SpreadPartNumber(const std::string& extension);
 
 // Groups the parts by file (name, size and date), in the order the files were first found.
+// Copies of a part are one part when both are intact with the same bytes, or (when one is
+// damaged) when they come from the same diskette.
 std::vector<SpreadGroup> GroupSpreadParts(const std::vector<SpreadPart>& parts);
 
 }  // namespace orv

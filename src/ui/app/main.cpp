@@ -2,10 +2,15 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "host/standard_streams.h"
 #include "ui/app/command_line.h"
 #include "ui/app/orvalis_app.h"
 
 int main(int argc, char** argv) {
+    if (!orv::FillClosedStandardStreams()) {
+        std::fputs("orvalis: /dev/null cannot be opened for a closed standard stream\n", stderr);
+        return orv::kNoStandardStreams;
+    }
     // --help and --version answer without a display: read before Qt looks for one.
     std::vector<std::string> raw(argv + 1, argv + argc);
     const orv::CommandLine early = orv::ParseCommandLine(raw);

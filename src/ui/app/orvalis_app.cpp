@@ -5,14 +5,14 @@
 
 #include "disk/default_drive.h"
 #include "transfer/document.h"
-#include "ui/app/drive_control.h"
-#include "ui/app/qt_user_port.h"
-#include "ui/app/recent_images.h"
-#include "ui/app/udisks_opener.h"
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/bad_sector_report_dialog.h"
 #include "ui/dialogs/qt_file_chooser.h"
-#include "ui/frame/command_ids.h"
 #include "ui/frame/main_frame.h"
+#include "ui/platform/drive_control.h"
+#include "ui/platform/qt_user_port.h"
+#include "ui/platform/recent_images.h"
+#include "ui/platform/udisks_opener.h"
 #include "ui/progress/progress_runner.h"
 #include "ui/splash/splash_wnd.h"
 #include "ui/view/orvalis_view.h"
@@ -69,7 +69,7 @@ bool COrvalisApp::InitInstance(const CommandLine& commandLine) {
         Notify(*m_pUser, driveProblem, Icon::Stop);
     } else if (!commandLine.openPath.empty()) {
         // Once the window stands: the open may ask (a diskette not formatted) and lists the files.
-        QTimer::singleShot(0, view, [view] { view->ExecuteCommand(ID_DISKETTE_OPEN); });
+        QTimer::singleShot(0, view, [view] { view->Commands().Run(ID_DISKETTE_OPEN); });
     }
     return true;
 }

@@ -7,9 +7,9 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "ui/app/busy_cursor.h"
-#include "ui/app/dialog_owner.h"
 #include "ui/dialogs/file_chooser.h"
+#include "ui/platform/busy_cursor.h"
+#include "ui/platform/dialog_owner.h"
 #include "ui/resources/pictures.h"
 
 namespace orv {

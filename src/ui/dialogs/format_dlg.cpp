@@ -12,8 +12,8 @@
 #include "maintenance/format/files_on_diskette.h"
 #include "maintenance/format/format_texts.h"
 #include "ports/text_format.h"
-#include "ui/app/busy_cursor.h"
 #include "ui/dialogs/dialog_template.h"
+#include "ui/platform/busy_cursor.h"
 
 namespace orv {
 

@@ -2,7 +2,7 @@
 
 #include <QInputDialog>
 
-#include "ui/app/busy_cursor.h"
+#include "ui/platform/busy_cursor.h"
 
 namespace orv {
 

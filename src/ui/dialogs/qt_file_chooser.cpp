@@ -1,6 +1,6 @@
 #include "ui/dialogs/qt_file_chooser.h"
 
-#include "ui/app/dialog_owner.h"
+#include "ui/platform/dialog_owner.h"
 
 #include <QApplication>
 #include <QFileDialog>

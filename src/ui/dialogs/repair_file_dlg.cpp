@@ -7,11 +7,11 @@
 #include <QPushButton>
 
 #include "maintenance/repair/repair_texts.h"
-#include "ui/app/busy_cursor.h"
 #include "ui/dialogs/dialog_template.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/dialogs/list_choice.h"
 #include "ui/dialogs/report_file.h"
+#include "ui/platform/busy_cursor.h"
 #include "ui/resources/pictures.h"
 
 namespace orv {

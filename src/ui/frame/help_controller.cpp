@@ -11,7 +11,7 @@
 #include <QWhatsThis>
 #include <utility>
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui/frame/help_topics.h"
 #include "ui/frame/help_window.h"
 

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <map>
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 
 #ifndef ORVALIS_HELP_FROM_BIN
 #define ORVALIS_HELP_FROM_BIN "../share/orvalis/help"
@@ -31,8 +31,11 @@ const TopicEntry kTopics[] = {
     {"properties", "main_window.html"},
     {"cmd-59392", "main_window.html"},
     {"cmd-59393", "main_window.html"},
+    {"cmd-57634", "main_window.html"},
+    {"cmd-57637", "main_window.html"},
     {"cmd-32773", "diskette_menu.html"},
     {"cmd-32777", "diskette_menu.html"},
+    {"cmd-32798", "diskette_menu.html"},
     {"cmd-32790", "diskette_menu.html"},
     {"cmd-32791", "diskette_menu.html"},
     {"cmd-32792", "diskette_menu.html"},

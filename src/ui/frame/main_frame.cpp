@@ -9,10 +9,11 @@
 #include <QTimerEvent>
 #include <QToolBar>
 
-#include "ui/app/about_dlg.h"
-#include "ui/frame/command_ids.h"
-#include "ui/frame/command_table.h"
+#include "ui/commands/command_ids.h"
+#include "ui/commands/command_set.h"
+#include "ui/dialogs/about_dlg.h"
 #include "ui/frame/drive_pane.h"
+#include "ui/frame/frame_texts.h"
 #include "ui/frame/help_controller.h"
 #include "ui/frame/lock_indicators.h"
 #include "ui/resources/pictures.h"
@@ -25,23 +26,47 @@ namespace {
 constexpr int kIndicatorMs = 250;
 constexpr const char* kIndicatorTexts[] = {"CAP", "NUM", "SCRL"};
 
-bool IsFrameCommand(int id) {
-    switch (id) {
-        case ID_APP_EXIT:
-        case ID_APP_ABOUT:
-        case ID_HELP_FINDER:
-        case ID_HELP:
-        case ID_CONTEXT_HELP:
-        case ID_DEFAULT_HELP:
-        case ID_VIEW_TOOLBAR:
-        case ID_VIEW_STATUS_BAR:
-            return true;
-        default:
-            return false;
-    }
+}  // namespace
+
+const std::vector<MenuLayout>& MenuBarLayout() {
+    static const std::vector<MenuLayout> menus = {
+        {"&Diskette",
+         {ID_DISKETTE_OPEN,
+          ID_DISKETTE_CLOSE,
+          ID_DISKETTE_REFRESH,
+          0,
+          ID_INSERT_IMAGE,
+          ID_NEW_IMAGE,
+          ID_RECENT_IMAGES,
+          ID_DRIVE_MENU,
+          0,
+          ID_MAKE_IMAGE,
+          ID_MERGE_READS,
+          ID_RESCUE_FILE,
+          ID_SCAN_FOLDER,
+          0,
+          ID_VERIFICATION,
+          ID_RESTORE_ATTRIBUTES,
+          0,
+          ID_DISKETTE_INFO,
+          0,
+          ID_APP_EXIT}},
+        {"&File",
+         {ID_FILE_ADD, ID_FILE_COPY, ID_FILE_DELETE, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
+          ID_FILE_ADD_FROM, ID_FILE_COPY_AT, 0, ID_CREATE_REPAIR_FILE, ID_REPAIR_FILE}},
+        {"&Tools", {ID_FORMAT, ID_DISK_SERVICE}},
+        {"&View", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+        {"&Help", {ID_HELP_FINDER, 0, ID_APP_ABOUT}},
+    };
+    return menus;
 }
 
-}  // namespace
+const std::array<int, 8>& ToolbarCommands() {
+    static const std::array<int, 8> buttons = {ID_DISKETTE_OPEN,  ID_FILE_ADD,    ID_FILE_COPY,
+                                               ID_DISKETTE_CLOSE, ID_FILE_DELETE, ID_DISKETTE_INFO,
+                                               ID_APP_ABOUT,      ID_CONTEXT_HELP};
+    return buttons;
+}
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(kNoDiskTitle);
@@ -49,7 +74,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setProperty("helpTopic", "main");
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The view and its commands go first: their slots and rules reach into this window.
+    delete takeCentralWidget();
+}
 
 bool CMainFrame::Create(COrvalisView* view) {
     if (!view) return false;
@@ -59,6 +87,7 @@ bool CMainFrame::Create(COrvalisView* view) {
     m_pHelp = new CHelpController(this);
     BuildStatusBar();
     BuildToolBar();
+    BindCommands();
     BuildMenus();
     connect(view, &COrvalisView::statusTextChanged, this,
             [this](const QString& text) { SetStatusText(text); });
@@ -70,72 +99,48 @@ bool CMainFrame::Create(COrvalisView* view) {
     return m_pToolBar && statusBar() && menuBar();
 }
 
-QAction* CMainFrame::NewAction(int id, const QString& text) {
-    auto* action = new QAction(text, this);
-    action->setData(id);
-    action->setIconVisibleInMenu(false);
-    if (const MenuItemSpec* entry = FindCommandSpec(id)) action->setStatusTip(entry->prompt);
-    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    m_actions.emplace(id, action);
-    return action;
+CCommandSet& CMainFrame::Commands() const {
+    return m_pView->Commands();
+}
+
+QAction* CMainFrame::Action(int id) const {
+    return m_pView ? m_pView->Commands().Action(id) : nullptr;
+}
+
+void CMainFrame::BindCommands() {
+    CCommandSet& commands = Commands();
+    commands.Bind(ID_APP_EXIT, [this] { close(); });
+    commands.Bind(ID_APP_ABOUT, [this] { ShowAbout(); });
+    commands.Bind(ID_HELP_FINDER, [this] { m_pHelp->ShowTopics(); });
+    commands.Bind(ID_DEFAULT_HELP, [this] { m_pHelp->ShowTopics(); });
+    commands.Bind(ID_HELP, [this] { m_pHelp->HelpForActive(); });
+    commands.Bind(ID_CONTEXT_HELP, [this] { m_pHelp->EnterHelpMode(); });
+    commands.Bind(ID_VIEW_TOOLBAR, [this] { m_pToolBar->setVisible(m_pToolBar->isHidden()); });
+    commands.Bind(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    commands.AddStateSource([this](CommandState& s) {
+        s.toolBar = m_pToolBar && !m_pToolBar->isHidden();
+        s.statusBar = !statusBar()->isHidden();
+        s.helpMode = m_pHelp && m_pHelp->InHelpMode();
+    });
+    // In help mode a command that still arrives (a key) opens its topic instead.
+    commands.SetInterceptor([this](int id) { return m_pHelp && m_pHelp->TakeCommand(id); });
+    connect(&commands, &CCommandSet::commandRan, this, [this] { UpdateDrivePane(); });
 }
 
 void CMainFrame::BuildMenus() {
     // In help mode the menus still open, so that a click on an item can ask for its topic.
     menuBar()->setAttribute(Qt::WA_CustomWhatsThis);
-    for (const MenuSpec& entry : MenuBarSpec()) {
+    for (const MenuLayout& entry : MenuBarLayout()) {
         QMenu* menu = menuBar()->addMenu(entry.title);
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
         connect(menu, &QMenu::aboutToHide, this, [this] { SetStatusText(kIdleStatusText); });
-        for (const MenuItemSpec& item : entry.items) {
-            if (item.id == 0) {
+        for (int id : entry.commands) {
+            if (id == 0)
                 menu->addSeparator();
-                continue;
-            }
-            if (item.submenu) {
-                NewSubmenu(item, menu);
-                continue;
-            }
-            QAction* action = NewAction(item.id, item.text);
-            if (CommandChecked(item.id, {}).has_value() || item.id == ID_VIEW_TOOLBAR ||
-                item.id == ID_VIEW_STATUS_BAR)
-                action->setCheckable(true);
-            if (item.id == ID_DISKETTE_OPEN || item.id == ID_DISKETTE_CLOSE) {
-                action->setIcon(MenuPicture(item.id));
-                action->setIconVisibleInMenu(true);
-            }
-            menu->addAction(action);
+            else
+                menu->addAction(Action(id));
         }
     }
-    // Del deletes the selected files while Delete is enabled; Ctrl+C and Ctrl+V carry files
-    // between the list and the desktop's clipboard.
-    const struct {
-        int id;
-        const char* text;
-        QKeySequence key;
-    } keys[] = {{ID_FILE_DELETE, "Delete", QKeySequence(Qt::Key_Delete)},
-                {ID_EDIT_COPY, "Copy to clipboard", QKeySequence::Copy},
-                {ID_EDIT_PASTE, "Paste from clipboard", QKeySequence::Paste}};
-    for (const auto& k : keys) {
-        QAction* action = NewAction(k.id, k.text);
-        action->setShortcut(k.key);
-        action->setStatusTip({});
-        addAction(action);
-    }
-}
-
-QMenu* CMainFrame::NewSubmenu(const MenuItemSpec& item, QMenu* parent) {
-    QMenu* submenu = parent->addMenu(item.text);
-    QAction* opener = submenu->menuAction();
-    opener->setData(item.id);
-    opener->setStatusTip(item.prompt);
-    m_actions.emplace(item.id, opener);
-    // Filled afresh each time: the recent images and the drives change while the program runs.
-    connect(submenu, &QMenu::aboutToShow, this, [this, submenu, id = item.id] {
-        submenu->clear();
-        if (m_pView) m_pView->FillSubmenu(id, *submenu);
-    });
-    return submenu;
 }
 
 void CMainFrame::BuildToolBar() {
@@ -145,14 +150,7 @@ void CMainFrame::BuildToolBar() {
     m_pToolBar->setAllowedAreas(Qt::AllToolBarAreas);
     m_pToolBar->setMovable(true);
     m_pToolBar->setFloatable(true);
-    for (int id : ToolbarCommands()) {
-        const MenuItemSpec* entry = FindCommandSpec(id);
-        QAction* action = NewAction(id, entry ? entry->tooltip : "");
-        action->setIcon(ToolbarPicture(id));
-        if (entry) action->setToolTip(entry->tooltip);
-        if (id == ID_CONTEXT_HELP) action->setCheckable(true);
-        m_pToolBar->addAction(action);
-    }
+    for (int id : ToolbarCommands()) m_pToolBar->addAction(Action(id));
     addToolBar(Qt::TopToolBarArea, m_pToolBar);
 }
 
@@ -189,67 +187,9 @@ QString CMainFrame::StatusText(int pane) const {
     return m_panes[std::size_t(pane)]->text();
 }
 
-std::vector<QAction*> CMainFrame::Actions(int id) const {
-    std::vector<QAction*> actions;
-    auto [first, last] = m_actions.equal_range(id);
-    for (auto it = first; it != last; ++it) actions.push_back(it->second);
-    return actions;
-}
-
 void CMainFrame::UpdateCommandUI() {
-    for (auto& [id, action] : m_actions) {
-        bool enabled = false;
-        bool checked = false;
-        if (IsFrameCommand(id)) {
-            enabled = true;
-            if (id == ID_VIEW_TOOLBAR) checked = m_pToolBar && !m_pToolBar->isHidden();
-            if (id == ID_VIEW_STATUS_BAR) checked = !statusBar()->isHidden();
-            if (id == ID_CONTEXT_HELP) checked = m_pHelp && m_pHelp->InHelpMode();
-        } else if (m_pView && m_pView->HandlesCommand(id)) {
-            enabled = m_pView->IsCommandEnabled(id);
-            checked = m_pView->IsCommandChecked(id);
-        }
-        action->setEnabled(enabled);
-        if (action->isCheckable()) action->setChecked(checked);
-    }
+    if (m_pView) Commands().Update();
     UpdateDrivePane();
-}
-
-bool CMainFrame::OnCommand(int id) {
-    if (m_pHelp && m_pHelp->TakeCommand(id)) {
-        UpdateCommandUI();
-        return true;
-    }
-    bool ran = true;
-    switch (id) {
-        case ID_APP_EXIT:
-            close();
-            break;
-        case ID_APP_ABOUT:
-            ShowAbout();
-            break;
-        case ID_HELP_FINDER:
-        case ID_DEFAULT_HELP:
-            m_pHelp->ShowTopics();
-            break;
-        case ID_HELP:
-            m_pHelp->HelpForActive();
-            break;
-        case ID_CONTEXT_HELP:
-            m_pHelp->EnterHelpMode();
-            break;
-        case ID_VIEW_TOOLBAR:
-            m_pToolBar->setVisible(m_pToolBar->isHidden());
-            break;
-        case ID_VIEW_STATUS_BAR:
-            statusBar()->setVisible(statusBar()->isHidden());
-            break;
-        default:
-            ran = m_pView && m_pView->ExecuteCommand(id);
-            break;
-    }
-    UpdateCommandUI();
-    return ran;
 }
 
 void CMainFrame::ShowAbout() {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
-#include <map>
+#include <array>
 #include <vector>
 
 class QAction;
@@ -13,10 +13,19 @@ class QToolBar;
 
 namespace orv {
 
-struct MenuItemSpec;
+class CCommandSet;
 class CDrivePane;
 class CHelpController;
 class COrvalisView;
+
+// The menus of the menu bar: their titles and commands from the top down, 0 for a separator.
+struct MenuLayout {
+    const char* title;
+    std::vector<int> commands;
+};
+const std::vector<MenuLayout>& MenuBarLayout();
+// The eight toolbar buttons, left to right.
+const std::array<int, 8>& ToolbarCommands();
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -32,12 +41,12 @@ public:
     void SetStatusText(const QString& text, int pane = 0, bool redraw = true);
     QString StatusText(int pane = 0) const;
 
-    // Every action that sends the command: menu item, toolbar button, keys.
-    std::vector<QAction*> Actions(int id) const;
-    // Recomputes enable and check state of every command from the view's rules.
+    // The commands of the window (the view's set, with the frame's own bound): the one action
+    // of each serves its menu item, its toolbar button and its keys.
+    CCommandSet& Commands() const;
+    QAction* Action(int id) const;
+    // Recomputes enable and check state of every command from the rules.
     void UpdateCommandUI();
-    // Sends a command as the menu would; false when it did not run.
-    bool OnCommand(int id);
 
     QToolBar* ToolBar() const { return m_pToolBar; }
     CDrivePane* DrivePane() const { return m_pDrivePane; }
@@ -49,20 +58,18 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    void BindCommands();
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
-    QAction* NewAction(int id, const QString& text);
     void ShowAbout();
     void UpdateLockPanes();
     // Follows the drive, whose medium a prompt inside an operation may change too.
     void UpdateDrivePane();
-    QMenu* NewSubmenu(const MenuItemSpec& item, QMenu* parent);
 
     COrvalisView* m_pView = nullptr;
     CHelpController* m_pHelp = nullptr;
     QToolBar* m_pToolBar = nullptr;
-    std::multimap<int, QAction*> m_actions;
     std::vector<QLabel*> m_panes;  // message, CAP, NUM, SCRL
     CDrivePane* m_pDrivePane = nullptr;
     int m_nIndicatorTimer = 0;

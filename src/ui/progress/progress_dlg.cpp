@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <system_error>
 
-#include "ui/app/busy_cursor.h"
 #include "ui/dialogs/dialog_units.h"
+#include "ui/platform/busy_cursor.h"
 #include "ui/resources/pictures.h"
 
 namespace orv {

@@ -1,6 +1,6 @@
 #include "ui/progress/progress_runner.h"
 
-#include "ui/app/dialog_owner.h"
+#include "ui/platform/dialog_owner.h"
 #include "ui/progress/progress_dlg.h"
 
 namespace orv {

@@ -7,7 +7,7 @@
 #include <QStyleOption>
 #include <QSvgRenderer>
 
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 
 namespace orv {
 
@@ -80,7 +80,9 @@ qreal ScreenScale() {
 // for the checked state where there is one.
 class CSvgIconEngine final : public QIconEngine {
 public:
-    CSvgIconEngine(const char* off, const char* on) : m_off(off), m_on(on ? on : off) {}
+    // large: drawn instead for sizes from 32 pixels up.
+    CSvgIconEngine(const char* off, const char* on, const char* large = nullptr)
+        : m_off(off), m_on(on ? on : off), m_large(large) {}
 
     QIconEngine* clone() const override { return new CSvgIconEngine(*this); }
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
@@ -88,7 +90,8 @@ public:
     }
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                          qreal scale) override {
-        QPixmap pixmap = Render(state == QIcon::On ? m_on : m_off, size, scale);
+        const bool large = m_large && size.height() >= 32;
+        QPixmap pixmap = Render(large ? m_large : state == QIcon::On ? m_on : m_off, size, scale);
         if (mode == QIcon::Normal || mode == QIcon::Active) return pixmap;
         // Greyed out (or selected) as the style draws it for any icon.
         QStyleOption option;
@@ -103,6 +106,7 @@ public:
 private:
     const char* m_off;
     const char* m_on;
+    const char* m_large;
 };
 
 const PictureFile* Find(const PictureFile* begin, const PictureFile* end, int id) {
@@ -145,6 +149,18 @@ QIcon MenuPicture(int commandId) {
     const PictureFile* on = Find(std::begin(kPictures), std::end(kPictures),
                                  open ? IDB_OPEN_CHECKED : IDB_CLOSE_CHECKED);
     return QIcon(new CSvgIconEngine(off->path, on->path));
+}
+
+QIcon CommandPicture(int commandId) {
+    const PictureFile* button = Find(std::begin(kButtons), std::end(kButtons), commandId);
+    if (commandId != ID_DISKETTE_OPEN && commandId != ID_DISKETTE_CLOSE)
+        return button ? QIcon(new CSvgIconEngine(button->path, nullptr)) : QIcon();
+    const bool open = commandId == ID_DISKETTE_OPEN;
+    const PictureFile* off =
+        Find(std::begin(kPictures), std::end(kPictures), open ? IDB_OPEN : IDB_CLOSE);
+    const PictureFile* on = Find(std::begin(kPictures), std::end(kPictures),
+                                 open ? IDB_OPEN_CHECKED : IDB_CLOSE_CHECKED);
+    return QIcon(new CSvgIconEngine(off->path, on->path, button ? button->path : nullptr));
 }
 
 QCursor ListCursor() {

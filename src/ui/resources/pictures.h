@@ -41,6 +41,9 @@ QIcon ApplicationIcon();
 QIcon ToolbarPicture(int commandId);
 // The 14 x 13 bitmap beside Open or Close in a menu (with its check-mark variant).
 QIcon MenuPicture(int commandId);
+// One icon for a command that shows in menus and on the toolbar: Open and Close draw their
+// menu bitmap at menu sizes and their button at the toolbar's; null for a command with neither.
+QIcon CommandPicture(int commandId);
 QCursor ListCursor();
 
 }  // namespace orv

@@ -3,16 +3,12 @@
 
 #include <vector>
 
-#include "ui/view/enable_rules.h"
+#include "ui/commands/command_set.h"
 
 namespace orv {
 
-struct ContextItem {
-    int id = 0;  // 0 = separator
-    const char* text = "";
-};
-
-// Top to bottom: Open or Close, a separator, then what fits the state.
-std::vector<ContextItem> ContextMenuItems(const ViewState& state);
+// The commands from the top down, 0 for a separator: Open or Close, a separator, then what
+// fits the state.
+std::vector<int> ContextMenuItems(const CommandState& state);
 
 }  // namespace orv

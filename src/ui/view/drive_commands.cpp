@@ -10,11 +10,11 @@
 #include "disk/floppy_drives.h"
 #include "disk/image_medium.h"
 #include "transfer/document.h"
-#include "ui/app/drive_control.h"
-#include "ui/app/qt_user_port.h"
-#include "ui/app/recent_images.h"
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/file_chooser.h"
-#include "ui/frame/command_ids.h"
+#include "ui/platform/drive_control.h"
+#include "ui/platform/qt_user_port.h"
+#include "ui/platform/recent_images.h"
 #include "ui/view/orvalis_view.h"
 
 namespace orv {
@@ -61,11 +61,6 @@ void COrvalisView::OnNewImage() {
     if (chosen.empty()) return;
     if (m_drive.InsertNewBlank(chosen.front(), m_user))
         SetStatusText("Drive A: " + m_doc.Drive().Path() + " (blank: format it before use)");
-}
-
-void COrvalisView::FillSubmenu(int id, QMenu& menu) {
-    if (id == ID_RECENT_IMAGES) FillRecentImagesMenu(menu);
-    if (id == ID_DRIVE_MENU) FillDriveMenu(menu);
 }
 
 void COrvalisView::FillRecentImagesMenu(QMenu& menu) {
@@ -122,7 +117,7 @@ void COrvalisView::FillDriveMenu(QMenu& menu) {
 
 void COrvalisView::OnInsertFromMenu(const std::string& path, bool recent) {
     // A submenu stays open no longer than a state change: the rule is checked again here.
-    if (!IsCommandEnabled(recent ? ID_RECENT_IMAGES : ID_DRIVE_MENU)) return;
+    if (!CanRun(recent ? ID_RECENT_IMAGES : ID_DRIVE_MENU)) return;
     if (path == DrivePath()) return;
     std::error_code ec;
     if (recent && !std::filesystem::exists(path, ec)) {

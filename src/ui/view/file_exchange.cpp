@@ -14,7 +14,7 @@
 #include "ports/text_format.h"
 #include "transfer/document.h"
 #include "transfer/folder_copy_names.h"
-#include "ui/frame/command_ids.h"
+#include "ui/commands/command_ids.h"
 #include "ui/resources/pictures.h"
 #include "ui/view/orvalis_view.h"
 
@@ -35,7 +35,7 @@ std::vector<std::string> LocalFiles(const QMimeData& data) {
 }  // namespace
 
 bool COrvalisView::AcceptsDrop(const QMimeData* data) const {
-    return data && IsCommandEnabled(ID_FILE_ADD) && !LocalFiles(*data).empty();
+    return data && CanRun(ID_FILE_ADD) && !LocalFiles(*data).empty();
 }
 
 bool COrvalisView::AddDroppedFiles(const QMimeData& data) {
@@ -109,7 +109,7 @@ std::unique_ptr<QMimeData> COrvalisView::ExportSelection(std::unique_ptr<QTempor
 }
 
 void COrvalisView::startDrag(Qt::DropActions) {
-    if (!IsCommandEnabled(ID_EDIT_COPY)) return;
+    if (!CanRun(ID_EDIT_COPY)) return;
     std::unique_ptr<QMimeData> data = ExportSelection(m_pDragExport);
     if (!data) return;
     auto* drag = new QDrag(this);

@@ -2,10 +2,10 @@
 // repair-file commands.
 #include "maintenance/repair/repair_file.h"
 #include "transfer/document.h"
-#include "ui/app/busy_cursor.h"
 #include "ui/dialogs/disk_service_dlg.h"
 #include "ui/dialogs/format_dlg.h"
 #include "ui/dialogs/repair_file_dlg.h"
+#include "ui/platform/busy_cursor.h"
 #include "ui/view/orvalis_view.h"
 
 namespace orv {

@@ -13,14 +13,13 @@
 #include "maintenance/diskservice/service_controller.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
-#include "ui/app/busy_cursor.h"
-#include "ui/app/drive_control.h"
+#include "ui/commands/command_ids.h"
 #include "ui/dialogs/disk_info_dlg.h"
-#include "ui/frame/command_ids.h"
-#include "ui/frame/command_table.h"
+#include "ui/frame/frame_texts.h"
+#include "ui/platform/busy_cursor.h"
+#include "ui/platform/drive_control.h"
 #include "ui/resources/pictures.h"
 #include "ui/view/context_menu_items.h"
-#include "ui/view/record_sort.h"
 
 namespace orv {
 
@@ -34,36 +33,21 @@ constexpr const char* kRebuildIdsOffer =
 constexpr const char* kRebuildTableOffer =
     "\n\nThe full test of Disk service rebuilds the allocation table from the files' own "
     "data.\n\nDo you want to run Disk service now ?";
-// Item data of the name column that ties a row to its file.
-constexpr int kKeyNumberRole = Qt::UserRole;
-constexpr int kKeyExtensionRole = Qt::UserRole + 1;
-constexpr int kKeyPartRole = Qt::UserRole + 2;
-constexpr int kKeySizeRole = Qt::UserRole + 3;
-
-struct ColumnSpec {
-    const char* header;
-    Qt::Alignment alignment;
-    int extraWidth;
-};
-
-constexpr ColumnSpec kColumns[COL_COUNT] = {
-    {"Name", Qt::AlignLeft, 100},          {"Size", Qt::AlignRight, 35},
-    {"Date and Time", Qt::AlignRight, 45}, {"Attributes", Qt::AlignRight, 35},
-    {"Num. in FAT", Qt::AlignRight, 15},
-};
+// What a column is wider than its header text, in pixels.
+constexpr int kExtraWidth[COL_COUNT] = {100, 35, 45, 35, 15};
 
 }  // namespace
 
 COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& chooser,
                            CDriveControl* driveControl, QWidget* parent)
-    : QTreeWidget(parent),
+    : QTreeView(parent),
       m_doc(doc),
       m_user(user),
       m_chooser(chooser),
       m_pOwnDriveControl(driveControl ? nullptr : std::make_unique<CDriveControl>(doc.Drive())),
       m_drive(driveControl ? *driveControl : *m_pOwnDriveControl) {
-    m_openPicture = MenuPicture(ID_DISKETTE_OPEN);
-    m_closePicture = MenuPicture(ID_DISKETTE_CLOSE);
+    m_proxy.setSourceModel(&m_model);
+    setModel(&m_proxy);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -78,34 +62,33 @@ COrvalisView::COrvalisView(COrvalisDoc& doc, IUserPort& user, IFileChooser& choo
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     connect(header(), &QHeaderView::sectionClicked, this, &COrvalisView::SortByColumn);
-    connect(this, &QTreeWidget::itemSelectionChanged, this, &COrvalisView::commandStateChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &COrvalisView::commandStateChanged);
+    connect(&m_proxy, &CFileSortProxy::orderChanged, this, &COrvalisView::ShowSortIndicator);
     // Enter or a double click copies the file, as Copy... does.
-    connect(this, &QTreeWidget::itemActivated, this, [this] { ExecuteCommand(ID_FILE_COPY); });
+    connect(this, &QAbstractItemView::activated, this, [this] { m_commands.Run(ID_FILE_COPY); });
     // Files go both ways between the list and the desktop; the list never moves its own rows.
     setDragEnabled(true);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);
+    BindCommands();
 }
 
-COrvalisView::~COrvalisView() = default;
+COrvalisView::~COrvalisView() {
+    // The model and the proxy are members: the view lets go of them before they go.
+    setModel(nullptr);
+}
 
 void COrvalisView::OnInitialUpdate(const std::string& startFile) {
     if (!m_bListCursorSet) {
         viewport()->setCursor(ListCursor());
         m_bListCursorSet = true;
     }
-    setColumnCount(COL_COUNT);
-    QTreeWidgetItem* headerItem = new QTreeWidgetItem;
-    for (int c = 0; c < COL_COUNT; ++c) {
-        headerItem->setText(c, kColumns[c].header);
-        headerItem->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
-    }
-    setHeaderItem(headerItem);
     const QFontMetrics fm(header()->font());
     for (int c = 0; c < COL_COUNT; ++c)
-        setColumnWidth(c, fm.horizontalAdvance(kColumns[c].header) + kColumns[c].extraWidth);
+        setColumnWidth(c, fm.horizontalAdvance(CFileListModel::HeaderText(c)) + kExtraWidth[c]);
     m_strStartFile = startFile;
     if (!m_strStartFile.empty() && !m_bStartFileTimerUsed) {
         m_bStartFileTimerUsed = true;  // once per process
@@ -113,167 +96,79 @@ void COrvalisView::OnInitialUpdate(const std::string& startFile) {
     }
 }
 
-// --- Enable rules and dispatch ------------------------------------------------------------
+// --- Commands -----------------------------------------------------------------------------
 
-ViewState COrvalisView::State() const {
-    return ViewState{m_bOpen, int(selectedItems().size()), m_bVerifyMark, m_bRestoreMark};
-}
-
-bool COrvalisView::HandlesCommand(int id) const {
-    switch (id) {
-        case ID_DISKETTE_OPEN:
-        case ID_DISKETTE_CLOSE:
-        case ID_INSERT_IMAGE:
-        case ID_NEW_IMAGE:
-        case ID_RECENT_IMAGES:
-        case ID_DRIVE_MENU:
-        case ID_EDIT_COPY:
-        case ID_EDIT_PASTE:
-        case ID_VERIFICATION:
-        case ID_RESTORE_ATTRIBUTES:
-        case ID_DISKETTE_INFO:
-        case ID_FILE_ADD:
-        case ID_FILE_ADD_FROM:
-        case ID_FILE_COPY:
-        case ID_FILE_COPY_AT:
-        case ID_FILE_DELETE:
-        case ID_FORMAT:
-        case ID_DISK_SERVICE:
-        case ID_CREATE_REPAIR_FILE:
-        case ID_REPAIR_FILE:
-        case ID_MAKE_IMAGE:
-        case ID_MERGE_READS:
-        case ID_RESCUE_FILE:
-        case ID_SCAN_FOLDER:
-        case ID_CONTEXT_ABOUT:
-        case ID_PROPERTIES_ONE:
-        case ID_PROPERTIES_MANY:
-            return true;
-        default:
-            return false;
+void COrvalisView::BindCommands() {
+    const struct {
+        int id;
+        void (COrvalisView::*slot)();
+    } bindings[] = {
+        {ID_DISKETTE_OPEN, &COrvalisView::OnOpen},
+        {ID_DISKETTE_CLOSE, &COrvalisView::OnClose},
+        {ID_DISKETTE_REFRESH, &COrvalisView::OnRefresh},
+        {ID_INSERT_IMAGE, &COrvalisView::OnInsertImage},
+        {ID_NEW_IMAGE, &COrvalisView::OnNewImage},
+        {ID_EDIT_COPY, &COrvalisView::OnCopyToClipboard},
+        {ID_EDIT_PASTE, &COrvalisView::OnPasteFromClipboard},
+        {ID_VERIFICATION, &COrvalisView::OnVerification},
+        {ID_RESTORE_ATTRIBUTES, &COrvalisView::OnRestoreAttributes},
+        {ID_DISKETTE_INFO, &COrvalisView::OnDisketteInfo},
+        {ID_FILE_ADD, &COrvalisView::OnAdd},
+        {ID_FILE_ADD_FROM, &COrvalisView::OnAddFrom},
+        {ID_FILE_COPY, &COrvalisView::OnCopy},
+        {ID_FILE_COPY_AT, &COrvalisView::OnCopyAt},
+        {ID_FILE_DELETE, &COrvalisView::OnDelete},
+        {ID_FORMAT, &COrvalisView::OnFormat},
+        {ID_CREATE_REPAIR_FILE, &COrvalisView::OnCreateRepairFile},
+        {ID_REPAIR_FILE, &COrvalisView::OnRepairFile},
+        {ID_MAKE_IMAGE, &COrvalisView::OnMakeImage},
+        {ID_MERGE_READS, &COrvalisView::OnMergeReads},
+        {ID_RESCUE_FILE, &COrvalisView::OnRescueFile},
+        {ID_SCAN_FOLDER, &COrvalisView::OnScanFolder},
+        {ID_PROPERTIES_ONE, &COrvalisView::OnPropertiesOne},
+        {ID_PROPERTIES_MANY, &COrvalisView::OnPropertiesMany},
+    };
+    for (const auto& s : bindings)
+        m_commands.Bind(s.id, [this, slot = s.slot] {
+            (this->*slot)();
+            AfterCommand();
+        });
+    m_commands.Bind(ID_DISK_SERVICE, [this] {
+        OnDiskService();
+        AfterCommand();
+    });
+    m_commands.Bind(ID_CONTEXT_ABOUT, [this] { emit aboutRequested(); });
+    m_commands.BindSubmenu(ID_RECENT_IMAGES, [this](QMenu& menu) { FillRecentImagesMenu(menu); });
+    m_commands.BindSubmenu(ID_DRIVE_MENU, [this](QMenu& menu) { FillDriveMenu(menu); });
+    m_commands.AddStateSource([this](CommandState& s) {
+        s.open = m_bOpen;
+        s.selected = int(selectionModel()->selectedRows().size());
+        s.verify = m_bVerifyMark;
+        s.restore = m_bRestoreMark;
+    });
+    // Open and Close show their pictures in menus, and every toolbar command its button.
+    for (const CommandSpec& spec : CommandTable()) {
+        QAction* action = m_commands.Action(spec.id);
+        const QIcon picture = CommandPicture(spec.id);
+        if (picture.isNull() || !action) continue;
+        action->setIcon(picture);
+        action->setIconVisibleInMenu(spec.id == ID_DISKETTE_OPEN || spec.id == ID_DISKETTE_CLOSE);
     }
+    connect(this, &COrvalisView::commandStateChanged, &m_commands, &CCommandSet::Update);
 }
 
-bool COrvalisView::IsCommandEnabled(int id) const {
-    return HandlesCommand(id) && CommandEnabled(id, State()).value_or(true);
-}
-
-bool COrvalisView::IsCommandChecked(int id) const {
-    return CommandChecked(id, State()).value_or(false);
-}
-
-bool COrvalisView::ExecuteCommand(int id) {
-    if (!IsCommandEnabled(id)) return false;
-    switch (id) {
-        case ID_DISKETTE_OPEN:
-            OnOpen();
-            break;
-        case ID_DISKETTE_CLOSE:
-            OnClose();
-            break;
-        case ID_INSERT_IMAGE:
-            OnInsertImage();
-            break;
-        case ID_NEW_IMAGE:
-            OnNewImage();
-            break;
-        case ID_EDIT_COPY:
-            OnCopyToClipboard();
-            break;
-        case ID_EDIT_PASTE:
-            OnPasteFromClipboard();
-            break;
-        case ID_VERIFICATION:
-            OnVerification();
-            break;
-        case ID_RESTORE_ATTRIBUTES:
-            OnRestoreAttributes();
-            break;
-        case ID_DISKETTE_INFO:
-            OnDisketteInfo();
-            break;
-        case ID_FILE_ADD:
-            OnAdd();
-            break;
-        case ID_FILE_ADD_FROM:
-            OnAddFrom();
-            break;
-        case ID_FILE_COPY:
-            OnCopy();
-            break;
-        case ID_FILE_COPY_AT:
-            OnCopyAt();
-            break;
-        case ID_FILE_DELETE:
-            OnDelete();
-            break;
-        case ID_FORMAT:
-            OnFormat();
-            break;
-        case ID_DISK_SERVICE:
-            OnDiskService();
-            break;
-        case ID_CREATE_REPAIR_FILE:
-            OnCreateRepairFile();
-            break;
-        case ID_REPAIR_FILE:
-            OnRepairFile();
-            break;
-        case ID_MAKE_IMAGE:
-            OnMakeImage();
-            break;
-        case ID_MERGE_READS:
-            OnMergeReads();
-            break;
-        case ID_RESCUE_FILE:
-            OnRescueFile();
-            break;
-        case ID_SCAN_FOLDER:
-            OnScanFolder();
-            break;
-        case ID_CONTEXT_ABOUT:
-            emit aboutRequested();
-            break;
-        case ID_PROPERTIES_ONE:
-            OnPropertiesOne();
-            break;
-        case ID_PROPERTIES_MANY:
-            OnPropertiesMany();
-            break;
-        default:
-            return false;
-    }
+void COrvalisView::AfterCommand() {
     if (m_bOpen && RowsOutdated()) RebuildList();
     emit commandStateChanged();
-    return true;
 }
 
 // --- Rows ---------------------------------------------------------------------------------
 
-void COrvalisView::AddRow(const FileRecord& r) {
-    auto* item = new QTreeWidgetItem;
-    const std::string* texts[COL_COUNT] = {&r.displayName, &r.sizeText, &r.dateText,
-                                           &r.attributeText, &r.numberText};
-    for (int c = 0; c < COL_COUNT; ++c) {
-        item->setText(c, QString::fromStdString(*texts[c]));
-        item->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
-    }
-    // What ties the row to its file: the file number and the part as stored, never the text
-    // shown (a name that is not UTF-8 is shown decoded).
-    item->setData(COL_NAME, kKeyNumberRole, int(r.fileNumber));
-    item->setData(COL_NAME, kKeyExtensionRole, QByteArray::fromStdString(r.extension));
-    item->setData(COL_NAME, kKeyPartRole, int(r.partNumber));
-    item->setData(COL_NAME, kKeySizeRole, qulonglong(r.size));
-    insertTopLevelItem(0, item);
-}
-
 void COrvalisView::RebuildList() {
-    clear();
     FollowDocument();
-    for (const FileRecord& r : m_doc.Files()) AddRow(r);
+    m_model.SetRecords(m_doc.Files());
     m_rowsReading = m_doc.ListReadings();
-    m_nSortColumn = -1;
-    ShowSortIndicator();
+    m_proxy.Unsort();
     emit commandStateChanged();
 }
 
@@ -291,82 +186,51 @@ bool COrvalisView::RowsOutdated() const {
 
 void COrvalisView::RefreshList() {
     FollowDocument();
-    std::vector<const FileRecord*> records;
-    for (const FileRecord& r : m_doc.Files()) records.push_back(&r);
-    OrderRecords(records, m_nSortColumn, m_bSortArrayAscending);
-    ShowRecords(records);
+    ReloadRows();
 }
 
 void COrvalisView::SortByColumn(int column) {
     CBusyCursor busy;
-    const bool ascending = SortAscendingNext(column);
-    std::vector<const FileRecord*> records;
-    for (const FileRecord& r : m_doc.Files()) records.push_back(&r);
-    SortRecords(records, column);
-    // "Attributes" does not sort: it shows the file list in reverse, as every rebuild does.
-    const bool sorted = column != COL_ATTRIBUTES && column >= 0 && column < COL_COUNT;
-    m_nSortColumn = sorted ? column : -1;
-    m_bSortArrayAscending = ascending;
-    ShowRecords(records);
+    // The rows of a reading the document has since replaced are replaced first.
+    if (RowsOutdated()) ReloadRows();
+    m_proxy.SortByColumn(column);  // the selection stays with its rows
+    if (const QModelIndex current = currentIndex(); current.isValid()) scrollTo(current);
 }
 
-namespace {
-
-// What ties a row to its file, as AddRow stores it.
-struct RowIdentity {
-    int number;
-    QByteArray extension;
-    int part;
-    qulonglong size;
-    bool operator==(const RowIdentity&) const = default;
-};
-
-RowIdentity IdentityOf(const QTreeWidgetItem* item) {
-    return {item->data(COL_NAME, kKeyNumberRole).toInt(),
-            item->data(COL_NAME, kKeyExtensionRole).toByteArray(),
-            item->data(COL_NAME, kKeyPartRole).toInt(),
-            item->data(COL_NAME, kKeySizeRole).toULongLong()};
-}
-
-}  // namespace
-
-void COrvalisView::ShowRecords(const std::vector<const FileRecord*>& records) {
+void COrvalisView::ReloadRows() {
     // A selection is kept only within one reading of the list: in another, the same number,
     // part and size may be another file.
     std::vector<RowIdentity> selected;
     std::optional<RowIdentity> current;
     if (!RowsOutdated()) {
-        for (const QTreeWidgetItem* item : selectedItems()) selected.push_back(IdentityOf(item));
-        if (currentItem()) current = IdentityOf(currentItem());
+        for (int row : SelectedRows()) selected.push_back(IdentityOf(KeyFromRow(row)));
+        if (currentIndex().isValid()) current = IdentityOf(KeyFromRow(currentIndex().row()));
     }
+    m_model.SetRecords(m_doc.Files());
     m_rowsReading = m_doc.ListReadings();
 
-    clear();
-    for (const FileRecord* r : records) AddRow(*r);
-    QTreeWidgetItem* newCurrent = nullptr;
-    for (int row = 0; row < topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = topLevelItem(row);
-        const RowIdentity id = IdentityOf(item);
-        if (std::find(selected.begin(), selected.end(), id) != selected.end())
-            item->setSelected(true);
-        if (current && id == *current) newCurrent = item;
+    QItemSelection selection;
+    for (const RowIdentity& id : selected) {
+        const int source = m_model.RowOf(id);
+        if (source < 0) continue;
+        const QModelIndex index = m_proxy.mapFromSource(m_model.index(source, 0));
+        selection.select(index, index);
     }
-    if (newCurrent) {
-        setCurrentItem(newCurrent, 0, QItemSelectionModel::NoUpdate);
-        scrollToItem(newCurrent);
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (current) {
+        if (const int source = m_model.RowOf(*current); source >= 0) {
+            const QModelIndex index = m_proxy.mapFromSource(m_model.index(source, 0));
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+            scrollTo(index);
+        }
     }
-    ShowSortIndicator();
     emit commandStateChanged();
 }
 
 void COrvalisView::ShowSortIndicator() {
-    if (m_nSortColumn < 0) {
-        header()->setSortIndicator(-1, Qt::AscendingOrder);
-        return;
-    }
-    // The rows show the sorted records in reverse: an ascending sort puts the greatest on top.
-    header()->setSortIndicator(m_nSortColumn,
-                               m_bSortArrayAscending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    // The indicator tells the order from the top row down.
+    header()->setSortIndicator(m_proxy.SortColumn(), m_proxy.ShownOrder());
 }
 
 std::int64_t COrvalisView::DisketteFreeBytes() const {
@@ -378,30 +242,34 @@ void COrvalisView::ShowFreeSpace(const std::string& note) {
     SetStatusText(note.empty() ? free : free + ". " + note);
 }
 
+int COrvalisView::SourceRow(int row) const {
+    return m_proxy.mapToSource(m_proxy.index(row, 0)).row();
+}
+
 FileRecord COrvalisView::KeyFromRow(int row) const {
-    FileRecord key;
-    if (const QTreeWidgetItem* item = topLevelItem(row)) {
-        key.displayName = item->text(COL_NAME).toStdString();
-        key.sizeText = item->text(COL_SIZE).toStdString();
-        key.fileNumber = std::uint16_t(item->data(COL_NAME, kKeyNumberRole).toInt());
-        key.extension = item->data(COL_NAME, kKeyExtensionRole).toByteArray().toStdString();
-        key.partNumber = std::uint8_t(item->data(COL_NAME, kKeyPartRole).toInt());
-        key.size = std::uint32_t(item->data(COL_NAME, kKeySizeRole).toULongLong());
-        key.numberText = item->text(COL_NUMBER).toStdString();
-    }
-    return key;
+    if (row < 0 || row >= RowCount()) return {};
+    return m_model.Record(SourceRow(row));
 }
 
 std::vector<int> COrvalisView::SelectedRows() const {
     std::vector<int> rows;
-    for (int i = 0; i < topLevelItemCount(); ++i)
-        if (topLevelItem(i)->isSelected()) rows.push_back(i);
+    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
     return rows;
 }
 
+void COrvalisView::SelectRows(const std::vector<int>& rows) {
+    QItemSelection selection;
+    for (int row : rows) {
+        const QModelIndex index = m_proxy.index(row, 0);
+        if (index.isValid()) selection.select(index, index);
+    }
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 QString COrvalisView::RowText(int row, int column) const {
-    const QTreeWidgetItem* item = topLevelItem(row);
-    return item ? item->text(column) : QString();
+    return m_proxy.index(row, column).data().toString();
 }
 
 void COrvalisView::SetStatusText(const std::string& text) {
@@ -452,9 +320,19 @@ void COrvalisView::OnOpen() {
         OnDiskService(TEST_FULL);
 }
 
+void COrvalisView::OnRefresh() {
+    // Read again from the start, with every question and message of Open: the diskette in
+    // the drive may have been changed or written elsewhere.
+    m_doc.CloseDiskette();
+    m_model.Clear();
+    m_bOpen = false;
+    OnOpen();
+    if (!m_bOpen) ShowTitle();
+}
+
 void COrvalisView::OnClose() {
     m_doc.CloseDiskette();
-    clear();
+    m_model.Clear();
     m_bOpen = false;
     ShowTitle();
 }
@@ -486,7 +364,7 @@ void COrvalisView::OnDisketteInfo() {
 
 void COrvalisView::timerEvent(QTimerEvent* event) {
     if (m_nStartFileTimer == 0 || event->timerId() != m_nStartFileTimer) {
-        QTreeWidget::timerEvent(event);
+        QTreeView::timerEvent(event);
         return;
     }
     OnStartFileTimer();
@@ -514,23 +392,19 @@ void COrvalisView::OnStartFileTimer() {
 // --- Context menu and properties ----------------------------------------------------------
 
 void COrvalisView::BuildContextMenu(QMenu& menu) {
-    for (const ContextItem& item : ContextMenuItems(State())) {
-        if (item.id == 0) {
+    m_commands.Update();
+    for (int id : ContextMenuItems(m_commands.State())) {
+        if (id == 0)
             menu.addSeparator();
-            continue;
-        }
-        QAction* action = menu.addAction(QString::fromUtf8(item.text));
-        action->setData(item.id);
-        action->setEnabled(IsCommandEnabled(item.id));
-        if (item.id == ID_DISKETTE_OPEN) action->setIcon(m_openPicture);
-        if (item.id == ID_DISKETTE_CLOSE) action->setIcon(m_closePicture);
+        else
+            menu.addAction(m_commands.Action(id));
     }
 }
 
 void COrvalisView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     BuildContextMenu(menu);
-    if (QAction* chosen = menu.exec(event->globalPos())) ExecuteCommand(chosen->data().toInt());
+    menu.exec(event->globalPos());  // the chosen action runs its command
 }
 
 void COrvalisView::OnPropertiesOne() {

@@ -1,17 +1,19 @@
-// The file list of the main window: one row per file of the open diskette, the enable rules
-// of every command, and the commands themselves.
+// The file list of the main window: a list over the diskette's files (the model and its sort
+// order live in ui/list), the enable rules of every command, and the commands themselves.
 #pragma once
 
 #include <QIcon>
 #include <QPointer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fs/file_record.h"
 #include "ports/user_port.h"
-#include "ui/view/enable_rules.h"
+#include "ui/commands/command_set.h"
+#include "ui/list/file_list_model.h"
+#include "ui/list/file_sort_proxy.h"
 
 class QMenu;
 class QMimeData;
@@ -24,7 +26,7 @@ class COrvalisDoc;
 class CScanWindow;
 class IFileChooser;
 
-class COrvalisView : public QTreeWidget {
+class COrvalisView : public QTreeView {
     Q_OBJECT
 public:
     // Without a drive control of the application's the view puts images into the document's
@@ -37,15 +39,12 @@ public:
     // which is added one second later.
     void OnInitialUpdate(const std::string& startFile);
 
-    // Commands. Execute runs a command only while its rule allows it; false otherwise.
-    bool HandlesCommand(int id) const;
-    bool IsCommandEnabled(int id) const;
-    bool IsCommandChecked(int id) const;
-    bool ExecuteCommand(int id);
-    ViewState State() const;
+    // Every command of the window, with the view's own bound to their slots; the frame binds
+    // the rest. Run carries a command out only while its rule allows it.
+    CCommandSet& Commands() { return m_commands; }
+    const CCommandSet& Commands() const { return m_commands; }
     bool IsOpen() const { return m_bOpen; }
 
-    void AddRow(const FileRecord& record);
     // The rows afresh from the document in reverse file-list order (the newest file on top);
     // the list is no longer sorted by a column.
     void RebuildList();
@@ -60,18 +59,19 @@ public:
     FileRecord KeyFromRow(int row) const;
     // Indices of the selected rows, from the top of the list down.
     std::vector<int> SelectedRows() const;
-    int RowCount() const { return topLevelItemCount(); }
+    // Selects exactly these rows (counted from the top).
+    void SelectRows(const std::vector<int>& rows);
+    int RowCount() const { return m_proxy.rowCount(); }
     QString RowText(int row, int column) const;
+    const CFileSortProxy& SortProxy() const { return m_proxy; }
 
-    // Fills the context menu for the current state; each item carries its command id as data.
+    // Fills the context menu for the current state with the commands' actions.
     void BuildContextMenu(QMenu& menu);
 
     // What sits in drive A: now: the path of the image or device, empty when nothing.
     std::string DrivePath() const;
     // The ddrescue mapfile that says what of the image in the drive reads; empty: none.
     std::string DriveMapfile() const;
-    // Fills a submenu of the menu bar for the current state: Recent images, Drive.
-    void FillSubmenu(int id, QMenu& menu);
     // Where the drives of the machine are looked for: /sys, or a tree of a test's own.
     void SetSysRoot(std::string root) { m_strSysRoot = std::move(root); }
 
@@ -95,9 +95,14 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void BindCommands();
+    // What follows every command of the view: rows of a reading the document replaced go.
+    void AfterCommand();
+    bool CanRun(int id) const { return m_commands.IsEnabled(id); }
     // Diskette commands.
     void OnOpen();
     void OnClose();
+    void OnRefresh();
     void OnVerification();
     void OnRestoreAttributes();
     void OnDisketteInfo();
@@ -143,10 +148,11 @@ private:
     void OnPropertiesOne();
     void OnPropertiesMany();
 
-    // Shows the records from the top row down in reverse (each row goes to the top), with the
-    // rows of the files that were selected selected again.
-    void ShowRecords(const std::vector<const FileRecord*>& records);
+    // The rows afresh from the document, with the files that were selected (and the current
+    // one) selected again as long as the rows showed the document's present reading.
+    void ReloadRows();
     void ShowSortIndicator();
+    int SourceRow(int row) const;
     // The title names the open diskette's label, or says that none is open.
     void ShowTitle();
     // Follows a document that closed itself after a failure it could not undo.
@@ -174,18 +180,17 @@ private:
     // The window of the last scan, while it is open.
     QPointer<CScanWindow> m_pScanWindow;
 
+    CCommandSet m_commands;
     bool m_bVerifyMark = false;
     bool m_bRestoreMark = true;
     bool m_bOpen = false;
-    QIcon m_openPicture;
-    QIcon m_closePicture;
     bool m_bListCursorSet = false;
     std::string m_strStartFile;
     int m_nStartFileTimer = 0;  // 0 while no start-file timer runs
     bool m_bStartFileTimerUsed = false;
-    long m_rowsReading = -1;             // the document's ListReadings() the rows were made from
-    int m_nSortColumn = -1;              // -1: reverse file-list order
-    bool m_bSortArrayAscending = false;  // the order of the sorted records before display
+    long m_rowsReading = -1;  // the document's ListReadings() the rows were made from
+    CFileListModel m_model;
+    CFileSortProxy m_proxy;
 };
 
 }  // namespace orv

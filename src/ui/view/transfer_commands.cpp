@@ -1,14 +1,13 @@
 // The commands that move files: Add..., Add from..., Copy..., Copy at... and Delete.
 #include <QHeaderView>
 
-#include "host/host_file.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
-#include "transfer/folder_copy_names.h"
-#include "ui/app/busy_cursor.h"
-#include "ui/app/host_disk.h"
+#include "transfer/file_batches.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/dialogs/start_from_dialog.h"
+#include "ui/platform/busy_cursor.h"
+#include "ui/platform/host_disk.h"
 #include "ui/view/orvalis_view.h"
 
 namespace orv {
@@ -21,18 +20,6 @@ constexpr const char* kAddFilter =
     "Files(*.cpp,*.h,*.c,*.asm)|*.cpp;*.h;*.c;*.asm||";
 constexpr const char* kAllFilesFilter = "All Files (*.*)|*.*||";
 constexpr const char* kSelectFirst = "First select some file(s).";
-
-long Kb(std::int64_t bytes) {
-    return long(bytes / 1024);
-}
-
-std::string BiggerThanDiskText(const std::string& name, std::int64_t need,
-                               const std::string& target, std::int64_t room) {
-    return StrFormat(
-        "File %s   ( %ld kB ) is bigger\nthan free space on the disk %s  ( %ld kB )\n\nDo you "
-        "want to try to write this file ?",
-        name.c_str(), Kb(need), FileSystemOf(target).c_str(), long(std::uint64_t(room) >> 10));
-}
 
 }  // namespace
 
@@ -49,27 +36,15 @@ void COrvalisView::OnAdd() {
 }
 
 void COrvalisView::AddFiles(const std::vector<std::string>& paths) {
-    if (m_doc.RefuseReadOnlyMedium()) return;
     std::string notes;
     {
         CBusyCursor busy;
-        for (const std::string& path : paths) {
-            const std::int64_t free = DisketteFreeBytes();
-            const std::int64_t size = HostFileSize(path);
-            if (free < size) {
-                const Answer a =
-                    Say(StrFormat("File %s\n( %ld kB ) is bigger than free space on "
-                                  "the diskette ( %ld kB)\n\nDo you want to continue ?",
-                                  path.c_str(), Kb(size), Kb(free)),
-                        Buttons::YesNoCancel, Icon::Question, Answer::No);
-                if (a == Answer::Cancel) break;
-                if (a != Answer::Yes) continue;
-            }
-            AddOutcome outcome;
-            if (m_doc.AddFile(path, 0, &outcome) == -1) break;
-            if (const std::string note = SameNameNote(outcome); !note.empty())
-                notes += (notes.empty() ? "" : " ") + note;
-        }
+        const AddFilesResult r =
+            orv::AddFiles(m_doc, paths, [&notes](const std::string&, const AddOutcome& outcome) {
+                if (const std::string note = SameNameNote(outcome); !note.empty())
+                    notes += (notes.empty() ? "" : " ") + note;
+            });
+        if (r.end == BatchEnd::NotStarted) return;
     }
     RebuildList();
     ShowFreeSpace(notes);
@@ -79,24 +54,13 @@ void COrvalisView::OnAddFrom() {
     if (m_doc.RefuseReadOnlyMedium()) return;
     StartFromDialog dlg(m_user, m_chooser, true, "Insert position where add from.", this);
     if (dlg.exec() != QDialog::Accepted) return;
-    const std::int32_t position = dlg.Position();
-    const std::string path = dlg.FileName();
-    const std::int64_t free = DisketteFreeBytes();
-    const std::int64_t size = HostFileSize(path);
-    if (free < size - position) {
-        const Answer a = Say(StrFormat("Part of file  %s\nSize %ld kB  is bigger than free space "
-                                       "on the diskette ( %ld kB)\n\nDo you want to continue ?",
-                                       path.c_str(), Kb(size - position), Kb(free)),
-                             Buttons::YesNo, Icon::Question, Answer::No);
-        if (a != Answer::Yes) return;
-    }
-    int rc = 0;
     AddOutcome outcome;
+    BatchEnd end = BatchEnd::Done;
     {
         CBusyCursor busy;
-        rc = m_doc.AddFile(path, position, &outcome);
+        end = AddFileFrom(m_doc, dlg.FileName(), dlg.Position(), &outcome);
     }
-    if (rc == -1) return;
+    if (end != BatchEnd::Done) return;
     RebuildList();
     ShowFreeSpace(SameNameNote(outcome));
 }
@@ -124,15 +88,8 @@ void COrvalisView::CopyOneFile(int row) {
     request.confirmOverwrite = true;
     const std::vector<std::string> chosen = m_chooser.Choose(request);
     if (chosen.empty()) return;
-    const std::string& target = chosen.front();
-    const std::int64_t room = HostFreeSpace(target);
-    const std::int64_t need = m_doc.BytesOnDiskette(key);
-    if (room < need && room != -1 &&
-        Say(BiggerThanDiskText(key.displayName, need, target, room), Buttons::YesNo, Icon::Question,
-            Answer::No) != Answer::Yes)
-        return;
     CBusyCursor busy;
-    m_doc.CopyFromDiskette(key, target, true, -1);
+    CopyFile(m_doc, key, chosen.front());
 }
 
 void COrvalisView::CopyIntoFolder(const std::vector<int>& rows) {
@@ -145,23 +102,9 @@ void COrvalisView::CopyIntoFolder(const std::vector<int>& rows) {
     if (chosen.empty()) return;
     std::string folder = chosen.front();
     if (folder.empty() || folder.back() != '/') folder += '/';
-
-    int failed = 0;
-    CFolderCopyNames given(folder);
-    for (int row : rows) {
-        FileRecord key = KeyFromRow(row);
-        const std::int64_t room = HostFreeSpace(folder);
-        const std::int64_t need = m_doc.BytesOnDiskette(key);
-        if (room < need && room != -1) {
-            const Answer a = Say(BiggerThanDiskText(key.displayName, need, folder, room),
-                                 Buttons::YesNoCancel, Icon::Question, Answer::No);
-            if (a == Answer::Cancel) break;
-            if (a != Answer::Yes) continue;
-        }
-        if (m_doc.CopyToFolder(key, folder, &given) == -1) ++failed;
-    }
-    if (failed > 0)
-        Say(StrFormat("%d file(s) was not copied.", failed), Buttons::Ok, Icon::Exclamation);
+    std::vector<FileRecord> keys;
+    for (int row : rows) keys.push_back(KeyFromRow(row));
+    CopyFilesToFolder(m_doc, keys, folder);
 }
 
 void COrvalisView::OnCopyAt() {
@@ -195,30 +138,19 @@ void COrvalisView::OnCopyAt() {
 
 void COrvalisView::OnDelete() {
     const std::vector<int> rows = SelectedRows();
-    if (rows.empty()) {
-        Say(kSelectFirst, Buttons::Ok, Icon::Exclamation);
-        return;
-    }
-    if (m_doc.RefuseReadOnlyMedium()) return;
-    if (Say("Are you sure you want to delete the file(s).", Buttons::YesNo, Icon::Question) !=
-        Answer::Yes)
-        return;
+    std::vector<FileRecord> keys;
+    for (int row : rows) keys.push_back(KeyFromRow(row));
+    DeleteFilesResult r;
     {
         CBusyCursor busy;
+        r = DeleteFiles(m_doc, keys);
+        if (r.end == BatchEnd::NotStarted) return;
+        // One file takes just its row away; several rebuild the list.
         if (rows.size() == 1) {
-            if (m_doc.DeleteFromDiskette(KeyFromRow(rows.front()), true, true) == 0)
-                delete takeTopLevelItem(rows.front());
+            // Only its row goes: the others keep their order.
+            if (r.deleted == 1) RefreshList();
         } else {
-            bool untried = false;
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                const bool last = i + 1 == rows.size();
-                if (m_doc.DeleteFromDiskette(KeyFromRow(rows[i]), last, true) != 0) {
-                    untried = !last;
-                    break;
-                }
-            }
             RebuildList();
-            if (untried) Say("Not all files were erased", Buttons::Ok, Icon::Exclamation);
         }
     }
     ShowFreeSpace();

@@ -1,4 +1,4 @@
-// Command identifiers shared by the menu bar, the toolbar, the Del key and the context menu.
+// Command identifiers shared by the menu bar, the toolbar, the keys and the context menu.
 #pragma once
 
 namespace orv {
@@ -7,14 +7,15 @@ enum CommandId : int {
     // Diskette menu.
     ID_DISKETTE_OPEN = 32773,
     ID_DISKETTE_CLOSE = 32777,
-    ID_INSERT_IMAGE = 32790,   // puts another image file into drive A:
-    ID_NEW_IMAGE = 32791,      // creates a blank image and puts it into drive A:
-    ID_RECENT_IMAGES = 32792,  // submenu: the last images put into drive A:
-    ID_DRIVE_MENU = 32793,     // submenu: the 1.44 MB drives of the machine
-    ID_MAKE_IMAGE = 32794,     // reads the diskette in drive A: into an image file
-    ID_MERGE_READS = 32795,    // several reads of one diskette into one image
-    ID_RESCUE_FILE = 32796,    // one file from several damaged copies on images
-    ID_SCAN_FOLDER = 32797,    // the health of a folder of images, in a window of its own
+    ID_INSERT_IMAGE = 32790,      // puts another image file into drive A:
+    ID_NEW_IMAGE = 32791,         // creates a blank image and puts it into drive A:
+    ID_RECENT_IMAGES = 32792,     // submenu: the last images put into drive A:
+    ID_DRIVE_MENU = 32793,        // submenu: the 1.44 MB drives of the machine
+    ID_MAKE_IMAGE = 32794,        // reads the diskette in drive A: into an image file
+    ID_MERGE_READS = 32795,       // several reads of one diskette into one image
+    ID_RESCUE_FILE = 32796,       // one file from several damaged copies on images
+    ID_SCAN_FOLDER = 32797,       // the health of a folder of images, in a window of its own
+    ID_DISKETTE_REFRESH = 32798,  // reads the open diskette's files again
     ID_VERIFICATION = 32782,
     ID_RESTORE_ATTRIBUTES = 32783,
     ID_DISKETTE_INFO = 32787,

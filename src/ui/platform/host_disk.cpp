@@ -1,4 +1,4 @@
-#include "ui/app/host_disk.h"
+#include "ui/platform/host_disk.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "ui/app/udisks_opener.h"
+#include "ui/platform/udisks_opener.h"
 
 #include <fcntl.h>
 

@@ -1,15 +1,15 @@
-#include "ui/app/qt_user_port.h"
+#include "ui/platform/qt_user_port.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 
-#include "ui/app/busy_cursor.h"
-#include "ui/app/dialog_owner.h"
-#include "ui/app/drive_control.h"
 #include "ui/dialogs/file_chooser.h"
-#include "ui/frame/command_table.h"
+#include "ui/frame/frame_texts.h"
+#include "ui/platform/busy_cursor.h"
+#include "ui/platform/dialog_owner.h"
+#include "ui/platform/drive_control.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "ui/app/recent_images.h"
+#include "ui/platform/recent_images.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ui/app/dialog_owner.h"
+#include "ui/platform/dialog_owner.h"
 
 #include <QApplication>
 #include <QMainWindow>

@@ -1,12 +1,12 @@
-#include "ui/app/drive_control.h"
+#include "ui/platform/drive_control.h"
 
 #include <sys/stat.h>
 
 #include "disk/device_access.h"
 #include "disk/drive.h"
 #include "disk/image_medium.h"
-#include "ui/app/device_opener.h"
-#include "ui/app/recent_images.h"
+#include "ui/platform/device_opener.h"
+#include "ui/platform/recent_images.h"
 
 namespace orv {
 

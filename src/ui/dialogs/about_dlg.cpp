@@ -1,4 +1,4 @@
-#include "ui/app/about_dlg.h"
+#include "ui/dialogs/about_dlg.h"
 
 #include <QDir>
 #include <QGridLayout>
@@ -7,7 +7,7 @@
 
 #include "host/host_file.h"
 #include "ports/text_format.h"
-#include "ui/app/host_disk.h"
+#include "ui/platform/host_disk.h"
 #include "ui/resources/pictures.h"
 
 namespace orv {

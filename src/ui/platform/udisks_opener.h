@@ -2,7 +2,7 @@
 // descriptor once polkit has asked the user. Where no udisks2 runs, the call fails at once.
 #pragma once
 
-#include "ui/app/device_opener.h"
+#include "ui/platform/device_opener.h"
 
 namespace orv {
 
