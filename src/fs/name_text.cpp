@@ -1,5 +1,7 @@
 #include "fs/name_text.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -105,6 +107,38 @@ std::string DisplayText(const std::string& stored) {
         }
     }
     return out;
+}
+
+namespace {
+
+// The whole text in Windows-1250, or false when a character has no byte there (or the host
+// has no converter: the text then stays UTF-8).
+bool ToCp1250(const std::string& text, std::string& out) {
+    const iconv_t cd = ::iconv_open("WINDOWS-1250", "UTF-8");
+    if (cd == iconv_t(-1)) return false;
+    // One byte a character: never longer than the UTF-8.
+    std::string in = text;
+    out.assign(text.size(), '\0');
+    char* from = in.data();
+    char* to = out.data();
+    std::size_t left = in.size(), room = out.size();
+    const std::size_t rc = ::iconv(cd, &from, &left, &to, &room);
+    ::iconv_close(cd);
+    if (rc == std::size_t(-1) || left != 0) return false;
+    out.resize(out.size() - room);
+    return true;
+}
+
+}  // namespace
+
+std::string StoredText(const std::string& text, std::size_t maxBytes) {
+    const std::string utf8 = Utf8Prefix(text, maxBytes);
+    std::string cp;
+    if (!IsValidUtf8(text) || !ToCp1250(text, cp)) return utf8;
+    cp.resize(std::min(cp.size(), maxBytes));
+    // Stored so, the name must come back as the same text, and not be taken for UTF-8.
+    if (IsValidUtf8(cp) || DisplayText(cp) != CharacterPrefix(text, cp.size())) return utf8;
+    return cp;
 }
 
 std::string Utf8Prefix(const std::string& text, std::size_t maxBytes) {

@@ -236,6 +236,9 @@ Status CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uin
         ++attempts;
         if (WriteVerified(s, image)) return take(s);
         if (IsDriveFailure(LastError())) return Status::Failure(LastError());
+        // A unit that refuses a write is bad, whatever was to be written there: left free, the
+        // next file would be sent to it.
+        m_fat.Set(UnitOfSector(s), FAT_BAD);
     }
     return Status::Failure(IoError::Unwritable);  // no place takes it
 }

@@ -147,7 +147,7 @@ Status CVolume::WriteIdSectors(const std::string* label, const std::string* text
     const FatPositions recorded1 = m_ids.fat1, recorded2 = m_ids.fat2;
     m_ids.fat1 = m_fat.pos1;
     m_ids.fat2 = m_fat.pos2;
-    if (label) m_ids.label = Utf8Prefix(*label, kLabelWidth);
+    if (label) m_ids.label = StoredText(*label, kLabelWidth);
     if (text) m_ids.text = text->substr(0, kTextWidth);
 
     // The newest stamp names the ID sectors, so a new record must outrank every one already on

@@ -22,6 +22,9 @@ std::string AddFailureText(const LoopFailure& failure, const std::string& path,
     }
     if (failure.hostFile) return StrFormat("%s \n\nCould not read file.", path.c_str());
     if (failure.drive != IoError::None) return DriveFailureText(failure.drive);
+    if (failure.noUnitTookHeader)
+        return "No free unit of the diskette took the file's first unit: every one refused the "
+               "write and is marked bad now.\nThe diskette is worn out; use another one.";
     return "Diskette is defective or full.";
 }
 
@@ -80,7 +83,10 @@ int COrvalisDoc::AddFile(const std::string& path, std::int32_t start, AddOutcome
     }
     const std::int64_t length = source.Length();
     if (length > INT32_MAX) {
-        Notify(User(), StrFormat("%s\n\nFile could not be opened.", path.c_str()));
+        // Sizes and positions on the diskette are signed 32-bit numbers.
+        Notify(User(), StrFormat("%s\n\nThe file is %lld B long; the diskette's format holds "
+                                 "files below 2 GiB (at most %ld B).",
+                                 path.c_str(), static_cast<long long>(length), long(INT32_MAX)));
         return -1;
     }
     EntryFromHostFile(path, record, 0);

@@ -24,6 +24,7 @@ struct LoopFailure {
     bool hostFile = false;          // the hard-disk file could not be read or written
     bool sourceChanged = false;     // the source grew or shrank while it was being added
     bool noRoom = false;            // no file number or unit left for what had to be stored
+    bool noUnitTookHeader = false;  // every free unit refused the header unit (now marked bad)
 };
 
 // Writes the source from start on into free units: the capacity of the units written (448 for

@@ -22,8 +22,8 @@ void SplitName(const std::filesystem::path& path, std::string& name, std::string
 void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber) {
     std::string name, ext;
     SplitName(path, name, ext);
-    record.name = Utf8Prefix(name, kNameWidth);
-    record.extension = Utf8Prefix(ext, kExtensionWidth);
+    record.name = StoredText(name, kNameWidth);
+    record.extension = StoredText(ext, kExtensionWidth);
     HostFileStatus status;
     if (GetHostFileStatus(path, status)) {
         record.modificationTime = status.modificationTime;
@@ -37,9 +37,13 @@ void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumb
 StoredName HowNameIsStored(const std::string& fileName) {
     FileRecord record;
     std::string ext;
-    SplitName(fileName, record.name, ext);
-    record.extension = ext;
-    if (record.name.size() > std::size_t(kNameWidth) || ext.size() > std::size_t(kExtensionWidth))
+    std::string name;
+    SplitName(fileName, name, ext);
+    // Stored whole: the bytes as the add stores them when the field has room for all of them.
+    record.name = StoredText(name, std::string::npos);
+    record.extension = StoredText(ext, std::string::npos);
+    if (record.name.size() > std::size_t(kNameWidth) ||
+        record.extension.size() > std::size_t(kExtensionWidth))
         return StoredName::Cut;
     COrvalisDoc::FormatRecord(record);
     return record.displayName == fileName ? StoredName::AsGiven : StoredName::Changed;

@@ -7,9 +7,10 @@
 
 namespace orv {
 
-// Name and extension from the path (split at the last dot; the name cut to 49 bytes and the
-// extension to 3, never inside a UTF-8 character), the file's size, modification time and
-// attributes, the file number given and part 0.
+// Name and extension from the path (split at the last dot), stored as StoredText makes them
+// (Windows-1250 where it can be, else UTF-8; the name cut to 49 bytes and the extension to 3,
+// never inside a character), the file's size, modification time and attributes, the file
+// number given and part 0.
 void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber);
 
 // What becomes of a file's name (a single name, no folder) when the file is added: the

@@ -238,7 +238,9 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     // Not even the header unit found a good unit: nothing of the file is on this diskette,
     // but the units found bad are worth keeping.
     if (!headerWritten) {
-        (void)volume.WriteFat();  // the add fails anyway; the marks are a bonus
+        why.noUnitTookHeader = true;
+        const Result<int> marked = volume.WriteFat();  // the marks are worth keeping
+        if (!marked && IsDriveFailure(marked.Error())) why.drive = marked.Error();
         return -1;
     }
     const Result<int> moved = volume.WriteFat();

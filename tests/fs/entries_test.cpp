@@ -144,5 +144,42 @@ TEST(NameText, StoredBytesAreShownAsText) {
     EXPECT_EQ(CharacterPrefix("\u017e\u017ex", 2), "\u017e\u017e");
 }
 
+// Names and labels go to the diskette in the code page that older readers show, where every
+// character has a byte there and those bytes cannot pass for UTF-8; otherwise in UTF-8. Either
+// way they read back as the text given (cut to the field at a character).
+TEST(NameText, TextIsStoredInTheCodePageWhereItFitsAndReadsBackTheSame) {
+    struct Case {
+        std::string text;
+        std::size_t width;
+        std::string stored;
+    };
+    const std::string cyrillic = "\u0436\u0436\u0436";  // жжж: no byte in the code page
+    for (const Case& c : {
+             Case{"notes", 49, "notes"},
+             Case{"\u017elu\u0165ou\u010dk\u00fd", 49, "\x9elu\x9dou\xe8k\xfd"},
+             Case{"\u00da\u010detnictv\u00ed 2024 a\u017e", 16,
+                  "\xda\xe8"
+                  "etnictv\xed 2024 "},
+             Case{"\u20ac", 3, "\x80"},                           // the euro has a byte there
+             Case{cyrillic + "\u017e", 49, cyrillic + "\u017e"},  // one misfit: all UTF-8
+             Case{cyrillic, 5, "\u0436\u0436"},                   // cut at a character
+             Case{"\u0102\u00a9", 49, "\u0102\u00a9"},  // its bytes C3 A9 would read as "é"
+             Case{"tab\there", 49, "tab\there"},        // shown otherwise in either form
+             Case{"\xe8"
+                  "ern\xfd",
+                  49,
+                  "\xe8"
+                  "ern\xfd"},  // no text: the bytes as given
+         }) {
+        const std::string stored = StoredText(c.text, c.width);
+        EXPECT_EQ(stored, c.stored) << c.text;
+        EXPECT_LE(stored.size(), c.width) << c.text;
+        // Read back, it is the text given, or the start of it where the field cut it.
+        if (IsValidUtf8(c.text) && c.text.find('\t') == std::string::npos) {
+            EXPECT_EQ(c.text.rfind(DisplayText(stored), 0), 0u) << c.text;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orv

@@ -137,7 +137,10 @@ TEST_F(WriteFat, CopyMovedIntoTheDataAreaIsMarkedAtOnceInBothCopies) {
     auto other = Reopen();
     EXPECT_EQ(other->Fat().pos1[0], 68);
     EXPECT_EQ(other->Fat().entries, volume.Fat().entries);
-    EXPECT_EQ(volume.FindFirstFreeUnit(), 67);
+    // The unit that refused the table's write is bad, in memory and on the diskette.
+    EXPECT_EQ(volume.Fat().entries[3], FAT_BAD);
+    for (int s : {68, 15}) EXPECT_EQ(RawFat(s)[3], FAT_BAD) << s;
+    EXPECT_EQ(volume.FindFirstFreeUnit(), 69);
 }
 
 TEST_F(WriteFat, DataAreaSearchIsBoundedAndSparesTheLastUnits) {

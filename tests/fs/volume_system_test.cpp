@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "fs/name_text.h"
 #include "support/volume_fixture.h"
 
 namespace orv {
@@ -312,6 +313,14 @@ TEST_F(WriteIds, RecordsPositionsStampLabelAndText) {
     EXPECT_EQ(RawId(2).label, "A-LABEL-LONGER-T");
     EXPECT_EQ(RawId(2).text, "remarks");
     EXPECT_EQ(volume.Ids().label, "A-LABEL-LONGER-T");
+
+    // In the 8-bit code page a Czech label fits whole, as the first program wrote it.
+    const std::string czech = "\u00da\u010detnictv\u00ed 2024";  // Účetnictví 2024
+    ASSERT_TRUE(volume.WriteIdSectors(&czech, nullptr));
+    EXPECT_EQ(RawId(1).label,
+              "\xda\xe8"
+              "etnictv\xed 2024");
+    EXPECT_EQ(DisplayText(volume.Ids().label), czech);
 }
 
 TEST_F(WriteIds, ReserveCopyOnlyWhileTheLastUnitIsFree) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "maintenance/format/format_steps.h"
+#include "ports/drive_messages.h"
 #include "maintenance_fixture.h"
 #include "support/scoped_clock.h"
 
@@ -275,9 +276,8 @@ TEST_F(FormatTest, WriteProtectedFormattedDisketteKeepsItsFiles) {
     }
     disk.Faults().SetWriteProtected(true);
     EXPECT_EQ(Format(Quick()), -1);
-    EXPECT_EQ(user.Texts(), std::vector<std::string>{
-                                "Cannot write to diskette.\nProbably too many bad sectors,\nor "
-                                "diskette in damaged."});
+    // The drive says why: the tab, not bad sectors.
+    EXPECT_EQ(user.Texts(), std::vector<std::string>{DriveFailureText(IoError::WriteProtected)});
     CVolume volume(&disk.Drive());
     Reopen(volume);
     std::vector<std::uint8_t> back;

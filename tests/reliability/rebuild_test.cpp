@@ -25,7 +25,7 @@ namespace {
 
 struct Tally {
     long scenarios = 0, files = 0, unreadable = 0, holes = 0, uncertain = 0, damaged = 0;
-    long shadowed = 0, wiped = 0, cut = 0;
+    long shadowed = 0, wiped = 0, cut = 0, headless = 0;
 };
 
 // What a damaged unit of a file holds now.
@@ -238,6 +238,18 @@ private:
                                                         int(file.sectors.size()) - 1);
             MakeHole(name, file, position);
         }
+        // Now and then a whole file whose header alone stops reading, where the table goes.
+        if (!m_calm && !m_live.empty() && (m_wipe || !m_lost.empty()) && Pick(0, 2) == 0) {
+            auto it = std::next(m_live.begin(), Pick(0, int(m_live.size()) - 1));
+            LiveFile& file = it->second;
+            if (file.holes.empty() && file.sectors.size() >= 2 && EntryLost(file.sectors[0])) {
+                m_medium->Faults().Set(file.sectors[0], Fault::Unreadable);
+                file.holes[0] = Hole::Unreadable;
+                file.headerReads = false;
+                ++g_tally.unreadable;
+                m_log << " header of " << it->first << " unreadable";
+            }
+        }
         if (m_wipe) {
             m_log << " wipe";
             ++g_tally.wiped;
@@ -384,6 +396,20 @@ private:
         for (const auto& [unit, tag] : m_foreign)
             if (volume.Fat().entries[std::size_t(unit)] != tag)
                 return Fail("the tag of unit " + std::to_string(unit) + " was not kept");
+        // A file whose header alone no longer reads keeps its units, unlisted, as it does where
+        // the table still names them: none comes free for the next add.
+        for (const auto& [name, file] : m_live) {
+            if (file.headerReads || file.holes.size() != 1 ||
+                file.holes.begin()->second != Hole::Unreadable || file.shadowed ||
+                file.sectors.size() < 2 || !m_deleted.empty() ||
+                (EntryLost(file.sectors[0]) && file.sectors[1] != file.sectors[0] + 1))
+                continue;
+            ++g_tally.headless;
+            for (int sector : file.sectors)
+                if (volume.Fat().entries[std::size_t(UnitOfSector(sector))] != file.number)
+                    return Fail(name + ": its unit " + std::to_string(UnitOfSector(sector)) +
+                                " was let go with its unreadable header");
+        }
         if (RunSystemPartsTest(m_medium) != PARTS_SOUND)
             return Fail("the system parts are not sound");
     }
@@ -446,6 +472,7 @@ TEST(RebuildScenarios, TheFullTestKeepsWhatMustSurviveAndNamesWhatIsInDoubt) {
     ReportFigure("rebuild_uncertain_files", g_tally.uncertain);
     ReportFigure("rebuild_system_areas_wiped", g_tally.wiped);
     ReportFigure("rebuild_table_writes_cut", g_tally.cut);
+    ReportFigure("rebuild_headless_files_kept", g_tally.headless);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // they were.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -10,6 +11,7 @@
 
 #include "maintenance/diskservice/service_workers.h"
 #include "maintenance/format/format_worker.h"
+#include "ports/drive_messages.h"
 #include "reliability/operations.h"
 #include "support/recording_worker_dialog.h"
 #include "support/scripted_user.h"
@@ -95,9 +97,16 @@ std::vector<std::pair<std::string, Command>> WritingCommands() {
                               });
     }
     commands.emplace_back("full test", [](CDrive& d, std::vector<std::string>& shown) {
-        return Worker(shown, [&](IWorkerDialog& dialog, IUserPort& user) {
+        const int rc = Worker(shown, [&](IWorkerDialog& dialog, IUserPort& user) {
             return FullTestWorker(&d, dialog, user);
         });
+        // Told once that the diskette takes no write; never asked to give up files for room.
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), DriveFailureText(IoError::WriteProtected)),
+                  1)
+            << ::testing::PrintToString(shown);
+        for (const std::string& text : shown)
+            EXPECT_EQ(text.rfind("Unable to write FAT.", 0), std::string::npos) << text;
+        return rc;
     });
     commands.emplace_back("repair of sector 0", [](CDrive& d, std::vector<std::string>& shown) {
         return Worker(shown, [&](IWorkerDialog& dialog, IUserPort& user) {

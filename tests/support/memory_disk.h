@@ -31,6 +31,8 @@ public:
     bool Read(int first, int count, std::uint8_t* buffer) override;
     bool Write(int first, int count, const std::uint8_t* buffer) override;
     std::string Describe() const override { return m_inner->Describe(); }
+    IoError LastError() const override { return m_bRefused ? IoError::None : m_inner->LastError(); }
+    bool Flush() override { return m_inner->Flush(); }
 
     const std::vector<WriteRequest>& Writes() const { return m_writes; }
     void ClearWrites() { m_writes.clear(); }
@@ -43,6 +45,7 @@ private:
     std::vector<WriteRequest> m_writes;
     bool m_bFailMultiSectorReads = false;
     long m_writesLeft = -1;
+    bool m_bRefused = false;
 };
 
 class MemoryDisk {

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -460,7 +461,34 @@ TEST_F(AddCopy, OnlyRegularFilesAreAddedAndAPipeIsNeverOpened) {
     const std::string missing = dir.File("missing");
     EXPECT_EQ(doc->AddFile(missing, 0), -1);
     EXPECT_TRUE(user.Saw(missing + "\n\nFile could not be opened."));
+    // Sizes on the diskette are signed 32-bit numbers: a larger file is refused as such (a
+    // sparse file, so that the test writes nothing).
+    const std::string huge = dir.File("huge.bin");
+    WriteBytes(huge, {});
+    ASSERT_EQ(::truncate(huge.c_str(), off_t(INT32_MAX) + 1), 0);
+    EXPECT_EQ(doc->AddFile(huge, 0), -1);
+    EXPECT_TRUE(user.Saw(huge +
+                         "\n\nThe file is 2147483648 B long; the diskette's format holds files "
+                         "below 2 GiB (at most 2147483647 B)."));
     EXPECT_TRUE(doc->Files().empty());
+}
+
+TEST_F(AddCopy, AnAddWhoseHeaderNoUnitTakesSaysSoAndKeepsTheUnitsBad) {
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    LeaveFreeUnits(10);
+    std::vector<int> free;
+    for (int u = 0; u < kUnitCount; ++u)
+        if (doc->Volume().Fat().entries[u] == FAT_FREE) free.push_back(u);
+    ASSERT_EQ(free.size(), 10u);
+    for (int u : free) disk->Faults().Set(SectorOfUnit(u), Fault::Unwritable);
+    EXPECT_EQ(doc->AddFile(HostFile("small.txt", Pattern(100, 1)), 0), -1);
+    EXPECT_TRUE(
+        user.Saw("No free unit of the diskette took the file's first unit: every one "
+                 "refused the write and is marked bad now.\nThe diskette is worn out; "
+                 "use another one."));
+    doc->CloseDiskette();
+    ASSERT_EQ(doc->OpenDiskette(), 0);
+    for (int u : free) EXPECT_EQ(doc->Volume().Fat().entries[u], FAT_BAD) << u;
 }
 
 TEST_F(AddCopy, ReplaceQuestionGuardsAnExistingTarget) {

@@ -51,13 +51,20 @@ TEST(EntryFromHostFile, SplitsTheNameAtTheLastDotAndCutsItToFit) {
         std::string file, name, extension;
     };
     const std::string longName(60, 'x');
-    // 30 two-byte characters: the cut falls inside the 25th, which goes whole.
+    // 30 two-byte characters of UTF-8 with no byte in the code page: the cut falls inside the
+    // 25th, which goes whole.
+    std::string cyrillic;
+    for (int i = 0; i < 30; ++i) cyrillic += "\u0436";  // ж
+    // 60 Czech letters are a byte each in the code page: the name keeps 49 of them.
     std::string czech;
-    for (int i = 0; i < 30; ++i) czech += "\u017e";  // ž
+    for (int i = 0; i < 60; ++i) czech += "\u017e";  // ž
     for (const Case& c :
          {Case{"archive.tar.gz", "archive.tar", "gz"}, Case{"README", "README", ""},
           Case{"photo.jpeg", "photo", "jpe"}, Case{longName + ".txt", std::string(49, 'x'), "txt"},
-          Case{czech + ".\u0159\u0161t", czech.substr(0, 48), "\u0159"}}) {
+          Case{cyrillic + ".\u0436\u0436", cyrillic.substr(0, 48), "\u0436"},
+          Case{czech + ".\u0159\u0161t", std::string(49, '\x9e'),
+               "\xf8\x9a"
+               "t"}}) {
         const std::string path = dir.File(c.file);
         WriteBytes(path, Pattern(1234, 3));
         ASSERT_TRUE(SetHostFileStatus(path, 1'234'567'890u, ATTR_ARCHIVE));
@@ -87,7 +94,8 @@ TEST(HowNameIsStored, TellsTheNamesThatTheAddWouldListAsGivenFromTheOthers) {
           Case{"archive.tar.gz", StoredName::AsGiven}, Case{"a..b", StoredName::AsGiven},
           Case{"\u017elu\u0165ou\u010dk\u00fd.txt", StoredName::AsGiven},
           Case{longest + ".txt", StoredName::AsGiven}, Case{tooLong + ".txt", StoredName::Cut},
-          Case{"page.html", StoredName::Cut}, Case{"two.\u010d\u010d", StoredName::Cut},  // 4 bytes
+          Case{"page.html", StoredName::Cut}, Case{"two.\u0436\u0436", StoredName::Cut},  // 4 bytes
+          Case{"two.\u010d\u010d", StoredName::AsGiven},  // 2 bytes in the code page
           Case{"file.", StoredName::Changed}, Case{"bell\x07.txt", StoredName::Changed},
           Case{"\xe8"
                "ern\xfd.txt",

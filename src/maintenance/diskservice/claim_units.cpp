@@ -81,6 +81,49 @@ void TakeTagged(const std::vector<int>& known, const std::vector<TaggedUnit>& ta
     claim.Take(units);
 }
 
+// What each unit is while the owners are rebuilt, for the header that does not read.
+enum class Seen : std::uint8_t { Other, Unreadable, Free };
+
+// No header of the file reads, yet its data units carry its tag: the header is the file's lowest
+// unit, so it is the nearest unit below them that does not read, reached across nothing but
+// units the file went around when it was written (other files' units, bad and system units).
+// A free unit that reads stops the search: the file would have taken it. The file keeps its
+// units under that header, unlisted while the header does not read (as where the table names
+// them), rather than leave them free for the next add; it is uncertain, its size unknown.
+bool GuessUnreadableHeader(const std::vector<Seen>& seen, std::vector<bool>& guessed,
+                           const std::vector<int>& known, const std::vector<TaggedUnit>& tagged,
+                           FileClaim& claim) {
+    if (!known.empty()) {
+        // The table names the header, which does not read: its tagged units above it stay its.
+        claim.header = known.front();
+        const auto above = std::find_if(tagged.begin(), tagged.end(),
+                                        [&](const TaggedUnit& t) { return t.unit > claim.header; });
+        if (above == tagged.end()) return false;  // nothing of it was lost
+        claim.tag = above->tag;
+        claim.need = int(known.size()) - 1;
+        for (auto t = above; t != tagged.end(); ++t)
+            if (t->tag == claim.tag) ++claim.need;
+        claim.uncertain = true;
+        return true;
+    }
+    if (tagged.empty()) return false;
+    const TaggedUnit& lowest = tagged.front();
+    for (int u = lowest.unit - 1; u >= 0; --u) {
+        if (seen[std::size_t(u)] == Seen::Free) return false;
+        if (seen[std::size_t(u)] != Seen::Unreadable || guessed[std::size_t(u)]) continue;
+        guessed[std::size_t(u)] = true;
+        claim.header = u;
+        claim.headerWasLost = true;
+        claim.tag = lowest.tag;
+        claim.uncertain = true;
+        claim.need = 0;
+        for (const TaggedUnit& t : tagged)
+            if (t.tag == claim.tag) ++claim.need;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
@@ -89,6 +132,13 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
     for (int u = 0; u < kUnitCount; ++u)
         if (IsFileNumber(fat.entries[std::size_t(u)]))
             known[fat.entries[std::size_t(u)]].push_back(u);
+
+    std::vector<Seen> seen(std::size_t(kUnitCount), Seen::Other);
+    for (int u = 0; u < kUnitCount; ++u)
+        if (fat.entries[std::size_t(u)] == FAT_FREE) seen[std::size_t(u)] = Seen::Free;
+    for (int u : lost.unreadable) seen[std::size_t(u)] = Seen::Unreadable;
+    for (int u : lost.blank) seen[std::size_t(u)] = Seen::Free;
+    std::vector<bool> guessed(std::size_t(kUnitCount), false);
 
     const std::vector<TaggedUnit> none;
     std::vector<FileClaim> claims;
@@ -101,15 +151,21 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
             continue;
         FileClaim claim;
         claim.number = number;
-        if (!FindHeader(volume, known[std::size_t(number)], tagged, claim)) continue;
+        if (!FindHeader(volume, known[std::size_t(number)], tagged, claim) &&
+            !GuessUnreadableHeader(seen, guessed, known[std::size_t(number)], tagged, claim))
+            continue;
         TakeTagged(known[std::size_t(number)], tagged, claim);
         claims.push_back(std::move(claim));
     }
     std::sort(claims.begin(), claims.end(),
               [](const FileClaim& a, const FileClaim& b) { return a.header < b.header; });
-    GiveUnreadableUnits(lost.unreadable, claims);
+    // A unit taken for a header is no longer there for another file to take.
+    std::vector<int> unreadable;
+    for (int u : lost.unreadable)
+        if (!guessed[std::size_t(u)]) unreadable.push_back(u);
+    GiveUnreadableUnits(unreadable, claims);
     GiveBlankUnits(lost.blank, claims);
-    std::vector<int> unowned(lost.unreadable.begin(), lost.unreadable.end());
+    std::vector<int> unowned(unreadable.begin(), unreadable.end());
     unowned.insert(unowned.end(), lost.blank.begin(), lost.blank.end());
     std::sort(unowned.begin(), unowned.end());
     std::vector<int> tagged;

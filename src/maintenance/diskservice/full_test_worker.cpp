@@ -116,7 +116,12 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     for (;;) {
         if (run.StopRequested()) return Interrupted(run);
         dialog.SetStatus(kWritingFat);
-        if (volume.WriteFat().Ok()) break;
+        const Result<int> written = volume.WriteFat();
+        if (written) break;
+        // A write-protected or empty drive takes no table wherever it goes: room would not
+        // help, and no file is to be given up for it.
+        if (IsDriveFailure(written.Error()))
+            return run.Notice(DriveFailureText(written.Error()), Icon::Exclamation);
         if (Ask(user, kAskMakeRoom, Buttons::OkCancel, Icon::Question) != Answer::Ok)
             return run.EndWithNothing();
         if (MakeRoom(volume) != 0) return run.Notice(kNoRoom, Icon::Information);
