@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "maintenance/format/format_steps.h"
-#include "ports/drive_messages.h"
 #include "maintenance_fixture.h"
+#include "ports/drive_messages.h"
 #include "support/scoped_clock.h"
 
 namespace orv::tests {

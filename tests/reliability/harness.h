@@ -13,9 +13,9 @@
 #include "disk/drive.h"
 #include "disk/memory_medium.h"
 #include "host/host_file.h"
+#include "ports/worker_dialog_port.h"
 #include "support/scripted_user.h"
 #include "support/temp_dir.h"
-#include "ports/worker_dialog_port.h"
 #include "transfer/document.h"
 #include "transfer/transfer_fakes.h"
 

@@ -17,8 +17,8 @@
 
 #include "fs/name_text.h"
 #include "ports/text_format.h"
-#include "ui/platform/dialog_owner.h"
 #include "ui/dialogs/file_chooser.h"
+#include "ui/platform/dialog_owner.h"
 #include "ui/view/rescue_texts.h"
 
 namespace orv {
