@@ -177,6 +177,11 @@ bool SetHostFileStatus(const std::string& path, std::uint32_t modificationTime,
     return ::chmod(path.c_str(), mode) == 0;
 }
 
+bool HostNameTaken(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 std::int64_t HostFileSize(const std::string& path) {
     HostFileStatus status;
     return GetHostFileStatus(path, status) ? status.size : -1;

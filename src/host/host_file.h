@@ -80,6 +80,9 @@ bool SetHostFileStatus(const std::string& path, std::uint32_t modificationTime,
 // True when both paths name one existing file (the same device and inode), however spelled.
 bool SameHostFile(const std::string& a, const std::string& b);
 
+// True when something stands at path, a dangling link included (what a new file must not
+// replace).
+bool HostNameTaken(const std::string& path);
 // The size of a file, or -1 when its status cannot be read.
 std::int64_t HostFileSize(const std::string& path);
 // The mount point of the file system that holds path: what the user knows as its drive.

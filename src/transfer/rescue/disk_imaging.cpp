@@ -15,11 +15,6 @@ namespace orv {
 
 namespace {
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 // A partial image is filled in only from the diskette it was read from: where both tell their
 // ID record, the records must agree. Reads the drive's system area for it.
 bool SameDiskette(CDrive& drive, OutputImage& image, const FaultMap& faults, std::string& error) {
@@ -81,7 +76,7 @@ ImagingOutcome ImageDiskette(CDrive& drive, const std::string& outPath, int retr
                   "ddrescue -d -r3 DEVICE IMAGE MAPFILE) tries them anew.";
     FaultMap faults;
     std::string error;
-    if (Exists(outPath)) {
+    if (HostNameTaken(outPath)) {
         if (!image.OpenPartial(outPath, faults, error) ||
             !SameDiskette(drive, image, faults, error))
             return refuse(error);

@@ -14,6 +14,7 @@
 #include "disk/ddrescue_map.h"
 #include "disk/geometry.h"
 #include "host/full_io.h"
+#include "host/host_file.h"
 #include "host/small_file.h"
 
 namespace orv {
@@ -22,11 +23,6 @@ namespace {
 
 std::string Why(const std::string& path, int error) {
     return path + ": " + std::strerror(error);
-}
-
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
 }
 
 std::function<void()>& CutHook() {
@@ -84,7 +80,7 @@ bool OutputImage::LacksEverySector(const std::string& record) const {
 
 bool OutputImage::Create(const std::string& path, std::string& error, const std::string& comment) {
     m_path = path;
-    if (Exists(path)) {
+    if (HostNameTaken(path)) {
         error = path + " exists; it is not overwritten.";
         return false;
     }
@@ -92,7 +88,7 @@ bool OutputImage::Create(const std::string& path, std::string& error, const std:
     // (and a stale sidecar would make the new image fail where it reads). A record that lacks
     // every sector holds nothing to lose: it is what a start of ours cut short leaves.
     for (const std::string& record : {FaultSidecarPath(path), m_mapfile}) {
-        if (record.empty() || !Exists(record)) continue;
+        if (record.empty() || !HostNameTaken(record)) continue;
         if (record == RecordPath() && LacksEverySector(record)) continue;
         error = record +
                 " exists without its image; it is not overwritten (remove it, or "
