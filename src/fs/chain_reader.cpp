@@ -1,6 +1,8 @@
 #include "fs/chain_reader.h"
 
-#include <array>
+#include <vector>
+
+#include "disk/geometry.h"
 
 namespace orv {
 
@@ -20,17 +22,39 @@ UnitRead CChainReader::Read(std::uint32_t position, std::uint8_t* sector) {
     return m_tag.Matches(sector) ? UnitRead::Own : UnitRead::NotOwn;
 }
 
+int CChainReader::RunLength(std::uint32_t position, int max) const {
+    const std::size_t n = m_sectors.size();
+    int run = 1;
+    while (run < max && position + run < n &&
+           m_sectors[position + run] == m_sectors[position] + run)
+        ++run;
+    return run;
+}
+
+bool CChainReader::ReadRun(std::uint32_t position, int run, std::uint8_t* sectors) {
+    return bool(m_volume.ReadSectorRun(m_sectors[position], run, sectors));
+}
+
 int ReadChain(CVolume& volume, const ChainTag& tag, const ChainPieceFn& piece) {
     CChainReader chain(volume, tag);
     const int n = chain.Count();
     if (n < 0) return -1;
-    std::array<std::uint8_t, kSectorSize> sector;
-    for (std::uint32_t p = 0; p < std::uint32_t(n); ++p) {
-        const UnitRead how = chain.Read(p, sector.data());
-        if (how == UnitRead::Unreadable && chain.DriveFailed()) return -2;
-        const std::uint8_t* data =
-            how == UnitRead::Own ? sector.data() + ChainPieceHeader(p) : nullptr;
-        if (!piece(p, data, how)) return -2;
+    // A file written on a good diskette lies in runs of units that follow each other: a track's
+    // worth is asked for at once. A run that does not read whole is read unit by unit, so that
+    // exactly the units that fail are reported.
+    constexpr int kRun = kSectorsPerTrack;
+    std::vector<std::uint8_t> sectors(std::size_t(kRun) * kSectorSize);
+    for (std::uint32_t p = 0; p < std::uint32_t(n);) {
+        const int run = chain.RunLength(p, kRun);
+        const bool whole = run > 1 && chain.ReadRun(p, run, sectors.data());
+        for (int i = 0; i < run; ++i, ++p) {
+            std::uint8_t* sector = sectors.data() + std::size_t(i) * kSectorSize;
+            const UnitRead how = whole ? chain.Judge(sector) : chain.Read(p, sector);
+            if (how == UnitRead::Unreadable && chain.DriveFailed()) return -2;
+            const std::uint8_t* data =
+                how == UnitRead::Own ? sector + ChainPieceHeader(p) : nullptr;
+            if (!piece(p, data, how)) return -2;
+        }
     }
     return n;
 }

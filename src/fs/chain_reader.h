@@ -51,6 +51,15 @@ public:
     // the file's only for Own. After Unreadable, DriveFailed() tells a drive that failed as a
     // whole (nothing more will read) from one sector that did not.
     UnitRead Read(std::uint32_t position, std::uint8_t* sector);
+    // How many positions from p on, at most max, have units that follow each other on the
+    // diskette; ReadRun reads them in one request into sectors (kSectorSize bytes each). One
+    // unit that does not read fails the request; each is then to be read on its own.
+    int RunLength(std::uint32_t position, int max) const;
+    bool ReadRun(std::uint32_t position, int run, std::uint8_t* sectors);
+    // Whether the unit read into sector is the file's own.
+    UnitRead Judge(const std::uint8_t* sector) const {
+        return m_tag.Matches(sector) ? UnitRead::Own : UnitRead::NotOwn;
+    }
     IoError LastError() const { return m_volume.LastError(); }
     bool DriveFailed() const { return IsDriveFailure(m_volume.LastError()); }
 

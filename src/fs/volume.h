@@ -129,6 +129,10 @@ public:
     static void BuildUnitHeader(const FileRecord& record, std::uint8_t* unit);
 
     // Single sectors through the volume's device.
+    // count sectors from first on in one request (one unreadable fails them all).
+    Status ReadSectorRun(int first, int count, std::uint8_t* buffer) {
+        return m_device.ReadSectors(0, first, count, buffer);
+    }
     Status ReadSector(int sector, std::uint8_t* buffer) {
         return m_device.ReadSectors(0, sector, 1, buffer);
     }
