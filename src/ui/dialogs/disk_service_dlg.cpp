@@ -32,9 +32,8 @@ CDiskServiceDlg::CDiskServiceDlg(CDrive& drive, IUserPort& user, QWidget* parent
         const char* name;
     } radios[] = {
         {"&Repair #0 sector.", 17, 46, 93, TEST_REPAIR0, "repair0"},
-        // Alt+S is Start's: the system parts test takes the next letter.
-        {"S&ystem parts test.", 17, 60, 134, TEST_SYSTEM_PARTS, "systemParts"},
-        {"&Full test.", 17, 74, 134, TEST_FULL, "fullTest"},
+        {"&System parts test.", 17, 60, 134, TEST_SYSTEM_PARTS, "systemParts"},
+        {"Full test.", 17, 74, 134, TEST_FULL, "fullTest"},
     };
     for (const auto& r : radios) {
         QRadioButton* radio = t.Radio(r.text, r.x, r.y, r.width, 10);
