@@ -108,36 +108,33 @@ void BlockDeviceMedium::Unlock() {
     m_lock.Release(m_fd.Get());
 }
 
-bool BlockDeviceMedium::Flush() {
-    m_lastError = IoError::None;
+Status BlockDeviceMedium::Flush() {
     if (!m_fd.Valid()) return Fail(IoError::NoMedium);
-    if (m_bReadOnly) return true;
+    if (m_bReadOnly) return {};
     if (RetryOnSignal([&] { return ::fsync(m_fd.Get()); }) != 0)
         return Fail(errno == ENOMEDIUM ? IoError::NoMedium : IoError::HostError);
-    return true;
+    return {};
 }
 
-bool BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
-    m_lastError = IoError::None;
+Status BlockDeviceMedium::Read(int first, int count, std::uint8_t* buffer) {
     if (!m_fd.Valid()) return Fail(IoError::NoMedium);
     if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
     const std::size_t n = std::size_t(count) * kSectorSize;
     if (n > kMaxRequest) {  // split long requests; the whole still fails as one
         const int half = count / 2;
-        return Read(first, half, buffer) &&
-               Read(first + half, count - half, buffer + std::size_t(half) * kSectorSize);
+        if (const Status front = Read(first, half, buffer); !front) return front;
+        return Read(first + half, count - half, buffer + std::size_t(half) * kSectorSize);
     }
     // One request, whole or failed: a short transfer is a failure of the medium.
     const ssize_t r = RetryOnSignal(
         [&] { return ::pread(m_fd.Get(), m_buffer.get(), n, off_t(first) * kSectorSize); });
     if (r != ssize_t(n)) return Fail(ReadCause(r < 0 ? errno : 0));
     std::memcpy(buffer, m_buffer.get(), n);
-    return true;
+    return {};
 }
 
-bool BlockDeviceMedium::Write(int first, int count, const std::uint8_t* buffer) {
-    m_lastError = IoError::None;
+Status BlockDeviceMedium::Write(int first, int count, const std::uint8_t* buffer) {
     if (!m_fd.Valid()) return Fail(IoError::NoMedium);
     if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     if (m_bReadOnly) return Fail(IoError::WriteProtected);
@@ -145,14 +142,14 @@ bool BlockDeviceMedium::Write(int first, int count, const std::uint8_t* buffer) 
     const std::size_t n = std::size_t(count) * kSectorSize;
     if (n > kMaxRequest) {
         const int half = count / 2;
-        return Write(first, half, buffer) &&
-               Write(first + half, count - half, buffer + std::size_t(half) * kSectorSize);
+        if (const Status front = Write(first, half, buffer); !front) return front;
+        return Write(first + half, count - half, buffer + std::size_t(half) * kSectorSize);
     }
     std::memcpy(m_buffer.get(), buffer, n);
     const ssize_t r = RetryOnSignal(
         [&] { return ::pwrite(m_fd.Get(), m_buffer.get(), n, off_t(first) * kSectorSize); });
     if (r != ssize_t(n)) return Fail(WriteCause(r < 0 ? errno : 0));
-    return true;
+    return {};
 }
 
 }  // namespace orv

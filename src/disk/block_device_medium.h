@@ -24,12 +24,11 @@ public:
     // Takes over a descriptor of the device opened elsewhere (granted through udisks2, say):
     // switched to O_DIRECT and checked as Load checks the device it opens.
     bool Attach(UniqueFd fd, const std::string& path, bool readOnly, std::string& error);
-    bool Read(int first, int count, std::uint8_t* buffer) override;
-    bool Write(int first, int count, const std::uint8_t* buffer) override;
+    Status Read(int first, int count, std::uint8_t* buffer) override;
+    Status Write(int first, int count, const std::uint8_t* buffer) override;
     // fsync: O_DIRECT passes the host's pages by, but the drive may still hold writes in a
     // cache of its own; this flushes it.
-    bool Flush() override;
-    IoError LastError() const override { return m_lastError; }
+    Status Flush() override;
     bool Lock(std::string& error) override;
     void Unlock() override;
     std::string Describe() const override { return m_path; }
@@ -39,10 +38,7 @@ private:
     struct FreeAligned {
         void operator()(std::uint8_t* p) const;
     };
-    bool Fail(IoError cause) {
-        m_lastError = cause;
-        return false;
-    }
+    static Status Fail(IoError cause) { return Status::Failure(cause); }
     // The cause of a failed transfer, from its errno.
     IoError ReadCause(int error) const;
     IoError WriteCause(int error) const;
@@ -50,7 +46,6 @@ private:
     std::string m_path;
     UniqueFd m_fd;
     bool m_bReadOnly = false;
-    IoError m_lastError = IoError::None;
     DeviceHold m_lock;
     std::unique_ptr<std::uint8_t, FreeAligned> m_buffer;  // aligned for O_DIRECT
 };

@@ -152,19 +152,19 @@ Status CDrive::Transfer(IMedium& medium, int first, int count, std::uint8_t* rea
     for (const SectorRun& run : RotationOrder(first, count, m_lastSector)) {
         const std::size_t offset = std::size_t(run.first - first) * kSectorSize;
         if (m_bTimed) m_timing.Request(run.first, run.count);
-        bool ok;
+        Status done;
         if (readInto) {
             ++m_mediumReadRequests;
             m_mediumReadSectors += run.count;
-            ok = medium.Read(run.first, run.count, readInto + offset);
+            done = medium.Read(run.first, run.count, readInto + offset);
         } else {
-            ok = medium.Write(run.first, run.count, writeFrom + offset);
+            done = medium.Write(run.first, run.count, writeFrom + offset);
         }
-        if (!ok) {
+        if (!done) {
             m_lastSector = 0;
             // A medium that cannot tell its cause failed the request's sectors.
-            return readInto ? Status::ReadFailure(medium.LastError())
-                            : Status::WriteFailure(medium.LastError());
+            return readInto ? Status::ReadFailure(done.Error())
+                            : Status::WriteFailure(done.Error());
         }
         m_lastSector = ToChs(run.first + run.count - 1).sector;
     }
@@ -217,10 +217,10 @@ Status CDrive::Flush() {
     if (!medium) return Status::Failure(IoError::NoMedium);
     std::lock_guard io(m_ioMutex);
     ++m_flushes;
-    if (medium->Flush()) return {};
+    const Status done = medium->Flush();
+    if (done) return {};
     // A medium that cannot tell why its barrier failed failed on the host's side.
-    const IoError cause = medium->LastError();
-    return Status::Failure(cause == IoError::None ? IoError::HostError : cause);
+    return Status::Failure(done.Error() == IoError::None ? IoError::HostError : done.Error());
 }
 
 DriveStats CDrive::Stats() const {

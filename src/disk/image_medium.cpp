@@ -117,8 +117,7 @@ bool ImageMedium::SizeFits(std::int64_t size) const {
     return size == kImageSize || (!m_mapfile.empty() && size >= 0 && size < kImageSize);
 }
 
-bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
-    m_lastError = IoError::None;
+Status ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
     if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
     if (!EnsureOpen()) return Fail(NotOpenCause());
     if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
@@ -126,11 +125,10 @@ bool ImageMedium::Read(int first, int count, std::uint8_t* buffer) {
     const std::size_t n = std::size_t(count) * kSectorSize;
     if (ReadFullyAt(m_fd.Get(), buffer, n, off_t(first) * kSectorSize) != ssize_t(n))
         return Fail(IoError::HostError);
-    return true;
+    return {};
 }
 
-bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
-    m_lastError = IoError::None;
+Status ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
     if (!IsSectorRange(first, count)) return Fail(IoError::Unwritable);
     if (!EnsureOpen()) return Fail(NotOpenCause());
     if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
@@ -140,16 +138,15 @@ bool ImageMedium::Write(int first, int count, const std::uint8_t* buffer) {
                       off_t(first) * kSectorSize))
         // A file system remounted read-only under the image takes no write anywhere.
         return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
-    return true;
+    return {};
 }
 
-bool ImageMedium::Flush() {
-    m_lastError = IoError::None;
+Status ImageMedium::Flush() {
     if (!m_fd.Valid()) return Fail(NotOpenCause());
-    if (m_bReadOnly) return true;  // nothing was written
+    if (m_bReadOnly) return {};  // nothing was written
     int rc = RetryOnSignal([&] { return ::fdatasync(m_fd.Get()); });
     if (rc != 0) return Fail(errno == EROFS ? IoError::WriteProtected : IoError::HostError);
-    return true;
+    return {};
 }
 
 std::string ImageMedium::WriteRefusal() const {

@@ -29,11 +29,10 @@ public:
     // loaded again, as an `unreadable` fault does.
     bool Load(const std::string& path, std::string& error, const std::string& mapfile = {});
 
-    bool Read(int first, int count, std::uint8_t* buffer) override;
-    bool Write(int first, int count, const std::uint8_t* buffer) override;
+    Status Read(int first, int count, std::uint8_t* buffer) override;
+    Status Write(int first, int count, const std::uint8_t* buffer) override;
     // fdatasync: the host writes its pages of the image back in an order of its own.
-    bool Flush() override;
-    IoError LastError() const override { return m_lastError; }
+    Status Flush() override;
     bool Lock(std::string& error) override;
     void Unlock() override;
     std::string Describe() const override { return m_path; }
@@ -54,17 +53,13 @@ private:
     bool Open();
     bool SizeFits(std::int64_t size) const;  // exactly a diskette, or shorter with a mapfile
     IoError NotOpenCause() const;
-    bool Fail(IoError cause) {
-        m_lastError = cause;
-        return false;
-    }
+    static Status Fail(IoError cause) { return Status::Failure(cause); }
     std::string m_path;
     std::string m_namedMapfile;  // given to Load; empty: one beside the image, if any
     std::string m_mapfile;       // in use
     UniqueFd m_fd;
     FaultMap m_faults;
     bool m_bReadOnly = false;
-    IoError m_lastError = IoError::None;
     FileLock m_lock;
 };
 

@@ -60,18 +60,17 @@ bool ImdMedium::Load(const std::string& path, std::string& error) {
     return true;
 }
 
-bool ImdMedium::Read(int first, int count, std::uint8_t* buffer) {
-    m_lastError = IoError::None;
+Status ImdMedium::Read(int first, int count, std::uint8_t* buffer) {
     if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
     if (!m_lock.Ready(m_fd.Get(), m_path)) return Fail(IoError::InUse);
     for (int s = first; s < first + count; ++s)
         if (!m_diskette.readable[std::size_t(s)]) return Fail(IoError::Unreadable);
     std::copy_n(m_diskette.data.data() + std::size_t(first) * kSectorSize,
                 std::size_t(count) * kSectorSize, buffer);
-    return true;
+    return {};
 }
 
-bool ImdMedium::Write(int, int, const std::uint8_t*) {
+Status ImdMedium::Write(int, int, const std::uint8_t*) {
     return Fail(IoError::WriteProtected);
 }
 

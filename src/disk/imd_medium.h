@@ -20,9 +20,8 @@ public:
     bool Load(const std::string& path, std::string& error);
 
     // Fails when any sector of the request is one the file does not hold as read.
-    bool Read(int first, int count, std::uint8_t* buffer) override;
-    bool Write(int first, int count, const std::uint8_t* buffer) override;
-    IoError LastError() const override { return m_lastError; }
+    Status Read(int first, int count, std::uint8_t* buffer) override;
+    Status Write(int first, int count, const std::uint8_t* buffer) override;
     std::string Describe() const override { return m_path; }
     bool Lock(std::string& error) override;
     void Unlock() override;
@@ -31,14 +30,10 @@ public:
     const ImdDiskette& Diskette() const { return m_diskette; }
 
 private:
-    bool Fail(IoError cause) {
-        m_lastError = cause;
-        return false;
-    }
+    static Status Fail(IoError cause) { return Status::Failure(cause); }
     std::string m_path;
     UniqueFd m_fd;  // kept open for the lock: another program of ours is refused meanwhile
     ImdDiskette m_diskette;
-    IoError m_lastError = IoError::None;
     FileLock m_lock;
 };
 

@@ -4,25 +4,24 @@
 #include <cstdint>
 #include <string>
 
-#include "disk/io_error.h"
+#include "disk/result.h"
 
 namespace orv {
 
 // Every request succeeds or fails as a whole: a failed request transfers nothing that the
 // caller may rely on, and a failed write changes no sector that the fault model keeps intact.
+// A failure carries its cause. A medium that cannot tell fails with IoError::None, and the
+// drive then takes the failure for one of the request's sectors.
 class IMedium {
 public:
     virtual ~IMedium() = default;
-    virtual bool Read(int first, int count, std::uint8_t* buffer) = 0;
-    virtual bool Write(int first, int count, const std::uint8_t* buffer) = 0;
-    // Why the last request failed. A medium that cannot tell answers None, and the drive then
-    // takes the failure for one of the request's sectors.
-    virtual IoError LastError() const { return IoError::None; }
+    virtual Status Read(int first, int count, std::uint8_t* buffer) = 0;
+    virtual Status Write(int first, int count, const std::uint8_t* buffer) = 0;
     // A barrier: every write that succeeded before it is on the medium itself before any write
     // after it, whatever cache lies between (the host's pages of an image, a drive's own
-    // cache). False when that cannot be had; LastError says why. A medium that holds nothing
-    // back has nothing to do.
-    virtual bool Flush() { return true; }
+    // cache). A failure when that cannot be had, saying why. A medium that holds nothing back
+    // has nothing to do.
+    virtual Status Flush() { return {}; }
     // A short human-readable name: the path of the image or device.
     virtual std::string Describe() const = 0;
     // Empty when the medium may take writes. Otherwise it never does (an ImageDisk file), and

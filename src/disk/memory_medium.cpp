@@ -34,9 +34,8 @@ bool MemoryMedium::AnyTorn(int first, int count) const {
     return false;
 }
 
-bool MemoryMedium::Read(int first, int count, std::uint8_t* buffer) {
+Status MemoryMedium::Read(int first, int count, std::uint8_t* buffer) {
     ++m_readRequests;
-    m_lastError = IoError::None;
     if (!IsSectorRange(first, count)) return Fail(IoError::Unreadable);
     if (Pulled()) return Fail(IoError::NoMedium);
     if (m_bReadsBroken || m_readRequests == m_hooks.failReadRequest) {
@@ -46,12 +45,11 @@ bool MemoryMedium::Read(int first, int count, std::uint8_t* buffer) {
     if (m_faults.BlocksRead(first, count) || AnyTorn(first, count))
         return Fail(IoError::Unreadable);
     std::memcpy(buffer, SectorData(first), std::size_t(count) * kSectorSize);
-    return true;
+    return {};
 }
 
-bool MemoryMedium::Write(int first, int count, const std::uint8_t* buffer) {
+Status MemoryMedium::Write(int first, int count, const std::uint8_t* buffer) {
     ++m_writeRequests;
-    m_lastError = IoError::None;
     if (!IsSectorRange(first, count)) return Fail(IoError::Unwritable);
     if (Pulled()) return Fail(IoError::NoMedium);
     if (m_bWritesBroken || m_writeRequests == m_hooks.failWriteRequest) {
@@ -67,7 +65,7 @@ bool MemoryMedium::Write(int first, int count, const std::uint8_t* buffer) {
             LoseUnsynced();
         }
         // After a power loss the host never hears back; the drive simply stores nothing more.
-        if (m_bPowerLost) return true;
+        if (m_bPowerLost) return {};
         ++m_sectorWrites;
         std::uint8_t* dst = SectorData(first + i);
         if (m_hooks.writeBack && !m_unsynced.count(first + i)) {
@@ -88,18 +86,17 @@ bool MemoryMedium::Write(int first, int count, const std::uint8_t* buffer) {
             LoseUnsynced();
         }
     }
-    return true;
+    return {};
 }
 
-bool MemoryMedium::Flush() {
+Status MemoryMedium::Flush() {
     ++m_flushes;
-    m_lastError = IoError::None;
     // A barrier after the power loss orders nothing: the cache is gone.
     if (!m_bPowerLost) {
         m_unsynced.clear();
         m_oldestUnsynced = -1;
     }
-    return true;
+    return {};
 }
 
 void MemoryMedium::LoseUnsynced() {

@@ -16,10 +16,9 @@ public:
     MemoryMedium();
     explicit MemoryMedium(std::vector<std::uint8_t> bytes);
 
-    bool Read(int first, int count, std::uint8_t* buffer) override;
-    bool Write(int first, int count, const std::uint8_t* buffer) override;
-    bool Flush() override;
-    IoError LastError() const override { return m_lastError; }
+    Status Read(int first, int count, std::uint8_t* buffer) override;
+    Status Write(int first, int count, const std::uint8_t* buffer) override;
+    Status Flush() override;
     std::string Describe() const override { return "memory"; }
     bool WriteProtected() const override { return m_faults.WriteProtected(); }
 
@@ -86,10 +85,7 @@ private:
         ++m_requestsAfterPull;
         return true;
     }
-    bool Fail(IoError cause) {
-        m_lastError = cause;
-        return false;
-    }
+    static Status Fail(IoError cause) { return Status::Failure(cause); }
     // The power is gone: of the writes the cache still held, some never reached the platter.
     void LoseUnsynced();
     IoError HookCause(IoError sectorCause) const {
@@ -105,7 +101,6 @@ private:
     bool m_bPowerLost = false;
     bool m_bReadsBroken = false;
     bool m_bWritesBroken = false;
-    IoError m_lastError = IoError::None;
     long m_requestsAfterPull = 0;
     std::vector<bool> m_torn;  // sectors left unreadable by a torn write
     long m_flushes = 0;

@@ -14,18 +14,13 @@ class ReadOnlyMedium final : public IMedium {
 public:
     explicit ReadOnlyMedium(std::shared_ptr<IMedium> inner) : m_inner(std::move(inner)) {}
 
-    bool Read(int first, int count, std::uint8_t* buffer) override {
-        m_bRefusedWrite = false;
+    Status Read(int first, int count, std::uint8_t* buffer) override {
         return m_inner->Read(first, count, buffer);
     }
-    bool Write(int, int, const std::uint8_t*) override {
-        m_bRefusedWrite = true;
-        return false;
+    Status Write(int, int, const std::uint8_t*) override {
+        return Status::Failure(IoError::WriteProtected);
     }
-    bool Flush() override { return true; }  // no write ever went through
-    IoError LastError() const override {
-        return m_bRefusedWrite ? IoError::WriteProtected : m_inner->LastError();
-    }
+    Status Flush() override { return {}; }  // no write ever went through
     std::string Describe() const override { return m_inner->Describe(); }
     std::string WriteRefusal() const override { return m_inner->WriteRefusal(); }
     bool WriteProtected() const override { return true; }
@@ -34,7 +29,6 @@ public:
 
 private:
     std::shared_ptr<IMedium> m_inner;
-    bool m_bRefusedWrite = false;
 };
 
 }  // namespace orv

@@ -23,10 +23,10 @@ class SignalOnWrite final : public IMedium {
 public:
     SignalOnWrite(std::shared_ptr<IMedium> inner, int signal)
         : m_inner(std::move(inner)), m_signal(signal) {}
-    bool Read(int first, int count, std::uint8_t* buffer) override {
+    Status Read(int first, int count, std::uint8_t* buffer) override {
         return m_inner->Read(first, count, buffer);
     }
-    bool Write(int first, int count, const std::uint8_t* buffer) override {
+    Status Write(int first, int count, const std::uint8_t* buffer) override {
         if (++m_writes == 2) std::raise(m_signal);
         return m_inner->Write(first, count, buffer);
     }

@@ -150,8 +150,7 @@ TEST_F(BlockDeviceTest, TheDeviceIsHeldWhicheverNodeOrFileReachesIt) {
     error.clear();
     EXPECT_FALSE(twin.Lock(error));
     EXPECT_NE(error.find(twinNode + " is in use by another program"), std::string::npos) << error;
-    EXPECT_FALSE(twin.Read(0, 1, sector.data()));
-    EXPECT_EQ(twin.LastError(), IoError::InUse);
+    EXPECT_EQ(twin.Read(0, 1, sector.data()).Error(), IoError::InUse);
     error.clear();
     EXPECT_FALSE(image.Lock(error));
     EXPECT_NE(
@@ -171,8 +170,7 @@ TEST_F(BlockDeviceTest, TheDeviceIsHeldWhicheverNodeOrFileReachesIt) {
                          " is in use by another program"),
               std::string::npos)
         << error;
-    EXPECT_FALSE(device.Write(0, 1, sector.data()));
-    EXPECT_EQ(device.LastError(), IoError::InUse);
+    EXPECT_EQ(device.Write(0, 1, sector.data()).Error(), IoError::InUse);
     image.Unlock();
     EXPECT_TRUE(device.Lock(error)) << error;
 }

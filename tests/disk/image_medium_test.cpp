@@ -138,15 +138,13 @@ TEST_F(ImageMediumTest, AShortImageWithItsMapfileReadsWhatTheMapfileGivesAndGrow
     Bytes three(3 * kSectorSize);
     ASSERT_TRUE(image.Read(0, 3, three.data()));
     EXPECT_EQ(three[2 * kSectorSize], 3);
-    EXPECT_FALSE(image.Read(3, 1, sector.data()));
-    EXPECT_EQ(image.LastError(), IoError::Unreadable);
+    EXPECT_EQ(image.Read(3, 1, sector.data()).Error(), IoError::Unreadable);
     EXPECT_TRUE(image.Read(1999, 1, sector.data()));
     EXPECT_EQ(sector[0], std::uint8_t(2000 % 256));
     // All or nothing: a request that reaches one sector that does not read fails as a whole.
     Bytes run(2 * kSectorSize, 0xEE);
     EXPECT_FALSE(image.Read(2, 2, run.data()));
-    EXPECT_FALSE(image.Read(1999, 2, run.data()));
-    EXPECT_EQ(image.LastError(), IoError::Unreadable);
+    EXPECT_EQ(image.Read(1999, 2, run.data()).Error(), IoError::Unreadable);
 
     // A write past the end is stored (the file grows) and the sector stays unreadable, as a
     // write on a sector that does not read does.
@@ -194,8 +192,7 @@ TEST_F(ImageMediumTest, TheMapfileDecidesWhatReadsAndTheSidecarOnlyWhatFailsWrit
 
     WriteText(path + ".faults", "write-protected\n");
     ASSERT_TRUE(image.Load(path, error, map)) << error;
-    EXPECT_FALSE(image.Write(0, 1, sector.data()));
-    EXPECT_EQ(image.LastError(), IoError::WriteProtected);
+    EXPECT_EQ(image.Write(0, 1, sector.data()).Error(), IoError::WriteProtected);
     EXPECT_FALSE(image.Read(20, 1, sector.data()));
 
     // A named mapfile wins over one beside the image; a named one that is missing is refused.
@@ -229,8 +226,7 @@ TEST_F(ImageMediumTest, ReadOnlyImageIsRefusedForWritingByName) {
     EXPECT_EQ(image.WriteRefusal(), ReadOnlyImageText(path));
     EXPECT_EQ(image.WriteRefusal().rfind(path + " is a read-only file", 0), 0u);
     EXPECT_TRUE(image.Read(0, 1, sector.data()));
-    EXPECT_FALSE(image.Write(0, 1, sector.data()));
-    EXPECT_EQ(image.LastError(), IoError::WriteProtected);
+    EXPECT_EQ(image.Write(0, 1, sector.data()).Error(), IoError::WriteProtected);
 
     std::filesystem::permissions(path, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);

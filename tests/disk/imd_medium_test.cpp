@@ -83,13 +83,13 @@ TEST(ImdMedium, EverySectorReadsAsTheFileRecordsIt) {
         int readable = 0;
         for (int s = 0; s < kSectorCount; ++s) {
             const Expected& e = expected[std::size_t(s)];
-            const bool ok = medium->Read(s, 1, sector.data());
-            ASSERT_EQ(ok, e.readable) << "sector " << s;
-            if (ok) {
+            const Status read = medium->Read(s, 1, sector.data());
+            ASSERT_EQ(read.Ok(), e.readable) << "sector " << s;
+            if (read) {
                 ASSERT_EQ(sector, e.data) << "sector " << s;
                 ++readable;
             } else {
-                ASSERT_EQ(medium->LastError(), IoError::Unreadable) << "sector " << s;
+                ASSERT_EQ(read.Error(), IoError::Unreadable) << "sector " << s;
             }
         }
         if (round == 0) {
@@ -105,15 +105,14 @@ TEST(ImdMedium, EverySectorReadsAsTheFileRecordsIt) {
             Bytes run(std::size_t(count) * kSectorSize);
             const bool all = std::all_of(expected.begin() + f, expected.begin() + f + count,
                                          [](const Expected& e) { return e.readable; });
-            ASSERT_EQ(medium->Read(f, count, run.data()), all) << f << "+" << count;
+            ASSERT_EQ(medium->Read(f, count, run.data()).Ok(), all) << f << "+" << count;
             for (int s = f; all && s < f + count; ++s)
                 ASSERT_TRUE(std::equal(run.begin() + std::ptrdiff_t(s - f) * kSectorSize,
                                        run.begin() + std::ptrdiff_t(s - f + 1) * kSectorSize,
                                        expected[std::size_t(s)].data.begin()))
                     << "sector " << s;
         }
-        EXPECT_FALSE(medium->Write(0, 1, sector.data()));
-        EXPECT_EQ(medium->LastError(), IoError::WriteProtected);
+        EXPECT_EQ(medium->Write(0, 1, sector.data()).Error(), IoError::WriteProtected);
     }
 }
 
@@ -202,8 +201,7 @@ TEST(ImdMedium, HeldFileRefusesAnotherProgram) {
     EXPECT_FALSE(theirs.Lock(error));
     EXPECT_NE(error.find("is in use by another program"), std::string::npos) << error;
     Bytes sector(kSectorSize);
-    EXPECT_FALSE(theirs.Read(0, 1, sector.data()));
-    EXPECT_EQ(theirs.LastError(), IoError::InUse);
+    EXPECT_EQ(theirs.Read(0, 1, sector.data()).Error(), IoError::InUse);
     mine.Unlock();
     EXPECT_TRUE(theirs.Read(0, 1, sector.data()));
 }

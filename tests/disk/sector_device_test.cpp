@@ -6,6 +6,7 @@
 
 #include "disk/drive.h"
 #include "disk/memory_medium.h"
+#include "disk/read_only_medium.h"
 #include "disk/sector_device.h"
 
 namespace orv {
@@ -14,6 +15,17 @@ namespace {
 std::vector<std::uint8_t> Filled(int sectors, std::uint8_t value) {
     return std::vector<std::uint8_t>(std::size_t(sectors) * kSectorSize, value);
 }
+
+// A medium whose every request fails with the cause given, None being a medium that cannot
+// tell.
+class FailingMedium final : public IMedium {
+public:
+    IoError cause = IoError::None;
+    Status Read(int, int, std::uint8_t*) override { return Status::Failure(cause); }
+    Status Write(int, int, const std::uint8_t*) override { return Status::Failure(cause); }
+    Status Flush() override { return Status::Failure(cause); }
+    std::string Describe() const override { return "failing"; }
+};
 
 class SectorDeviceTest : public ::testing::Test {
 protected:
@@ -106,6 +118,49 @@ TEST_F(SectorDeviceTest, TheDriveIsASlot) {
     EXPECT_EQ(device.ReadSectors(0, 5, 1, back.data()).Error(), IoError::NoMedium);
     EXPECT_EQ(device.WriteSectors(0, 5, 1, a.data()).Error(), IoError::NoMedium);
     EXPECT_EQ(medium->SectorData(5)[0], 0xAA);
+}
+
+// The medium's cause reaches the caller of each request; one that cannot tell failed the
+// request's sectors, or, for a barrier, the host.
+TEST(SectorDeviceCauses, AMediumsFailureArrivesWithItsCause) {
+    auto failing = std::make_shared<FailingMedium>();
+    CDrive drive;
+    drive.InsertMedium(failing, "failing");
+    CSectorDevice device(&drive);
+    ASSERT_TRUE(device.OpenDevice());
+    auto buffer = Filled(2, 0);
+    for (IoError cause : {IoError::Unreadable, IoError::WriteProtected, IoError::NoMedium,
+                          IoError::InUse, IoError::HostError}) {
+        failing->cause = cause;
+        EXPECT_EQ(device.ReadSectors(0, 7, 2, buffer.data()).Error(), cause);
+        EXPECT_EQ(device.WriteSectors(0, 7, 2, buffer.data()).Error(), cause);
+        EXPECT_EQ(device.Flush(0).Error(), cause);
+        EXPECT_EQ(device.LastError(), cause);
+    }
+    failing->cause = IoError::None;
+    EXPECT_EQ(device.ReadSectors(0, 7, 2, buffer.data()).Error(), IoError::Unreadable);
+    EXPECT_EQ(device.WriteSectors(0, 7, 2, buffer.data()).Error(), IoError::Unwritable);
+    EXPECT_EQ(device.Flush(0).Error(), IoError::HostError);
+}
+
+// What the rescue tools read through: every write is refused as write-protected and reaches
+// nothing, while reads pass on with the inner medium's own cause.
+TEST_F(SectorDeviceTest, AReadOnlyMediumRefusesEveryWriteAndPassesReadsOn) {
+    medium->SectorData(9)[0] = 0x77;
+    medium->Faults().Set(10, Fault::Unreadable);
+    drive.InsertMedium(std::make_shared<ReadOnlyMedium>(medium), "read-only");
+    auto data = Filled(1, 0x11);
+    EXPECT_EQ(device.WriteSectors(0, 9, 1, data.data()).Error(), IoError::WriteProtected);
+    EXPECT_TRUE(device.Flush(0));
+    EXPECT_EQ(medium->SectorData(9)[0], 0x77);
+    EXPECT_EQ(medium->WriteRequests(), 0);
+    ASSERT_TRUE(device.ReadSectors(0, 9, 1, data.data()));
+    EXPECT_EQ(data[0], 0x77);
+    EXPECT_EQ(device.ReadSectors(0, 10, 1, data.data()).Error(), IoError::Unreadable);
+    MemoryMedium::Hooks pulled;
+    pulled.pullAfterRequests = 0;
+    medium->SetHooks(pulled);
+    EXPECT_EQ(device.ReadSectors(0, 9, 1, data.data()).Error(), IoError::NoMedium);
 }
 
 }  // namespace

@@ -76,24 +76,24 @@ void FormatQuick(MemoryDisk& disk) {
         << ::testing::PrintToString(user.Texts());
 }
 
-bool FlakyMedium::Read(int first, int count, std::uint8_t* buffer) {
+Status FlakyMedium::Read(int first, int count, std::uint8_t* buffer) {
     for (int s = first; s < first + count; ++s) {
-        if (healOnWrite.count(s)) return false;
+        if (healOnWrite.count(s)) return Status::Failure(IoError::None);
         if (relapse.count(s)) {
-            if (!m_fresh.count(s)) return false;
+            if (!m_fresh.count(s)) return Status::Failure(IoError::None);
             m_fresh.erase(s);
         }
     }
     return m_inner.Read(first, count, buffer);
 }
 
-bool FlakyMedium::Write(int first, int count, const std::uint8_t* buffer) {
-    if (!m_inner.Write(first, count, buffer)) return false;
+Status FlakyMedium::Write(int first, int count, const std::uint8_t* buffer) {
+    if (const Status written = m_inner.Write(first, count, buffer); !written) return written;
     for (int s = first; s < first + count; ++s) {
         healOnWrite.erase(s);
         if (relapse.count(s)) m_fresh.insert(s);
     }
-    return true;
+    return {};
 }
 
 }  // namespace orv::tests

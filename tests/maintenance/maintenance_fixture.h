@@ -51,8 +51,8 @@ public:
     std::set<int> healOnWrite;
     std::set<int> relapse;
 
-    bool Read(int first, int count, std::uint8_t* buffer) override;
-    bool Write(int first, int count, const std::uint8_t* buffer) override;
+    Status Read(int first, int count, std::uint8_t* buffer) override;
+    Status Write(int first, int count, const std::uint8_t* buffer) override;
     std::string Describe() const override { return "flaky memory"; }
 
 private:

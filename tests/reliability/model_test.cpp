@@ -44,13 +44,12 @@ public:
     explicit PhysicalSlot(std::vector<Medium> media) : m_media(std::move(media)) {}
     void Hold(int index) { m_index = index; }
     int Holding() const { return m_index; }
-    bool Read(int first, int count, std::uint8_t* buffer) override {
+    Status Read(int first, int count, std::uint8_t* buffer) override {
         return Current().Read(first, count, buffer);
     }
-    bool Write(int first, int count, const std::uint8_t* buffer) override {
+    Status Write(int first, int count, const std::uint8_t* buffer) override {
         return Current().Write(first, count, buffer);
     }
-    IoError LastError() const override { return m_media[std::size_t(m_index)]->LastError(); }
     std::string Describe() const override { return "physical slot"; }
 
 private:

@@ -5,20 +5,19 @@
 
 namespace orv::tests {
 
-bool RecordingMedium::Read(int first, int count, std::uint8_t* buffer) {
+Status RecordingMedium::Read(int first, int count, std::uint8_t* buffer) {
     // The recorder's own refusals name no cause: the drive takes them for the sectors'.
-    m_bRefused = m_bFailMultiSectorReads && count > 1;
-    if (m_bRefused) return false;
+    if (m_bFailMultiSectorReads && count > 1) return Status::Failure(IoError::None);
     return m_inner->Read(first, count, buffer);
 }
 
-bool RecordingMedium::Write(int first, int count, const std::uint8_t* buffer) {
+Status RecordingMedium::Write(int first, int count, const std::uint8_t* buffer) {
     const bool refused = m_writesLeft == 0;
-    m_bRefused = refused;
     if (m_writesLeft > 0) --m_writesLeft;
-    const bool ok = !refused && m_inner->Write(first, count, buffer);
-    m_writes.push_back({first, count, ok});
-    return ok;
+    const Status written =
+        refused ? Status::Failure(IoError::None) : m_inner->Write(first, count, buffer);
+    m_writes.push_back({first, count, written.Ok()});
+    return written;
 }
 
 MemoryDisk::MemoryDisk()

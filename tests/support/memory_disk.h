@@ -28,11 +28,10 @@ struct WriteRequest {
 class RecordingMedium final : public IMedium {
 public:
     explicit RecordingMedium(std::shared_ptr<IMedium> inner) : m_inner(std::move(inner)) {}
-    bool Read(int first, int count, std::uint8_t* buffer) override;
-    bool Write(int first, int count, const std::uint8_t* buffer) override;
+    Status Read(int first, int count, std::uint8_t* buffer) override;
+    Status Write(int first, int count, const std::uint8_t* buffer) override;
     std::string Describe() const override { return m_inner->Describe(); }
-    IoError LastError() const override { return m_bRefused ? IoError::None : m_inner->LastError(); }
-    bool Flush() override { return m_inner->Flush(); }
+    Status Flush() override { return m_inner->Flush(); }
 
     const std::vector<WriteRequest>& Writes() const { return m_writes; }
     void ClearWrites() { m_writes.clear(); }
@@ -45,7 +44,6 @@ private:
     std::vector<WriteRequest> m_writes;
     bool m_bFailMultiSectorReads = false;
     long m_writesLeft = -1;
-    bool m_bRefused = false;
 };
 
 class MemoryDisk {

@@ -27,16 +27,17 @@ namespace {
 class LoggingMedium final : public IMedium {
 public:
     explicit LoggingMedium(std::shared_ptr<MemoryMedium> inner) : m_inner(std::move(inner)) {}
-    bool Read(int first, int count, std::uint8_t* buffer) override {
+    Status Read(int first, int count, std::uint8_t* buffer) override {
         reads.emplace_back(first, count);
-        if (count == 1 && first == weakSector && --weakTriesLeft > 0) return false;
-        if (first <= weakSector && weakSector < first + count && weakTriesLeft > 0) return false;
+        if (count == 1 && first == weakSector && --weakTriesLeft > 0)
+            return Status::Failure(IoError::None);
+        if (first <= weakSector && weakSector < first + count && weakTriesLeft > 0)
+            return Status::Failure(IoError::None);
         return m_inner->Read(first, count, buffer);
     }
-    bool Write(int first, int count, const std::uint8_t* buffer) override {
+    Status Write(int first, int count, const std::uint8_t* buffer) override {
         return m_inner->Write(first, count, buffer);
     }
-    IoError LastError() const override { return IoError::None; }
     std::string Describe() const override { return "logged"; }
 
     std::vector<std::pair<int, int>> reads;

@@ -82,7 +82,7 @@ class GatedMedium final : public IMedium {
 public:
     GatedMedium(std::shared_ptr<IMedium> inner, int gate)
         : m_inner(std::move(inner)), m_gate(gate) {}
-    bool Read(int first, int count, std::uint8_t* buffer) override {
+    Status Read(int first, int count, std::uint8_t* buffer) override {
         if (first <= m_gate && m_gate < first + count) {
             std::unique_lock lock(m_mutex);
             m_bReached = true;
@@ -90,7 +90,7 @@ public:
         }
         return m_inner->Read(first, count, buffer);
     }
-    bool Write(int first, int count, const std::uint8_t* buffer) override {
+    Status Write(int first, int count, const std::uint8_t* buffer) override {
         return m_inner->Write(first, count, buffer);
     }
     std::string Describe() const override { return m_inner->Describe(); }
