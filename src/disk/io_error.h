@@ -1,6 +1,5 @@
-// Why the last sector request failed. Callers see 0 / -1 (or true / false) as before; the cause
-// sits beside the result so that a caller can tell a sector that refuses from a drive that
-// cannot work at all.
+// Why a sector request failed. The cause travels in the request's result (disk/result.h), so
+// that a caller can tell a sector that refuses from a drive that cannot work at all.
 #pragma once
 
 #include <cstdint>

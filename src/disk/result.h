@@ -50,6 +50,7 @@ public:
     // The value; T{} after a failure.
     constexpr const T& Value() const { return m_value; }
     constexpr const T& operator*() const { return m_value; }
+    constexpr const T* operator->() const { return &m_value; }
 
 private:
     T m_value{};

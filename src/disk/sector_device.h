@@ -33,8 +33,8 @@ public:
     // Every sector written so far is on the diskette before any written after this.
     Status Flush(int drive);
 
-    // The cause of the last request's failure (None after a success), for the volume's
-    // operations whose own result is a count or a search.
+    // The cause of the last request's failure (None after a success), for a caller that learns
+    // of the failure from a verdict of its own (the chain reader's UnitRead).
     IoError LastError() const { return m_lastError; }
 
 private:

@@ -25,7 +25,7 @@ OpenEnd ReadDisketteFiles(CVolume& volume, DisketteListing& listing) {
     // Copies that differ hold a table write that was cut short: a file listed from either copy
     // alone could lack units, or take another file's. The units' own tags settle it.
     const bool differ = volume.SettleDifferingCopies(&listing.unsettled) > 0;
-    listing.headersUnreadable = volume.ListFiles(listing.files) == -2;
+    listing.headersUnreadable = volume.ListFiles(listing.files).end == ListEnd::SomeUnreadable;
     return differ ? OpenEnd::CopiesDiffer : OpenEnd::Opened;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,26 @@ namespace orv {
 constexpr int kStagingUnits = kSectorsPerTrack * kHeads;
 using StagingBuffer = std::array<std::uint8_t, kStagingUnits * kSectorSize>;
 using FatArray = std::array<std::uint16_t, kUnitCount>;
+
+// Units that follow each other: the sector of the first, and how many.
+struct UnitRun {
+    int first = 0;
+    int count = 0;
+    friend bool operator==(const UnitRun&, const UnitRun&) = default;
+};
+
+// How a listing of the files ended.
+enum class ListEnd {
+    Listed,          // every file that the table names
+    NoFile,          // the table names no file
+    SomeUnreadable,  // some header units did not read; the others are listed
+};
+struct [[nodiscard]] FileListing {
+    ListEnd end = ListEnd::NoFile;
+    // Why the last header that did not read failed; a drive failure stopped the listing there.
+    IoError cause = IoError::None;
+    bool DriveFailed() const { return IsDriveFailure(cause); }
+};
 
 // What a volume knows of its diskette, to be put back when an operation fails.
 struct VolumeState {
@@ -104,27 +125,36 @@ public:
     std::int32_t FreeBytes() const;
     std::int32_t BadBytes() const;
     std::int32_t SystemBytes() const;
-    int FindFreeFileNumber() const;  // lowest unused 1..2816, or -1
-    int FindFirstFreeUnit() const;   // sector of the lowest free unit, or -1
-    // First-fit run; its sector, wanted = its length. A caller that knows no unit below the
-    // sector `from` is free (the write loop, which only ever takes units) may start there.
-    int FindFreeRun(int& wanted, int from = kFirstDataSector) const;
-    // As FindFreeRun; with verify only a run that reads back whole, or -2 when the drive
-    // fails as a whole while testing (see LastError()).
-    int NextRun(int& wanted, bool verify, int from = kFirstDataSector);
-    int SetUnits(int firstSector, int fileNumber, int count);
-    int MarkBad(int sector);
+    std::optional<int> FindFreeFileNumber() const;  // the lowest unused 1..2816
+    std::optional<int> FindFirstFreeUnit() const;   // the sector of the lowest free unit
+    // The first free run, of at most `wanted` units (at least one). A caller that knows no
+    // unit below the sector `from` is free (the write loop, which only ever takes units) may
+    // start there.
+    std::optional<UnitRun> FindFreeRun(int wanted, int from = kFirstDataSector) const;
+    // As FindFreeRun; with verify only a run that reads back whole (the units that do not read
+    // become bad on the way). A failure when the drive fails as a whole while testing: the
+    // units are not to blame then.
+    Result<std::optional<UnitRun>> NextRun(int wanted, bool verify, int from = kFirstDataSector);
+    void SetUnits(int firstSector, int fileNumber, int count);
+    void MarkBad(int sector);
     void ReleaseFile(int fileNumber);
     void ReleaseFiles(const std::vector<int>& fileNumbers);  // one pass over the table
-    int DeleteFile(int fileNumber, bool writeTable);         // 0, or -1 when a table write failed
-    int CollectUnits(int fileNumber, std::vector<int>& sectors) const;  // count, or -1
-    int ListFileNumbers(std::vector<int>& numbers) const;               // count, or -1
-    std::int32_t ChainCapacity(int fileNumber) const;                   // or -1
+    // Releases the file's units, and with writeTable writes the table (and the ID sectors when
+    // a table sector moved); a failure when that write failed.
+    Status DeleteFile(int fileNumber, bool writeTable);
+    // Append the file's units (their sectors, in order) and the file numbers in use; how many
+    // were appended, 0 when there are none.
+    int CollectUnits(int fileNumber, std::vector<int>& sectors) const;
+    int ListFileNumbers(std::vector<int>& numbers) const;
+    // The bytes the file's units can hold; 0 when it owns none.
+    std::int32_t ChainCapacity(int fileNumber) const;
 
     // --- File entries --------------------------------------------------------------------
-    int ReadEntry(int fileNumber, FileRecord& record);  // 0, or -1
-    // Count; -1 no file; -2 some header units unreadable (the others are listed).
-    int ListFiles(std::vector<FileRecord>& records);
+    // The file's header; a failure when it does not read or is not this file's (Unreadable),
+    // or, with no cause, when the number names no file in the table.
+    Result<FileRecord> ReadEntry(int fileNumber);
+    // Appends the record of every file whose header reads.
+    FileListing ListFiles(std::vector<FileRecord>& records);
     static void BuildHeader(const FileRecord& record, std::uint8_t* unit);
     static void BuildUnitHeader(const FileRecord& record, std::uint8_t* unit);
 
@@ -165,7 +195,7 @@ private:
     Status WriteFatSector(int k, FatPositions& positions);
     void DropImpossibleFatPositions();
     // Reads the header of file `fileNumber`, which sits in `headerUnit`, its lowest unit.
-    int ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record);
+    Result<FileRecord> ReadEntryAt(int fileNumber, int headerUnit);
     Status RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image);
     // Writes one sector and, in the system area, reads it back; true when it holds the image.
     bool WriteVerified(int sector, const std::uint8_t* image);

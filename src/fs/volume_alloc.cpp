@@ -19,23 +19,23 @@ std::int32_t CVolume::SystemBytes() const {
     return kUnitDataBytes * m_fat.Count(FAT_SYSTEM);
 }
 
-int CVolume::FindFreeFileNumber() const {
+std::optional<int> CVolume::FindFreeFileNumber() const {
     std::bitset<FAT_MAX_FILE + 1> used;
     for (std::uint16_t e : m_fat.entries)
         if (IsFileNumber(e)) used.set(e);
     for (int n = 1; n <= FAT_MAX_FILE; ++n)
         if (!used.test(std::size_t(n))) return n;
-    return -1;
+    return std::nullopt;
 }
 
-int CVolume::FindFirstFreeUnit() const {
+std::optional<int> CVolume::FindFirstFreeUnit() const {
     for (int u = 0; u < kUnitCount; ++u)
         if (m_fat.entries[u] == FAT_FREE) return SectorOfUnit(u);
-    return -1;
+    return std::nullopt;
 }
 
-int CVolume::FindFreeRun(int& wanted, int from) const {
-    if (wanted < 1) wanted = 1;
+std::optional<UnitRun> CVolume::FindFreeRun(int wanted, int from) const {
+    wanted = std::max(wanted, 1);
     int start = -1, length = 0;
     for (int u = std::max(UnitOfSector(from), 0); u < kUnitCount; ++u) {
         if (m_fat.entries[u] != FAT_FREE) {
@@ -45,58 +45,48 @@ int CVolume::FindFreeRun(int& wanted, int from) const {
         if (start < 0) start = u;
         if (++length == wanted) break;
     }
-    if (start < 0) return -1;
-    wanted = length;
-    return SectorOfUnit(start);
+    if (start < 0) return std::nullopt;
+    return UnitRun{SectorOfUnit(start), length};
 }
 
-int CVolume::NextRun(int& wanted, bool verify, int from) {
-    const int limit = wanted;
-    int want = limit;
-    int first = FindFreeRun(want, from);
-    if (!verify) {
-        wanted = want;
-        return first;
-    }
+Result<std::optional<UnitRun>> CVolume::NextRun(int wanted, bool verify, int from) {
+    std::optional<UnitRun> run = FindFreeRun(wanted, from);
+    if (!verify) return run;
     std::array<std::uint8_t, kStagingUnits * kSectorSize> scratch;
-    while (first >= 0) {
-        want = std::min(want, kStagingUnits);
-        if (m_device.ReadSectors(0, first, want, scratch.data())) {
-            wanted = want;
-            return first;
-        }
-        if (IsDriveFailure(LastError())) return -2;  // the units are not to blame
+    while (run) {
+        run->count = std::min(run->count, kStagingUnits);
+        const Status whole = m_device.ReadSectors(0, run->first, run->count, scratch.data());
+        if (whole) return run;
+        if (IsDriveFailure(whole.Error())) return whole;  // the units are not to blame
         int failed = 0;
-        for (int i = 0; i < want; ++i) {
-            if (ReadSector(first + i, scratch.data())) continue;
-            if (IsDriveFailure(LastError())) return -2;
-            MarkBad(first + i);
+        for (int i = 0; i < run->count; ++i) {
+            const Status alone = ReadSector(run->first + i, scratch.data());
+            if (alone) continue;
+            if (IsDriveFailure(alone.Error())) return alone;
+            MarkBad(run->first + i);
             ++failed;
         }
         if (failed == 0) {
             // Every sector reads alone but the run does not: take it unit by unit.
-            wanted = 1;
-            return first;
+            run->count = 1;
+            return run;
         }
-        int again = want;
-        first = FindFreeRun(again, from);
-        want = again;
+        // Its bad units are out of the search now: look again, for no more than this run.
+        run = FindFreeRun(run->count, from);
     }
-    return -1;
+    return run;
 }
 
-int CVolume::SetUnits(int firstSector, int fileNumber, int count) {
+void CVolume::SetUnits(int firstSector, int fileNumber, int count) {
     for (int i = 0; i < count; ++i) {
         const int unit = UnitOfSector(firstSector + i);
         if (unit >= 0 && unit < kUnitCount) m_fat.Set(unit, std::uint16_t(fileNumber));
     }
-    return 0;
 }
 
-int CVolume::MarkBad(int sector) {
+void CVolume::MarkBad(int sector) {
     const int unit = UnitOfSector(sector);
     if (unit >= 0 && unit < kUnitCount) m_fat.Set(unit, FAT_BAD);
-    return 0;
 }
 
 void CVolume::ReleaseFile(int fileNumber) {
@@ -117,13 +107,13 @@ void CVolume::ReleaseFiles(const std::vector<int>& fileNumbers) {
     }
 }
 
-int CVolume::DeleteFile(int fileNumber, bool writeTable) {
+Status CVolume::DeleteFile(int fileNumber, bool writeTable) {
     ReleaseFile(fileNumber);
-    if (!writeTable) return 0;
+    if (!writeTable) return {};
     const Result<int> moved = WriteFat();
-    if (!moved) return -1;
-    if (*moved > 0 && !WriteIdSectors(nullptr, nullptr)) return -1;
-    return 0;
+    if (!moved) return moved.GetStatus();
+    if (*moved > 0) return WriteIdSectors(nullptr, nullptr);
+    return {};
 }
 
 int CVolume::CollectUnits(int fileNumber, std::vector<int>& sectors) const {
@@ -134,7 +124,7 @@ int CVolume::CollectUnits(int fileNumber, std::vector<int>& sectors) const {
             ++n;
         }
     }
-    return n > 0 ? n : -1;
+    return n;
 }
 
 int CVolume::ListFileNumbers(std::vector<int>& numbers) const {
@@ -148,13 +138,13 @@ int CVolume::ListFileNumbers(std::vector<int>& numbers) const {
             ++n;
         }
     }
-    return n > 0 ? n : -1;
+    return n;
 }
 
 std::int32_t CVolume::ChainCapacity(int fileNumber) const {
     int n = 0;
     for (std::uint16_t e : m_fat.entries) n += e == fileNumber;
-    return n > 0 ? BytesInUnits(n) : -1;
+    return n > 0 ? BytesInUnits(n) : 0;
 }
 
 }  // namespace orv

@@ -9,22 +9,24 @@ namespace {
 namespace f = rec::header;
 }  // namespace
 
-int CVolume::ReadEntry(int fileNumber, FileRecord& record) {
-    if (!IsFileNumber(fileNumber)) return -1;
+Result<FileRecord> CVolume::ReadEntry(int fileNumber) {
+    // No sector is asked for a number that names no file.
+    if (!IsFileNumber(fileNumber)) return Status::Failure(IoError::None);
     // A file's header is its lowest unit.
     for (int u = 0; u < kUnitCount; ++u)
-        if (m_fat.entries[std::size_t(u)] == fileNumber) return ReadEntryAt(fileNumber, u, record);
-    return -1;
+        if (m_fat.entries[std::size_t(u)] == fileNumber) return ReadEntryAt(fileNumber, u);
+    return Status::Failure(IoError::None);
 }
 
-int CVolume::ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record) {
+Result<FileRecord> CVolume::ReadEntryAt(int fileNumber, int headerUnit) {
     std::array<std::uint8_t, kSectorSize> s;
-    if (!ReadSector(SectorOfUnit(headerUnit), s.data())) return -1;
+    if (const Status read = ReadSector(SectorOfUnit(headerUnit), s.data()); !read) return read;
     // A header unit carries its file's number. One that carries another (overwritten by a
     // format cut short, or by another file while the table was wrong) holds no header of this
     // file: its name and size would be whatever bytes lie there, so it counts as a header that
     // does not read, and Disk service sorts the units out by their tags.
-    if (OwnerTag(s.data()) != fileNumber) return -1;
+    if (OwnerTag(s.data()) != fileNumber) return Status::Failure(IoError::Unreadable);
+    FileRecord record;
     record.fileNumber = std::uint16_t(fileNumber);
     record.extension = FieldText(s.data() + f::kExtension, kExtensionWidth);
     record.partNumber = s[f::kPart];
@@ -32,10 +34,10 @@ int CVolume::ReadEntryAt(int fileNumber, int headerUnit, FileRecord& record) {
     record.size = GetU32(s.data() + f::kSize);
     record.modificationTime = GetU32(s.data() + f::kTime);
     record.attributes = s[f::kAttributes];
-    return 0;
+    return record;
 }
 
-int CVolume::ListFiles(std::vector<FileRecord>& records) {
+FileListing CVolume::ListFiles(std::vector<FileRecord>& records) {
     // One pass finds every file's header unit, however many files the table names.
     std::vector<int> headerUnit(std::size_t(FAT_MAX_FILE) + 1, -1);
     for (int u = kUnitCount - 1; u >= 0; --u) {
@@ -43,19 +45,22 @@ int CVolume::ListFiles(std::vector<FileRecord>& records) {
         if (IsFileNumber(e)) headerUnit[e] = u;
     }
     int named = 0, listed = 0;
+    FileListing listing;
     for (int number = 1; number <= FAT_MAX_FILE; ++number) {
         if (headerUnit[std::size_t(number)] < 0) continue;
         ++named;
-        FileRecord record;
-        if (ReadEntryAt(number, headerUnit[std::size_t(number)], record) != 0) {
-            if (IsDriveFailure(LastError())) return -2;  // the rest would fail the same way
+        const Result<FileRecord> entry = ReadEntryAt(number, headerUnit[std::size_t(number)]);
+        if (!entry) {
+            listing.end = ListEnd::SomeUnreadable;
+            listing.cause = entry.Error();
+            if (listing.DriveFailed()) return listing;  // the rest would fail the same way
             continue;
         }
-        records.push_back(std::move(record));
+        records.push_back(*entry);
         ++listed;
     }
-    if (named == 0) return -1;
-    return listed < named ? -2 : listed;
+    if (named > 0 && listed == named) listing.end = ListEnd::Listed;
+    return listing;
 }
 
 void CVolume::BuildHeader(const FileRecord& r, std::uint8_t* unit) {

@@ -59,7 +59,7 @@ void CDisketteFolder::Rebuild() {
         entry.record = record;
         entry.bytes = m_doc.BytesOnDiskette(record);
         std::vector<int> sectors;
-        entry.units = std::max(0, m_doc.Volume().CollectUnits(record.fileNumber, sectors));
+        entry.units = m_doc.Volume().CollectUnits(record.fileNumber, sectors);
         m_byName[entry.name] = m_entries.size();
         m_entries.push_back(std::move(entry));
     }
@@ -200,8 +200,7 @@ int CDisketteFolder::Create(const std::string& path, mode_t mode, pid_t process,
             break;
     }
     if (!EnsureOpen()) return -EIO;
-    if (m_doc.Volume().FreeUnitCount() == 0 || m_doc.Volume().FindFreeFileNumber() < 0)
-        return -ENOSPC;
+    if (m_doc.Volume().FreeUnitCount() == 0 || !m_doc.Volume().FindFreeFileNumber()) return -ENOSPC;
     auto staged = std::make_shared<CStagedFile>();
     if (const int rc = staged->Create(m_settings.stagingFolder, m_nextStaging++, name, mode);
         rc != 0)
@@ -251,7 +250,7 @@ int CDisketteFolder::Store(Handle& open) {
     // What the add's free-space question is about: asked of nobody, it is the answer.
     const CVolume& volume = m_doc.Volume();
     if (UnitsForBytes(std::int32_t(staged->Size())) > volume.FreeUnitCount() ||
-        volume.FindFreeFileNumber() < 0)
+        !volume.FindFreeFileNumber())
         return -ENOSPC;
     AddOutcome outcome;
     const int rc = m_doc.AddFile(staged->Path(), 0, &outcome, AddSpread::Never);

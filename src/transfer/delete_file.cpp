@@ -36,7 +36,7 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
     }
     const int number = m_files[std::size_t(found)].fileNumber;
     if (!m_pendingDelete) m_pendingDelete = Save();
-    int deleted = -1;
+    Status deleted;
     const auto release = [&] { deleted = m_volume.DeleteFile(number, writeTable); };
     // The table goes to both copies; a program ended between them leaves a diskette that
     // refuses writes until the full test.
@@ -44,7 +44,7 @@ int COrvalisDoc::DeleteFromDiskette(const FileRecord& key, bool writeTable, bool
         m_ports.progress->RunWhole(release);
     else
         release();
-    if (deleted != 0) {
+    if (!deleted) {
         abandon();
         if (showMessage)
             Notify(User(), "Could not delete file.\nDiskette may be locked or damaged.");

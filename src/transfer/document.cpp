@@ -234,8 +234,7 @@ std::int32_t COrvalisDoc::BytesOnDiskette(const FileRecord& key) const {
     const int pos = FindFile(key, true);
     if (pos < 0) return 0;
     const FileRecord& r = m_files[std::size_t(pos)];
-    const std::int32_t capacity = m_volume.ChainCapacity(r.fileNumber);
-    return std::min<std::int64_t>(r.size, std::max(capacity, 0));
+    return std::min<std::int64_t>(r.size, m_volume.ChainCapacity(r.fileNumber));
 }
 
 bool COrvalisDoc::SameDisketteInDrive() {

@@ -127,12 +127,14 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
         why.hostFile = true;
         return -1;
     }
-    const int number = volume.FindFreeFileNumber();
-    int unit = volume.FindFirstFreeUnit();
-    if (number < 0 || unit < 0) {
+    const std::optional<int> freeNumber = volume.FindFreeFileNumber();
+    const std::optional<int> freeUnit = volume.FindFirstFreeUnit();
+    if (!freeNumber || !freeUnit) {
         why.noRoom = true;
         return -1;
     }
+    const int number = *freeNumber;
+    int unit = *freeUnit;
 
     record.fileNumber = std::uint16_t(number);
     const FileRecord entry = record;
@@ -168,7 +170,7 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     bool markedBad = false;
     std::int32_t bytes = 0;
 
-    while (unit >= 0) {
+    for (;;) {
         if (!volume.Device().WriteSectors(0, unit, run, staging.Image(0))) {
             // Only the drive says that the whole diskette takes no write (the tab, a read-only
             // image or device); sectors that refuse, however many in a row, are bad units, and
@@ -205,16 +207,18 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
             }
             if (staging.Pending() == 0) break;  // the source is exhausted
         }
-        int want = singles > 0 ? 1 : staging.Pending();
+        const int want = singles > 0 ? 1 : staging.Pending();
         // Every unit below the one just tried is taken or bad: the search starts there.
-        unit = volume.NextRun(want, verify, unit);
-        if (unit == -2) {
-            why.drive = volume.LastError();
+        const Result<std::optional<UnitRun>> next = volume.NextRun(want, verify, unit);
+        if (!next) {
+            why.drive = next.Error();
             return -1;
         }
-        if (unit < 0) break;  // the diskette is full
+        if (!*next) break;  // the diskette is full
+        const UnitRun& found = **next;
+        unit = found.first;
         const int cylinderEnd = (unit / kCylinderSectors + 1) * kCylinderSectors;
-        run = std::min(want, cylinderEnd - unit);
+        run = std::min(found.count, cylinderEnd - unit);
     }
 
     // What was read must be the file as its record describes it.

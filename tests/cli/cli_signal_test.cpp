@@ -80,7 +80,7 @@ TEST(CliSignals, ASignalDuringADeleteEndsTheProgramOnlyOnceTheTableIsWritten) {
         ASSERT_TRUE(OpenVolume(volume));
         EXPECT_EQ(volume.DifferingFatSectors(), 0) << "signal " << signal;
         std::vector<FileRecord> files;
-        EXPECT_EQ(volume.ListFiles(files), -1) << "signal " << signal;  // deleted
+        EXPECT_EQ(volume.ListFiles(files).end, ListEnd::NoFile) << "signal " << signal;  // deleted
     }
 }
 

@@ -20,15 +20,11 @@ protected:
         for (auto [first, last] : ranges)
             for (int u = first; u <= last; ++u) volume.Fat().entries[u] = FAT_FREE;
     }
-    int FreeRun(int wanted, int& got) {
-        got = wanted;
-        return volume.FindFreeRun(got);
-    }
 };
 
 TEST_F(Allocation, EmptyDiskette) {
     std::vector<FileRecord> records;
-    EXPECT_EQ(volume.ListFiles(records), -1);
+    EXPECT_EQ(volume.ListFiles(records).end, ListEnd::NoFile);
     EXPECT_TRUE(records.empty());
     EXPECT_EQ(volume.FindFreeFileNumber(), 1);
     EXPECT_EQ(volume.FindFirstFreeUnit(), 64);
@@ -44,26 +40,21 @@ TEST_F(Allocation, EmptyDiskette) {
 }
 
 TEST_F(Allocation, FreeRunsAreFirstFit) {
-    int got = 0;
     OnlyFree({{0, 4}, {6, 100}});
-    EXPECT_EQ(FreeRun(10, got), 64);
-    EXPECT_EQ(got, 5);
+    EXPECT_EQ(volume.FindFreeRun(10), (UnitRun{64, 5}));
 
     OnlyFree({{2800, 2815}});
-    EXPECT_EQ(FreeRun(18, got), 2864);
-    EXPECT_EQ(got, 16);
+    EXPECT_EQ(volume.FindFreeRun(18), (UnitRun{2864, 16}));
 
     OnlyFree({{100, 104}});
-    EXPECT_EQ(FreeRun(10, got), 164);
-    EXPECT_EQ(got, 5);
-    EXPECT_EQ(FreeRun(3, got), 164);
-    EXPECT_EQ(got, 3);
-    EXPECT_EQ(FreeRun(0, got), 164);
-    EXPECT_EQ(got, 1);
+    EXPECT_EQ(volume.FindFreeRun(10), (UnitRun{164, 5}));
+    EXPECT_EQ(volume.FindFreeRun(3), (UnitRun{164, 3}));
+    EXPECT_EQ(volume.FindFreeRun(0), (UnitRun{164, 1}));
+    EXPECT_EQ(volume.FindFreeRun(3, 166), (UnitRun{166, 3}));
 
     OnlyFree({});
-    EXPECT_EQ(FreeRun(5, got), -1);
-    EXPECT_EQ(volume.FindFirstFreeUnit(), -1);
+    EXPECT_FALSE(volume.FindFreeRun(5));
+    EXPECT_FALSE(volume.FindFirstFreeUnit());
     EXPECT_EQ(volume.FreeBytes(), 0);
 }
 
@@ -78,7 +69,7 @@ TEST_F(Allocation, NewFileTakesTheSmallestUnusedNumber) {
     EXPECT_EQ(numbers, (std::vector<int>{1, 2, 4}));
 
     for (int u = 0; u < kUnitCount; ++u) volume.Fat().Set(u, std::uint16_t(u + 1));
-    EXPECT_EQ(volume.FindFreeFileNumber(), -1);
+    EXPECT_FALSE(volume.FindFreeFileNumber());
     numbers.clear();
     EXPECT_EQ(volume.ListFileNumbers(numbers), kUnitCount);
 }
@@ -91,9 +82,9 @@ TEST_F(Allocation, UnitsOfAFileComeInSectorOrder) {
     EXPECT_EQ(volume.CollectUnits(5, sectors), 3);
     EXPECT_EQ(sectors, (std::vector<int>{65, 70, 1000}));
     EXPECT_EQ(volume.ChainCapacity(5), 3 * 507 - 59);
-    EXPECT_EQ(volume.ChainCapacity(6), -1);
+    EXPECT_EQ(volume.ChainCapacity(6), 0);
     sectors.clear();
-    EXPECT_EQ(volume.CollectUnits(6, sectors), -1);
+    EXPECT_EQ(volume.CollectUnits(6, sectors), 0);
     EXPECT_TRUE(sectors.empty());
 }
 
@@ -148,33 +139,29 @@ TEST_F(Allocation, DeleteWritesTheTableOrSaysItCouldNot) {
     disk.PutFile(volume, tests::MakeRecord(1, "a", "", 900), {64, 65}, tests::Pattern(900, 1));
     disk.PutFile(volume, tests::MakeRecord(2, "b", "", 10), {66}, tests::Pattern(10, 2));
     ASSERT_EQ(volume.WriteFat(), 0);
-    EXPECT_EQ(volume.DeleteFile(1, true), 0);
+    EXPECT_TRUE(volume.DeleteFile(1, true));
     auto other = Reopen();
     EXPECT_EQ(other->Fat().entries[0], FAT_FREE);
     EXPECT_EQ(other->Fat().entries[2], 2);
 
     disk.Faults().SetWriteProtected(true);
-    EXPECT_EQ(volume.DeleteFile(2, true), -1);
+    EXPECT_EQ(volume.DeleteFile(2, true).Error(), IoError::WriteProtected);
     EXPECT_EQ(volume.Fat().entries[2], FAT_FREE) << "released in memory all the same";
-    EXPECT_EQ(volume.DeleteFile(2, false), 0);
+    EXPECT_TRUE(volume.DeleteFile(2, false));
 }
 
 class NextRun : public Allocation {};
 
 TEST_F(NextRun, WithoutVerifyItIsFindFreeRun) {
     disk.Faults().Set(64, Fault::Bad);
-    int wanted = 40;
-    EXPECT_EQ(volume.NextRun(wanted, false), 64);
-    EXPECT_EQ(wanted, 40);
+    EXPECT_EQ(volume.NextRun(40, false), std::optional(UnitRun{64, 40}));
     EXPECT_EQ(volume.BadBytes(), 0);
 }
 
 TEST_F(NextRun, UnreadableUnitInsideARunIsMarkedBadAndTheRunShrinks) {
     OnlyFree({{10, 14}});
     disk.Faults().Set(64 + 12, Fault::Unreadable);
-    int wanted = 5;
-    EXPECT_EQ(volume.NextRun(wanted, true), 74);
-    EXPECT_EQ(wanted, 2);
+    EXPECT_EQ(volume.NextRun(5, true), std::optional(UnitRun{74, 2}));
     EXPECT_EQ(volume.Fat().entries[12], FAT_BAD);
     EXPECT_EQ(volume.BadBytes(), 507);
     EXPECT_EQ(volume.Fat().entries[13], FAT_FREE);
@@ -183,29 +170,42 @@ TEST_F(NextRun, UnreadableUnitInsideARunIsMarkedBadAndTheRunShrinks) {
 
 TEST_F(NextRun, RunThatReadsOnlySectorBySectorIsTakenUnitByUnit) {
     disk.Recorder().SetFailMultiSectorReads(true);
-    int wanted = 5;
-    EXPECT_EQ(volume.NextRun(wanted, true), 64);
-    EXPECT_EQ(wanted, 1);
+    EXPECT_EQ(volume.NextRun(5, true), std::optional(UnitRun{64, 1}));
     EXPECT_EQ(volume.BadBytes(), 0);
     volume.SetUnits(64, 1, 1);
-    wanted = 5;
-    EXPECT_EQ(volume.NextRun(wanted, true), 65);
-    EXPECT_EQ(wanted, 1);
+    EXPECT_EQ(volume.NextRun(5, true), std::optional(UnitRun{65, 1}));
 }
 
-TEST_F(NextRun, UnreadableFreeSpaceEndsInMinusOne) {
+TEST_F(NextRun, UnreadableFreeSpaceEndsInNoRun) {
     OnlyFree({{10, 14}, {2000, 2001}});
     disk.Faults().SetRange(64 + 10, 64 + 14, Fault::Bad);
     disk.Faults().SetRange(64 + 2000, 64 + 2001, Fault::Unreadable);
-    int wanted = 18;
-    EXPECT_EQ(volume.NextRun(wanted, true), -1);
+    EXPECT_EQ(volume.NextRun(18, true), std::optional<UnitRun>());
     EXPECT_EQ(volume.BadBytes(), 7 * 507);
 }
 
+// A drive that fails as a whole while a run is tested blames no unit, and says why: at the
+// run's read and at the reads of its sectors alone.
+TEST_F(NextRun, ADriveThatFailsMarksNothingAndGivesItsCause) {
+    for (long failing : {1L, 2L}) {
+        MemoryMedium::Hooks hooks;
+        hooks.failReadRequest = failing;
+        hooks.failPersistent = failing == 2;
+        hooks.failCause = IoError::HostError;
+        // The first request (the whole run) fails as a sector would when only the second
+        // request is the drive's.
+        if (failing == 2) disk.Faults().Set(64 + 1, Fault::Unreadable);
+        disk.Medium().SetHooks(hooks);
+        disk.Medium().ResetCounters();
+        const Result<std::optional<UnitRun>> run = volume.NextRun(5, true);
+        EXPECT_EQ(run.Error(), IoError::HostError) << failing;
+        EXPECT_EQ(volume.BadBytes(), 0) << failing;
+        disk.Faults().Clear();
+    }
+}
+
 TEST_F(NextRun, VerifiedRunsAreAtMostACylinder) {
-    int wanted = 40;
-    EXPECT_EQ(volume.NextRun(wanted, true), 64);
-    EXPECT_EQ(wanted, 36);
+    EXPECT_EQ(volume.NextRun(40, true), std::optional(UnitRun{64, 36}));
 }
 
 }  // namespace

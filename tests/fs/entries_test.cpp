@@ -34,8 +34,9 @@ TEST_F(Entries, HeaderIsTheLowestUnitAndDataFollowsInSectorOrder) {
     written.attributes = 0x21;
     disk.PutFile(volume, written, {1000, 65, 70}, data);
 
-    FileRecord read;
-    ASSERT_EQ(volume.ReadEntry(5, read), 0);
+    const Result<FileRecord> entry = volume.ReadEntry(5);
+    ASSERT_TRUE(entry);
+    const FileRecord& read = *entry;
     EXPECT_EQ(read.fileNumber, 5);
     EXPECT_EQ(read.name, "report");
     EXPECT_EQ(read.extension, "txt");
@@ -46,16 +47,16 @@ TEST_F(Entries, HeaderIsTheLowestUnitAndDataFollowsInSectorOrder) {
     EXPECT_EQ(disk.Raw(65)[64], data[0]);
     EXPECT_EQ(disk.Raw(70)[5], data[448]);
     EXPECT_EQ(disk.Raw(1000)[5], data[448 + 507]);
-    EXPECT_EQ(volume.ReadEntry(6, read), -1);
+    EXPECT_FALSE(volume.ReadEntry(6)) << "no such file";
 }
 
 TEST_F(Entries, FullWidthNameAndExtensionReadBackWhole) {
     const std::string name(49, 'q');
     disk.PutFile(volume, MakeRecord(1, name, "abc", 3), {64}, Pattern(3, 1));
-    FileRecord read;
-    ASSERT_EQ(volume.ReadEntry(1, read), 0);
-    EXPECT_EQ(read.name, name);
-    EXPECT_EQ(read.extension, "abc");
+    const Result<FileRecord> read = volume.ReadEntry(1);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->name, name);
+    EXPECT_EQ(read->extension, "abc");
 }
 
 TEST_F(Entries, ListingGivesEveryFileInNumberOrder) {
@@ -63,7 +64,7 @@ TEST_F(Entries, ListingGivesEveryFileInNumberOrder) {
     disk.PutFile(volume, MakeRecord(4, "four", "", 600), {64, 65}, Pattern(600, 4));
     disk.PutFile(volume, MakeRecord(1, "one", "a", 1), {200}, Pattern(1, 1));
     std::vector<FileRecord> records;
-    ASSERT_EQ(volume.ListFiles(records), 3);
+    ASSERT_EQ(volume.ListFiles(records).end, ListEnd::Listed);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].name, "one");
     EXPECT_EQ(records[1].name, "two");
@@ -78,13 +79,14 @@ TEST_F(Entries, AFileIsListedFromItsLowestUnit) {
     disk.PutRaw(1200, stray);
     volume.SetUnits(1200, 6, 1);  // a later unit of the same file is no header
     std::vector<FileRecord> records;
-    ASSERT_EQ(volume.ListFiles(records), 1);
+    ASSERT_EQ(volume.ListFiles(records).end, ListEnd::Listed);
+    ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].name, "six");
     EXPECT_EQ(records[0].size, 600u);
-    FileRecord read;
-    ASSERT_EQ(volume.ReadEntry(6, read), 0);
-    EXPECT_EQ(read.name, "six");
-    EXPECT_EQ(volume.ReadEntry(int(FAT_SYSTEM), read), -1);
+    const Result<FileRecord> read = volume.ReadEntry(6);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->name, "six");
+    EXPECT_FALSE(volume.ReadEntry(int(FAT_SYSTEM)));
 }
 
 TEST_F(Entries, UnreadableHeaderLeavesTheFileOutAndItsUnitsAlone) {
@@ -94,14 +96,33 @@ TEST_F(Entries, UnreadableHeaderLeavesTheFileOutAndItsUnitsAlone) {
     disk.Faults().Set(66, Fault::Unreadable);
 
     std::vector<FileRecord> records;
-    EXPECT_EQ(volume.ListFiles(records), -2);
+    const FileListing listing = volume.ListFiles(records);
+    EXPECT_EQ(listing.end, ListEnd::SomeUnreadable);
+    EXPECT_EQ(listing.cause, IoError::Unreadable);
+    EXPECT_FALSE(listing.DriveFailed());
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].name, "one");
     EXPECT_EQ(volume.Fat().entries[2], 2);
     EXPECT_EQ(volume.Fat().entries[3], 2);
     EXPECT_FALSE(volume.Fat().AnyDirty());
-    FileRecord read;
-    EXPECT_EQ(volume.ReadEntry(2, read), -1);
+    EXPECT_EQ(volume.ReadEntry(2).Error(), IoError::Unreadable);
+
+    // A drive that fails as a whole ends the listing at the first header it fails, with its
+    // cause: the rest would fail the same way.
+    disk.Faults().Clear();
+    MemoryMedium::Hooks hooks;
+    hooks.failReadRequest = 1;
+    hooks.failPersistent = true;
+    hooks.failCause = IoError::NoMedium;
+    disk.Medium().SetHooks(hooks);
+    disk.Medium().ResetCounters();
+    records.clear();
+    const FileListing stopped = volume.ListFiles(records);
+    EXPECT_EQ(stopped.end, ListEnd::SomeUnreadable);
+    EXPECT_TRUE(stopped.DriveFailed());
+    EXPECT_EQ(stopped.cause, IoError::NoMedium);
+    EXPECT_TRUE(records.empty());
+    EXPECT_EQ(disk.Medium().ReadRequests(), 1);
 }
 
 TEST_F(Entries, HeaderContentCannotMisleadTheListing) {
@@ -118,13 +139,12 @@ TEST_F(Entries, HeaderContentCannotMisleadTheListing) {
     volume.SetUnits(64 + 60, 4, 1);
 
     std::vector<FileRecord> records;
-    ASSERT_EQ(volume.ListFiles(records), -2);
+    ASSERT_EQ(volume.ListFiles(records).end, ListEnd::SomeUnreadable);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].name, std::string(49, 'A'));
     EXPECT_EQ(records[0].extension, "AAA");
     EXPECT_EQ(records[0].fileNumber, 3);
-    FileRecord record;
-    EXPECT_EQ(volume.ReadEntry(4, record), -1);
+    EXPECT_EQ(volume.ReadEntry(4).Error(), IoError::Unreadable);
 }
 
 // The full test drops files whose time lies ahead of the clock, so a file added a moment ago

@@ -86,17 +86,21 @@ private:
     // The write loop in small: runs of verified or unverified free units, a run that refuses
     // the write is retried sector by sector and refusing sectors become bad.
     void Allocate() {
-        const int number = m_volume.FindFreeFileNumber();
-        if (number < 0) return;
+        const std::optional<int> free = m_volume.FindFreeFileNumber();
+        if (!free) return;
+        const int number = *free;
         const FileRecord record = tests::MakeRecord(number, "f" + std::to_string(number), "dat",
                                                     std::uint32_t(Pick(0, 30000)));
         const bool verify = Pick(0, 1) == 1;
         int remaining = Pick(1, 45);
         bool header = true;
         while (remaining > 0) {
-            int run = std::min(remaining, 18);
-            const int first = m_volume.NextRun(run, verify);
-            if (first < 0) break;
+            const Result<std::optional<UnitRun>> next =
+                m_volume.NextRun(std::min(remaining, 18), verify);
+            ASSERT_TRUE(next) << "a memory diskette's drive never fails as a whole";
+            if (!*next) break;
+            const int first = (*next)->first;
+            const int run = (*next)->count;
             std::vector<std::uint8_t> images(std::size_t(run) * kSectorSize);
             for (int i = 0; i < run; ++i) {
                 const SectorImage unit = UnitImage(record, header && i == 0);
@@ -133,9 +137,9 @@ private:
             return;
         }
         m_disk.ClearWrites();
-        const int rc = m_volume.DeleteFile(number, true);
-        m_bTableOk = rc == 0;
-        m_bIdsOk = rc == 0;
+        const bool deleted = m_volume.DeleteFile(number, true).Ok();
+        m_bTableOk = deleted;
+        m_bIdsOk = deleted;
         CheckWrites();
     }
 

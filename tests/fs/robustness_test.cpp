@@ -101,8 +101,7 @@ TEST(GarbageDiskette, OpeningListingAndWritingSurviveAnyContent) {
             found == false ? volume.PrepareNewSystemArea().Ok() : volume.ReadFat(fill).Ok();
 
         std::vector<FileRecord> records;
-        const int listed = volume.ListFiles(records);
-        EXPECT_TRUE(listed >= -2) << listed;
+        (void)volume.ListFiles(records);
         for (const FileRecord& r : records) {
             EXPECT_LE(r.name.size(), 49u);
             EXPECT_LE(r.extension.size(), 3u);
@@ -116,8 +115,7 @@ TEST(GarbageDiskette, OpeningListingAndWritingSurviveAnyContent) {
             EXPECT_TRUE(IsValidFatValue(e) || e == FAT_UNKNOWN) << u << ": " << e;
             if (e != FAT_BAD && e != FAT_SYSTEM) volume.Fat().entries[u] = FAT_FREE;
         }
-        int wanted = 18;
-        volume.NextRun(wanted, true);
+        (void)volume.NextRun(18, true);
         volume.MarkAllFatDirty(true);
         disk.ClearWrites();
         const Result<int> moved = volume.WriteFat();

@@ -89,7 +89,7 @@ TEST_F(FormatTest, QuickFormatOfFormattedDisketteKeepsPositionsBadUnitsAndOldLab
     EXPECT_EQ(volume.Ids().label, "OLD");
     EXPECT_EQ(volume.Ids().fat2, (FatPositions{15, 16, 17, 18, 19, 31, 32, 33, 34, 35, 36}));
     std::vector<FileRecord> files;
-    EXPECT_EQ(volume.ListFiles(files), -1);
+    EXPECT_EQ(volume.ListFiles(files).end, ListEnd::NoFile);
     EXPECT_EQ(volume.Fat().entries[100], FAT_BAD);
     EXPECT_EQ(volume.BadBytes(), 507);
     EXPECT_EQ(dialog.m_results.badBytes, 507);

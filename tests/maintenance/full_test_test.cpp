@@ -275,7 +275,7 @@ TEST_F(FullDisketteTest, GivesUpTheFewestUnitsToWriteTheTable) {
     int freed = 0;
     for (const PlacedFile& f : files) {
         std::vector<int> sectors;
-        if (volume.CollectUnits(f.record.fileNumber, sectors) < 0) {
+        if (volume.CollectUnits(f.record.fileNumber, sectors) == 0) {
             gone.insert(f.record.fileNumber);
             freed += int(f.sectors.size());
         }

@@ -13,7 +13,7 @@ PlacedFile WriteFileToVolume(CVolume& volume, const std::string& name, const std
     PlacedFile file;
     file.data = std::move(data);
     FileRecord& r = file.record;
-    r.fileNumber = std::uint16_t(volume.FindFreeFileNumber());
+    r.fileNumber = std::uint16_t(volume.FindFreeFileNumber().value_or(0));
     r.name = name;
     r.extension = extension;
     r.size = std::uint32_t(file.data.size());
@@ -23,8 +23,9 @@ PlacedFile WriteFileToVolume(CVolume& volume, const std::string& name, const std
     const int units = UnitsForBytes(std::int32_t(file.data.size()));
     std::size_t at = 0;
     for (int i = 0; i < units; ++i) {
-        const int sector = volume.FindFirstFreeUnit();
-        if (sector < 0) break;
+        const std::optional<int> free = volume.FindFirstFreeUnit();
+        if (!free) break;
+        const int sector = *free;
         SectorImage unit{};
         std::size_t offset = kUnitHeaderSize, room = kUnitDataBytes;
         if (i == 0) {
@@ -47,9 +48,10 @@ PlacedFile WriteFileToVolume(CVolume& volume, const std::string& name, const std
 bool ReadFileData(CVolume& volume, int fileNumber, std::vector<std::uint8_t>& data) {
     data.clear();
     std::vector<int> sectors;
-    if (volume.CollectUnits(fileNumber, sectors) < 0) return false;
-    FileRecord record;
-    if (volume.ReadEntry(fileNumber, record) != 0) return false;
+    if (volume.CollectUnits(fileNumber, sectors) == 0) return false;
+    const Result<FileRecord> entry = volume.ReadEntry(fileNumber);
+    if (!entry) return false;
+    const FileRecord& record = *entry;
     if (BytesInUnits(std::int32_t(sectors.size())) < std::int32_t(record.size)) return false;
     SectorImage unit;
     for (std::size_t i = 0; i < sectors.size() && data.size() < record.size; ++i) {

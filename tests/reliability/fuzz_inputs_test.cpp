@@ -174,7 +174,7 @@ TEST(FuzzInputs, SeedsDescribeTheDiskettesTheyCameFrom) {
         CVolume volume(&drive);
         ASSERT_TRUE(tests::OpenVolume(volume));
         std::vector<FileRecord> files;
-        volume.ListFiles(files);
+        (void)volume.ListFiles(files);
         for (const FileRecord& r : files)
             if (r.name == "gamma") volume.ReleaseFile(r.fileNumber);
         EncodeFatSector(volume.Fat().entries.data(),

@@ -190,7 +190,7 @@ ReadBack ReadBackDiskette(const Medium& medium, bool allowFullTest) {
             ADD_FAILURE() << "cannot create " << target;
             return back;
         }
-        const std::int32_t capacity = std::max(volume.ChainCapacity(r.fileNumber), 0);
+        const std::int32_t capacity = volume.ChainCapacity(r.fileNumber);
         const std::int32_t count = std::min<std::int64_t>(r.size, capacity);
         const std::int32_t n = ReadFileFromDiskette(volume, ChainTag::Of(r), out, count, 0, true,
                                                     &file.badList, nullptr);

@@ -218,7 +218,7 @@ TEST_F(AddCopy, ABlankDisketteForTheNextPartIsOfferedAFormatAndTakesThePart) {
 TEST_F(AddCopy, AnAddThatMayNotSpreadStoresTheWholeFileOrNothing) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
     LeaveFreeUnits(5);
-    const int first = doc->Volume().FindFirstFreeUnit();
+    const int first = doc->Volume().FindFirstFreeUnit().value();
     disk->Faults().Set(first + 1, Fault::Unwritable);
     disk->Faults().Set(first + 3, Fault::Unwritable);
     const int badBefore = doc->Volume().Fat().Count(FAT_BAD);
@@ -275,7 +275,7 @@ TEST_F(AddCopy, AFullFurtherDisketteIsNotCountedAsWritten) {
 
 TEST_F(AddCopy, AnUnwritableUnitInsideARunIsSkippedAndTheDataStaysInOrder) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
-    const int first = doc->Volume().FindFirstFreeUnit();
+    const int first = doc->Volume().FindFirstFreeUnit().value();
     disk->Faults().Set(first + 5, Fault::Unwritable);
     const auto data = Pattern(20 * 507, 5);
     ASSERT_EQ(doc->AddFile(HostFile("run.bin", data), 0), 0);
@@ -555,7 +555,7 @@ TEST_F(AddCopy, ARestoredCopyCarriesTheDisketteDateAndReadOnlyBit) {
 TEST_F(AddCopy, VerificationMarksUnreadableUnitsBadBeforeWritingThem) {
     ASSERT_EQ(doc->OpenDiskette(), 0);
     doc->m_bVerification = true;
-    const int first = doc->Volume().FindFirstFreeUnit();
+    const int first = doc->Volume().FindFirstFreeUnit().value();
     disk->Faults().Set(first + 3, Fault::Unreadable);
     const auto data = Pattern(10 * 507, 6);
     ASSERT_EQ(doc->AddFile(HostFile("v.bin", data), 0), 0);

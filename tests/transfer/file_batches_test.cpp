@@ -27,7 +27,7 @@ protected:
         EXPECT_EQ(fresh.FindIdSectors(), true);
         EXPECT_TRUE(fresh.ReadFat(false));
         std::vector<FileRecord> records;
-        fresh.ListFiles(records);
+        (void)fresh.ListFiles(records);
         std::vector<std::string> names;
         for (FileRecord& r : records) {
             COrvalisDoc::FormatRecord(r);

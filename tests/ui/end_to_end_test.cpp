@@ -57,7 +57,7 @@ protected:
         CVolume volume(&other);
         EXPECT_TRUE(OpenVolume(volume));
         std::vector<FileRecord> records;
-        volume.ListFiles(records);
+        (void)volume.ListFiles(records);
         std::vector<std::string> names;
         for (FileRecord& r : records) {
             COrvalisDoc::FormatRecord(r);

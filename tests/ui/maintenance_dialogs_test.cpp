@@ -552,7 +552,7 @@ TEST_F(MaintenanceCommandTest, DisketteInfoShowsTheOpenDisketteWithItsBars) {
     {
         CVolume volume(&disk.Drive());
         ASSERT_TRUE(OpenVolume(volume));
-        ASSERT_EQ(volume.MarkBad(70), 0);
+        volume.MarkBad(70);
         ASSERT_EQ(volume.WriteFat(), 0);
     }
     Open();
@@ -575,7 +575,7 @@ TEST_F(MaintenanceCommandTest, DisketteInfoShowsTheOpenDisketteWithItsBars) {
     {
         CVolume volume(&disk.Drive());
         ASSERT_TRUE(OpenVolume(volume));
-        ASSERT_EQ(volume.MarkBad(71), 0);
+        volume.MarkBad(71);
         ASSERT_EQ(volume.WriteFat(), 0);
     }
     Open();

@@ -34,7 +34,7 @@ protected:
         CVolume fresh(&disk.Drive());
         EXPECT_TRUE(OpenVolume(fresh));
         std::vector<FileRecord> records;
-        fresh.ListFiles(records);
+        (void)fresh.ListFiles(records);
         std::vector<std::string> names;
         for (FileRecord& r : records) {
             COrvalisDoc::FormatRecord(r);

@@ -16,7 +16,7 @@ constexpr std::size_t kNamesShown = 20;
 int FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
                      std::vector<DamagedFile>& found) {
     std::vector<FileRecord> files;
-    if (volume.ListFiles(files) == -2 && IsDriveFailure(volume.LastError())) return -2;
+    if (volume.ListFiles(files).DriveFailed()) return -2;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const FileRecord& file = files[i];
         dialog.SetProgress(from + int((to - from) * i / files.size()));

@@ -83,7 +83,7 @@ int MakeRoom(CVolume& volume) {
     for (int number : numbers) {
         Candidate c{number, int(volume.Fat().Count(std::uint16_t(number)))};
         FileRecord record;
-        (volume.ReadEntry(number, record) == 0 ? readable : unreadable).push_back(c);
+        (volume.ReadEntry(number) ? readable : unreadable).push_back(c);
     }
 
     const int need = target - volume.FreeUnitCount();

@@ -14,10 +14,10 @@ std::vector<std::string> UncertainFileNames(CVolume& volume, const std::vector<i
     std::vector<std::string> names;
     for (int number : numbers) {
         std::vector<int> units;
-        if (volume.CollectUnits(number, units) < 0) continue;  // given up since
-        FileRecord record;
+        if (volume.CollectUnits(number, units) == 0) continue;  // given up since
         std::string name;
-        if (volume.ReadEntry(number, record) == 0) {
+        if (const Result<FileRecord> entry = volume.ReadEntry(number)) {
+            const FileRecord& record = *entry;
             name = record.name;
             if (!record.extension.empty()) name.append(".").append(record.extension);
             name = DisplayText(name) + " ";

@@ -10,7 +10,7 @@ int FilesOnDiskette(CDrive& drive) {
     CVolume volume(&drive);
     if (!volume.OpenDevice() || volume.FindIdSectors() != true || !volume.ReadFat(false)) return -1;
     std::vector<int> numbers;
-    return volume.ListFileNumbers(numbers) < 0 ? 0 : int(numbers.size());
+    return volume.ListFileNumbers(numbers);
 }
 
 }  // namespace orv
