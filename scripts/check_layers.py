@@ -129,14 +129,14 @@ def walk(src):
 
 
 def table(counts):
-    width = max(len(layer) for layer in CORE) + 2
-    lines = ["front end".ljust(10) + "".join(layer.rjust(width + 4) for layer in CORE)]
+    width = max(len(layer) for layer in CORE) + 1
+    lines = ["front end".ljust(10) + "".join(layer.rjust(width) for layer in CORE)]
     for front in FRONT_ENDS:
         row = front.ljust(10)
         for layer in CORE:
             lines_, headers = counts[front][layer]
             cell = f"{len(lines_)} ({len(headers)})" if lines_ else "-"
-            row += cell.rjust(width + 4)
+            row += cell.rjust(width)
         lines.append(row)
     return "\n".join(lines)
 
