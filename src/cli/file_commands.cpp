@@ -4,7 +4,6 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/line_tokenizer.h"
-#include "fs/name_text.h"
 #include "maintenance/balance/disk_info.h"
 #include "maintenance/balance/results_texts.h"
 #include "ports/text_format.h"
@@ -73,9 +72,10 @@ int InfoCommand(Session& s, bool json) {
     const std::int32_t free = v.FreeBytes(), bad = v.BadBytes(), system = v.SystemBytes();
     const std::int32_t used = kDataAreaBytes - free - system - bad;
     const int files = int(s.doc->Files().size());
+    const std::string label = s.doc->LabelText();
     if (json) {
-        nlohmann::json info{{"label", DisplayText(v.Ids().label)},
-                            {"label_as_stored", DisplayText(v.Ids().label) == v.Ids().label},
+        nlohmann::json info{{"label", label},
+                            {"label_as_stored", label == v.Ids().label},
                             {"format_date", DateText(v.Ids().stampTime)},
                             {"total", kDataAreaBytes},
                             {"free", free},
@@ -87,8 +87,7 @@ int InfoCommand(Session& s, bool json) {
         return 0;
     }
     // What the information dialog shows.
-    const DiskInfo d =
-        SetInfo(DisplayText(v.Ids().label), v.Ids().stampTime, free, bad, system, files);
+    const DiskInfo d = SetInfo(label, v.Ids().stampTime, free, bad, system, files);
     std::cout << kDiskInfoTitle << "\n"
               << "Bytes altogether:             " << kTotalBytesText << "\n"
               << "Free space:                   " << d.freeText << "\n"

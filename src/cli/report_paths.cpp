@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_file.h"
+#include "transfer/bad_sector_report.h"
 
 namespace orv::cli {
 
@@ -37,7 +37,7 @@ bool RefuseReportPaths(const Session& s, CommandId id, const CommandArgs& a) {
     for (const auto& [option, path] : reports) {
         if (path->empty()) continue;
         for (const auto& [file, what] : GuardedFiles(s, id, a)) {
-            if (file.empty() || !SameHostFile(*path, file)) continue;
+            if (file.empty() || !ReportWouldReplace(*path, file)) continue;
             std::cerr << "orvalis-cli: " << option << " " << *path << " is " << what << " (" << file
                       << "): the report would replace it. Choose another file "
                       << "for the report." << std::endl;

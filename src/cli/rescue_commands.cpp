@@ -5,11 +5,11 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/report_json.h"
-#include "disk/fault_map.h"
 #include "transfer/rescue/box_scan.h"
 #include "transfer/rescue/disk_imaging.h"
 #include "transfer/rescue/file_rescue.h"
 #include "transfer/rescue/image_merge.h"
+#include "transfer/rescue/output_image.h"
 
 namespace orv::cli {
 
@@ -65,7 +65,7 @@ int MergeCommand(Session& s, const std::string& out, const std::vector<std::stri
     for (std::size_t i = 0; i < inputs.size(); ++i)
         std::printf("  %s: %d sectors\n", inputs[i].c_str(), r.takenFrom[i]);
     std::printf("Copies that differ (the majority taken): %s\n", Listed(r.differing).c_str());
-    std::printf("Read by no image (zero, listed in %s): %s\n", FaultSidecarPath(out).c_str(),
+    std::printf("Read by no image (zero, listed in %s): %s\n", UnreadListPath(out).c_str(),
                 Listed(r.unreadable).c_str());
     std::fflush(stdout);
     return 0;

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "cli/report_json.h"
-#include "fs/name_text.h"
 #include "ports/text_format.h"
 
 namespace orv::cli {
@@ -29,7 +28,7 @@ nlohmann::json ImageJson(const ScannedImage& image) {
     for (const ScannedFile& f : image.files) files.push_back(FileJson(f));
     nlohmann::json entry{
         {"path", image.path},
-        {"label", image.hasIds ? nlohmann::json(DisplayText(image.label)) : nlohmann::json()},
+        {"label", image.hasIds ? nlohmann::json(LabelText(image)) : nlohmann::json()},
         {"format_date", image.hasIds ? nlohmann::json(DateText(image.stamp)) : nlohmann::json()},
         {"state", ImageStateText(image.state)},
         {"files", std::move(files)}};
@@ -111,8 +110,7 @@ public:
     void Image(const ScannedImage& image) override {
         std::string text = image.path + "  ";
         if (image.hasIds)
-            text += "label \"" + DisplayText(image.label) + "\", formatted " +
-                    DateText(image.stamp) + ", ";
+            text += "label \"" + LabelText(image) + "\", formatted " + DateText(image.stamp) + ", ";
         text += ImageStateText(image.state);
         if (!image.error.empty()) {
             std::string error = image.error;

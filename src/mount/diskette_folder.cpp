@@ -6,9 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "fs/layout.h"
-#include "host/host_file.h"
-#include "mount/io_errno.h"
+#include "ports/drive_messages.h"
 #include "transfer/folder_copy_names.h"
 #include "transfer/host_entry.h"
 
@@ -99,11 +97,11 @@ int CDisketteFolder::FailureErrno(IoError cause) const {
 }
 
 std::int64_t CDisketteFolder::Capacity() const {
-    return m_doc.IsOpen() ? BytesInUnits(m_doc.Volume().FreeUnitCount()) : 0;
+    return m_doc.IsOpen() ? RoomOf(&m_doc.Volume()).fileBytes : 0;
 }
 
 mode_t CDisketteFolder::ModeOf(const Entry& entry) const {
-    return (entry.record.attributes & ATTR_READONLY) ? 0444 : 0644;
+    return ReadOnlyEntry(entry.record) ? 0444 : 0644;
 }
 
 int CDisketteFolder::GetAttr(const std::string& path, struct stat& st, std::uint64_t handle) {
@@ -161,7 +159,8 @@ int CDisketteFolder::Image(const Entry& entry, std::shared_ptr<const FileImage>&
         return 0;
     }
     auto read = std::make_shared<FileImage>();
-    if (const int rc = ReadFileImage(m_doc.Volume(), r, entry.bytes, *read); rc != 0) return rc;
+    if (IoError cause = IoError::None; !ReadFileImage(m_doc.Volume(), r, entry.bytes, *read, cause))
+        return -ErrnoOf(cause);
     m_images[key] = read;
     image = std::move(read);
     return 0;
@@ -335,12 +334,13 @@ int CDisketteFolder::StatFs(struct statvfs& st) {
     st = {};
     // Blocks are units, each as many bytes as the diskette counts a unit: df shows the bytes
     // that the information dialog shows.
-    st.f_bsize = st.f_frsize = kUnitDataBytes;
-    st.f_blocks = kUnitCount;
+    const DisketteRoom room = RoomOf(m_doc.IsOpen() ? &m_doc.Volume() : nullptr);
+    st.f_bsize = st.f_frsize = room.unitBytes;
+    st.f_blocks = room.units;
     st.f_files = FAT_MAX_FILE;
     st.f_namemax = kNameWidth + 1 + kExtensionWidth;
     if (!m_doc.IsOpen()) return 0;
-    const int free = m_doc.Volume().FreeUnitCount();
+    const int free = room.freeUnits;
     st.f_bfree = st.f_bavail = fsblkcnt_t(free);
     const int numbers = FAT_MAX_FILE - int(m_doc.Files().size());
     st.f_ffree = st.f_favail = fsfilcnt_t(std::max(0, std::min(numbers, free)));

@@ -17,10 +17,10 @@
 #include <tuple>
 #include <vector>
 
-#include "mount/file_image.h"
 #include "mount/mount_log.h"
 #include "mount/staged_file.h"
 #include "transfer/document.h"
+#include "transfer/file_reader.h"
 
 namespace orv::mount {
 

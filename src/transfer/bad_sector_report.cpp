@@ -46,8 +46,12 @@ std::string ReportFileSuggestion(const BadSectorReport& report) {
     return report.name + "byd_sec.txt";
 }
 
+bool ReportWouldReplace(const std::string& reportPath, const std::string& file) {
+    return SameHostFile(reportPath, file);
+}
+
 bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path, IUserPort& user) {
-    if (!report.drivePath.empty() && SameHostFile(path, report.drivePath)) {
+    if (!report.drivePath.empty() && ReportWouldReplace(path, report.drivePath)) {
         Notify(user, StrFormat("%s\n\nis the diskette in the drive. Orvalis does not write a "
                                "report over it.",
                                path.c_str()));

@@ -48,6 +48,8 @@ std::vector<std::string> ReportRows(const BadSectorReport& report);
 std::string ReportFileText(const BadSectorReport& report);
 // The file name the Save dialog proposes: the name followed by "byd_sec.txt".
 std::string ReportFileSuggestion(const BadSectorReport& report);
+// Whether a report written to reportPath would replace file (the same file under any name).
+bool ReportWouldReplace(const std::string& reportPath, const std::string& file);
 // Save: writes the report file; on failure, or for the drive's own image, tells the user.
 // True when written.
 bool SaveBadSectorReport(const BadSectorReport& report, const std::string& path, IUserPort& user);

@@ -340,4 +340,8 @@ int COrvalisDoc::AskDisketteWithPart(int part, const std::string& name, int& pos
     }
 }
 
+std::string COrvalisDoc::LabelText() const {
+    return DisplayText(m_volume.Ids().label);
+}
+
 }  // namespace orv

@@ -142,6 +142,8 @@ public:
     int ConfirmBadSectorContinue();
 
     const std::vector<FileRecord>& Files() const { return m_files; }
+    // The label of the diskette read last, as text to show (the ID record stores its bytes).
+    std::string LabelText() const;
     CVolume& Volume() { return m_volume; }
     const CVolume& Volume() const { return m_volume; }
     CDrive& Drive() { return m_drive; }

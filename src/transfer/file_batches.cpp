@@ -12,6 +12,14 @@ long Kb(std::int64_t bytes) {
     return long(bytes / 1024);
 }
 
+}  // namespace
+
+std::int64_t HardDiskRoom(const std::string& path) {
+    return HostFreeSpace(path);
+}
+
+namespace {
+
 // The diskette's free bytes as the status bar shows them; -1 before any diskette was opened,
 // so that a file of unknown size (-1) is never asked about.
 std::int64_t FreeOnDiskette(const COrvalisDoc& doc) {
@@ -21,7 +29,7 @@ std::int64_t FreeOnDiskette(const COrvalisDoc& doc) {
 // A copy needs room on the hard disk; when it cannot be told, nobody is asked.
 Answer AskRoom(COrvalisDoc& doc, const FileRecord& key, const std::string& target,
                Buttons buttons) {
-    const std::int64_t room = HostFreeSpace(target);
+    const std::int64_t room = HardDiskRoom(target);
     const std::int64_t need = doc.BytesOnDiskette(key);
     if (room == -1 || room >= need) return Answer::Yes;
     return Ask(doc.User(),

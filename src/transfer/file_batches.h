@@ -43,6 +43,10 @@ AddFilesResult AddFiles(COrvalisDoc& doc, const std::vector<std::string>& paths,
 BatchEnd AddFileFrom(COrvalisDoc& doc, const std::string& path, std::int32_t start,
                      AddOutcome* outcome = nullptr);
 
+// The free bytes of the hard disk that holds path, as a copy there counts its room; -1 when
+// they cannot be told.
+std::int64_t HardDiskRoom(const std::string& path);
+
 // Copies one file to target as a new file (asking before replacing one), asking first when the
 // hard disk lacks the room. Done when copied; NotStarted when the user said No to the room.
 BatchEnd CopyFile(COrvalisDoc& doc, FileRecord& key, const std::string& target);

@@ -49,4 +49,8 @@ StoredName HowNameIsStored(const std::string& fileName) {
     return record.displayName == fileName ? StoredName::AsGiven : StoredName::Changed;
 }
 
+bool ReadOnlyEntry(const FileRecord& record) {
+    return (record.attributes & ATTR_READONLY) != 0;
+}
+
 }  // namespace orv

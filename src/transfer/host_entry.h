@@ -13,6 +13,9 @@ namespace orv {
 // number given and part 0.
 void EntryFromHostFile(const std::string& path, FileRecord& record, int fileNumber);
 
+// Whether the entry carries the read-only attribute (a file that takes no write).
+bool ReadOnlyEntry(const FileRecord& record);
+
 // What becomes of a file's name (a single name, no folder) when the file is added: the
 // diskette lists it as given, or cuts it (a name over 49 bytes, an extension over 3), or lists
 // it otherwise (bytes that are not UTF-8, control characters). A program that must not let a

@@ -69,6 +69,14 @@ TEST_F(CliRescue, ImageListsWhatDidNotReadGoesOnLaterAndMergesWithAnotherRead) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("m.img.faults")));
     EXPECT_EQ(ReadBytes(dir.File("m.img")), ReadBytes(a));
+    // A sector that no read has: the summary names the file that lists it, and that file does.
+    const std::string c = Host("c.img", ReadBytes(a));
+    WriteText(c + ".faults", "unreadable 70\n");
+    run = Cmd("merge " + dir.File("m4.img") + " " + out + " " + c);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("listed in " + dir.File("m4.img") + ".faults): 70\n"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(Sidecar(dir.File("m4.img")), "unreadable 70\n");
 
     const std::string other = Formatted("other.img", "OTHER");
     run = Cmd("merge " + dir.File("m2.img") + " " + a + " " + other);

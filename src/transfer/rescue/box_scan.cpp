@@ -15,6 +15,7 @@
 #include "fs/chain_piece.h"
 #include "fs/chain_reader.h"
 #include "fs/layout.h"
+#include "fs/name_text.h"
 #include "transfer/bad_sector_report.h"
 #include "transfer/rescue/box_extract.h"
 #include "transfer/rescue/sha256.h"
@@ -529,6 +530,10 @@ ScanOutcome ScanBox(const ScanRequest& request, IProgressRunner& runner) {
     Collector collector(out);
     static_cast<RescueResult&>(out) = StreamScanBox(request, runner, collector);
     return out;
+}
+
+std::string LabelText(const ScannedImage& image) {
+    return DisplayText(image.label);
 }
 
 }  // namespace orv

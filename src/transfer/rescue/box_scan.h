@@ -40,6 +40,9 @@ struct ScannedImage {
     std::vector<ScannedFile> files;  // by number
 };
 
+// The image's label as text to show.
+std::string LabelText(const ScannedImage& image);
+
 struct SkippedFile {
     std::string path;  // a .img file of another size: not an image
     std::uintmax_t size = 0;

@@ -7,8 +7,13 @@
 #include <memory>
 
 #include "disk/read_only_medium.h"
+#include "host/host_file.h"
 
 namespace orv {
+
+bool IsDriveImage(const std::string& path, const CDrive& drive) {
+    return SameHostFile(path, drive.Path());
+}
 
 bool ImageSource::Open(const std::string& path, std::string& error) {
     m_problem = Problem::Unusable;

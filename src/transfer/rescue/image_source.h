@@ -8,6 +8,10 @@
 
 namespace orv {
 
+// Whether path names the image (or device) in drive: a rescue that read it as a source while
+// a diskette is open from it would read what the document may be writing.
+bool IsDriveImage(const std::string& path, const CDrive& drive);
+
 class ImageSource {
 public:
     enum class Problem { None, Unusable, InUse };

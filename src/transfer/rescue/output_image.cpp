@@ -63,6 +63,10 @@ bool OutputImage::Hold(std::string& error) {
     return m_lock.Hold(m_fd.Get(), m_path, error);
 }
 
+std::string UnreadListPath(const std::string& imagePath) {
+    return FaultSidecarPath(imagePath);
+}
+
 std::string OutputImage::RecordPath() const {
     return m_mapfile.empty() ? FaultSidecarPath(m_path) : m_mapfile;
 }

@@ -15,6 +15,10 @@
 
 namespace orv {
 
+// The sidecar beside an image that lists its sectors never read, which an image made without a
+// mapfile (and every merge) keeps: the front ends name it in their summaries.
+std::string UnreadListPath(const std::string& imagePath);
+
 class OutputImage {
 public:
     OutputImage() = default;

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "host/host_file.h"
 #include "ports/text_format.h"
+#include "transfer/file_batches.h"
 #include "ui/platform/host_disk.h"
 #include "ui/resources/pictures.h"
 
@@ -18,7 +18,7 @@ std::string PhysicalMemoryText() {
 }
 
 std::string FreeSpaceText(const std::string& folder) {
-    const std::int64_t free = HostFreeSpace(folder);
+    const std::int64_t free = HardDiskRoom(folder);
     if (free < 0) return "Nedostupno";
     return StrFormat("%lu KB na %s", static_cast<unsigned long>(free >> 10),
                      FileSystemOf(folder).c_str());

@@ -15,7 +15,6 @@
 #include <map>
 #include <vector>
 
-#include "fs/name_text.h"
 #include "ports/text_format.h"
 #include "ui/dialogs/file_chooser.h"
 #include "ui/platform/dialog_owner.h"
@@ -173,7 +172,7 @@ void CScanWindow::FillRows() {
         row->setToolTip(COL_NAME, QString::fromStdString(image.path));
         if (!image.error.empty()) row->setToolTip(COL_STATUS, QString::fromStdString(image.error));
         if (image.hasIds) {
-            row->setText(COL_LABEL, QString::fromStdString(DisplayText(image.label)));
+            row->setText(COL_LABEL, QString::fromStdString(LabelText(image)));
             row->setText(COL_DATE, QString::fromStdString(DateText(image.stamp)));
         }
         for (const ScannedFile& f : image.files) row->addChild(FileRow(f, image.path));

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "fs/name_text.h"
 #include "maintenance/diskservice/service_controller.h"
 #include "ports/text_format.h"
 #include "transfer/document.h"
@@ -427,9 +426,8 @@ void COrvalisView::OnClose() {
 
 void COrvalisView::ShowTitle() {
     // The label as text: a label written by an older program may not be UTF-8.
-    emit titleChanged(
-        m_bOpen ? QString::fromStdString("Orvalis - " + DisplayText(m_doc.Volume().Ids().label))
-                : QString(kNoDiskTitle));
+    emit titleChanged(m_bOpen ? QString::fromStdString("Orvalis - " + m_doc.LabelText())
+                              : QString(kNoDiskTitle));
 }
 
 void COrvalisView::OnVerification() {

@@ -5,13 +5,13 @@
 // the others read image files, and none of them writes on what it only reads.
 #include <algorithm>
 
-#include "host/host_file.h"
 #include "transfer/document.h"
 #include "transfer/host_names.h"
 #include "transfer/rescue/box_scan.h"
 #include "transfer/rescue/disk_imaging.h"
 #include "transfer/rescue/file_rescue.h"
 #include "transfer/rescue/image_merge.h"
+#include "transfer/rescue/image_source.h"
 #include "transfer/rescue/image_volume.h"
 #include "ui/dialogs/bad_sector_report_dialog.h"
 #include "ui/dialogs/file_chooser.h"
@@ -84,7 +84,7 @@ std::vector<std::string> RescuableNames(const std::vector<std::string>& images) 
 bool COrvalisView::RefuseOpenImage(const std::vector<std::string>& paths) {
     if (!m_bOpen) return false;
     for (const std::string& path : paths) {
-        if (!SameHostFile(path, DrivePath())) continue;
+        if (!IsDriveImage(path, m_doc.Drive())) continue;
         Say(path + "\n\nis the diskette open in drive A:. Close diskette and try again.",
             Buttons::Ok, Icon::Exclamation);
         return true;

@@ -1,7 +1,7 @@
 #include "ui/view/rescue_texts.h"
 
-#include "disk/fault_map.h"
 #include "ports/text_format.h"
+#include "transfer/rescue/output_image.h"
 
 namespace orv {
 
@@ -25,7 +25,7 @@ std::string ImagingSummary(const ImagingOutcome& r, const std::string& image) {
     std::string text = StrFormat("%s\n\n%d sectors: %d read, %d unreadable.", image.c_str(),
                                  kSectorCount, kSectorCount - unreadable, unreadable);
     if (unreadable > 0)
-        text += "\nUnreadable, listed in " + FaultSidecarPath(image) + ": " +
+        text += "\nUnreadable, listed in " + UnreadListPath(image) + ": " +
                 SectorRangesText(r.unreadable);
     // The time is left out: it would count the progress window's pause at its end.
     text += r.resumed ? StrFormat("\nThis run read %d of the %d sectors still listed.", r.readNow,
@@ -45,7 +45,7 @@ std::string MergeSummary(const MergeOutcome& r, const std::string& image,
     for (std::size_t i = 0; i < inputs.size() && i < r.takenFrom.size(); ++i)
         text += "\n  " + inputs[i] + ": " + Plural(r.takenFrom[i], "sector", "sectors");
     text += "\nCopies that differ (the majority taken): " + Listed(r.differing);
-    text += "\nRead by no image (zero, listed in " + FaultSidecarPath(image) +
+    text += "\nRead by no image (zero, listed in " + UnreadListPath(image) +
             "): " + Listed(r.unreadable);
     return text;
 }

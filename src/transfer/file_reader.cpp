@@ -1,15 +1,15 @@
-#include "mount/file_image.h"
+#include "transfer/file_reader.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 
 #include "fs/chain_reader.h"
 #include "fs/layout.h"
-#include "mount/io_errno.h"
 #include "transfer/file_loops.h"
 
-namespace orv::mount {
+namespace orv {
 
 long FileImage::Serve(std::int64_t offset, std::size_t size, bool filler, char* out) const {
     const auto length = std::int64_t(bytes.size());
@@ -36,7 +36,8 @@ std::string FileImage::BadText() const {
     return text;
 }
 
-int ReadFileImage(CVolume& volume, const FileRecord& record, std::int32_t bytes, FileImage& image) {
+bool ReadFileImage(CVolume& volume, const FileRecord& record, std::int32_t bytes, FileImage& image,
+                   IoError& cause) {
     image = FileImage{};
     image.bytes.assign(std::size_t(std::max(bytes, 0)), 0);
     CChainReader chain(volume, ChainTag::Of(record));
@@ -46,7 +47,10 @@ int ReadFileImage(CVolume& volume, const FileRecord& record, std::int32_t bytes,
         const auto length = std::size_t(std::min(ChainPieceCapacity(p), bytes - offset));
         const UnitRead how =
             std::int64_t(p) < chain.Count() ? chain.Read(p, sector.data()) : UnitRead::NotOwn;
-        if (how == UnitRead::Unreadable && chain.DriveFailed()) return -ErrnoOf(chain.LastError());
+        if (how == UnitRead::Unreadable && chain.DriveFailed()) {
+            cause = chain.LastError();
+            return false;
+        }
         if (how == UnitRead::Own) {
             std::memcpy(image.bytes.data() + offset, sector.data() + ChainPieceHeader(p), length);
         } else {
@@ -54,7 +58,17 @@ int ReadFileImage(CVolume& volume, const FileRecord& record, std::int32_t bytes,
             image.bad.push_back(p);
         }
     }
-    return 0;
+    return true;
 }
 
-}  // namespace orv::mount
+DisketteRoom RoomOf(const CVolume* volume) {
+    DisketteRoom room;
+    room.unitBytes = kUnitDataBytes;
+    room.units = kUnitCount;
+    if (volume == nullptr) return room;
+    room.freeUnits = volume->FreeUnitCount();
+    room.fileBytes = BytesInUnits(room.freeUnits);
+    return room;
+}
+
+}  // namespace orv
