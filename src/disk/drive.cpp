@@ -145,6 +145,11 @@ bool CDrive::WriteProtected() const {
     return medium && medium->WriteProtected();
 }
 
+bool CDrive::FormatTakesWrites() const {
+    const auto medium = Medium();
+    return !medium || medium->FormatTakesWrites();
+}
+
 Status CDrive::Transfer(IMedium& medium, int first, int count, std::uint8_t* readInto,
                         const std::uint8_t* writeFrom) {
     // A whole cylinder goes in the order the drive passes it fastest: the medium requests are

@@ -50,6 +50,9 @@ public:
     // The medium in the drive takes no writes, as far as it can tell (IMedium::WriteProtected);
     // false for an empty drive.
     bool WriteProtected() const;
+    // The medium's format can hold writes at all (IMedium::FormatTakesWrites); true for an
+    // empty drive.
+    bool FormatTakesWrites() const;
 
     // Each succeeds or fails as a whole; a failure says why.
     Status Read(int first, int count, std::uint8_t* buffer);

@@ -26,6 +26,7 @@ public:
     bool Lock(std::string& error) override;
     void Unlock() override;
     std::string WriteRefusal() const override;
+    bool FormatTakesWrites() const override { return false; }
 
     const ImdDiskette& Diskette() const { return m_diskette; }
 

@@ -32,6 +32,9 @@ public:
     // write-protected (a tab set, an image that only opens for reading, a sidecar that says
     // so): a program that offers writing can say so before anything is tried.
     virtual bool WriteProtected() const { return !WriteRefusal().empty(); }
+    // False when no write could ever go into the medium's format, whoever holds it (an
+    // ImageDisk file): unlike a read-only image, nothing the user may change would help.
+    virtual bool FormatTakesWrites() const { return true; }
 
     // Holds the image or device for this program until Unlock: another program that tries is
     // refused, and while another program holds it, every request here fails with InUse. False

@@ -24,6 +24,7 @@ public:
     std::string Describe() const override { return m_inner->Describe(); }
     std::string WriteRefusal() const override { return m_inner->WriteRefusal(); }
     bool WriteProtected() const override { return true; }
+    bool FormatTakesWrites() const override { return m_inner->FormatTakesWrites(); }
     bool Lock(std::string& error) override { return m_inner->Lock(error); }
     void Unlock() override { m_inner->Unlock(); }
 

@@ -63,12 +63,16 @@ int RunMount(const MountOptions& options, CBackground* background) {
         return 1;
     }
     bool readWrite = options.readWrite;
-    if (readWrite && !drive.WriteRefusal().empty()) {
+    if (readWrite && !drive.FormatTakesWrites()) {
         log.Say(drive.WriteRefusal());
         return 1;
     }
+    // A read-only image file is mounted as a write-protected diskette would be: its files can
+    // still be read, and the first line of the refusal tells how to make it writable.
     if (readWrite && drive.WriteProtected()) {
-        log.Say(options.source + " is write-protected: mounted read-only.");
+        const std::string refusal = drive.WriteRefusal();
+        log.Say(refusal.empty() ? options.source + " is write-protected: mounted read-only."
+                                : refusal.substr(0, refusal.find('\n')) + " Mounted read-only.");
         readWrite = false;
     }
 

@@ -510,6 +510,15 @@ TEST_F(MountTest, ADisketteThatTakesNoWritesIsMountedReadOnlyOrRefusedForWriting
     EXPECT_NE(refused.Output().find("ImageDisk"), std::string::npos) << refused.Output();
     if (!MountIt(imd, "")->Mounted()) return;
     EXPECT_TRUE(ReadBytes(In("a.txt")) == Pattern(100, 1));
+    mount->Unmount();
+
+    // A read-only image file is the user's to make writable: mounted read-only, not refused.
+    fs::permissions(image, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (!MountIt(image, "-o rw")->Mounted()) return;
+    EXPECT_NE(mount->Output().find("is a read-only file"), std::string::npos) << mount->Output();
+    EXPECT_NE(mount->Output().find("Mounted read-only."), std::string::npos) << mount->Output();
+    EXPECT_EQ(ErrnoOfOpen(In("new.txt"), O_CREAT | O_WRONLY), EROFS);
+    EXPECT_TRUE(ReadBytes(In("a.txt")) == Pattern(100, 1));
 }
 
 TEST(MountCommandLine, UsageErrorsEndWithStatus2AndSayWhy) {

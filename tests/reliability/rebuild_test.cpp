@@ -238,16 +238,24 @@ private:
                                                         int(file.sectors.size()) - 1);
             MakeHole(name, file, position);
         }
-        // Now and then a whole file whose header alone stops reading, where the table goes.
+        // Now and then a whole file whose header alone stops reading or became a hole of zeros
+        // or filler, where the table goes.
         if (!m_calm && !m_live.empty() && (m_wipe || !m_lost.empty()) && Pick(0, 2) == 0) {
             auto it = std::next(m_live.begin(), Pick(0, int(m_live.size()) - 1));
             LiveFile& file = it->second;
             if (file.holes.empty() && file.sectors.size() >= 2 && EntryLost(file.sectors[0])) {
-                m_medium->Faults().Set(file.sectors[0], Fault::Unreadable);
-                file.holes[0] = Hole::Unreadable;
+                const Hole hole = Hole(Pick(0, 2));
+                if (hole == Hole::Unreadable) {
+                    m_medium->Faults().Set(file.sectors[0], Fault::Unreadable);
+                    ++g_tally.unreadable;
+                } else {
+                    std::fill_n(m_medium->SectorData(file.sectors[0]), kSectorSize,
+                                std::uint8_t(hole == Hole::Zeros ? 0 : 0xF6));
+                    ++g_tally.holes;
+                }
+                file.holes[0] = hole;
                 file.headerReads = false;
-                ++g_tally.unreadable;
-                m_log << " header of " << it->first << " unreadable";
+                m_log << " header of " << it->first << " hole" << int(hole);
             }
         }
         if (m_wipe) {
@@ -396,11 +404,11 @@ private:
         for (const auto& [unit, tag] : m_foreign)
             if (volume.Fat().entries[std::size_t(unit)] != tag)
                 return Fail("the tag of unit " + std::to_string(unit) + " was not kept");
-        // A file whose header alone no longer reads keeps its units, unlisted, as it does where
-        // the table still names them: none comes free for the next add.
+        // A file whose header alone no longer reads, or reads blank, keeps its units, unlisted,
+        // as it does where the table still names them: none comes free for the next add.
         for (const auto& [name, file] : m_live) {
             if (file.headerReads || file.holes.size() != 1 ||
-                file.holes.begin()->second != Hole::Unreadable || file.shadowed ||
+                file.holes.begin()->second == Hole::Foreign || file.shadowed ||
                 file.sectors.size() < 2 || !m_deleted.empty() ||
                 (EntryLost(file.sectors[0]) && file.sectors[1] != file.sectors[0] + 1))
                 continue;

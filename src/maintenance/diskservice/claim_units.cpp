@@ -82,14 +82,17 @@ void TakeTagged(const std::vector<int>& known, const std::vector<TaggedUnit>& ta
 }
 
 // What each unit is while the owners are rebuilt, for the header that does not read.
-enum class Seen : std::uint8_t { Other, Unreadable, Free };
+enum class Seen : std::uint8_t { Other, Unreadable, Blank, Free };
 
 // No header of the file reads, yet its data units carry its tag: the header is the file's lowest
-// unit, so it is the nearest unit below them that does not read, reached across nothing but
-// units the file went around when it was written (other files' units, bad and system units).
-// A free unit that reads stops the search: the file would have taken it. The file keeps its
-// units under that header, unlisted while the header does not read (as where the table names
-// them), rather than leave them free for the next add; it is uncertain, its size unknown.
+// unit, so it is the nearest unit below them that does not read or reads blank (a hole in an
+// image where the header never read), reached across nothing but units the file went around
+// when it was written (other files' units, bad and system units). A unit the table holds free
+// stops the search: the file would have taken it. A blank unit whose owner was lost cannot be
+// such a free unit: one that was never written lies above every file, since each file took the
+// lowest free units. The file keeps its units under that header, unlisted while the header does
+// not read (as where the table names them), rather than leave them free for the next add; it is
+// uncertain, its size unknown.
 bool GuessUnreadableHeader(const std::vector<Seen>& seen, std::vector<bool>& guessed,
                            const std::vector<int>& known, const std::vector<TaggedUnit>& tagged,
                            FileClaim& claim) {
@@ -110,7 +113,8 @@ bool GuessUnreadableHeader(const std::vector<Seen>& seen, std::vector<bool>& gue
     const TaggedUnit& lowest = tagged.front();
     for (int u = lowest.unit - 1; u >= 0; --u) {
         if (seen[std::size_t(u)] == Seen::Free) return false;
-        if (seen[std::size_t(u)] != Seen::Unreadable || guessed[std::size_t(u)]) continue;
+        const Seen what = seen[std::size_t(u)];
+        if ((what != Seen::Unreadable && what != Seen::Blank) || guessed[std::size_t(u)]) continue;
         guessed[std::size_t(u)] = true;
         claim.header = u;
         claim.headerWasLost = true;
@@ -137,7 +141,7 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
     for (int u = 0; u < kUnitCount; ++u)
         if (fat.entries[std::size_t(u)] == FAT_FREE) seen[std::size_t(u)] = Seen::Free;
     for (int u : lost.unreadable) seen[std::size_t(u)] = Seen::Unreadable;
-    for (int u : lost.blank) seen[std::size_t(u)] = Seen::Free;
+    for (int u : lost.blank) seen[std::size_t(u)] = Seen::Blank;
     std::vector<bool> guessed(std::size_t(kUnitCount), false);
 
     const std::vector<TaggedUnit> none;
@@ -160,13 +164,15 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
     std::sort(claims.begin(), claims.end(),
               [](const FileClaim& a, const FileClaim& b) { return a.header < b.header; });
     // A unit taken for a header is no longer there for another file to take.
-    std::vector<int> unreadable;
+    std::vector<int> unreadable, blank;
     for (int u : lost.unreadable)
         if (!guessed[std::size_t(u)]) unreadable.push_back(u);
+    for (int u : lost.blank)
+        if (!guessed[std::size_t(u)]) blank.push_back(u);
     GiveUnreadableUnits(unreadable, claims);
-    GiveBlankUnits(lost.blank, claims);
+    GiveBlankUnits(blank, claims);
     std::vector<int> unowned(unreadable.begin(), unreadable.end());
-    unowned.insert(unowned.end(), lost.blank.begin(), lost.blank.end());
+    unowned.insert(unowned.end(), blank.begin(), blank.end());
     std::sort(unowned.begin(), unowned.end());
     std::vector<int> tagged;
     for (const auto& [number, units] : lost.tagged)

@@ -30,9 +30,9 @@ struct LostUnits {
 // Enters into the table the lost units that belong to files; the entries of the others stay
 // as they are. A file takes as header unit its lowest unit that the table knows, or else its
 // lowest tagged unit that holds a plausible header, or else (no header reads) the nearest
-// unreadable unit below its tagged units, and is uncertain then; above it, its units that the table
-// knows, then its tagged units (lowest first, no more than its size needs), then unreadable units
-// where it still lacks one (GiveUnreadableUnits), then blank units between its own
+// unreadable or blank unit below its tagged units, and is uncertain then; above it, its units that
+// the table knows, then its tagged units (lowest first, no more than its size needs), then
+// unreadable units where it still lacks one (GiveUnreadableUnits), then blank units between its own
 // (GiveBlankUnits). Returns the numbers of the files whose units
 // could not be told for sure, ascending: tagged units were left over beyond what the size
 // needs or below its header (a deleted file with the same number and extension left them, or

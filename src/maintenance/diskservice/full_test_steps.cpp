@@ -17,10 +17,12 @@ constexpr int kIdCount = 3;
 void DropImplausibleFiles(CVolume& volume) {
     // One pass over the table: every file's header unit (its lowest) and its unit count.
     std::vector<int> header(std::size_t(FAT_MAX_FILE) + 1, -1);
+    std::vector<int> second(std::size_t(FAT_MAX_FILE) + 1, -1);  // the unit above the header
     std::vector<int> units(std::size_t(FAT_MAX_FILE) + 1, 0);
     for (int u = kUnitCount - 1; u >= 0; --u) {
         const std::uint16_t e = volume.Fat().entries[std::size_t(u)];
         if (!IsFileNumber(e)) continue;
+        second[e] = header[e];
         header[e] = u;
         ++units[e];
     }
@@ -33,7 +35,15 @@ void DropImplausibleFiles(CVolume& volume) {
         // Only the structure counts, never the clock: a file may carry any date.
         const bool plausible = OwnerTag(s.data()) == number && IsPlausibleHeader(s.data()) &&
                                units[std::size_t(number)] <= UnitLimit(HeaderSize(s.data()));
-        if (!plausible) implausible.push_back(number);
+        if (plausible) continue;
+        // A header that reads blank (zeros or filler where an image never read it) while the
+        // unit above it carries the file's tag is a hole, not a header of something else: it
+        // proves as little as one that does not read, and the file keeps its units.
+        if (!IsOwnerValue(OwnerTag(s.data())) && second[std::size_t(number)] >= 0 &&
+            volume.ReadSector(SectorOfUnit(second[std::size_t(number)]), s.data()) &&
+            OwnerTag(s.data()) == number)
+            continue;
+        implausible.push_back(number);
     }
     volume.ReleaseFiles(implausible);
 }

@@ -10,7 +10,8 @@ namespace orv {
 // Releases (in memory) every file whose header unit reads but is no file header of this file:
 // its number field names another file, its part byte or name fields are not what this system
 // writes, or the file has more units than its size needs (a size of 0 with more than the
-// header unit among them). Dates do not count. Files with an unreadable header stay.
+// header unit among them). Dates do not count. Files with an unreadable header stay, and so
+// do those whose header reads blank while the unit above it carries their tag.
 void DropImplausibleFiles(CVolume& volume);
 
 // After a table write that was cut short (the copies differ in the given table sectors): every
