@@ -197,8 +197,9 @@ private:
     // Reads the header of file `fileNumber`, which sits in `headerUnit`, its lowest unit.
     Result<FileRecord> ReadEntryAt(int fileNumber, int headerUnit);
     Status RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image);
-    // Writes one sector and, in the system area, reads it back; true when it holds the image.
-    bool WriteVerified(int sector, const std::uint8_t* image);
+    // Writes one sector and, in the system area, reads it back: a failure, with the write's or
+    // the read's cause, unless it holds the image (Unwritable when it reads back otherwise).
+    Status WriteVerified(int sector, const std::uint8_t* image);
 
     // Every sector written so far reaches the diskette before any written later (the medium's
     // cache may reorder writes between barriers).

@@ -192,24 +192,28 @@ Status CVolume::WriteFatCopy(FatPositions& positions,
 Status CVolume::WriteFatSector(int k, FatPositions& positions) {
     Sector image;
     EncodeFatSector(&m_fat.entries[std::size_t(k) * kEntriesPerFatSector], image.data());
-    if (IsTablePosition(positions[k]) && WriteVerified(positions[k], image.data())) return {};
-    // A write-protected or empty drive takes no write anywhere: looking for a new place would
-    // only cost requests (and mark good units bad).
-    if (IsTablePosition(positions[k]) && IsDriveFailure(LastError()))
-        return Status::Failure(LastError());
+    if (IsTablePosition(positions[k])) {
+        const Status written = WriteVerified(positions[k], image.data());
+        if (written) return {};
+        // A write-protected or empty drive takes no write anywhere: looking for a new place
+        // would only cost requests (and mark good units bad).
+        if (IsDriveFailure(written.Error())) return written;
+    }
     return RelocateFatSector(k, positions, image.data());
 }
 
-bool CVolume::WriteVerified(int sector, const std::uint8_t* image) {
-    if (!WriteSystemSector(sector, image)) return false;
+Status CVolume::WriteVerified(int sector, const std::uint8_t* image) {
+    if (const Status written = WriteSystemSector(sector, image); !written) return written;
     // A worn sector of the system area may take a write and still not read back: a table or
     // ID record written there would be lost without a word. (A unit of the data area that
     // took a table sector is trusted as written: it is the last resort, and a unit that failed
     // the check could be given to no one.)
-    if (sector > kSystemAreaLast) return true;
+    if (sector > kSystemAreaLast) return {};
     Sector back;
-    return ReadSystemSector(sector, back.data()).Ok() &&
-           std::equal(back.begin(), back.end(), image);
+    if (const Status read = ReadSystemSector(sector, back.data()); !read) return read;
+    // It read back, but not as written: the sector does not keep what it takes.
+    if (!std::equal(back.begin(), back.end(), image)) return Status::WriteFailure(IoError::None);
+    return {};
 }
 
 Status CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uint8_t* image) {
@@ -223,8 +227,9 @@ Status CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uin
     };
     for (int s = kSpareAreaFirst; s <= kSystemAreaLast; ++s) {
         if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
-        if (WriteVerified(s, image)) return take(s);
-        if (IsDriveFailure(LastError())) return Status::Failure(LastError());
+        const Status written = WriteVerified(s, image);
+        if (written) return take(s);
+        if (IsDriveFailure(written.Error())) return written;
     }
     int attempts = 0;
     // The last two units are left out: 2879 takes the reserve ID copy.
@@ -234,8 +239,9 @@ Status CVolume::RelocateFatSector(int k, FatPositions& positions, const std::uin
             m_ids.IsIdPosition(s))
             continue;
         ++attempts;
-        if (WriteVerified(s, image)) return take(s);
-        if (IsDriveFailure(LastError())) return Status::Failure(LastError());
+        const Status written = WriteVerified(s, image);
+        if (written) return take(s);
+        if (IsDriveFailure(written.Error())) return written;
         // A unit that refuses a write is bad, whatever was to be written there: left free, the
         // next file would be sent to it.
         m_fat.Set(UnitOfSector(s), FAT_BAD);

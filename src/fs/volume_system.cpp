@@ -20,7 +20,7 @@ struct SystemAreaScan {
     int newestSector = 0;
     std::uint32_t newestStamp = 0;
     Sector newest{};
-    bool driveFailed = false;  // the drive failed as a whole; the rest was not read
+    IoError driveFailure = IoError::None;  // the drive failed as a whole; the rest was not read
 };
 
 // Reads sectors 1..63 a track at a time; only a track that fails as a whole is read sector by
@@ -35,7 +35,7 @@ SystemAreaScan ScanSystemArea(CSectorDevice& device) {
         const Status read = device.ReadSectorsDirect(0, first, count, track.data());
         const bool whole = read.Ok();
         if (!whole && IsDriveFailure(read.Error())) {
-            scan.driveFailed = true;
+            scan.driveFailure = read.Error();
             return scan;
         }
         for (int i = 0; i < count; ++i) {
@@ -110,7 +110,8 @@ Result<bool> CVolume::FindIdSectors() {
     // positions. Only records with the newest stamp count as ID sectors; older ones are
     // treated like any other readable sector.
     const SystemAreaScan scan = ScanSystemArea(m_device);
-    if (scan.driveFailed) return Status::Failure(LastError());  // as good as an empty drive
+    if (scan.driveFailure != IoError::None)  // as good as an empty drive
+        return Status::Failure(scan.driveFailure);
     std::array<bool, 3> isId{};
     int found = 0;
     for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast && found < 3; ++sector) {
@@ -162,6 +163,7 @@ Status CVolume::WriteIdSectors(const std::string* label, const std::string* text
 
     int written = 0;
     bool driveFailed = false;  // write-protected or empty: nothing further is tried
+    Status last;               // the last record write tried: its cause is the failure's
     const auto positionsBefore = m_ids.positions;
     for (auto& pos : m_ids.positions) {
         // Never write an ID record over a table sector or outside the system area.
@@ -169,9 +171,10 @@ Status CVolume::WriteIdSectors(const std::string* label, const std::string* text
             pos = 0;
             continue;
         }
-        if (WriteVerified(pos, image.data())) {
+        last = WriteVerified(pos, image.data());
+        if (last) {
             ++written;
-        } else if (IsDriveFailure(LastError())) {
+        } else if (IsDriveFailure(last.Error())) {
             driveFailed = true;
             break;
         } else {
@@ -186,8 +189,9 @@ Status CVolume::WriteIdSectors(const std::string* label, const std::string* text
 
     for (int s = kSystemAreaFirst; s <= kSystemAreaLast && written < 3 && !driveFailed; ++s) {
         if (m_fat.InPositionTables(s) || m_ids.IsIdPosition(s)) continue;
-        if (!WriteVerified(s, image.data())) {
-            driveFailed = IsDriveFailure(LastError());
+        last = WriteVerified(s, image.data());
+        if (!last) {
+            driveFailed = IsDriveFailure(last.Error());
             continue;
         }
         ++written;
@@ -202,7 +206,7 @@ Status CVolume::WriteIdSectors(const std::string* label, const std::string* text
         // Nothing records the positions: the next WriteFat must still report them as moved.
         m_ids.fat1 = recorded1;
         m_ids.fat2 = recorded2;
-        return Status::WriteFailure(LastError());
+        return Status::WriteFailure(last.Error());
     }
     // The diskette now carries the new stamp; remember it, or our own rewrite would make the
     // diskette look like another one.

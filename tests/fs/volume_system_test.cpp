@@ -358,6 +358,12 @@ TEST_F(WriteIds, FailsOnlyWhenNoIdSectorCanBeWritten) {
     disk.Faults().SetRange(1, 62, Fault::Unwritable);
     EXPECT_TRUE(volume.WriteIdSectors(nullptr, nullptr));
     EXPECT_EQ(volume.Ids().positions, (std::array<std::uint16_t, 3>{63, 0, 0}));
+    // When no sector keeps the record, the failure says what the sectors did: refuse the
+    // write, or take it and not read back.
+    disk.Faults().SetRange(1, 63, Fault::Unwritable);
+    EXPECT_EQ(volume.WriteIdSectors(nullptr, nullptr).Error(), IoError::Unwritable);
+    disk.Faults().SetRange(1, 63, Fault::Unreadable);
+    EXPECT_EQ(volume.WriteIdSectors(nullptr, nullptr).Error(), IoError::Unreadable);
 }
 
 using SameDiskette = VolumeTest;
