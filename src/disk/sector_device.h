@@ -33,8 +33,10 @@ public:
     // Every sector written so far is on the diskette before any written after this.
     Status Flush(int drive);
 
-    // The cause of the last request's failure (None after a success), for a caller that learns
-    // of the failure from a verdict of its own (the chain reader's UnitRead).
+    // The cause of the last request's failure (None after a success). Every request returns its
+    // cause; this is kept only for the mount, which learns of a failure from the document's
+    // operations, whose codes (AddFile's -1, DeleteFromDiskette's -1, CheckSameDiskette's 0)
+    // say nothing of the drive, and still has to tell an empty drive from a bad sector.
     IoError LastError() const { return m_lastError; }
 
 private:

@@ -17,9 +17,10 @@ CChainReader::CChainReader(CVolume& volume, const ChainTag& tag) : m_volume(volu
     m_volume.CollectUnits(tag.number, m_sectors);
 }
 
-UnitRead CChainReader::Read(std::uint32_t position, std::uint8_t* sector) {
-    if (!m_volume.ReadSector(m_sectors[position], sector)) return UnitRead::Unreadable;
-    return m_tag.Matches(sector) ? UnitRead::Own : UnitRead::NotOwn;
+ChainUnit CChainReader::Read(std::uint32_t position, std::uint8_t* sector) {
+    if (const Status read = m_volume.ReadSector(m_sectors[position], sector); !read)
+        return {UnitRead::Unreadable, read.Error()};
+    return {Judge(sector)};
 }
 
 int CChainReader::RunLength(std::uint32_t position, int max) const {
@@ -35,7 +36,7 @@ bool CChainReader::ReadRun(std::uint32_t position, int run, std::uint8_t* sector
     return bool(m_volume.ReadSectorRun(m_sectors[position], run, sectors));
 }
 
-int ReadChain(CVolume& volume, const ChainTag& tag, const ChainPieceFn& piece) {
+Result<int> ReadChain(CVolume& volume, const ChainTag& tag, const ChainPieceFn& piece) {
     CChainReader chain(volume, tag);
     const int n = chain.Count();
     if (n < 0) return -1;
@@ -49,11 +50,11 @@ int ReadChain(CVolume& volume, const ChainTag& tag, const ChainPieceFn& piece) {
         const bool whole = run > 1 && chain.ReadRun(p, run, sectors.data());
         for (int i = 0; i < run; ++i, ++p) {
             std::uint8_t* sector = sectors.data() + std::size_t(i) * kSectorSize;
-            const UnitRead how = whole ? chain.Judge(sector) : chain.Read(p, sector);
-            if (how == UnitRead::Unreadable && chain.DriveFailed()) return -2;
+            const ChainUnit unit = whole ? ChainUnit{chain.Judge(sector)} : chain.Read(p, sector);
+            if (unit.DriveFailed()) return Status::Failure(unit.cause);
             const std::uint8_t* data =
-                how == UnitRead::Own ? sector + ChainPieceHeader(p) : nullptr;
-            if (!piece(p, data, how)) return -2;
+                unit.how == UnitRead::Own ? sector + ChainPieceHeader(p) : nullptr;
+            if (!piece(p, data, unit.how)) return -2;
         }
     }
     return n;

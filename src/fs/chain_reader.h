@@ -35,8 +35,16 @@ struct ChainTag {
 // What one chain position gives.
 enum class UnitRead {
     Own,         // the unit read and carries the file's tag
-    Unreadable,  // the sector did not read (the volume's LastError says why)
+    Unreadable,  // the sector did not read
     NotOwn,      // it read, but holds something else: a hole, filler, another file's unit
+};
+
+// One chain position read: how, and for Unreadable, why.
+struct ChainUnit {
+    UnitRead how = UnitRead::Own;
+    IoError cause = IoError::None;
+    // The drive failed as a whole (nothing more will read), not just this unit's sector.
+    bool DriveFailed() const { return how == UnitRead::Unreadable && IsDriveFailure(cause); }
 };
 
 class CChainReader {
@@ -48,9 +56,8 @@ public:
     int Count() const { return m_sectors.empty() ? -1 : int(m_sectors.size()); }
     const std::vector<int>& Sectors() const { return m_sectors; }
     // Reads chain position p (below Count()) into sector, kSectorSize bytes; what it holds is
-    // the file's only for Own. After Unreadable, DriveFailed() tells a drive that failed as a
-    // whole (nothing more will read) from one sector that did not.
-    UnitRead Read(std::uint32_t position, std::uint8_t* sector);
+    // the file's only for Own.
+    ChainUnit Read(std::uint32_t position, std::uint8_t* sector);
     // How many positions from p on, at most max, have units that follow each other on the
     // diskette; ReadRun reads them in one request into sectors (kSectorSize bytes each). One
     // unit that does not read fails the request; each is then to be read on its own.
@@ -60,8 +67,6 @@ public:
     UnitRead Judge(const std::uint8_t* sector) const {
         return m_tag.Matches(sector) ? UnitRead::Own : UnitRead::NotOwn;
     }
-    IoError LastError() const { return m_volume.LastError(); }
-    bool DriveFailed() const { return IsDriveFailure(m_volume.LastError()); }
 
 private:
     CVolume& m_volume;
@@ -75,8 +80,8 @@ private:
 using ChainPieceFn =
     std::function<bool(std::uint32_t position, const std::uint8_t* piece, UnitRead how)>;
 
-// The number of units of the file, -1 when it has none, -2 when the reading stopped early (the
-// drive failed as a whole, see the volume's LastError, or piece asked to stop).
-int ReadChain(CVolume& volume, const ChainTag& tag, const ChainPieceFn& piece);
+// The number of units of the file, -1 when it has none, -2 when piece asked to stop; a failure
+// with the drive's cause when the drive failed as a whole (the positions after were not read).
+Result<int> ReadChain(CVolume& volume, const ChainTag& tag, const ChainPieceFn& piece);
 
 }  // namespace orv

@@ -101,7 +101,8 @@ public:
     // Successful writes of system records (table, ID records, sector 0) so far: when an
     // operation fails after one, the diskette's system area may no longer be what it was.
     long SystemWrites() const { return m_systemWrites; }
-    // Why the last sector request failed (None after a success).
+    // Why the last sector request failed (None after a success): only for a caller that cannot
+    // have the request's own result (see CSectorDevice::LastError).
     IoError LastError() const { return m_device.LastError(); }
 
     // Reads one copy of the table as it is on the diskette; unreadable table sectors give

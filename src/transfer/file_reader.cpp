@@ -45,13 +45,13 @@ bool ReadFileImage(CVolume& volume, const FileRecord& record, std::int32_t bytes
     for (std::uint32_t p = 0; ChainPieceOffset(p) < bytes; ++p) {
         const std::int32_t offset = ChainPieceOffset(p);
         const auto length = std::size_t(std::min(ChainPieceCapacity(p), bytes - offset));
-        const UnitRead how =
-            std::int64_t(p) < chain.Count() ? chain.Read(p, sector.data()) : UnitRead::NotOwn;
-        if (how == UnitRead::Unreadable && chain.DriveFailed()) {
-            cause = chain.LastError();
+        const ChainUnit unit = std::int64_t(p) < chain.Count() ? chain.Read(p, sector.data())
+                                                               : ChainUnit{UnitRead::NotOwn};
+        if (unit.DriveFailed()) {
+            cause = unit.cause;
             return false;
         }
-        if (how == UnitRead::Own) {
+        if (unit.how == UnitRead::Own) {
             std::memcpy(image.bytes.data() + offset, sector.data() + ChainPieceHeader(p), length);
         } else {
             std::memset(image.bytes.data() + offset, kCopyFiller, length);

@@ -43,10 +43,9 @@ std::int32_t ReadFileFromDiskette(CVolume& volume, const ChainTag& tag, HostFile
         const std::int32_t behind = std::max(already - kHeaderDataBytes, 0);
         position = 1 + (behind + kUnitDataBytes - 1) / kUnitDataBytes;
     } else {
-        const UnitRead header = chain.Read(0, sector.data());
-        if (header != UnitRead::Own) {
-            if (header == UnitRead::Unreadable && chain.DriveFailed())
-                why.drive = chain.LastError();
+        const ChainUnit header = chain.Read(0, sector.data());
+        if (header.how != UnitRead::Own) {
+            if (header.DriveFailed()) why.drive = header.cause;
             return -1;
         }
         const int k = std::min(count, kHeaderDataBytes);
@@ -60,11 +59,11 @@ std::int32_t ReadFileFromDiskette(CVolume& volume, const ChainTag& tag, HostFile
     }
 
     for (int p = position; p < n && written < count; ++p) {
-        const UnitRead how = chain.Read(std::uint32_t(p), sector.data());
-        if (how != UnitRead::Own) {
+        const ChainUnit unit = chain.Read(std::uint32_t(p), sector.data());
+        if (unit.how != UnitRead::Own) {
             // An empty drive is not a diskette full of bad units: stop rather than fill.
-            if (how == UnitRead::Unreadable && chain.DriveFailed()) {
-                why.drive = chain.LastError();
+            if (unit.DriveFailed()) {
+                why.drive = unit.cause;
                 break;
             }
             if (!continuePast) break;

@@ -171,13 +171,13 @@ std::int32_t WriteFileToDiskette(CVolume& volume, HostFile& source, std::int32_t
     std::int32_t bytes = 0;
 
     for (;;) {
-        if (!volume.Device().WriteSectors(0, unit, run, staging.Image(0))) {
+        if (const Status written = volume.Device().WriteSectors(0, unit, run, staging.Image(0));
+            !written) {
             // Only the drive says that the whole diskette takes no write (the tab, a read-only
             // image or device); sectors that refuse, however many in a row, are bad units, and
             // the file goes on past them.
-            const IoError cause = volume.LastError();
-            if (IsDriveFailure(cause)) {
-                why.drive = cause;
+            if (IsDriveFailure(written.Error())) {
+                why.drive = written.Error();
                 return -1;
             }
             if (run == 1) {

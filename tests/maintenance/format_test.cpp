@@ -163,7 +163,7 @@ TEST_F(FormatTest, LabelIsCutToSixteenCharacters) {
     EXPECT_EQ(volume.Ids().label, "ABCDEFGHIJKLMNOP");
 }
 
-TEST_F(FormatTest, CancelDuringFullScanStopsWithinOneSector) {
+TEST_F(FormatTest, CancelOrAPulledDisketteDuringFullScanStopsWithinOneSector) {
     long readsAtCancel = -1;
     dialog.onProgress = [&](RecordingWorkerDialog& d, int position) {
         if (position == 30 && readsAtCancel < 0) {
@@ -176,6 +176,19 @@ TEST_F(FormatTest, CancelDuringFullScanStopsWithinOneSector) {
     EXPECT_EQ(user.Texts(), std::vector<std::string>{"Format interrupted"});
     EXPECT_EQ(m_options.displayResults, 0);
     EXPECT_EQ(dialog.m_nState, -1);  // the finishing step shows "Format interrupted"
+
+    // Pulled: the sectors after it are no bad units, the drive says why.
+    dialog.m_nState = 0;
+    dialog.onProgress = [&](RecordingWorkerDialog&, int position) {
+        if (position != 30) return;
+        MemoryMedium::Hooks pulled;
+        pulled.pullAfterRequests = 0;
+        disk.Medium().ResetCounters();
+        disk.Medium().SetHooks(pulled);
+    };
+    EXPECT_EQ(Format(Full()), -1);
+    EXPECT_EQ(user.Texts().back(), DriveFailureText(IoError::NoMedium));
+    EXPECT_EQ(disk.Medium().ReadRequests(), 1);
 }
 
 TEST_F(FormatTest, StopQuestionsDuringIdentificationAndAfterwards) {

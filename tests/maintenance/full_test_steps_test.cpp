@@ -36,7 +36,7 @@ protected:
     void Rebuild() {
         volume.MarkAllUnknown();
         uncertain.clear();
-        ASSERT_EQ(ResolveUnknownUnits(volume, dialog, &uncertain), 0);
+        ASSERT_EQ(ResolveUnknownUnits(volume, dialog, &uncertain), PassEnd::Done);
     }
 
     ScopedClock clock{kTestNow};
@@ -144,7 +144,7 @@ TEST_F(StepsTest, UnitsOfAFileWhoseTableSectorSurvivedFollowItsKnownHeader) {
     disk.Faults().Set(volume.Ids().fat1[1], Fault::Unreadable);
     disk.Faults().Set(volume.Ids().fat2[1], Fault::Unreadable);
     EXPECT_FALSE(volume.ReadFat(true));
-    ASSERT_EQ(ResolveUnknownUnits(volume, dialog), 0);
+    ASSERT_EQ(ResolveUnknownUnits(volume, dialog), PassEnd::Done);
     EXPECT_EQ(UnitsOf(1), UnitsOf(a));
     EXPECT_EQ(volume.Fat().entries[300], FAT_FREE);
 }
@@ -154,7 +154,7 @@ TEST_F(StepsTest, StopRequestEndsTheRebuild) {
     dialog.onProgress = [](RecordingWorkerDialog& d, int p) {
         if (p == 20) d.m_nState = -1;
     };
-    EXPECT_EQ(ResolveUnknownUnits(volume, dialog), -1);
+    EXPECT_EQ(ResolveUnknownUnits(volume, dialog), PassEnd::Stopped);
     EXPECT_EQ(dialog.Progress().back(), 20);
 }
 

@@ -10,6 +10,7 @@
 #include "maintenance/diskservice/service_workers.h"
 #include "maintenance/diskservice/system_parts_test.h"
 #include "maintenance_fixture.h"
+#include "ports/drive_messages.h"
 #include "support/scoped_clock.h"
 
 namespace orv::tests {
@@ -354,6 +355,29 @@ TEST_F(FullTestTest, StopDuringTheRebuild) {
     EXPECT_EQ(told.text, "Scan interrupted.");
     EXPECT_EQ(told.icon, Icon::Exclamation);
     EXPECT_EQ(dialog.m_nState, -1);
+}
+
+// A diskette pulled while its units are read, in the rebuild (16..59) or the check of the files
+// (60..79), is not a diskette of bad units: the test stops with the drive's own reason.
+TEST_F(FullTestTest, DiskettePulledDuringAPassOverTheUnitsEndsWithTheDrivesReason) {
+    WreckSystemArea(Fault::None);
+    for (const int pullAt : {30, 69}) {
+        disk.Medium().SetHooks({});
+        dialog.m_nState = 0;
+        user.Push(Answer::Yes);
+        dialog.onProgress = [&](RecordingWorkerDialog&, int p) {
+            if (p != pullAt) return;
+            MemoryMedium::Hooks pulled;
+            pulled.pullAfterRequests = 0;
+            disk.Medium().ResetCounters();
+            disk.Medium().SetHooks(pulled);
+        };
+        EXPECT_EQ(FullTest(), -1) << pullAt;
+        const Message told = user.Shown().back();
+        EXPECT_EQ(told.text, DriveFailureText(IoError::NoMedium)) << pullAt;
+        EXPECT_EQ(told.icon, Icon::Stop) << pullAt;
+        EXPECT_EQ(dialog.SawStatus("Checking the sectors of every file."), pullAt >= 60) << pullAt;
+    }
 }
 
 }  // namespace

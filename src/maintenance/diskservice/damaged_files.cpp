@@ -13,10 +13,11 @@ namespace {
 constexpr std::size_t kNamesShown = 20;
 }  // namespace
 
-int FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
-                     std::vector<DamagedFile>& found) {
+PassResult FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
+                            std::vector<DamagedFile>& found) {
     std::vector<FileRecord> files;
-    if (volume.ListFiles(files).DriveFailed()) return -2;
+    if (const FileListing listed = volume.ListFiles(files); listed.DriveFailed())
+        return Status::Failure(listed.cause);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const FileRecord& file = files[i];
         dialog.SetProgress(from + int((to - from) * i / files.size()));
@@ -26,17 +27,17 @@ int FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
             std::min<std::int64_t>(volume.ChainCapacity(file.fileNumber), file.size);
         DamagedFile damaged;
         bool stopped = false;
-        const int n = ReadChain(volume, ChainTag::Of(file),
-                                [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
-                                    if (!piece) {
-                                        damaged.positions.push_back(p);
-                                        damaged.unreadableBytes += ChainPieceLength(partBytes, p);
-                                    }
-                                    stopped = dialog.m_nState == -1;
-                                    return !stopped;
-                                });
-        if (stopped) return -1;
-        if (n == -2) return -2;
+        const Result<int> n = ReadChain(
+            volume, ChainTag::Of(file), [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
+                if (!piece) {
+                    damaged.positions.push_back(p);
+                    damaged.unreadableBytes += ChainPieceLength(partBytes, p);
+                }
+                stopped = dialog.m_nState == -1;
+                return !stopped;
+            });
+        if (stopped) return PassEnd::Stopped;
+        if (!n) return n.GetStatus();
         if (damaged.positions.empty()) continue;
         std::string name = file.name;
         if (!file.extension.empty()) name.append(".").append(file.extension);
@@ -44,7 +45,7 @@ int FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
         found.push_back(std::move(damaged));
     }
     dialog.SetProgress(to);
-    return 0;
+    return PassEnd::Done;
 }
 
 std::string DamagedFilesMessage(const std::vector<DamagedFile>& files) {

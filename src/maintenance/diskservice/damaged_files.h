@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "fs/volume.h"
+#include "maintenance/diskservice/unit_pass.h"
 #include "ports/worker_dialog_port.h"
 
 namespace orv {
 
 // Reads every unit of every listed file, moving the dialog's progress bar from `from` to `to`.
-// Appends each damaged file with its chain positions and the bytes they should hold. 0; -1 when
-// the user asked to stop; -2 when the drive failed as a whole (the volume's LastError says why).
-int FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
-                     std::vector<DamagedFile>& files);
+// Appends each damaged file with its chain positions and the bytes they should hold.
+PassResult FindDamagedFiles(CVolume& volume, IWorkerDialog& dialog, int from, int to,
+                            std::vector<DamagedFile>& files);
 
 // The message that names them (at most a screenful; the rest is counted).
 std::string DamagedFilesMessage(const std::vector<DamagedFile>& files);

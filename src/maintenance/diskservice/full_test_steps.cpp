@@ -122,8 +122,10 @@ int FindRwSectors(CVolume& volume) {
     int found = 0;
     Sector s;
     for (int sector = kSystemAreaFirst; sector <= kSystemAreaLast; ++sector) {
-        if (!volume.ReadSector(sector, s.data()) || !volume.WriteSector(sector, s.data())) {
-            if (IsDriveFailure(volume.LastError())) break;  // write-protected or empty
+        Status tried = volume.ReadSector(sector, s.data());
+        if (tried) tried = volume.WriteSector(sector, s.data());
+        if (!tried) {
+            if (IsDriveFailure(tried.Error())) break;  // write-protected or empty
             continue;
         }
         if (found == kIdCount) break;  // one more good sector ends the search

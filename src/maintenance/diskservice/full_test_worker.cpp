@@ -90,9 +90,9 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     std::vector<int> uncertain;  // files rebuilt without knowing for sure which units are theirs
     if (!tableComplete || volume.Fat().Count(FAT_UNKNOWN) > 0) {
         dialog.SetStatus(kSearchingFragments);
-        const int resolved = ResolveUnknownUnits(volume, dialog, &uncertain);
-        if (resolved == -2) return run.Notice(DriveFailureText(volume.LastError()), Icon::Stop);
-        if (resolved != 0) return Interrupted(run);
+        const PassResult resolved = ResolveUnknownUnits(volume, dialog, &uncertain);
+        if (!resolved) return run.Notice(DriveFailureText(resolved.Error()), Icon::Stop);
+        if (*resolved == PassEnd::Stopped) return Interrupted(run);
         if (!tableComplete) DropImplausibleFiles(volume);
     }
     // Every table sector is written, also from a complete table: copies that differ are made
@@ -103,9 +103,9 @@ int FullTestWorker(CDrive* drive, IWorkerDialog& dialog, IUserPort& user) {
     // later byte would move. The user learns which files a copy will report.
     dialog.SetStatus(kCheckingFiles);
     std::vector<DamagedFile> damaged;
-    const int checked = FindDamagedFiles(volume, dialog, 60, 79, damaged);
-    if (checked == -2) return run.Notice(DriveFailureText(volume.LastError()), Icon::Stop);
-    if (checked != 0) return Interrupted(run);
+    const PassResult checked = FindDamagedFiles(volume, dialog, 60, 79, damaged);
+    if (!checked) return run.Notice(DriveFailureText(checked.Error()), Icon::Stop);
+    if (*checked == PassEnd::Stopped) return Interrupted(run);
 
     // Every unit that failed its reads was taken for bad: if the drive itself has stopped
     // reading, the table built from that would give up every file. Nothing is written then.

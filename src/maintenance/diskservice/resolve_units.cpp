@@ -14,7 +14,8 @@ constexpr int kProgressBase = 15;  // the bar moves from 16 to 59 over the data 
 constexpr int kSectorsPerStep = 64;
 }  // namespace
 
-int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog, std::vector<int>* uncertain) {
+PassResult ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog,
+                               std::vector<int>* uncertain) {
     CFatTable& fat = volume.Fat();
     LostUnits lost;
     std::array<std::uint8_t, kSectorSize> s;
@@ -24,8 +25,10 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog, std::vector<int>
         const int unit = UnitOfSector(sector);
         if (fat.entries[std::size_t(unit)] != FAT_UNKNOWN) continue;
         // A second read before the verdict: one passing read error must not cost the unit.
-        if (!volume.ReadSector(sector, s.data()) && !volume.ReadSector(sector, s.data())) {
-            if (IsDriveFailure(volume.LastError())) return -2;  // no unit is to blame
+        Status read = volume.ReadSector(sector, s.data());
+        if (!read) read = volume.ReadSector(sector, s.data());
+        if (!read) {
+            if (IsDriveFailure(read.Error())) return read;  // no unit is to blame
             lost.unreadable.push_back(unit);
         } else {
             const int owner = OwnerTag(s.data());
@@ -43,7 +46,7 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog, std::vector<int>
                 lost.blank.push_back(unit);
             }
         }
-        if (dialog.m_nState == -1) return -1;
+        if (dialog.m_nState == -1) return PassEnd::Stopped;
     }
     const std::vector<int> unsure = ClaimLostUnits(volume, lost);
     if (uncertain) uncertain->insert(uncertain->end(), unsure.begin(), unsure.end());
@@ -53,7 +56,7 @@ int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog, std::vector<int>
         if (fat.entries[std::size_t(u)] == FAT_UNKNOWN) fat.Set(u, FAT_BAD);
     for (int u = 0; u < kUnitCount; ++u)
         if (fat.entries[std::size_t(u)] == FAT_UNKNOWN) fat.Set(u, FAT_FREE);
-    return 0;
+    return PassEnd::Done;
 }
 
 }  // namespace orv

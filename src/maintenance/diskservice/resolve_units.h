@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fs/volume.h"
+#include "maintenance/diskservice/unit_pass.h"
 #include "ports/worker_dialog_port.h"
 
 namespace orv {
@@ -13,10 +14,9 @@ namespace orv {
 // 10001..12816 keeps its tag. Units tagged with a file number, units that fail two reads and
 // units that read but name no owner go to the files that need them (ClaimLostUnits); an
 // unreadable unit that no file needs becomes FAT_BAD, every other unit FAT_FREE. The numbers of the
-// files whose units could not be told for sure are appended to uncertain when it is given. 0; -1
-// when the user asked to stop; -2 when the drive failed as a whole (the volume's LastError says
-// why). After -1 or -2 the table is unusable.
-int ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog,
-                        std::vector<int>* uncertain = nullptr);
+// files whose units could not be told for sure are appended to uncertain when it is given. Unless
+// the pass is Done, the table is unusable.
+PassResult ResolveUnknownUnits(CVolume& volume, IWorkerDialog& dialog,
+                               std::vector<int>* uncertain = nullptr);
 
 }  // namespace orv

@@ -10,7 +10,7 @@ constexpr int kSystemSectors = kIdCount + 2 * kFatSectorCount;  // 25
 
 }  // namespace
 
-int PrepareFormat(CVolume& volume, IWorkerDialog& dialog, bool quick) {
+Result<int> PrepareFormat(CVolume& volume, IWorkerDialog& dialog, bool quick) {
     return quick ? QuickClear(volume, dialog) : FullScan(volume, dialog);
 }
 
@@ -28,7 +28,7 @@ int QuickClear(CVolume& volume, IWorkerDialog& dialog) {
     return 0;
 }
 
-int FullScan(CVolume& volume, IWorkerDialog& dialog) {
+Result<int> FullScan(CVolume& volume, IWorkerDialog& dialog) {
     std::array<std::uint8_t, kSectorSize> buffer;
     if (!volume.ReadSector(kBootSector, buffer.data())) return FORMAT_NO_SECTOR0;
     dialog.SetProgress(0);
@@ -39,7 +39,7 @@ int FullScan(CVolume& volume, IWorkerDialog& dialog) {
     int good = 0;
     int progress = 0;
     for (int s = kSystemAreaFirst; s < kSectorCount; ++s) {
-        if (volume.ReadSector(s, buffer.data()).Ok()) {
+        if (const Status read = volume.ReadSector(s, buffer.data()); read) {
             ++good;
             if (s > kSystemAreaLast && good <= kIdCount) return FORMAT_NO_ROOM;
             if (good <= kIdCount)
@@ -50,8 +50,8 @@ int FullScan(CVolume& volume, IWorkerDialog& dialog) {
                 copy2[good - kIdCount - kFatSectorCount - 1] = std::uint16_t(s);
             if (IsDataSector(s))
                 fat.entries[UnitOfSector(s)] = good <= kSystemSectors ? FAT_SYSTEM : FAT_FREE;
-        } else if (IsDriveFailure(volume.LastError())) {
-            return FORMAT_DRIVE_FAILED;  // not a bad sector: the diskette is gone
+        } else if (IsDriveFailure(read.Error())) {
+            return read;  // not a bad sector: the diskette is gone
         } else if (IsDataSector(s)) {
             fat.entries[UnitOfSector(s)] = FAT_BAD;
         }

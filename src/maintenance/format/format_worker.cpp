@@ -39,8 +39,7 @@ private:
         return Stop();
     }
     // A write that failed: the drive's own reason when it failed as a whole.
-    int StopAfterWrite() {
-        const IoError cause = m_volume.LastError();
+    int StopAfterWrite(IoError cause) {
         return StopWith(IsDriveFailure(cause) ? DriveFailureText(cause) : kCannotWrite);
     }
     // Asks when the user pressed Cancel; true when the answer is to stop.
@@ -116,15 +115,15 @@ int FormatRun::Run() {
 
     m_dialog.SetProgress(100);
     m_dialog.SetStatus(kFormatting);
-    switch (PrepareFormat(m_volume, m_dialog, quick)) {
+    const Result<int> prepared = PrepareFormat(m_volume, m_dialog, quick);
+    if (!prepared) return StopWith(DriveFailureText(prepared.Error()));
+    switch (*prepared) {
         case FORMAT_NO_SECTOR0:
             return StopWith(kScanSector0);
         case FORMAT_NO_ROOM:
             return StopWith(kNoRoomForSystem);
         case FORMAT_INTERRUPTED:
             return StopWith(kInterrupted);
-        case FORMAT_DRIVE_FAILED:
-            return StopWith(DriveFailureText(m_volume.LastError()));
         default:
             break;
     }
@@ -132,14 +131,17 @@ int FormatRun::Run() {
     m_dialog.SetProgress(85);
     if (StopRequested(Icon::Exclamation)) return Stop();
     m_dialog.SetStatus(kWritingFat);
-    if (!m_volume.WriteFat()) return StopAfterWrite();
+    if (const Result<int> written = m_volume.WriteFat(); !written)
+        return StopAfterWrite(written.Error());
 
     m_dialog.SetProgress(90);
     if (StopRequested(Icon::Exclamation)) return Stop();
     m_dialog.SetStatus(kWritingIds);
     // Without ID sectors the diskette would not open: that is no successful format.
-    if (!m_volume.WriteIdSectors(m_options.noLabel ? nullptr : &m_options.label, nullptr))
-        return StopAfterWrite();
+    if (const Status written =
+            m_volume.WriteIdSectors(m_options.noLabel ? nullptr : &m_options.label, nullptr);
+        !written)
+        return StopAfterWrite(written.Error());
 
     m_dialog.SetStatus(kAlmostDone);
     if (!m_volume.ReadFat(false)) return StopWith(kCannotFormat);

@@ -135,7 +135,8 @@ bool JudgeFile(CVolume& volume, const FileRecord* record, int number, bool check
     std::optional<Sha256> hash;
     if (hashed) hash.emplace();
     const ChainTag tag = record ? ChainTag::Of(*record) : ChainTag::NumberOnly(number);
-    ReadChain(volume, tag, [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
+    // Where the image fails as a whole, the units not reached are counted below.
+    (void)ReadChain(volume, tag, [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
         next = p + 1;
         const std::int32_t length = ChainPieceLength(partBytes, p);
         if (!piece) {
@@ -410,16 +411,16 @@ bool ReadPartAgain(const SpreadPart& part, std::int64_t partBytes, IScannedUnits
         return false;
     }
     bool cancelled = false;
-    const int n = ReadChain(volume.Volume(), ChainTag::Of(*now),
-                            [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
-                                if (!piece) bad.push_back(p);
-                                units.Piece(piece, ChainPieceLength(partBytes, p));
-                                cancelled = sink.CancelRequested();
-                                return !cancelled;
-                            });
+    const Result<int> n = ReadChain(volume.Volume(), ChainTag::Of(*now),
+                                    [&](std::uint32_t p, const std::uint8_t* piece, UnitRead) {
+                                        if (!piece) bad.push_back(p);
+                                        units.Piece(piece, ChainPieceLength(partBytes, p));
+                                        cancelled = sink.CancelRequested();
+                                        return !cancelled;
+                                    });
     if (cancelled) return false;
-    if (n < 0) {
-        problem = part.path + ": " + IoErrorText(volume.Volume().LastError());
+    if (!n || *n < 0) {
+        problem = part.path + ": " + IoErrorText(n.Error());
         return false;
     }
     return true;

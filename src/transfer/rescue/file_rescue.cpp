@@ -88,10 +88,10 @@ void TakeFromImage(const std::string& path, const std::string& name, Gathered& g
             out.Set(RescueStatus::Interrupted, "Action has been interrupted by user.");
             return;
         }
-        const UnitRead how = chain.Read(p, sector.data());
-        if (how != UnitRead::Own) {
-            if (how == UnitRead::NotOwn || !chain.DriveFailed()) continue;
-            source.note = IoErrorText(chain.LastError());
+        const ChainUnit unit = chain.Read(p, sector.data());
+        if (unit.how != UnitRead::Own) {
+            if (!unit.DriveFailed()) continue;
+            source.note = IoErrorText(unit.cause);
             return;
         }
         const std::int32_t at = ChainPieceOffset(p);
