@@ -85,17 +85,18 @@ bool SameEntry(const FileRecord& a, const FileRecord& b) {
 }  // namespace
 
 int COrvalisDoc::FindChosenFile(const FileRecord& key) {
-    const int listed = FindFile(key, true);
-    const std::optional<FileRecord> chosen =
-        listed >= 0 ? std::optional<FileRecord>(m_files[std::size_t(listed)]) : std::nullopt;
+    // The file is the entry as the user saw it listed, all of it: the list may have been read
+    // again since (by the file before it in a batch), and a file that another machine wrote in
+    // its place takes its number, part and size but not its name and date.
+    const bool listed = FindFile(key, true) >= 0;
     if (!CheckSameDiskette()) return -1;
     const int found = FindFile(key, true);
-    if (found >= 0 && chosen && SameEntry(*chosen, m_files[std::size_t(found)])) return found;
-    if (chosen)
+    if (found >= 0 && SameEntry(key, m_files[std::size_t(found)])) return found;
+    if (listed || found >= 0)
         Notify(User(), StrFormat("%s is no longer on the diskette as it was listed: the diskette "
                                  "left the drive, and its files have been read again.\nChoose "
                                  "the file again.",
-                                 chosen->displayName.c_str()));
+                                 key.displayName.c_str()));
     return -1;
 }
 
