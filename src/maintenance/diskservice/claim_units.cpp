@@ -163,6 +163,12 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
     }
     std::sort(claims.begin(), claims.end(),
               [](const FileClaim& a, const FileClaim& b) { return a.header < b.header; });
+    std::vector<int> guessedUnits, damaged(lost.unreadable.begin(), lost.unreadable.end());
+    damaged.insert(damaged.end(), lost.blank.begin(), lost.blank.end());
+    std::sort(damaged.begin(), damaged.end());
+    for (int u : damaged)
+        if (guessed[std::size_t(u)]) guessedUnits.push_back(u);
+    MarkGuessedHeadersUncertain(guessedUnits, damaged, claims);
     // A unit taken for a header is no longer there for another file to take.
     std::vector<int> unreadable, blank;
     for (int u : lost.unreadable)
