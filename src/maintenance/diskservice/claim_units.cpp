@@ -128,6 +128,15 @@ bool GuessUnreadableHeader(const std::vector<Seen>& seen, std::vector<bool>& gue
     return false;
 }
 
+// Whether the first unit above the file's last one that the file would not have gone around
+// (another file's, a bad or a system unit) reads blank: the unit it lacks may have become a
+// hole there just as well as be an unreadable unit that it takes.
+bool BlankNext(const std::vector<Seen>& seen, const FileClaim& claim) {
+    for (int u = claim.Last() + 1; u < kUnitCount; ++u)
+        if (seen[std::size_t(u)] != Seen::Other) return seen[std::size_t(u)] == Seen::Blank;
+    return false;
+}
+
 }  // namespace
 
 std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
@@ -175,7 +184,12 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
         if (!guessed[std::size_t(u)]) unreadable.push_back(u);
     for (int u : lost.blank)
         if (!guessed[std::size_t(u)]) blank.push_back(u);
+    std::vector<std::size_t> before(claims.size());
+    for (std::size_t i = 0; i < claims.size(); ++i)
+        before[i] = BlankNext(seen, claims[i]) ? claims[i].units.size() : kUnitCount;
     GiveUnreadableUnits(unreadable, claims);
+    for (std::size_t i = 0; i < claims.size(); ++i)
+        if (claims[i].units.size() > before[i]) claims[i].uncertain = true;
     GiveBlankUnits(blank, claims);
     std::vector<int> unowned(unreadable.begin(), unreadable.end());
     unowned.insert(unowned.end(), blank.begin(), blank.end());
