@@ -44,9 +44,20 @@ bool FindHeader(CVolume& volume, const std::vector<int>& known,
         claim.tag = lostHeader->tag;
         size = lostHeader->size;
         // Another header with this number: a deleted file's, or this one's while the lower one
-        // is a deleted file's on a unit that later refused a write. Nothing tells which.
-        for (const TaggedUnit& t : tagged)
-            if (t.header && t.unit > claim.header && t.tag != claim.tag) claim.uncertain = true;
+        // is a deleted file's on a unit that later refused a write (the file went around it).
+        // Nothing tells which. With the same extension it may as well be a data unit of this
+        // file that passes for a header; not so where the units with its tag do not fill the
+        // size that the lower header names.
+        bool sameAbove = false;
+        int units = 0;
+        for (const TaggedUnit& t : tagged) {
+            if (t.unit <= claim.header) continue;
+            if (t.header && t.tag != claim.tag) claim.uncertain = true;
+            if (t.tag != claim.tag) continue;
+            sameAbove = sameAbove || t.header;
+            ++units;
+        }
+        if (sameAbove && units < UnitLimit(size) - 1) claim.uncertain = true;
     } else {
         return false;
     }
