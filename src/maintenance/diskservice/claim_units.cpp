@@ -47,17 +47,19 @@ bool FindHeader(CVolume& volume, const std::vector<int>& known,
         // is a deleted file's on a unit that later refused a write (the file went around it).
         // Nothing tells which. With the same extension it may as well be a data unit of this
         // file that passes for a header; not so where the units with its tag do not fill the
-        // size that the lower header names.
-        bool sameAbove = false;
-        int units = 0;
+        // size that the lower header names, or do fill the size that the upper one names.
+        std::vector<const TaggedUnit*> same;  // the units with its tag above its header
         for (const TaggedUnit& t : tagged) {
             if (t.unit <= claim.header) continue;
             if (t.header && t.tag != claim.tag) claim.uncertain = true;
-            if (t.tag != claim.tag) continue;
-            sameAbove = sameAbove || t.header;
-            ++units;
+            if (t.tag == claim.tag) same.push_back(&t);
         }
-        if (sameAbove && units < UnitLimit(size) - 1) claim.uncertain = true;
+        for (std::size_t i = 0; i < same.size(); ++i) {
+            if (!same[i]->header) continue;
+            const int above = int(same.size() - i - 1);
+            if (int(same.size()) < UnitLimit(size) - 1 || above >= UnitLimit(same[i]->size) - 1)
+                claim.uncertain = true;
+        }
     } else {
         return false;
     }
