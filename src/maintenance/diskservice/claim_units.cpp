@@ -47,7 +47,8 @@ bool FindHeader(CVolume& volume, const std::vector<int>& known,
         // is a deleted file's on a unit that later refused a write (the file went around it).
         // Nothing tells which. With the same extension it may as well be a data unit of this
         // file that passes for a header; not so where the units with its tag do not fill the
-        // size that the lower header names, or do fill the size that the upper one names.
+        // size that the lower header names, or where units follow the upper one and fill the
+        // size it names (a last unit, its data short, passes for a header of a size up to 448).
         std::vector<const TaggedUnit*> same;  // the units with its tag above its header
         for (const TaggedUnit& t : tagged) {
             if (t.unit <= claim.header) continue;
@@ -57,7 +58,8 @@ bool FindHeader(CVolume& volume, const std::vector<int>& known,
         for (std::size_t i = 0; i < same.size(); ++i) {
             if (!same[i]->header) continue;
             const int above = int(same.size() - i - 1);
-            if (int(same.size()) < UnitLimit(size) - 1 || above >= UnitLimit(same[i]->size) - 1)
+            if (int(same.size()) < UnitLimit(size) - 1 ||
+                (above > 0 && above >= UnitLimit(same[i]->size) - 1))
                 claim.uncertain = true;
         }
     } else {
