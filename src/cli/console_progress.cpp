@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iostream>
 #include <thread>
+#include <utility>
 
 namespace orv::cli {
 
@@ -68,7 +69,8 @@ namespace {
 // is open, so the worker makes no progress while the user decides.
 class Sink final : public IProgressSink {
 public:
-    Sink(const ProgressSpec& display, bool show) : m_display(display), m_bShow(show) {}
+    Sink(const ProgressSpec& display, std::string title, bool show)
+        : m_display(display), m_title(std::move(title)), m_bShow(show) {}
 
     void SetPercent(int percent) override {
         WaitWhilePaused();
@@ -122,12 +124,13 @@ private:
     }
     void DrawLocked() {
         if (!m_bShow) return;
-        std::cerr << "\r" << m_display.title << " " << m_percent << "%  " << m_counts << m_amount
+        std::cerr << "\r" << m_title << " " << m_percent << "%  " << m_counts << m_amount
                   << "\x1b[K" << std::flush;
         m_bDrawn = true;
     }
 
     const ProgressSpec& m_display;
+    const std::string m_title;
     bool m_bShow;
     std::atomic<bool> m_bCancelRequested{false};
     mutable std::atomic<bool> m_bCancelSeen{false};
@@ -187,7 +190,10 @@ bool TakeInterrupt() {
 
 int ConsoleProgressRunner::RunProgress(const ProgressSpec& display,
                                        const std::function<void(IProgressSink&)>& worker) {
-    Sink sink(display, m_bShow);
+    Sink sink(
+        display,
+        m_nBatchCount > 1 ? BatchTitle(display.title, m_nBatchFile, m_nBatchCount) : display.title,
+        m_bShow);
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;

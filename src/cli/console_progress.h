@@ -39,10 +39,15 @@ public:
     int RunProgress(const ProgressSpec& display,
                     const std::function<void(IProgressSink&)>& worker) override;
     void RunWhole(const std::function<void()>& step) override;
+    void SetBatch(int file, int count) override {
+        m_nBatchFile = file;
+        m_nBatchCount = count;
+    }
 
 private:
     IUserPort& m_user;
     bool m_bShow;
+    int m_nBatchFile = 0, m_nBatchCount = 0;
 };
 
 }  // namespace orv::cli

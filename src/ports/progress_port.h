@@ -59,6 +59,12 @@ public:
     virtual void RunWhole(const std::function<void()>& step) { step(); }
 };
 
+// The title of a run that belongs to file `file` of a batch of `count`: the same words in every
+// front end.
+inline std::string BatchTitle(const std::string& title, int file, int count) {
+    return title + " (file " + std::to_string(file) + " of " + std::to_string(count) + ")";
+}
+
 // While it lives, the runner's runs belong to a batch of count files (more than one); File(n)
 // says that the n-th begins.
 class ProgressBatch {

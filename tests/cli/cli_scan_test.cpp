@@ -11,10 +11,12 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "cli/console_progress.h"
 #include "cli_fixture.h"
+#include "support/scripted_user.h"
 
 namespace orv::tests {
 namespace {
@@ -258,6 +260,28 @@ TEST(ScanProgress, BytesDoneAndTimeLeftFromThePaceSoFar) {
               " 1.0 of 3.0 MB");  // too soon for a pace
     EXPECT_EQ(cli::AmountText(1000000, 3000000, seconds(45)), " 1.0 of 3.0 MB, 1:30 left");
     EXPECT_EQ(cli::AmountText(3000000, 3000000, seconds(45)), " 3.0 of 3.0 MB");
+}
+
+// The progress line of a run that belongs to a batch says which file it is, as the window's
+// title does; a run on its own, or after the batch, says nothing of one.
+TEST(ScanProgress, ARunOfABatchSaysWhichFileItIs) {
+    ScriptedUser user;
+    cli::ConsoleProgressRunner runner(user, true);
+    ProgressSpec spec;
+    spec.title = "Copying";
+    auto lineOf = [&] {
+        std::ostringstream captured;
+        std::streambuf* const old = std::cerr.rdbuf(captured.rdbuf());
+        runner.RunProgress(spec, [](IProgressSink& sink) { sink.SetPercent(50); });
+        std::cerr.rdbuf(old);
+        return captured.str();
+    };
+    {
+        ProgressBatch batch(runner, 3);
+        batch.File(2);
+        EXPECT_NE(lineOf().find("Copying (file 2 of 3) 50%"), std::string::npos);
+    }
+    EXPECT_NE(lineOf().find("\rCopying 50%"), std::string::npos);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // batch stops, at a question, a failure or a Cancel in a file's progress.
 #include <filesystem>
 
+#include "support/diskette_names.h"
 #include "transfer/file_batches.h"
 #include "transfer_fixture.h"
 
@@ -18,21 +19,6 @@ protected:
     std::vector<std::string> ListedNames() const {
         std::vector<std::string> names;
         for (const FileRecord& r : doc->Files()) names.push_back(r.displayName);
-        return names;
-    }
-    // What a fresh look at the diskette lists.
-    std::vector<std::string> NamesOnDiskette() {
-        CVolume fresh(&drive);
-        EXPECT_TRUE(fresh.OpenDevice());
-        EXPECT_EQ(fresh.FindIdSectors(), true);
-        EXPECT_TRUE(fresh.ReadFat(false));
-        std::vector<FileRecord> records;
-        (void)fresh.ListFiles(records);
-        std::vector<std::string> names;
-        for (FileRecord& r : records) {
-            COrvalisDoc::FormatRecord(r);
-            names.push_back(r.displayName);
-        }
         return names;
     }
     std::vector<FileRecord> Keys() const { return {doc->Files().begin(), doc->Files().end()}; }
@@ -100,7 +86,7 @@ TEST_F(FileBatches, AnAddBatchStopsAtCancelAtAFailureAndAtACancelInProgress) {
     EXPECT_EQ(r.added, 1);
     EXPECT_TRUE(user.Saw("Action has been interrupted by user."));
     EXPECT_EQ(ListedNames(), (std::vector<std::string>{"first.txt", "a.txt"}));
-    EXPECT_EQ(NamesOnDiskette(), ListedNames());
+    EXPECT_EQ(NamesOnDiskette(drive), ListedNames());
 }
 
 TEST_F(FileBatches, AnAddFromAsksAboutTheRestOnlyAndNoAddsNothing) {
@@ -179,7 +165,7 @@ TEST_F(FileBatches, ADeleteIsConfirmedOnceAndWritesTheTableWithTheLastFile) {
     EXPECT_EQ(r.deleted, 3);
     EXPECT_EQ(disk->WriteRequests(), writesBefore + 2);  // one table sector, both copies
     EXPECT_TRUE(doc->Files().empty());
-    EXPECT_TRUE(NamesOnDiskette().empty());
+    EXPECT_TRUE(NamesOnDiskette(drive).empty());
     EXPECT_EQ(user.shown.size(), 2u);
 
     user.shown.clear();

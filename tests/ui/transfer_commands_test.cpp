@@ -7,6 +7,7 @@
 #include <QTimerEvent>
 
 #include "fs/volume.h"
+#include "support/diskette_names.h"
 #include "ui/commands/command_ids.h"
 #include "ui/list/file_sort_proxy.h"
 #include "ui_harness.h"
@@ -28,20 +29,6 @@ protected:
     std::vector<std::string> ThreeFiles() {
         return {HostFile("first.txt", 1000, 1), HostFile("huge.bin", kTooLarge, 2),
                 HostFile("third.txt", 3000, 3)};
-    }
-    // The names a fresh look at the diskette finds.
-    std::vector<std::string> NamesOnDiskette() {
-        CVolume fresh(&disk.Drive());
-        EXPECT_TRUE(OpenVolume(fresh));
-        std::vector<FileRecord> records;
-        (void)fresh.ListFiles(records);
-        std::vector<std::string> names;
-        for (FileRecord& r : records) {
-            COrvalisDoc::FormatRecord(r);
-            names.push_back(r.displayName);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
     }
 };
 
@@ -99,7 +86,7 @@ TEST_F(TransferCommandsTest, DeleteOfOneFileRemovesJustItsRow) {
     ASSERT_TRUE(view.Commands().Run(ID_FILE_DELETE));
     EXPECT_EQ(Column(0), (std::vector<std::string>{"b.txt", "a.txt"}));  // order kept
     EXPECT_EQ(DocNames(), (std::vector<std::string>{"a.txt", "b.txt"}));
-    EXPECT_EQ(NamesOnDiskette(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_EQ(NamesOnDiskette(disk.Drive()), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST_F(TransferCommandsTest, DeleteOfSeveralFilesRebuildsTheList) {
@@ -114,7 +101,7 @@ TEST_F(TransferCommandsTest, DeleteOfSeveralFilesRebuildsTheList) {
     ASSERT_TRUE(view.Commands().Run(ID_FILE_DELETE));
     EXPECT_EQ(Column(0), (std::vector<std::string>{"c.txt", "a.txt"}));  // reverse list order
     // The table reached the diskette with the last delete.
-    EXPECT_EQ(NamesOnDiskette(), (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_EQ(NamesOnDiskette(disk.Drive()), (std::vector<std::string>{"a.txt", "c.txt"}));
     EXPECT_TRUE(view.Commands().State().selected == 0);
 }
 

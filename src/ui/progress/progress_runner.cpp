@@ -1,6 +1,5 @@
 #include "ui/progress/progress_runner.h"
 
-#include "ports/text_format.h"
 #include "ui/platform/dialog_owner.h"
 #include "ui/progress/progress_dlg.h"
 
@@ -13,7 +12,7 @@ int CProgressRunner::RunProgress(const ProgressSpec& display,
     dlg.m_hIconRight = display.right;
     dlg.m_strTitle = display.title;
     if (m_nBatchCount > 1) {
-        dlg.m_strTitle += StrFormat(" (file %d of %d)", m_nBatchFile, m_nBatchCount);
+        dlg.m_strTitle = BatchTitle(display.title, m_nBatchFile, m_nBatchCount);
         if (m_nBatchFile < m_nBatchCount) dlg.m_closingPause = std::chrono::milliseconds(0);
     }
     dlg.m_strFileLine = display.fileLine;
