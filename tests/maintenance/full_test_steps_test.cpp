@@ -174,11 +174,13 @@ TEST(PlausibleHeader, WhatAFileHeaderLooksLike) {
         change(s);
         return IsPlausibleHeader(s.data());
     };
-    EXPECT_FALSE(changed([](SectorImage& s) { s[5] = 1; }));     // part number
-    EXPECT_FALSE(changed([](SectorImage& s) { s[6] = 0; }));     // empty name
-    EXPECT_FALSE(changed([](SectorImage& s) { s[8] = 0x07; }));  // control character
-    EXPECT_FALSE(changed([](SectorImage& s) { s[3] = 0x01; }));  // in the extension
-    EXPECT_TRUE(changed([](SectorImage& s) { s[2] = 0; }));      // no extension is fine
+    EXPECT_FALSE(changed([](SectorImage& s) { s[5] = 1; }));      // part number
+    EXPECT_FALSE(changed([](SectorImage& s) { s[6] = 0; }));      // empty name
+    EXPECT_FALSE(changed([](SectorImage& s) { s[8] = 0x07; }));   // control character
+    EXPECT_FALSE(changed([](SectorImage& s) { s[3] = 0x01; }));   // in the extension
+    EXPECT_TRUE(changed([](SectorImage& s) { s[2] = 0; }));       // no extension is fine
+    EXPECT_FALSE(changed([](SectorImage& s) { s[63] = 0x10; }));  // a directory's attributes
+    EXPECT_TRUE(changed([](SectorImage& s) { s[63] = 0xA7; }));   // any file's attributes
     // Neither an empty file nor any date makes a header implausible.
     EXPECT_TRUE(changed([](SectorImage& s) { PutU32(s.data() + 55, 0); }));
     EXPECT_TRUE(changed([](SectorImage& s) { PutU32(s.data() + 59, 0); }));

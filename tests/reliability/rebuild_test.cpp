@@ -1,6 +1,7 @@
 // Seeded random diskettes whose table is lost and rebuilt by the full test, held against what
 // must survive. Files come and go through the document (numbers and extensions used again,
-// units that refuse writes gone around), units inside files stop reading or become holes as an
+// units that refuse writes gone around, a longer file in the place of two that leaves the rest of
+// the upper one headless), units inside files stop reading or become holes as an
 // image made by another tool has them (zeros, a reader's 0xF6 filler, another file's unit),
 // owner tags 10001..12816 sit in the table, some files carry a date of 0 or one in the future;
 // then table sectors or the whole system area are lost, the last table write is cut short in
@@ -88,10 +89,12 @@ private:
         const int steps = Pick(4, 16);
         for (int i = 0; i < steps && m_error.empty(); ++i) {
             if (i == steps - 1) KeepCopyTwo(rig.doc->Volume());
-            if (!m_calm && !m_live.empty() && Pick(0, 2) == 0)
-                Delete(rig);
-            else
+            if (!m_calm && !m_live.empty() && Pick(0, 2) == 0) {
+                if (Pick(0, 2) != 0 || !Replace(rig, i))
+                    Delete(rig, std::next(m_live.begin(), Pick(0, int(m_live.size()) - 1)));
+            } else {
                 Add(rig, i);
+            }
             if (!m_calm && Pick(0, 3) == 0) Wear(rig);
         }
         CVolume& volume = rig.doc->Volume();
@@ -115,9 +118,11 @@ private:
     }
 
     void Add(Rig& rig, int step) {
+        Add(rig, step, Pick(0, 7) == 0 ? std::size_t(Pick(0, 40000)) : std::size_t(Pick(0, 6000)));
+    }
+
+    void Add(Rig& rig, int step, std::size_t size) {
         static const char* kExtensions[] = {".txt", ".dat", ""};  // few: numbers meet them again
-        const std::size_t size =
-            Pick(0, 7) == 0 ? std::size_t(Pick(0, 40000)) : std::size_t(Pick(0, 6000));
         if (std::int64_t(size) + 20 * kUnitDataBytes > rig.doc->Volume().FreeBytes()) return;
         const std::string name = "r" + std::to_string(step) + kExtensions[Pick(0, 2)];
         const Bytes bytes = Data(size, m_seed * 100 + std::uint32_t(step));
@@ -127,12 +132,39 @@ private:
         ++g_tally.files;
     }
 
-    void Delete(Rig& rig) {
-        auto it = std::next(m_live.begin(), Pick(0, int(m_live.size()) - 1));
+    void Delete(Rig& rig, std::map<std::string, LiveFile>::iterator it) {
         m_log << " delete " << it->first;
         if (rig.Delete(it->first) != 0) return Fail("deleting " + it->first + " failed");
         m_deleted.insert(it->first);
         m_live.erase(it);
+    }
+
+    // Two files that lie one right above the other go, and a file longer than the lower one
+    // but shorter than both takes their place: the rest of the upper one keeps its tags, its
+    // header gone, right above the new file.
+    bool Replace(Rig& rig, int step) {
+        std::map<int, std::pair<std::string, int>> byHeader;  // header -> name, last unit
+        for (const auto& [name, file] : m_live) {
+            std::vector<int> sectors;
+            if (const FileRecord* r = rig.Listed(name);
+                r && rig.doc->Volume().CollectUnits(r->fileNumber, sectors) > 0)
+                byHeader[sectors.front()] = {name, sectors.back()};
+        }
+        for (const auto& [header, lower] : byHeader) {
+            const auto upper = byHeader.find(lower.second + 1);
+            if (upper == byHeader.end()) continue;
+            const int upperUnits =
+                UnitsForBytes(std::int32_t(m_live[upper->second.first].bytes.size()));
+            if (upperUnits < 2) continue;
+            const int lowerUnits = UnitsForBytes(std::int32_t(m_live[lower.first].bytes.size()));
+            const int size = kHeaderDataBytes + (lowerUnits - 1) * kUnitDataBytes +
+                             Pick(1, (upperUnits - 1) * kUnitDataBytes);
+            Delete(rig, m_live.find(lower.first));
+            Delete(rig, m_live.find(upper->second.first));
+            Add(rig, step, std::size_t(size));
+            return true;
+        }
+        return false;
     }
 
     // Free units stop taking writes; a unit that still reads keeps what it held (the tags of

@@ -59,6 +59,19 @@ void GiveBlankUnits(const std::vector<int>& blank, std::vector<FileClaim>& claim
     }
 }
 
+void MarkGuessedHeadersUncertain(const std::vector<int>& guessed, const std::vector<int>& lost,
+                                 std::vector<FileClaim>& claims) {
+    for (FileClaim& c : claims) {
+        if (c.uncertain || !Lacks(c)) continue;
+        std::vector<int> places = Between(lost, c.header, c.Last());
+        auto above = std::upper_bound(lost.begin(), lost.end(), c.Last());
+        for (int k = c.Missing(); k > 0 && above != lost.end(); --k, ++above)
+            places.push_back(*above);
+        for (int u : places)
+            if (std::binary_search(guessed.begin(), guessed.end(), u)) c.uncertain = true;
+    }
+}
+
 void MarkGapsUncertain(const std::vector<int>& unowned, const std::vector<int>& tagged,
                        std::vector<FileClaim>& claims) {
     std::vector<int> owned;

@@ -20,6 +20,16 @@ namespace orv {
 // the file was written reads blank too, and the file may lack its last unit instead.
 void GiveBlankUnits(const std::vector<int>& blank, std::vector<FileClaim>& claims);
 
+// Before any unreadable or blank unit is given: a file that lacks units becomes uncertain where
+// one of the places it would take them from (the lost units, unreadable or blank and ascending,
+// between its header and its last unit, and as many as it lacks above that) was guessed to be
+// the header of another file whose header does not read (guessed, ascending). Nothing tells the
+// two apart: a deleted file's leftovers above a hole in this file pass for a headless file just
+// as a headless file's unreadable header does, and without the unit this file comes back short
+// or with every later byte one unit too early. A further part is left alone, as below.
+void MarkGuessedHeadersUncertain(const std::vector<int>& guessed, const std::vector<int>& lost,
+                                 std::vector<FileClaim>& claims);
+
 // After every claim: a file becomes uncertain where a unit that does not read or is blank
 // (unowned, ascending) lies between its header and its last unit and went to no file, since
 // then a leftover of an older file with its number and extension may stand in for that unit

@@ -44,9 +44,24 @@ bool FindHeader(CVolume& volume, const std::vector<int>& known,
         claim.tag = lostHeader->tag;
         size = lostHeader->size;
         // Another header with this number: a deleted file's, or this one's while the lower one
-        // is a deleted file's on a unit that later refused a write. Nothing tells which.
-        for (const TaggedUnit& t : tagged)
-            if (t.header && t.unit > claim.header && t.tag != claim.tag) claim.uncertain = true;
+        // is a deleted file's on a unit that later refused a write (the file went around it).
+        // Nothing tells which. With the same extension it may as well be a data unit of this
+        // file that passes for a header; not so where the units with its tag do not fill the
+        // size that the lower header names, or where units follow the upper one and fill the
+        // size it names (a last unit, its data short, passes for a header of a size up to 448).
+        std::vector<const TaggedUnit*> same;  // the units with its tag above its header
+        for (const TaggedUnit& t : tagged) {
+            if (t.unit <= claim.header) continue;
+            if (t.header && t.tag != claim.tag) claim.uncertain = true;
+            if (t.tag == claim.tag) same.push_back(&t);
+        }
+        for (std::size_t i = 0; i < same.size(); ++i) {
+            if (!same[i]->header) continue;
+            const int above = int(same.size() - i - 1);
+            if (int(same.size()) < UnitLimit(size) - 1 ||
+                (above > 0 && above >= UnitLimit(same[i]->size) - 1))
+                claim.uncertain = true;
+        }
     } else {
         return false;
     }
@@ -128,6 +143,15 @@ bool GuessUnreadableHeader(const std::vector<Seen>& seen, std::vector<bool>& gue
     return false;
 }
 
+// Whether the first unit above the file's last one that the file would not have gone around
+// (another file's, a bad or a system unit) reads blank: the unit it lacks may have become a
+// hole there just as well as be an unreadable unit that it takes.
+bool BlankNext(const std::vector<Seen>& seen, const FileClaim& claim) {
+    for (int u = claim.Last() + 1; u < kUnitCount; ++u)
+        if (seen[std::size_t(u)] != Seen::Other) return seen[std::size_t(u)] == Seen::Blank;
+    return false;
+}
+
 }  // namespace
 
 std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
@@ -163,13 +187,24 @@ std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost) {
     }
     std::sort(claims.begin(), claims.end(),
               [](const FileClaim& a, const FileClaim& b) { return a.header < b.header; });
+    std::vector<int> guessedUnits, damaged(lost.unreadable.begin(), lost.unreadable.end());
+    damaged.insert(damaged.end(), lost.blank.begin(), lost.blank.end());
+    std::sort(damaged.begin(), damaged.end());
+    for (int u : damaged)
+        if (guessed[std::size_t(u)]) guessedUnits.push_back(u);
+    MarkGuessedHeadersUncertain(guessedUnits, damaged, claims);
     // A unit taken for a header is no longer there for another file to take.
     std::vector<int> unreadable, blank;
     for (int u : lost.unreadable)
         if (!guessed[std::size_t(u)]) unreadable.push_back(u);
     for (int u : lost.blank)
         if (!guessed[std::size_t(u)]) blank.push_back(u);
+    std::vector<std::size_t> before(claims.size());
+    for (std::size_t i = 0; i < claims.size(); ++i)
+        before[i] = BlankNext(seen, claims[i]) ? claims[i].units.size() : kUnitCount;
     GiveUnreadableUnits(unreadable, claims);
+    for (std::size_t i = 0; i < claims.size(); ++i)
+        if (claims[i].units.size() > before[i]) claims[i].uncertain = true;
     GiveBlankUnits(blank, claims);
     std::vector<int> unowned(unreadable.begin(), unreadable.end());
     unowned.insert(unowned.end(), blank.begin(), blank.end());

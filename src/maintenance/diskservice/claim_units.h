@@ -37,8 +37,13 @@ struct LostUnits {
 // could not be told for sure, ascending: tagged units were left over beyond what the size
 // needs or below its header (a deleted file with the same number and extension left them, or
 // the real header no longer reads and a data unit passes for one), another header with its
-// number but another extension lies above its own, GiveUnreadableUnits or GiveBlankUnits found
-// it uncertain, or it still lacks units where a lost unit went to no file (MarkGapsUncertain).
+// number lies above its own (with its extension too, where the units with its tag do not fill its
+// size or fill the size that the other names), a place it would take a unit it lacks from was taken
+// for the header of a file whose header does not read (MarkGuessedHeadersUncertain),
+// GiveUnreadableUnits or GiveBlankUnits found it uncertain, it took an unreadable unit while the
+// first unit above its last one that it would not have gone around reads blank (its lost unit
+// may be that one), or it still lacks units where a lost unit went to no file
+// (MarkGapsUncertain).
 std::vector<int> ClaimLostUnits(CVolume& volume, const LostUnits& lost);
 
 }  // namespace orv

@@ -6,6 +6,9 @@ namespace {
 
 namespace f = rec::header;
 constexpr std::uint32_t kMaxFileSize = 0x7FFFFFFF;
+// The attribute bits of a volume label, a directory and a device: no file that was added has
+// them, while a data unit that passes for a header holds any byte there.
+constexpr std::uint8_t kNoFileAttributes = 0x08 | 0x10 | 0x40;
 
 // Characters up to the first NUL are printable; false when the field is empty and must not be.
 bool PrintableField(const std::uint8_t* field, int width, bool mayBeEmpty) {
@@ -22,7 +25,8 @@ bool PrintableField(const std::uint8_t* field, int width, bool mayBeEmpty) {
 bool IsPlausibleHeader(const std::uint8_t* s) {
     // Byte counts are signed 32-bit numbers throughout: no file here reaches 2 GB.
     return s[f::kPart] == 0 && PrintableField(s + f::kExtension, f::kExtensionWidth, true) &&
-           PrintableField(s + f::kName, f::kNameWidth, false) && HeaderSize(s) <= kMaxFileSize;
+           PrintableField(s + f::kName, f::kNameWidth, false) && HeaderSize(s) <= kMaxFileSize &&
+           (s[f::kAttributes] & kNoFileAttributes) == 0;
 }
 
 std::uint32_t HeaderSize(const std::uint8_t* sector) {

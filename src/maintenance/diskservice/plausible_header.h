@@ -8,7 +8,8 @@
 namespace orv {
 
 // True when the sector could be the header unit of a file this system wrote: part number 0,
-// a printable extension field, a printable, non-empty name field and a size below 2 GB. The
+// a printable extension field, a printable, non-empty name field, a size below 2 GB and no
+// attribute bit of a volume label, a directory or a device (0x08, 0x10, 0x40). The
 // modification time does not decide: a file may carry any date its host file had (0, or one
 // later than this machine's clock); nor does a size of 0: an empty file is its header alone.
 bool IsPlausibleHeader(const std::uint8_t* sector);
