@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "support/diskette_names.h"
 #include "ui/commands/command_ids.h"
 #include "ui/dialogs/bad_sector_report_dialog.h"
 #include "ui/frame/drive_pane.h"
@@ -54,16 +55,7 @@ protected:
         CDrive other;
         std::string error;
         EXPECT_TRUE(other.Insert(image, error));
-        CVolume volume(&other);
-        EXPECT_TRUE(OpenVolume(volume));
-        std::vector<FileRecord> records;
-        (void)volume.ListFiles(records);
-        std::vector<std::string> names;
-        for (FileRecord& r : records) {
-            COrvalisDoc::FormatRecord(r);
-            names.push_back(r.displayName);
-        }
-        return names;
+        return NamesOnDiskette(other);
     }
 
     TempDir temp;
