@@ -267,12 +267,12 @@ TEST(ScanProgress, BytesDoneAndTimeLeftFromThePaceSoFar) {
 TEST(ScanProgress, ARunOfABatchSaysWhichFileItIs) {
     ScriptedUser user;
     cli::ConsoleProgressRunner runner(user, true);
-    ProgressSpec spec;
-    spec.title = "Copying";
+    ProgressSpec display;
+    display.title = "Copying";
     auto lineOf = [&] {
         std::ostringstream captured;
         std::streambuf* const old = std::cerr.rdbuf(captured.rdbuf());
-        runner.RunProgress(spec, [](IProgressSink& sink) { sink.SetPercent(50); });
+        runner.RunProgress(display, [](IProgressSink& sink) { sink.SetPercent(50); });
         std::cerr.rdbuf(old);
         return captured.str();
     };
